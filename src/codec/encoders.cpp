@@ -1,0 +1,89 @@
+// Integer encoders. All of them reduce their system to one natural-binary conversion, so the
+// student always sees the same halving trace applied to the number the system stores.
+//
+// The encoders take 32-bit values, but do their work in 64 bits: the magnitude of -2^31, the
+// one's-complement predecessor of -2^31 and an excess sum beyond the 32-bit range are then
+// converted exactly, shown exactly in the trace, and judged by the true range test.
+
+#include <cstdint>
+
+#include "codec/codec.h"
+#include "output/output.h"
+
+namespace repbin {
+namespace {
+
+using Wide = std::int64_t;
+
+// Widths are 0 to 64; a negative width writes an empty string.
+int ClampWidth(int lim) {
+  return lim < 0 ? 0 : lim;
+}
+
+int DecBNWide(Wide num, char* bitmap, int lim) {
+  lim = ClampWidth(lim);
+  // Step 1: the heading.
+  out::Print("=======Conversión a binario del número %lld ======\n", static_cast<long long>(num));
+  // Step 2: every position starts as '_', "not produced yet".
+  for (int i = 0; i < lim; ++i) bitmap[i] = '_';
+  bitmap[lim] = '\0';
+  // Step 3: one halving per position, least significant first.
+  Wide tmp = num;
+  for (int i = lim - 1; i >= 0; --i) {
+    const char digit = static_cast<char>('0' + (tmp & 1));  // lowest two's-complement bit
+    bitmap[i] = digit;
+    if (tmp >= 1) {
+      out::Print("\t%lld/2=", static_cast<long long>(tmp));
+      out::Print("\t %lld", static_cast<long long>(tmp / 2));
+      out::Print("\t y el resto %c \t %s\n", digit, bitmap);
+    } else {
+      out::Print("\t\t\t\t\t %s\n", bitmap);
+    }
+    tmp >>= 1;  // floor(tmp / 2): -1 stays -1
+  }
+  // Step 4: nothing left over means the value fitted.
+  return tmp == 0 ? 1 : 0;
+}
+
+int C2BNWide(Wide num, char* bitmap, int lim) {
+  DecBNWide(num, bitmap, lim);
+  if (lim < 1) return 0;  // no bits, no value
+  // The magnitude less one for a negative value: the bitwise complement of num.
+  const Wide tmp = num >= 0 ? num : -num - 1;
+  if (lim - 1 >= 63) return 1;
+  return (tmp >> (lim - 1)) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int DecBN(std::int32_t num, char* bitmap, int lim) {
+  return DecBNWide(num, bitmap, lim);
+}
+
+int C2BN(std::int32_t num, char* bitmap, int lim) {
+  return C2BNWide(num, bitmap, lim);
+}
+
+int C1BN(std::int32_t num, char* bitmap, int lim) {
+  // The two's complement of num - 1 is the one's complement of num, so zero is always all '0'.
+  return C2BNWide(num >= 0 ? Wide{num} : Wide{num} - 1, bitmap, lim);
+}
+
+int SMBN(std::int32_t num, char* bitmap, int lim) {
+  if (lim < 1) {  // no room even for the sign: an empty string, nothing fits
+    bitmap[0] = '\0';
+    return 0;
+  }
+  bitmap[0] = num < 0 ? '1' : '0';
+  const Wide magnitude = num < 0 ? -Wide{num} : Wide{num};
+  return DecBNWide(magnitude, bitmap + 1, lim - 1);
+}
+
+int EZBN(std::int32_t num, char* bitmap, int lim, int Z) {
+  const Wide sum = Wide{num} + Z;
+  out::Print(" \n El Exceso %i del %i es", Z, num);
+  out::Print(" en binario el número %lld \n", static_cast<long long>(sum));
+  return DecBNWide(sum, bitmap, lim);
+}
+
+}  // namespace repbin

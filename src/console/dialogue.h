@@ -1,0 +1,43 @@
+// The console dialogue: one function per menu and per item. Each returns false when the input
+// has ended (the session then ends with status 0) and true when the dialogue goes on.
+#pragma once
+
+#include <string_view>
+
+namespace repbin::console {
+
+// Runs the main menu until the user chooses "0) Salir" or the input ends.
+void MainMenu();
+
+[[nodiscard]] bool RepresentationMenu();
+[[nodiscard]] bool InterpretationMenu();
+
+// Representation menu items.
+[[nodiscard]] bool RepresentNatural();         // 1
+[[nodiscard]] bool RepresentOnesComplement();  // 2
+[[nodiscard]] bool RepresentTwosComplement();  // 3
+[[nodiscard]] bool RepresentExcess();          // 4
+[[nodiscard]] bool RepresentFloat();           // 5
+[[nodiscard]] bool ChangeWidth();              // 6
+[[nodiscard]] bool RepresentSignMagnitude();   // 7
+
+// Interpretation menu items; the menu has asked the width already.
+[[nodiscard]] bool InterpretNatural();         // 1
+[[nodiscard]] bool InterpretOnesComplement();  // 2
+[[nodiscard]] bool InterpretTwosComplement();  // 3
+[[nodiscard]] bool InterpretExcess();          // 4
+[[nodiscard]] bool InterpretFloat();           // 5
+[[nodiscard]] bool InterpretSignMagnitude();   // 6
+
+// The floating-format dialogue. The representation form ends with the layout summary.
+enum class Form { kRepresentation, kInterpretation };
+[[nodiscard]] bool AskFloatFormat(Form form);
+void PrintLayoutSummary();
+
+// Whether a typed bit string has exactly `nb` characters; says what is expected when not.
+bool HasWidthLength(std::string_view text);
+
+// The separator line: 58 '=' and a newline, on standard output.
+void PrintSeparator();
+
+}  // namespace repbin::console

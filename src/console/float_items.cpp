@@ -1,0 +1,89 @@
+// The floating-point items of both menus.
+
+#include <string_view>
+
+#include "console/dialogue.h"
+#include "console/input.h"
+#include "output/output.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin::console {
+namespace {
+
+// Refuses fixed-point text that the conversion cannot honour, saying what is possible.
+bool IsConvertibleFixedText(std::string_view text) {
+  char copy[sizeof decimal];
+  text.copy(copy, text.size());
+  copy[text.size()] = '\0';
+  switch (CheckFixedText(copy)) {
+    case FixedTextFault::kNone:
+      return true;
+    case FixedTextFault::kIntegerTooLarge:
+      out::PrintErr("\n La parte entera debe estar entre -2147483647 y 2147483647.\n");
+      return false;
+    case FixedTextFault::kFractionNotBelowOne:
+      out::PrintErr(
+          "\n La parte fraccionaria debe ser menor que 1 (por ejemplo .375); escriba el "
+          "número sin exponente.\n");
+      return false;
+  }
+  return false;
+}
+
+// Data entry 0: decimal fixed-point text.
+bool RepresentFixedText() {
+  if (!AskWord([] { out::PrintErr("\nIntroduzca el valor a representar en coma fija "); }, decimal,
+               sizeof decimal, IsConvertibleFixedText)) {
+    return false;
+  }
+  out::Print("El valor a representar %s \n", decimal);
+  CFCFL(decimal, buffer);
+  out::Print("\n El dato representado es %s \n", buffer);
+  return true;
+}
+
+// Data entry 1: a single-precision value.
+bool RepresentFloatValue() {
+  const std::optional<float> numreal =
+      AskFloat([] { out::PrintErr("\n Introduzca el valor a representar"); });
+  if (!numreal) return false;
+  out::Print("El valor a representar es %f", static_cast<double>(*numreal));
+  CFLBN(*numreal, buffer);
+  out::Print("\n El dato representar es %s \n", buffer);
+  return true;
+}
+
+}  // namespace
+
+bool RepresentFloat() {
+  // The width comes from item 6 and may be too small for any layout.
+  if (nb < 3) {
+    out::PrintErr(
+        "\n Con %i bits no cabe un formato de coma flotante: hacen falta al menos 3 (signo, "
+        "exponente y mantisa). Cambie el número de bits con la opción 6.\n",
+        nb);
+    return true;
+  }
+  if (!AskFloatFormat(Form::kRepresentation)) return false;
+  const std::optional<int> valor = AskInt(
+      [] { out::PrintErr("\n Introducción de datos :\n 0 Coma fija \n 1 Coma flotante \n"); });
+  if (!valor) return false;
+  if (*valor == 0) return RepresentFixedText();
+  if (*valor == 1) return RepresentFloatValue();
+  return true;  // any other answer ends the item
+}
+
+bool InterpretFloat() {
+  if (!AskFloatFormat(Form::kInterpretation)) return false;
+  if (!AskWord([] { out::PrintErr("\n Introducción de la cadena a interpretar "); }, buffer,
+               sizeof buffer, HasWidthLength)) {
+    return false;
+  }
+  out::Print(" Dato a interpretar %s \n", buffer);
+  const float res = BNCFL(buffer);
+  out::Print("\n El resultado es %f", static_cast<double>(res));
+  return true;
+}
+
+}  // namespace repbin::console

@@ -1,0 +1,81 @@
+#include "console/input.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "output/output.h"
+
+namespace repbin::console {
+namespace {
+
+std::FILE* in_stream = stdin;
+
+// White space as formatted input knows it, whatever the locale.
+bool IsSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+void BindInput(std::FILE* in) {
+  in_stream = in;
+}
+
+bool ReadWord(Word& word) {
+  out::Flush();  // everything written so far is seen before the program waits
+  int c = std::getc(in_stream);
+  while (c != EOF && IsSpace(c)) c = std::getc(in_stream);
+  if (c == EOF) return false;
+  word.length = 0;
+  for (; c != EOF && !IsSpace(c); c = std::getc(in_stream)) {
+    if (word.length < kWordCapacity) word.text[word.length] = static_cast<char>(c);
+    ++word.length;
+  }
+  // The character that ended the word stays unread, so that discarding the rest of the line
+  // stops at this line's end and not at the next one's.
+  if (c != EOF) std::ungetc(c, in_stream);
+  word.text[word.length < kWordCapacity ? word.length : kWordCapacity] = '\0';
+  return true;
+}
+
+void DiscardRestOfLine() {
+  int c = std::getc(in_stream);
+  while (c != EOF && c != '\n') c = std::getc(in_stream);
+}
+
+std::optional<int> ParseInt(const Word& word) {
+  std::string_view text(word.text, word.length <= kWordCapacity ? word.length : 0);
+  if (text.size() >= 2 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (!text.empty() && error == std::errc{} && end == text.data() + text.size()) return value;
+  out::PrintErr("\n Escriba un número entero, entre -2147483648 y 2147483647.\n");
+  return std::nullopt;
+}
+
+std::optional<float> ParseFloat(const Word& word) {
+  char* end = nullptr;
+  const float value = std::strtof(word.text, &end);
+  if (word.length > kWordCapacity || end != word.text + word.length) {
+    out::PrintErr("\n Escriba un número real, con punto decimal (por ejemplo 5.375).\n");
+    return std::nullopt;
+  }
+  // inf, nan and values beyond the single-precision range have no floating-point encoding to
+  // show; a value too small for it reads as the nearest one, as formatted input does.
+  if (!std::isfinite(value)) {
+    out::PrintErr(
+        "\n El valor debe ser un número finito de simple precisión (hasta 3.40282e+38 en valor "
+        "absoluto).\n");
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool FitsCapacity(const Word& word, std::size_t capacity) {
+  if (word.length < capacity) return true;
+  out::PrintErr("\n El texto tiene más de %zu caracteres; escríbalo más corto.\n", capacity - 1);
+  return false;
+}
+
+}  // namespace repbin::console

@@ -1,0 +1,175 @@
+// The interpretation menu and its integer items: a typed bit string read back as an integer.
+// The floating-point item is in float_items.cpp.
+
+#include <cstdint>
+#include <string_view>
+
+#include "codec/codec.h"
+#include "console/dialogue.h"
+#include "console/input.h"
+#include "output/output.h"
+#include "settings/settings.h"
+
+namespace repbin::console {
+
+// Refuses a typed bit string whose length is not the width: the decoders read exactly `nb`
+// characters, so a shorter one would make them read past its end.
+bool HasWidthLength(std::string_view text) {
+  if (text.size() == static_cast<std::size_t>(nb)) return true;
+  out::PrintErr("\n La cadena debe tener exactamente %i caracteres (tiene %zu).\n", nb,
+                text.size());
+  return false;
+}
+
+namespace {
+
+struct IntegerItem {
+  void (*prompt)();
+  void (*decode_and_print)();  // decodes `buffer` and prints the result line
+};
+
+bool RunIntegerItem(const IntegerItem& item) {
+  if (!AskWord(item.prompt, buffer, sizeof buffer, HasWidthLength)) return false;
+  out::Print(" Dato a interpretar %s \n", buffer);
+  item.decode_and_print();
+  return true;
+}
+
+void AskString() {
+  out::PrintErr("\n Introduzca la cadena a interpretar");
+}
+
+}  // namespace
+
+bool InterpretNatural() {
+  return RunIntegerItem({
+      .prompt = [] { out::PrintErr("\n Introduzca la cadena a interpretar "); },
+      .decode_and_print =
+          [] {
+            const std::int32_t r = BNsinsigno(buffer, nb);
+            out::Print("\n El resultado en binario natural es: %i \n", r);
+          },
+  });
+}
+
+bool InterpretOnesComplement() {
+  return RunIntegerItem({
+      .prompt = AskString,
+      .decode_and_print =
+          [] {
+            const std::int32_t r = BNC1(buffer, nb);
+            out::Print("\n El resultado en complemento a uno es: %i \n", r);
+          },
+  });
+}
+
+bool InterpretTwosComplement() {
+  return RunIntegerItem({
+      .prompt = AskString,
+      .decode_and_print =
+          [] {
+            const std::int32_t r = BNC2(buffer, nb);
+            out::Print("\n El resultado en complemento a dos es: %i \n", r);
+          },
+  });
+}
+
+bool InterpretExcess() {
+  const std::optional<int> excess = AskInt([] { out::PrintErr("\n Intoduzca el exceso "); });
+  if (!excess) return false;
+  zEZ = *excess;
+  return RunIntegerItem({
+      .prompt = AskString,
+      .decode_and_print =
+          [] {
+            const std::int32_t r = BNEZ(buffer, nb, zEZ);
+            out::Print("\n El resultado en Exceso %i es %i \n", zEZ, r);
+          },
+  });
+}
+
+bool InterpretSignMagnitude() {
+  return RunIntegerItem({
+      .prompt = AskString,
+      .decode_and_print =
+          [] {
+            const std::int32_t r = BNSM(buffer, nb);
+            out::Print("\n El resultado en signo/magnitud es: %i \n", r);
+          },
+  });
+}
+
+namespace {
+
+// The widths each item can honour: the integers are 32-bit (sign-magnitude needs a sign and at
+// least one magnitude bit); a floating-point format needs a sign, an exponent and a mantissa bit
+// and must fit `buffer`.
+struct WidthRange {
+  int low;
+  int high;
+};
+
+WidthRange WidthsFor(int item) {
+  switch (item) {
+    case 5:
+      return {3, kMaxWidth};
+    case 6:
+      return {2, 32};
+    default:
+      return {1, 32};
+  }
+}
+
+bool AskWidth(int item) {
+  const WidthRange allowed = WidthsFor(item);
+  const std::optional<int> width =
+      AskInt([] { out::PrintErr("Numero total de bits que tiene el sistema de represntación "); },
+             [allowed](int v) {
+               if (v >= allowed.low && v <= allowed.high) return true;
+               out::PrintErr("\n Para este sistema el número de bits debe estar entre %i y %i.\n",
+                             allowed.low, allowed.high);
+               return false;
+             });
+  if (!width) return false;
+  nb = *width;
+  return true;
+}
+
+}  // namespace
+
+bool InterpretationMenu() {
+  out::Print("\n");
+  PrintSeparator();
+  std::optional<int> valor;
+  do {
+    valor = AskInt([] {
+      out::PrintErr("0) Menu Anterior \n");
+      out::PrintErr("1) Binario Natural \n");
+      out::PrintErr("2) Complemento a uno \n");
+      out::PrintErr("3) Complemento a dos \n");
+      out::PrintErr("4) Exceso Z \n");
+      out::PrintErr("5) Coma flotante \n");
+      out::PrintErr("6) Signo Magnitud \n ");
+    });
+    if (!valor) return false;
+  } while (*valor < 0 || *valor > 6);
+  if (*valor == 0) return true;
+
+  if (!AskWidth(*valor)) return false;
+  switch (*valor) {
+    case 1:
+      return InterpretNatural();
+    case 2:
+      return InterpretOnesComplement();
+    case 3:
+      return InterpretTwosComplement();
+    case 4:
+      return InterpretExcess();
+    case 5:
+      return InterpretFloat();
+    default:
+      return InterpretSignMagnitude();
+  }
+}
+
+}  // namespace repbin::console

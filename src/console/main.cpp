@@ -1,0 +1,85 @@
+// repbin: teaches how numbers are represented in binary, through a dialogue of numbered menus.
+
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "console/session.h"
+#include "output/output.h"
+
+namespace {
+
+using repbin::out::Encoding;
+
+void PrintUsage() {
+  repbin::out::Print(
+      "Uso: repbin [--cp850 | --utf8]\n"
+      "     repbin --help | --version\n"
+      "\n"
+      "Enseña cómo se representan los números en binario: escribe enteros en binario\n"
+      "natural, signo-magnitud, complemento a uno y a dos y exceso Z, y números reales en\n"
+      "coma flotante, y lee cadenas de bits en todos ellos, mostrando cada paso.\n"
+      "Los menús y preguntas salen por la salida de error; los resultados, por la estándar.\n"
+      "\n"
+      "Opciones:\n"
+      "  --cp850     escribe los acentos en la página de códigos 850 (lo habitual,\n"
+      "              salvo en un terminal UTF-8)\n"
+      "  --utf8      escribe los acentos en UTF-8\n"
+      "  -h, --help  muestra esta ayuda y termina\n"
+      "  --version   muestra la versión y termina\n");
+}
+
+// Code page 850 unless the stream is a terminal whose locale speaks UTF-8.
+Encoding EncodingFor(int fd, bool utf8_locale) {
+  return (utf8_locale && isatty(fd) == 1) ? Encoding::kUtf8 : Encoding::kCp850;
+}
+
+bool LocaleIsUtf8() {
+  // Only the character type is taken from the environment, to learn the codeset; numbers keep
+  // the '.' of the C locale. The C locale is restored at once.
+  if (std::setlocale(LC_CTYPE, "") == nullptr) return false;
+  const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  std::setlocale(LC_CTYPE, "C");
+  return utf8;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool utf8_locale = LocaleIsUtf8();
+  Encoding out_encoding = EncodingFor(STDOUT_FILENO, utf8_locale);
+  Encoding err_encoding = EncodingFor(STDERR_FILENO, utf8_locale);
+  repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
+
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--cp850") == 0 || std::strcmp(arg, "--utf8") == 0) {
+      out_encoding = err_encoding = arg[2] == 'c' ? Encoding::kCp850 : Encoding::kUtf8;
+      repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
+    } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      PrintUsage();
+      return 0;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      repbin::out::Print("repbin %s\n", REPBIN_VERSION);
+      return 0;
+    } else {
+      repbin::out::PrintErr("repbin: opción desconocida: %s\n", arg);
+      repbin::out::Bind(stderr, stderr, err_encoding, err_encoding);
+      PrintUsage();
+      return 2;
+    }
+  }
+
+  // Standard output goes straight to a terminal; to a file or pipe it is fully buffered, and the
+  // output layer flushes it before anything goes to standard error and before each read.
+  if (isatty(STDOUT_FILENO) == 1) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+  } else {
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  }
+  return repbin::RunSession(stdin, stdout, stderr, out_encoding, err_encoding);
+}

@@ -1,0 +1,27 @@
+#include "console/dialogue.h"
+#include "console/input.h"
+#include "output/output.h"
+
+namespace repbin::console {
+
+void PrintSeparator() {
+  out::Print("==========================================================\n");
+}
+
+void MainMenu() {
+  for (;;) {
+    const std::optional<int> valor = AskInt([] {
+      out::PrintErr("\n0) Salir \n");
+      out::PrintErr("1) Representación\n");
+      out::PrintErr("2) Interpretación\n ");
+    });
+    if (!valor || *valor == 0) return;
+    bool going_on = true;
+    if (*valor == 1) going_on = RepresentationMenu();
+    if (*valor == 2) going_on = InterpretationMenu();
+    // Any other number shows the menu again, without a message.
+    if (!going_on) return;
+  }
+}
+
+}  // namespace repbin::console

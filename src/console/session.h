@@ -1,0 +1,26 @@
+// A whole session of the program, from the main menu to "0) Salir" or the end of the input.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "output/output.h"
+
+namespace repbin {
+
+// Runs a session with fresh program settings on the given streams; returns the exit status, 0.
+int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, out::Encoding out_encoding,
+               out::Encoding err_encoding);
+
+// What a session printed.
+struct Transcript {
+  std::string out;
+  std::string err;
+  int status;
+};
+
+// Runs a session in memory: `input` is the whole standard input. Both streams are code page 850.
+Transcript RunSessionOnText(std::string_view input);
+
+}  // namespace repbin

@@ -1,0 +1,35 @@
+// The output layer: the one place that writes to the console.
+//
+// Every trace, prompt and result goes through here. The layer owns the two streams (replaceable,
+// so a whole session can run in memory) and their character encoding: message texts are written
+// in the source as UTF-8 and converted here, once, to the encoding of the stream they go to.
+// Only the format text is converted; values substituted into it (text the user typed) go out
+// unchanged.
+#pragma once
+
+#include <cstdio>
+
+namespace repbin::out {
+
+enum class Encoding {
+  kCp850,  // OEM code page 850: "ó" is the byte 0xA2, "ú" 0xA3
+  kUtf8,
+};
+
+// Makes `out` the standard output and `err` the standard error of everything printed from now on.
+void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_encoding);
+
+// Writes to standard output, printf-style ('.' as decimal point: the numeric locale is never set).
+void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Writes to standard error, after flushing standard output so that the two keep program order.
+void PrintErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Flushes both streams; called before every read and at the end of a session.
+void Flush();
+
+// The bytes of `text` (UTF-8) in `encoding`; characters code page 850 lacks become '?'.
+// Exposed for tests.
+void Encode(const char* text, Encoding encoding, char* dest, std::size_t dest_size);
+
+}  // namespace repbin::out

@@ -1,0 +1,119 @@
+#include <bit>
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/codec.h"
+#include "output/output.h"
+#include "real/real.h"
+
+namespace repbin {
+namespace {
+
+constexpr std::int64_t kMaxMagnitude = 2147483647;
+
+struct IntegerPart {
+  std::int64_t magnitude;  // saturates just past kMaxMagnitude
+  bool minus;
+};
+
+// The integer part, the `length` characters at `text`, by the atol rule: white space, an
+// optional sign, then digits up to the first other character; no digits read as 0. Read exactly
+// (the 32-bit wrap-around of atol would convert a different number than the one typed).
+IntegerPart ReadIntegerPart(const char* text, std::size_t length) {
+  std::size_t i = 0;
+  while (i < length && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  IntegerPart part{0, false};
+  if (i < length && (text[i] == '+' || text[i] == '-')) part.minus = text[i++] == '-';
+  for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
+    part.magnitude = part.magnitude * 10 + (text[i] - '0');
+    if (part.magnitude > kMaxMagnitude) part.magnitude = kMaxMagnitude + 1;
+  }
+  return part;
+}
+
+// The separator: the first '.', or the end of the text.
+std::size_t SeparatorIndex(const char* decimal) {
+  return std::strcspn(decimal, ".");
+}
+
+// The fraction text, from the '.' on, by the atof rule, held in single precision.
+float FractionValue(const char* fraction) {
+  return static_cast<float>(std::strtod(fraction, nullptr));
+}
+
+}  // namespace
+
+FixedTextFault CheckFixedText(const char* decimal) {
+  const std::size_t i = SeparatorIndex(decimal);
+  if (ReadIntegerPart(decimal, i).magnitude > kMaxMagnitude) {
+    return FixedTextFault::kIntegerTooLarge;
+  }
+  // A fraction of 1 or more (or inf) would double into '1' digits forever: not a fraction.
+  if (decimal[i] == '.' && !(FractionValue(decimal + i) < 1.0f)) {
+    return FixedTextFault::kFractionNotBelowOne;
+  }
+  return FixedTextFault::kNone;
+}
+
+int CFBN(const char* decimal, char* bitmap, int* coma) {
+  // Step 1: the heading.
+  out::Print("\n=== Conversión a binario del número en coma flotante %s ====\n", decimal);
+  // Step 2: the separator and the integer part.
+  const std::size_t i = SeparatorIndex(decimal);
+  const bool sin = decimal[i] != '.';
+  const IntegerPart part = ReadIntegerPart(decimal, i);
+  // Step 3: the sign; "-0.5" and "-.5" are negative too.
+  bitmap[0] = part.minus ? '-' : '+';
+  // A magnitude beyond 31 bits is refused by CheckFixedText; if one comes anyway, it is limited
+  // so that the text stays inside its 65 characters.
+  const auto entero =
+      static_cast<std::int32_t>(part.magnitude > kMaxMagnitude ? kMaxMagnitude : part.magnitude);
+  // Step 4: L, the number of binary digits of the magnitude (1 for 0).
+  const int L =
+      entero == 0 ? 1 : static_cast<int>(std::bit_width(static_cast<std::uint32_t>(entero)));
+  // Step 5: the integer digits at 1 to L, with the halving trace.
+  DecBN(entero, bitmap + 1, L);
+  // Step 6.
+  *coma = L;
+  bitmap[L + 1] = '.';
+  int w = L + 2;  // where the next fraction digit goes
+  int primer1 = 0;
+  if (sin) {
+    // Step 7: no fraction at all: "+101.0".
+    bitmap[w++] = '0';
+    bitmap[w] = '\0';
+  } else {
+    // Step 8: the fraction by repeated doubling, in single precision, until nothing is left or
+    // the text is full; a fraction of 0 leaves the text ending right after the '.'.
+    const char* fraction = decimal + i;
+    float decimales = FractionValue(fraction);
+    out::Print("\n =Parte fraccionaria 0%s=\n", fraction);
+    bitmap[w] = '\0';
+    while (decimales != 0.0f && w < 64) {
+      const float tmpr = decimales;
+      decimales = decimales * 2.0f;
+      if (decimales >= 1.0f) {
+        if (primer1 == 0) primer1 = w;
+        decimales = decimales - 1.0f;
+        bitmap[w] = '1';
+      } else {
+        bitmap[w] = '0';
+      }
+      bitmap[++w] = '\0';
+      out::Print("\t %fx2=%f \t \t 0%s...\n", static_cast<double>(tmpr),
+                 static_cast<double>(decimales), bitmap + L + 1);
+    }
+    // Step 9.
+    out::Print("La parte fracionaria 0%s es igual 0%s \n ", fraction, bitmap + L + 1);
+  }
+  // Step 10.
+  out::Print("El valor en coma fija es %s\n", bitmap);
+  // Step 11: below one, the exponent comes from the first '1' (3 when there is none).
+  if (entero == 0) *coma = 3 - primer1;
+  // Step 12.
+  return w;
+}
+
+}  // namespace repbin

@@ -1,0 +1,90 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "output/output.h"
+#include "real/fields.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin {
+namespace {
+
+// Appends the characters of `text` from `first` to `last` - 1, the '.' left out.
+void PrintDigits(const char* text, int first, int last) {
+  char digits[65];
+  int n = 0;
+  for (int j = first; j < last; ++j) {
+    if (text[j] != '.') digits[n++] = text[j];
+  }
+  digits[n] = '\0';
+  out::Print("%s", digits);
+}
+
+// Steps 2 to 4: the normalised value; returns the exponent after the normalisation's adjustment.
+int PrintNormalised(const char* bittmp, int lim, int exp) {
+  const char s = bittmp[0];
+  const int tail = std::abs(exp);  // exp <= 0: the first '1' is at index tail + 3
+  out::Print("El valor normalizado sera ");
+  switch (typenorma) {
+    case 0:
+      out::Print("%c0.", s);
+      if (exp > 0)
+        PrintDigits(bittmp, 1, lim);
+      else
+        out::Print("%s", bittmp + tail + 3);
+      break;
+    case 1:
+    case 2:
+      out::Print(typenorma == 1 ? "%c1." : "%c0.1", s);
+      if (exp > 0)
+        PrintDigits(bittmp, 2, lim);
+      else
+        out::Print("%s", bittmp + tail + 4);
+      if (typenorma == 1) --exp;
+      break;
+    default:
+      break;
+  }
+  out::Print(" 2^(%i)\n", exp);
+  return exp;
+}
+
+}  // namespace
+
+void CFCFL(const char* decimal, char* bitmap) {
+  StartString(bitmap);
+  // Step 1: the binary fixed-point text, in a scratch text that reads '0' past its end.
+  char bittmp[65];
+  std::memset(bittmp, '0', 64);
+  bittmp[64] = '\0';
+  int exp = 0;
+  const int lim = CFBN(decimal, bittmp, &exp);
+  const int x = exp;
+  const char s = bittmp[0];
+  // Steps 2 to 4.
+  exp = PrintNormalised(bittmp, lim, exp);
+  // Steps 5 and 6: the exponent field, then (step 7) the sign, which the field's NUL must not hit.
+  out::Print("\n == Calculo del exponente ==\n ");
+  WriteExponent(exp, bitmap);
+  bitmap[possigno] = s == '-' ? '1' : '0';
+  // Step 8.
+  out::Print(" Resumiendo ....\n");
+  out::Print(" El signo es igual %c \n", bitmap[possigno]);
+  out::Print(" El exponente es igual %s \n", bitmap + posexp);
+  // Step 9: the normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
+  // '0' past the end of the text; truncated to the field.
+  const bool integer_part = bittmp[1] == '1';
+  int j = integer_part ? 1 + bi : 3 + std::abs(x) + bi;
+  char digits[65];
+  const int nbman = NbMan();
+  for (int i = 0; i < nbman; ++i, ++j) {
+    while (j < 64 && bittmp[j] == '.') ++j;
+    digits[i] = (j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
+  }
+  WriteMantissa(digits, s == '-', bitmap);
+  // Steps 10 and 11.
+  bitmap[nb] = '\0';
+  out::Print(" La mantisa es igual %s \n", bitmap + posmantisa);
+}
+
+}  // namespace repbin

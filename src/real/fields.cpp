@@ -1,0 +1,68 @@
+#include "real/fields.h"
+
+#include "codec/codec.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin {
+namespace {
+
+char Inverted(char digit) {
+  return digit == '1' ? '0' : '1';
+}
+
+}  // namespace
+
+void StartString(char* bitmap) {
+  for (int i = 0; i < nb; ++i) bitmap[i] = '_';
+  bitmap[nb] = '\0';
+}
+
+void WriteExponent(int exp, char* bitmap) {
+  char* field = bitmap + posexp;
+  switch (TypeExp) {
+    case 0:
+      SMBN(exp, field, nbexp);
+      break;
+    case 1:
+      C1BN(exp, field, nbexp);
+      break;
+    case 2:
+      C2BN(exp, field, nbexp);
+      break;
+    case 3:
+      EZBN(exp, field, nbexp, zEZ);
+      break;
+    default:
+      break;  // unknown system: the field stays '_'
+  }
+}
+
+void WriteMantissa(const char* digits, bool negative, char* bitmap) {
+  char* field = bitmap + posmantisa;
+  const int nbman = NbMan();
+  bool carry = true;  // two's complement: still copying, up to the rightmost '1'
+  for (int i = nbman - 1; i >= 0; --i) {
+    const char b = digits[i];
+    switch (TypeMan) {
+      case 0:
+        field[i] = b;
+        break;
+      case 1:
+        field[i] = negative ? Inverted(b) : b;
+        break;
+      case 2:
+        if (!negative || carry) {
+          field[i] = b;
+          if (b == '1') carry = false;
+        } else {
+          field[i] = Inverted(b);
+        }
+        break;
+      default:
+        break;  // unknown system: the field stays '_'
+    }
+  }
+}
+
+}  // namespace repbin

@@ -1,0 +1,58 @@
+// Real-number codecs: the floating-point format descriptor, and real values to and from bit
+// strings in the format it describes, with their printed traces.
+#pragma once
+
+namespace repbin {
+
+// The floating-point format descriptor: where sign, exponent and mantissa lie in a string of
+// `nb` characters and how they are written. All 0 at start; the dialogue fills them.
+extern int nbexp;       // width of the exponent field
+extern int posexp;      // position of the exponent's first character
+extern int posmantisa;  // position of the mantissa's first character
+extern int possigno;    // position of the sign character
+extern int TypeExp;     // 0 sign-magnitude, 1 one's complement, 2 two's complement, 3 excess zEZ
+extern int TypeMan;     // 0 sign-magnitude, 1 one's complement, 2 two's complement
+extern int typenorma;   // 0 fraction 0'M, 1 implicit integer bit 1'M, 2 implicit fraction bit 0'1M
+extern int bi;  // implicit mantissa bits: 1 when typenorma > 0, else 0 (set by the dialogue)
+
+// Width of the mantissa field, derived from the current `nb`: nb - nbexp - 1.
+int NbMan();
+
+// Gives every descriptor value its start value, 0.
+void ResetDescriptor();
+
+// Whether the descriptor describes a format the codecs can honour at the current `nb`: 3 <= nb
+// <= 64, both fields at least one character wide, the three fields inside the string without
+// overlapping, and every code inside its menu. The codecs below require it.
+bool DescriptorIsValid();
+
+// Writes `num` into `bitmap` (`nb` characters and a NUL) through its IEEE 754 double image: the
+// exponent field first, then the sign, then the mantissa, truncated. Prints the traces of the
+// image, of the exponent's reading and of the exponent's encoder.
+void CFLBN(float num, char* bitmap);
+
+// Reads the `nb`-character string at `bitmap` in the described format. Prints the exponent and
+// mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
+// in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
+// single precision (inf or 0 when it lies beyond it).
+float BNCFL(const char* bitmap);
+
+// What keeps a fixed-point text from being converted soundly.
+enum class FixedTextFault {
+  kNone,
+  kIntegerTooLarge,      // integer part beyond +-2147483647
+  kFractionNotBelowOne,  // fraction whose single-precision value is not below 1 (.5e1, .99999999)
+};
+FixedTextFault CheckFixedText(const char* decimal);
+
+// Writes the binary fixed-point text of `decimal` into `bitmap` (room for 65 characters): sign,
+// integer digits, '.', fraction digits by repeated doubling in single precision, at most 64
+// characters. Stores in `coma` the exponent e of the form 0.1... x 2^e (3 when there is no '1').
+// Returns the length of the text. Requires CheckFixedText(decimal) == kNone.
+int CFBN(const char* decimal, char* bitmap, int* coma);
+
+// Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
+// fixed-point conversion, the normalised value, the exponent calculation and a summary.
+void CFCFL(const char* decimal, char* bitmap);
+
+}  // namespace repbin

@@ -1,0 +1,7 @@
+#include <gtest/gtest.h>
+
+#include "codec/codec.h"
+
+TEST(Smoke, Builds) {
+  SUCCEED();
+}
