@@ -74,12 +74,15 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Standard output goes straight to a terminal; to a file or pipe it is fully buffered, and the
-  // output layer flushes it before anything goes to standard error and before each read.
-  if (isatty(STDOUT_FILENO) == 1) {
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-  } else {
-    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer
+  // flushes one stream before it writes to the other, and both before each read, so prompts and
+  // results keep program order wherever the streams go.
+  for (std::FILE* stream : {stdout, stderr}) {
+    if (isatty(fileno(stream)) == 1) {
+      std::setvbuf(stream, nullptr, _IONBF, 0);
+    } else {
+      std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
+    }
   }
   return repbin::RunSession(stdin, stdout, stderr, out_encoding, err_encoding);
 }

@@ -11,6 +11,14 @@ std::FILE* out_stream = stdout;
 std::FILE* err_stream = stderr;
 Encoding out_enc = Encoding::kCp850;
 Encoding err_enc = Encoding::kCp850;
+// The stream written last. Before the other one is written, this one is flushed, so that the
+// two keep program order even when both are buffered and go to the same file.
+std::FILE* last_stream = nullptr;
+
+void SwitchTo(std::FILE* stream) {
+  if (last_stream != nullptr && last_stream != stream) std::fflush(last_stream);
+  last_stream = stream;
+}
 
 struct Cp850Letter {
   char32_t code_point;
@@ -54,9 +62,11 @@ void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_en
   err_stream = err;
   out_enc = out_encoding;
   err_enc = err_encoding;
+  last_stream = nullptr;
 }
 
 void Print(const char* format, ...) {
+  SwitchTo(out_stream);
   std::va_list args;
   va_start(args, format);
   WriteFormatted(out_stream, out_enc, format, args);
@@ -64,7 +74,7 @@ void Print(const char* format, ...) {
 }
 
 void PrintErr(const char* format, ...) {
-  std::fflush(out_stream);
+  SwitchTo(err_stream);
   std::va_list args;
   va_start(args, format);
   WriteFormatted(err_stream, err_enc, format, args);

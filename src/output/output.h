@@ -22,7 +22,8 @@ void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_en
 // Writes to standard output, printf-style ('.' as decimal point: the numeric locale is never set).
 void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Writes to standard error, after flushing standard output so that the two keep program order.
+// Writes to standard error. Whenever the output passes from one stream to the other, the one
+// written before is flushed, so that the two keep program order wherever they go.
 void PrintErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Flushes both streams; called before every read and at the end of a session.
