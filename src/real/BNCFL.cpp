@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 
@@ -31,6 +32,7 @@ Wide DecodeField(const char* field, int width, int type, Wide z) {
 }  // namespace
 
 float BNCFL(const char* bitmap) {
+  assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   const int nbman = NbMan();
   // Step 1: the exponent.
   const Wide exp = DecodeField(bitmap + posexp, nbexp, TypeExp, zEZ);

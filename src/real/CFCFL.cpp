@@ -1,3 +1,4 @@
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,6 +53,7 @@ int PrintNormalised(const char* bittmp, int lim, int exp) {
 }  // namespace
 
 void CFCFL(const char* decimal, char* bitmap) {
+  assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   StartString(bitmap);
   // Step 1: the binary fixed-point text, in a scratch text that reads '0' past its end.
   char bittmp[65];

@@ -1,3 +1,5 @@
+#include <cassert>
+
 #include "codec/codec.h"
 #include "real/fields.h"
 #include "real/real.h"
@@ -6,6 +8,7 @@
 namespace repbin {
 
 void CFLBN(float num, char* bitmap) {
+  assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   StartString(bitmap);
   // Step 1: the image of the widened value (exact): sign at 0, exponent at 1 to 11, fraction.
   char bittmp[65];
