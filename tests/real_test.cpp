@@ -1,1 +1,240 @@
+// Tests of the real-number codecs: the format descriptor, BNCFL, CFLBN, CFBN and CFCFL.
 #include <gtest/gtest.h>
+
+#include <bit>
+#include <bitset>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "real/real.h"
+#include "settings/settings.h"
+#include "support.h"
+
+namespace repbin {
+namespace {
+
+using test::Capture;
+using test::Cp850;
+
+struct Layout {  // a floating-point format as the dialogue fills it
+  int nb, nbexp, posexp, posmantisa, possigno, type_exp, z, type_man, norma;
+};
+// 32 bits, by default IEEE 754 single: sign, 8-bit exponent in excess 127, 23-bit mantissa 1'M.
+constexpr Layout Single(int type_man = 0, int norma = 1, int type_exp = 3) {
+  return {32, 8, 1, 9, 0, type_exp, 127, type_man, norma};
+}
+// `nb` bits: sign, 5-bit exponent (excess 16 unless told otherwise), the rest mantissa.
+constexpr Layout Small(int nb, int norma, int type_man = 0, int type_exp = 3) {
+  return {nb, 5, 1, 6, 0, type_exp, 16, type_man, norma};
+}
+constexpr Layout kDouble{64, 11, 1, 12, 0, 3, 1023, 0, 1};
+constexpr Layout kExponentFirst{32, 8, 0, 9, 8, 3, 127, 0, 1};  // the sign after the exponent
+constexpr Layout kMantissaFirst{32, 8, 24, 1, 0, 3, 127, 0, 1};
+
+// Sets the descriptor as the dialogue does (`bi` from the normalisation unless overridden) and
+// soils the working string with a character no codec writes. Returns whether it is valid.
+bool Set(const Layout& l, int bi_override = -1) {
+  std::tie(nb, nbexp, posexp, posmantisa, possigno, TypeExp, zEZ, TypeMan, typenorma) = std::tie(
+      l.nb, l.nbexp, l.posexp, l.posmantisa, l.possigno, l.type_exp, l.z, l.type_man, l.norma);
+  bi = bi_override >= 0 ? bi_override : l.norma > 0 ? 1 : 0;
+  std::string(kMaxWidth, 'x').copy(buffer, kMaxWidth);  // buffer[kMaxWidth] stays the NUL
+  return DescriptorIsValid();
+}
+
+TEST(DescriptorTest, AcceptsOnlyFormatsTheCodecsCanHonour) {
+  EXPECT_TRUE(Set({3, 1, 1, 2, 0, 0, 0, 0, 0}));  // the narrowest; other tests assert the rest
+  // One breach each: nb 2 and 65, empty fields, sign in the exponent, overlap, mantissa or sign
+  // past the end, a negative position, codes off their menus (no excess mantissa encoder), then bi.
+  const Layout invalid[] = {{2, 0, 1, 1, 0, 0, 0, 0, 0},     {65, 11, 1, 12, 0, 3, 1023, 0, 1},
+                            {32, 0, 1, 1, 0, 3, 127, 0, 1},  {32, 31, 1, 32, 0, 3, 127, 0, 1},
+                            {32, 8, 0, 9, 0, 3, 127, 0, 1},  {32, 8, 1, 8, 0, 3, 127, 0, 1},
+                            {32, 8, 1, 10, 0, 3, 127, 0, 1}, {32, 8, 1, 9, 32, 3, 127, 0, 1},
+                            {32, 8, -1, 8, 7, 3, 127, 0, 1}, {32, 8, 1, 9, 0, 4, 127, 0, 1},
+                            {32, 8, 1, 9, 0, -1, 127, 0, 1}, {32, 8, 1, 9, 0, 3, 127, 3, 1},
+                            {32, 8, 1, 9, 0, 3, 127, 0, 3}};
+  for (int i = 0; const Layout& l : invalid) EXPECT_FALSE(Set(l)) << "breach " << i++;
+  EXPECT_FALSE(Set(Single(0, 1), 0));
+  EXPECT_FALSE(Set(Single(0, 0), 1));
+}
+
+TEST(CFLBNTest, WritesAndReadsEachFormat) {
+  // CFLBN writes, BNCFL reads back where marked; a wide mantissa gets '0' past the double's 52
+  // fraction bits. A summary starting with a line break is BNCFL's whole output, else its last
+  // line.
+  const std::string ones(23, '1'), zeros(23, '0');
+  using Case = std::tuple<Layout, float, std::string, bool, std::string>;
+  for (const auto& [layout, number, bits, read_back, summary] : std::vector<Case>{
+           {Single(), 5.0f, "01000000101000000000000000000000", true,
+            "\n10000001=2^7+2^0=129\n\n101000000000000000000000=2^23+2^21=10485760\n"
+            "(-1)^0 1'01000000000000000000000 2^2=5.000000 \n "},
+           {Small(16, 0, 1), -1.0f, "1100010111111111", true,
+            "\n10001=2^4+2^0=17\n(-1)^1 0'0111111111 2^1=-1.000000 \n "},
+           {Single(), -2.5f, "11000000001000000000000000000000", true,
+            "(-1)^1 1'01000000000000000000000 2^1=-2.500000"},
+           {Single(), 0.1f, "00111101110011001100110011001101", true,
+            "(-1)^0 1'10011001100110011001101 2^-4=0.100000"},
+           {Single(), 0x1p-127f, "000000000" + zeros, true,
+            "(-1)^0 1'00000000000000000000000 2^-127=0.000000"},
+           {kExponentFirst, -2.5f, "10000000101000000000000000000000", true,
+            "(-1)^1 1'01000000000000000000000 2^1=-2.500000"},
+           {Small(16, 0), 1.0f, "0100011000000000", true, "(-1)^0 0'1000000000 2^1=1.000000"},
+           {Small(16, 1), 1.0f, "0100000000000000", true, "(-1)^0 1'0000000000 2^0=1.000000"},
+           {Small(16, 2), 1.0f, "0100010000000000", true, "(-1)^0 0'10000000000 2^1=1.000000"},
+           {Single(0, 1, 2), 0.25f, "011111110" + zeros, true, ""},
+           {Single(0, 1, 1), 0.25f, "011111101" + zeros, true, ""},
+           {Single(0, 1, 0), 0.25f, "010000010" + zeros, true, ""},
+           {Small(64, 0), 0x1.fffffep0f, "010001" + ones + "1" + zeros + "00000000000", true, ""},
+           {Single(), 0.0f, "010000000" + zeros, false, ""},  // exponent -1023 + 127
+           {Single(), -0.0f, "110000000" + zeros, false, ""},
+           {Single(1), -1.0f, "101111111" + ones, false, ""},
+           {Single(2), -1.25f, "10111111111000000000000000000000", false, ""},
+           {Single(2), -1.0f, "101111111" + zeros, false, ""}}) {
+    SCOPED_TRACE(bits);
+    ASSERT_TRUE(Set(layout));
+    Capture([&] { CFLBN(number, buffer); });
+    EXPECT_EQ(std::string(buffer), bits);
+    if (!read_back) continue;
+    float value = 0;
+    const auto printed = Capture([&] { value = BNCFL(bits.c_str()); });
+    EXPECT_EQ(value, number);
+    EXPECT_EQ(printed.err, "");
+    if (summary.starts_with('\n')) {
+      EXPECT_EQ(printed.out, summary);
+    } else if (!summary.empty()) {
+      EXPECT_TRUE(printed.out.ends_with("\n" + summary + " \n ")) << printed.out;
+    }
+  }
+}
+
+TEST(BNCFLTest, MatchesTheMachineFloat) {
+  // Random single patterns with exponents 1..254 read as the float and are written back.
+  ASSERT_TRUE(Set(Single()));
+  std::mt19937 r(20240611U);
+  Capture([&] {
+    for (int n = 0; n < 3000; ++n) {
+      const auto pattern = static_cast<std::uint32_t>((r() & 0x807FFFFFU) | (1 + r() % 254) << 23);
+      const std::string bits = std::bitset<32>(pattern).to_string();
+      EXPECT_EQ(BNCFL(bits.c_str()), std::bit_cast<float>(pattern)) << bits;
+      CFLBN(std::bit_cast<float>(pattern), buffer);
+      EXPECT_EQ(std::string(buffer), bits);
+    }
+  });
+  // Doubles round once: 53-bit mantissas must not pass through a float, as the subnormal just
+  // above a midpoint (2.5 + 2^-30 units of 2^-149) shows: 3 units, where twice rounded gives 2.
+  ASSERT_TRUE(Set(kDouble));
+  const double near_tie = std::ldexp(2.5 + std::ldexp(1.0, -30), -149);
+  ASSERT_EQ(static_cast<float>(near_tie), std::bit_cast<float>(0x00000003U));
+  for (const double d : {1.0, 0.1, 1.0 / 3.0, -123456.789, 1e30, -3.4028235677973366e38, 1e-40,
+                         1e-300, 1e300, -1e300, near_tie}) {
+    const std::string bits = std::bitset<64>(std::bit_cast<std::uint64_t>(d)).to_string();
+    float value = 0;
+    const auto printed = Capture([&] { value = BNCFL(bits.c_str()); });
+    EXPECT_EQ(value, static_cast<float>(d)) << d;  // inf beyond the float range
+    EXPECT_TRUE(d != 1e300 || printed.out.ends_with(" 2^996=inf \n ")) << printed.out;
+  }
+}
+
+// What CFBN prints for 5.375: heading, halving of 5, doublings of .375, result.
+std::string Fixed5375() {
+  return Cp850(
+      "\n=== Conversión a binario del número en coma flotante 5.375 ====\n"
+      "=======Conversión a binario del número 5 ======\n\t5/2=\t 2\t y el resto 1 \t __1\n"
+      "\t2/2=\t 1\t y el resto 0 \t _01\n\t1/2=\t 0\t y el resto 1 \t 101\n\n"
+      " =Parte fraccionaria 0.375=\n\t 0.375000x2=0.750000 \t \t 0.0...\n"
+      "\t 0.750000x2=0.500000 \t \t 0.01...\n\t 0.500000x2=0.000000 \t \t 0.011...\n"
+      "La parte fracionaria 0.375 es igual 0.011 \n El valor en coma fija es +101.011\n");
+}
+
+TEST(CFBNTest, ChecksAndWritesFixedTexts) {
+  // Sign of an empty integer part, ',' not a separator, empty fractions, the 64-character cap (61
+  // digits after "+0.", 42 after a 20-bit integer part), the widest integer part.
+  using Case = std::tuple<const char*, std::string, int>;
+  const Case cases[] = {
+      {"5.375", "+101.011", 3},
+      {"5", "+101.0", 3},
+      {"-.5", "-0.1", 0},
+      {"-6.25", "-110.01", 3},
+      {"3,25", "+11.0", 2},
+      {"5.", "+101.", 3},
+      {".1", "+0.000110011001100110011001101", -3},
+      {"0.000000000000000000001", "+0." + std::string(61, '0'), 3},
+      {"1000000.0000001", "+11110100001001000000.000000000000000000000001101011010111111100", 20},
+      {"2147483647", "+" + std::string(31, '1') + ".0", 31}};
+  for (const auto& [input, text, coma] : cases) {
+    SCOPED_TRACE(input);
+    ASSERT_EQ(CheckFixedText(input), FixedTextFault::kNone);
+    std::string bits(64, '0');  // as CFCFL hands it over
+    int exponent = 99, length = 0;
+    const auto printed = Capture([&] { length = CFBN(input, bits.data(), &exponent); }).out;
+    EXPECT_EQ(std::string(bits.c_str()), text);
+    EXPECT_EQ(length, static_cast<int>(text.size()));
+    EXPECT_EQ(exponent, coma);
+    EXPECT_TRUE(printed.ends_with("El valor en coma fija es " + text + "\n")) << printed;
+    if (text == "+101.011") {
+      EXPECT_EQ(printed, Fixed5375());
+    }
+  }
+  // Integer parts within 32 bits (4294967297 would wrap to 1), fractions below 1 as floats.
+  using enum FixedTextFault;
+  const std::tuple<FixedTextFault, std::vector<const char*>> faults[] = {
+      {kNone, {"2147483647.5", "-2147483647", "0.9999999", "abc"}},
+      {kIntegerTooLarge, {"2147483648", "-2147483648", "4294967297.5", "99999999999999999999"}},
+      {kFractionNotBelowOne, {".5e1", "3.99999999", "-.99999999", ".5e39"}}};
+  for (const auto& [fault, inputs] : faults) {
+    for (const char* input : inputs) EXPECT_EQ(CheckFixedText(input), fault) << input;
+  }
+}
+
+TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
+  // Below one, zero (no '1'), a 4-bit mantissa, 7 in a 3-bit sign-magnitude exponent; fields out of
+  // order: the mantissa line runs into the exponent, the exponent line shows sign and '_'.
+  const std::string m5375 = "01011" + std::string(18, '0'), zeros(23, '0');
+  const std::string calculation = Cp850(
+      "El valor normalizado sera +1.01011 2^(2)\n\n == Calculo del exponente ==\n  \n"
+      " El Exceso 127 del 2 es en binario el número 129 \n"
+      "=======Conversión a binario del número 129 ======\n"
+      "\t129/2=\t 64\t y el resto 1 \t _______1\n\t64/2=\t 32\t y el resto 0 \t ______01\n"
+      "\t32/2=\t 16\t y el resto 0 \t _____001\n\t16/2=\t 8\t y el resto 0 \t ____0001\n"
+      "\t8/2=\t 4\t y el resto 0 \t ___00001\n\t4/2=\t 2\t y el resto 0 \t __000001\n"
+      "\t2/2=\t 1\t y el resto 0 \t _0000001\n\t1/2=\t 0\t y el resto 1 \t 10000001\n"
+      " Resumiendo ....\n El signo es igual 0 \n El exponente es igual 10000001 \n"
+      " La mantisa es igual 01011000000000000000000 \n");
+  using Case = std::tuple<Layout, const char*, std::string, std::string, std::string>;
+  for (const auto& [layout, input, normalised, bits, ending] : std::vector<Case>{
+           {Single(), "5.375", "+1.01011 2^(2)", "010000001" + m5375, Fixed5375() + calculation},
+           {Single(2, 0), "5.375", "+0.101011 2^(3)", "010000010101011" + std::string(17, '0'), ""},
+           {Single(1), "-5.375", "-1.01011 2^(2)", "11000000110100111111111111111111", ""},
+           {Single(2), "-5.375", "-1.01011 2^(2)", "11000000110101000000000000000000", ""},
+           {Single(1), "5.375", "+1.01011 2^(2)", "010000001" + m5375, ""},
+           {Single(2), "-0.5", "-1. 2^(-1)", "101111110" + zeros, ""},
+           {Single(0, 0), "0", "+0.00 2^(3)", "010000010" + zeros, ""},
+           {Single(0, 1), "0.75", "+1.1 2^(-1)", "0011111101" + std::string(22, '0'), ""},
+           {Single(0, 2), "0.75", "+0.11 2^(0)", "0011111111" + std::string(22, '0'), ""},
+           {Small(16, 0, 1, 2), "-0.1875", "-0.11 2^(-2)", "1111100011111111", ""},
+           {Small(10, 0), "100", "+0.11001000 2^(7)", "0101111100", ""},
+           {Small(10, 1), "100", "+1.1001000 2^(6)", "0101101001", ""},
+           {{16, 3, 1, 4, 0, 0, 127, 0, 0}, "100", "+0.11001000 2^(7)", "0011110010000000", ""},
+           {kMantissaFirst, "5.375", "+1.01011 2^(2)", "0" + m5375 + "10000001",
+            " La mantisa es igual 0101100000000000000000010000001 \n"},
+           {kExponentFirst, "5.375", "+1.01011 2^(2)", "100000010" + m5375,
+            " El exponente es igual 100000010_______________________ \n La mantisa es igual " +
+                m5375 + " \n"}}) {
+    SCOPED_TRACE(bits);
+    ASSERT_TRUE(Set(layout));
+    const auto printed = Capture([&] { CFCFL(input, buffer); }).out;
+    EXPECT_EQ(std::string(buffer), bits);
+    EXPECT_NE(printed.find("El valor normalizado sera " + normalised + "\n"), std::string::npos);
+    if (ending.starts_with('\n')) {  // the whole output
+      EXPECT_EQ(printed, ending);
+    } else {
+      EXPECT_TRUE(printed.ends_with(ending)) << printed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace repbin
