@@ -12,31 +12,8 @@
 
 namespace repbin::test {
 
-// What a piece of code printed on each stream (code page 850, as the program writes it).
-struct Printed {
-  std::string out;
-  std::string err;
-};
-
-// Runs `fn` with both streams of the output layer captured in memory.
-template <class Fn>
-Printed Capture(Fn&& fn) {
-  char* out_data = nullptr;
-  std::size_t out_size = 0;
-  char* err_data = nullptr;
-  std::size_t err_size = 0;
-  std::FILE* out = open_memstream(&out_data, &out_size);
-  std::FILE* err = open_memstream(&err_data, &err_size);
-  out::Bind(out, err, out::Encoding::kCp850, out::Encoding::kCp850);
-  std::forward<Fn>(fn)();
-  std::fclose(out);
-  std::fclose(err);
-  out::Bind(stdout, stderr, out::Encoding::kCp850, out::Encoding::kCp850);
-  Printed printed{std::string(out_data, out_size), std::string(err_data, err_size)};
-  std::free(out_data);
-  std::free(err_data);
-  return printed;
-}
+// Runs a piece of code with both streams captured (code page 850, as the program writes them).
+using out::Capture;
 
 // The code page 850 bytes the program writes for a UTF-8 text ("ó" 0xA2, "ú" 0xA3), so that
 // expectations stay readable.

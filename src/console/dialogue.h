@@ -37,6 +37,9 @@ void PrintLayoutSummary();
 // Whether a typed bit string has exactly `nb` characters; says what is expected when not.
 bool HasWidthLength(std::string_view text);
 
+// The items 0 to 5 that both working menus share, on standard error.
+void PrintSystemItems();
+
 // The separator line: 58 '=' and a newline, on standard output.
 void PrintSeparator();
 

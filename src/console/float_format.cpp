@@ -180,17 +180,10 @@ namespace {
 
 void PrintSystemLine(int type) {
   switch (type) {
-    case 0:
-      out::Print("  Representado en signo-magnitud \n");
-      break;
-    case 1:
-      out::Print("  Representado en complemento a uno \n");
-      break;
-    case 2:
-      out::Print("  Representado en complemento a dos \n");
-      break;
-    default:
-      break;
+    case 0: out::Print("  Representado en signo-magnitud \n"); break;
+    case 1: out::Print("  Representado en complemento a uno \n"); break;
+    case 2: out::Print("  Representado en complemento a dos \n"); break;
+    default: break;
   }
 }
 
@@ -207,17 +200,10 @@ void PrintLayoutSummary() {
   out::Print("Mantisa:S%i-S%i \n", nb - posmantisa - 1, nbexp + 1 - posmantisa);
   PrintSystemLine(TypeMan);
   switch (typenorma) {
-    case 0:
-      out::Print("  Mantisa fracionaria sin bit implicito 0'M \n");
-      break;
-    case 1:
-      out::Print("  Mantisa fracionaria con bit implicito entero 1'M \n");
-      break;
-    case 2:
-      out::Print("  Mantisa fracionaria con bit implicito fracionario 0'1M \n");
-      break;
-    default:
-      break;
+    case 0: out::Print("  Mantisa fracionaria sin bit implicito 0'M \n"); break;
+    case 1: out::Print("  Mantisa fracionaria con bit implicito entero 1'M \n"); break;
+    case 2: out::Print("  Mantisa fracionaria con bit implicito fracionario 0'1M \n"); break;
+    default: break;
   }
   out::Print("Signo:S%i \n", nb - possigno - 1);
 }

@@ -17,8 +17,7 @@ bool IsConvertibleFixedText(std::string_view text) {
   text.copy(copy, text.size());
   copy[text.size()] = '\0';
   switch (CheckFixedText(copy)) {
-    case FixedTextFault::kNone:
-      return true;
+    case FixedTextFault::kNone: return true;
     case FixedTextFault::kIntegerTooLarge:
       out::PrintErr("\n La parte entera debe estar entre -2147483647 y 2147483647.\n");
       return false;

@@ -111,12 +111,9 @@ struct WidthRange {
 
 WidthRange WidthsFor(int item) {
   switch (item) {
-    case 5:
-      return {3, kMaxWidth};
-    case 6:
-      return {2, 32};
-    default:
-      return {1, 32};
+    case 5: return {3, kMaxWidth};
+    case 6: return {2, 32};
+    default: return {1, 32};
   }
 }
 
@@ -143,12 +140,7 @@ bool InterpretationMenu() {
   std::optional<int> valor;
   do {
     valor = AskInt([] {
-      out::PrintErr("0) Menu Anterior \n");
-      out::PrintErr("1) Binario Natural \n");
-      out::PrintErr("2) Complemento a uno \n");
-      out::PrintErr("3) Complemento a dos \n");
-      out::PrintErr("4) Exceso Z \n");
-      out::PrintErr("5) Coma flotante \n");
+      PrintSystemItems();
       out::PrintErr("6) Signo Magnitud \n ");
     });
     if (!valor) return false;
@@ -157,18 +149,12 @@ bool InterpretationMenu() {
 
   if (!AskWidth(*valor)) return false;
   switch (*valor) {
-    case 1:
-      return InterpretNatural();
-    case 2:
-      return InterpretOnesComplement();
-    case 3:
-      return InterpretTwosComplement();
-    case 4:
-      return InterpretExcess();
-    case 5:
-      return InterpretFloat();
-    default:
-      return InterpretSignMagnitude();
+    case 1: return InterpretNatural();
+    case 2: return InterpretOnesComplement();
+    case 3: return InterpretTwosComplement();
+    case 4: return InterpretExcess();
+    case 5: return InterpretFloat();
+    default: return InterpretSignMagnitude();
   }
 }
 

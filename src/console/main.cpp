@@ -84,5 +84,6 @@ int main(int argc, char** argv) {
       std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
     }
   }
-  return repbin::RunSession(stdin, stdout, stderr, out_encoding, err_encoding);
+  repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
+  return repbin::RunSession(stdin);
 }

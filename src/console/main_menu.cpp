@@ -8,6 +8,15 @@ void PrintSeparator() {
   out::Print("==========================================================\n");
 }
 
+void PrintSystemItems() {
+  out::PrintErr("0) Menu Anterior \n");
+  out::PrintErr("1) Binario Natural \n");
+  out::PrintErr("2) Complemento a uno \n");
+  out::PrintErr("3) Complemento a dos \n");
+  out::PrintErr("4) Exceso Z \n");
+  out::PrintErr("5) Coma flotante \n");
+}
+
 void MainMenu() {
   for (;;) {
     const std::optional<int> valor = AskInt([] {

@@ -118,12 +118,7 @@ bool RepresentationMenu() {
     PrintSeparator();
     out::Print(" Representación \n");
     valor = AskInt([] {
-      out::PrintErr("0) Menu Anterior \n");
-      out::PrintErr("1) Binario Natural \n");
-      out::PrintErr("2) Complemento a uno \n");
-      out::PrintErr("3) Complemento a dos \n");
-      out::PrintErr("4) Exceso Z \n");
-      out::PrintErr("5) Coma flotante \n");
+      PrintSystemItems();
       out::PrintErr("6) Cambiar el número total de la representación (Actual) %i\n ", nb);
       out::PrintErr("7) Signo-Magnitud \n");
     });
@@ -131,20 +126,13 @@ bool RepresentationMenu() {
   } while (*valor < 0 || *valor > 7);
 
   switch (*valor) {
-    case 1:
-      return RepresentNatural();
-    case 2:
-      return RepresentOnesComplement();
-    case 3:
-      return RepresentTwosComplement();
-    case 4:
-      return RepresentExcess();
-    case 5:
-      return RepresentFloat();
-    case 6:
-      return ChangeWidth();
-    case 7:
-      return RepresentSignMagnitude();
+    case 1: return RepresentNatural();
+    case 2: return RepresentOnesComplement();
+    case 3: return RepresentTwosComplement();
+    case 4: return RepresentExcess();
+    case 5: return RepresentFloat();
+    case 6: return ChangeWidth();
+    case 7: return RepresentSignMagnitude();
     default:  // 0: back to the main menu
       out::Print("\n");
       PrintSeparator();

@@ -5,13 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "output/output.h"
-
 namespace repbin {
 
-// Runs a session with fresh program settings on the given streams; returns the exit status, 0.
-int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, out::Encoding out_encoding,
-               out::Encoding err_encoding);
+// Runs a session with fresh program settings, reading the answers from `in` and writing through
+// the output layer as it is bound; returns the exit status, 0.
+int RunSession(std::FILE* in);
 
 // What a session printed.
 struct Transcript {

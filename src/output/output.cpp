@@ -1,6 +1,7 @@
 #include "output/output.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -84,6 +85,25 @@ void PrintErr(const char* format, ...) {
 void Flush() {
   std::fflush(out_stream);
   std::fflush(err_stream);
+}
+
+Captured CaptureOutput(void (*run)(void*), void* context) {
+  char* out_data = nullptr;
+  std::size_t out_size = 0;
+  char* err_data = nullptr;
+  std::size_t err_size = 0;
+  std::FILE* out = open_memstream(&out_data, &out_size);
+  std::FILE* err = open_memstream(&err_data, &err_size);
+  if (out == nullptr || err == nullptr) std::abort();  // no memory left: nothing sound to do
+  Bind(out, err, Encoding::kCp850, Encoding::kCp850);
+  run(context);
+  std::fclose(out);  // sets the data and size
+  std::fclose(err);
+  Bind(stdout, stderr, Encoding::kCp850, Encoding::kCp850);
+  Captured captured{std::string(out_data, out_size), std::string(err_data, err_size)};
+  std::free(out_data);
+  std::free(err_data);
+  return captured;
 }
 
 void Encode(const char* text, Encoding encoding, char* dest, std::size_t dest_size) {

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <type_traits>
 
 namespace repbin::out {
 
@@ -28,6 +30,21 @@ void PrintErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Flushes both streams; called before every read and at the end of a session.
 void Flush();
+
+// What was printed on each stream while captured.
+struct Captured {
+  std::string out;
+  std::string err;
+};
+
+// Runs `run(context)` with both streams in memory (code page 850), then binds the process's own
+// standard output and standard error again.
+Captured CaptureOutput(void (*run)(void*), void* context);
+
+template <class Fn>
+Captured Capture(Fn&& fn) {
+  return CaptureOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn);
+}
 
 // The bytes of `text` (UTF-8) in `encoding`; characters code page 850 lacks become '?'.
 // Exposed for tests.

@@ -16,16 +16,11 @@ using Wide = std::int64_t;
 // One field in the system `type` (0 sign-magnitude, 1 and 2 complements, 3 excess `z`).
 Wide DecodeField(const char* field, int width, int type, Wide z) {
   switch (type) {
-    case 0:
-      return BNSM<Wide>(field, width);
-    case 1:
-      return BNC1<Wide>(field, width);
-    case 2:
-      return BNC2<Wide>(field, width);
-    case 3:
-      return BNEZ<Wide>(field, width, z);
-    default:
-      return 0;  // unknown system: the dialogue never lets one through
+    case 0: return BNSM<Wide>(field, width);
+    case 1: return BNC1<Wide>(field, width);
+    case 2: return BNC2<Wide>(field, width);
+    case 3: return BNEZ<Wide>(field, width, z);
+    default: return 0;  // unknown system: the dialogue never lets one through
   }
 }
 
@@ -54,17 +49,10 @@ float BNCFL(const char* bitmap) {
   // Step 4: the summary line.
   out::Print("(-1)^%i ", man < 0 ? 1 : 0);
   switch (typenorma) {
-    case 0:
-      out::Print("0'%s", bitmap + posmantisa);
-      break;
-    case 1:
-      out::Print("1'%s", bitmap + posmantisa);
-      break;
-    case 2:
-      out::Print("0'1%s", bitmap + posmantisa);
-      break;
-    default:
-      break;
+    case 0: out::Print("0'%s", bitmap + posmantisa); break;
+    case 1: out::Print("1'%s", bitmap + posmantisa); break;
+    case 2: out::Print("0'1%s", bitmap + posmantisa); break;
+    default: break;
   }
   out::Print(" 2^%lld=%f \n ", static_cast<long long>(exp), static_cast<double>(res));
   return res;

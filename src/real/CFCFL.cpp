@@ -43,8 +43,7 @@ int PrintNormalised(const char* bittmp, int lim, int exp) {
         out::Print("%s", bittmp + tail + 4);
       if (typenorma == 1) --exp;
       break;
-    default:
-      break;
+    default: break;
   }
   out::Print(" 2^(%i)\n", exp);
   return exp;

@@ -21,20 +21,11 @@ void StartString(char* bitmap) {
 void WriteExponent(int exp, char* bitmap) {
   char* field = bitmap + posexp;
   switch (TypeExp) {
-    case 0:
-      SMBN(exp, field, nbexp);
-      break;
-    case 1:
-      C1BN(exp, field, nbexp);
-      break;
-    case 2:
-      C2BN(exp, field, nbexp);
-      break;
-    case 3:
-      EZBN(exp, field, nbexp, zEZ);
-      break;
-    default:
-      break;  // unknown system: the field stays '_'
+    case 0: SMBN(exp, field, nbexp); break;
+    case 1: C1BN(exp, field, nbexp); break;
+    case 2: C2BN(exp, field, nbexp); break;
+    case 3: EZBN(exp, field, nbexp, zEZ); break;
+    default: break;  // unknown system: the field stays '_'
   }
 }
 
@@ -45,12 +36,8 @@ void WriteMantissa(const char* digits, bool negative, char* bitmap) {
   for (int i = nbman - 1; i >= 0; --i) {
     const char b = digits[i];
     switch (TypeMan) {
-      case 0:
-        field[i] = b;
-        break;
-      case 1:
-        field[i] = negative ? Inverted(b) : b;
-        break;
+      case 0: field[i] = b; break;
+      case 1: field[i] = negative ? Inverted(b) : b; break;
       case 2:
         if (!negative || carry) {
           field[i] = b;
@@ -59,8 +46,7 @@ void WriteMantissa(const char* digits, bool negative, char* bitmap) {
           field[i] = Inverted(b);
         }
         break;
-      default:
-        break;  // unknown system: the field stays '_'
+      default: break;  // unknown system: the field stays '_'
     }
   }
 }
