@@ -1,13 +1,10 @@
 // Test helpers: capturing what the program prints.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include "console/session.h"
+#include "console/session.h"  // RunSessionOnText, for the session tests
 #include "output/output.h"
 
 namespace repbin::test {
