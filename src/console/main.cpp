@@ -6,7 +6,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
 #include "console/session.h"
 #include "output/output.h"
@@ -53,25 +52,34 @@ int main(int argc, char** argv) {
   const bool utf8_locale = LocaleIsUtf8();
   Encoding out_encoding = EncodingFor(STDOUT_FILENO, utf8_locale);
   Encoding err_encoding = EncodingFor(STDERR_FILENO, utf8_locale);
-  repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
 
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
+  // Options are read up to the first one that ends the program: --help, --version or an
+  // unknown one.
+  enum class Action { kRun, kHelp, kVersion, kUnknown } action = Action::kRun;
+  const char* arg = nullptr;
+  for (int i = 1; i < argc && action == Action::kRun; ++i) {
+    arg = argv[i];
     if (std::strcmp(arg, "--cp850") == 0 || std::strcmp(arg, "--utf8") == 0) {
       out_encoding = err_encoding = arg[2] == 'c' ? Encoding::kCp850 : Encoding::kUtf8;
-      repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
     } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-      PrintUsage();
-      return 0;
+      action = Action::kHelp;
     } else if (std::strcmp(arg, "--version") == 0) {
-      repbin::out::Print("repbin %s\n", REPBIN_VERSION);
-      return 0;
+      action = Action::kVersion;
     } else {
+      action = Action::kUnknown;
+    }
+  }
+  repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
+
+  switch (action) {
+    case Action::kHelp: PrintUsage(); return 0;
+    case Action::kVersion: repbin::out::Print("repbin %s\n", REPBIN_VERSION); return 0;
+    case Action::kUnknown:
       repbin::out::PrintErr("repbin: opción desconocida: %s\n", arg);
-      repbin::out::Bind(stderr, stderr, err_encoding, err_encoding);
+      repbin::out::Bind(stderr, stderr, err_encoding, err_encoding);  // the usage goes there too
       PrintUsage();
       return 2;
-    }
+    case Action::kRun: break;
   }
 
   // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer
@@ -84,6 +92,5 @@ int main(int argc, char** argv) {
       std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
     }
   }
-  repbin::out::Bind(stdout, stderr, out_encoding, err_encoding);
   return repbin::RunSession(stdin);
 }
