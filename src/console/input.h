@@ -13,6 +13,8 @@ namespace repbin::console {
 
 // Makes `in` the standard input of the dialogue.
 void BindInput(std::FILE* in);
+// Makes `text` (which must outlive the reading) the whole standard input of the dialogue.
+void BindInputText(std::string_view text);
 
 // Longest word kept; a longer one is read to its end and refused, so memory stays bounded.
 inline constexpr std::size_t kWordCapacity = 256;

@@ -1,7 +1,5 @@
 #include "console/session.h"
 
-#include <cstdlib>
-
 #include "console/dialogue.h"
 #include "console/input.h"
 #include "output/output.h"
@@ -11,7 +9,7 @@
 namespace repbin {
 
 int RunSession(std::FILE* in) {
-  console::BindInput(in);
+  if (in != nullptr) console::BindInput(in);
   ResetSettings();
   ResetDescriptor();
   console::MainMenu();
@@ -20,12 +18,11 @@ int RunSession(std::FILE* in) {
 }
 
 Transcript RunSessionOnText(std::string_view input) {
-  std::string text(input);  // fmemopen wants writable storage
-  std::FILE* in = fmemopen(text.data(), text.size(), "r");
-  if (in == nullptr) std::abort();  // no memory left: nothing sound to do
   int status = 0;
-  out::Captured printed = out::Capture([&] { status = RunSession(in); });
-  std::fclose(in);
+  out::Captured printed = out::Capture([&] {
+    console::BindInputText(input);
+    status = RunSession(nullptr);
+  });
   console::BindInput(stdin);
   return {std::move(printed.out), std::move(printed.err), status};
 }

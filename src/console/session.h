@@ -7,8 +7,9 @@
 
 namespace repbin {
 
-// Runs a session with fresh program settings, reading the answers from `in` and writing through
-// the output layer as it is bound; returns the exit status, 0.
+// Runs a session with fresh program settings, reading the answers from `in` (or, when null, from
+// the input bound already) and writing through the output layer as it is bound; returns the exit
+// status, 0.
 int RunSession(std::FILE* in);
 
 // What a session printed.

@@ -1,17 +1,14 @@
 #include "output/output.h"
 
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace repbin::out {
 namespace {
 
-std::FILE* out_stream = stdout;
-std::FILE* err_stream = stderr;
-Encoding out_enc = Encoding::kCp850;
-Encoding err_enc = Encoding::kCp850;
+Sink out_sink{stdout, nullptr, Encoding::kCp850};
+Sink err_sink{stderr, nullptr, Encoding::kCp850};
 // The stream written last. Before the other one is written, this one is flushed, so that the
 // two keep program order even when both are buffered and go to the same file.
 std::FILE* last_stream = nullptr;
@@ -52,58 +49,107 @@ const char* EncodeFormat(const char* format, Encoding encoding) {
   return converted.c_str();
 }
 
-void WriteFormatted(std::FILE* stream, Encoding encoding, const char* format, std::va_list args) {
-  std::vfprintf(stream, EncodeFormat(format, encoding), args);
+void WriteBytes(const Sink& sink, const char* data, std::size_t size) {
+  if (sink.file != nullptr) {
+    SwitchTo(sink.file);
+    std::fwrite(data, 1, size, sink.file);
+  } else if (sink.text != nullptr) {
+    sink.text->append(data, size);
+  }
+}
+
+void WriteFormatted(const Sink& sink, const char* format, std::va_list args) {
+  if (sink.file == nullptr && sink.text == nullptr) return;  // silenced
+  const char* encoded = EncodeFormat(format, sink.encoding);
+  if (sink.file != nullptr) {
+    SwitchTo(sink.file);
+    std::vfprintf(sink.file, encoded, args);
+    return;
+  }
+  // In memory: format straight into the string's new end.
+  std::va_list again;
+  va_copy(again, args);
+  char small[256];
+  const int n = std::vsnprintf(small, sizeof small, encoded, args);
+  if (n > 0 && static_cast<std::size_t>(n) < sizeof small) {
+    sink.text->append(small, static_cast<std::size_t>(n));
+  } else if (n > 0) {
+    const std::size_t old = sink.text->size();
+    sink.text->resize(old + static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(sink.text->data() + old, static_cast<std::size_t>(n) + 1, encoded, again);
+    sink.text->resize(old + static_cast<std::size_t>(n));
+  }
+  va_end(again);
+}
+
+// Binds `out` and `err` while `run(context)` runs, then the sinks bound before.
+void RunBound(const Sink& out, const Sink& err, void (*run)(void*), void* context) {
+  const Sink saved_out = out_sink;
+  const Sink saved_err = err_sink;
+  Flush();
+  Bind(out, err);
+  run(context);
+  Bind(saved_out, saved_err);
 }
 
 }  // namespace
 
 void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_encoding) {
-  out_stream = out;
-  err_stream = err;
-  out_enc = out_encoding;
-  err_enc = err_encoding;
+  Bind(Sink{out, nullptr, out_encoding}, Sink{err, nullptr, err_encoding});
+}
+
+void Bind(const Sink& out, const Sink& err) {
+  out_sink = out;
+  err_sink = err;
   last_stream = nullptr;
 }
 
+Sink BoundOut() {
+  return out_sink;
+}
+
+Sink BoundErr() {
+  return err_sink;
+}
+
 void Print(const char* format, ...) {
-  SwitchTo(out_stream);
   std::va_list args;
   va_start(args, format);
-  WriteFormatted(out_stream, out_enc, format, args);
+  WriteFormatted(out_sink, format, args);
   va_end(args);
 }
 
 void PrintErr(const char* format, ...) {
-  SwitchTo(err_stream);
   std::va_list args;
   va_start(args, format);
-  WriteFormatted(err_stream, err_enc, format, args);
+  WriteFormatted(err_sink, format, args);
   va_end(args);
 }
 
-void Flush() {
-  std::fflush(out_stream);
-  std::fflush(err_stream);
+void Write(const char* data, std::size_t size) {
+  WriteBytes(out_sink, data, size);
 }
 
-Captured CaptureOutput(void (*run)(void*), void* context) {
-  char* out_data = nullptr;
-  std::size_t out_size = 0;
-  char* err_data = nullptr;
-  std::size_t err_size = 0;
-  std::FILE* out = open_memstream(&out_data, &out_size);
-  std::FILE* err = open_memstream(&err_data, &err_size);
-  if (out == nullptr || err == nullptr) std::abort();  // no memory left: nothing sound to do
-  Bind(out, err, Encoding::kCp850, Encoding::kCp850);
-  run(context);
-  std::fclose(out);  // sets the data and size
-  std::fclose(err);
-  Bind(stdout, stderr, Encoding::kCp850, Encoding::kCp850);
-  Captured captured{std::string(out_data, out_size), std::string(err_data, err_size)};
-  std::free(out_data);
-  std::free(err_data);
+void Flush() {
+  if (out_sink.file != nullptr) std::fflush(out_sink.file);
+  if (err_sink.file != nullptr) std::fflush(err_sink.file);
+}
+
+Captured CaptureOutput(void (*run)(void*), void* context, Encoding encoding) {
+  Captured captured;
+  RunBound(Sink{nullptr, &captured.out, encoding}, Sink{nullptr, &captured.err, encoding}, run,
+           context);
   return captured;
+}
+
+std::string CaptureMergedOutput(void (*run)(void*), void* context, Encoding encoding) {
+  std::string merged;
+  RunBound(Sink{nullptr, &merged, encoding}, Sink{nullptr, &merged, encoding}, run, context);
+  return merged;
+}
+
+void RunSilently(void (*run)(void*), void* context) {
+  RunBound(Sink{}, Sink{}, run, context);
 }
 
 void Encode(const char* text, Encoding encoding, char* dest, std::size_t dest_size) {

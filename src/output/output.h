@@ -1,15 +1,21 @@
 // The output layer: the one place that writes to the console.
 //
-// Every trace, prompt and result goes through here. The layer owns the two streams (replaceable,
-// so a whole session can run in memory) and their character encoding: message texts are written
-// in the source as UTF-8 and converted here, once, to the encoding of the stream they go to.
-// Only the format text is converted; values substituted into it (text the user typed) go out
-// unchanged.
+// Every trace, prompt and result goes through here. The layer owns the two streams (each one a C
+// stream or a string in memory, so a whole session can run in memory on every platform) and
+// their character encoding: message texts are written in the source as UTF-8 and converted here,
+// once, to the encoding of the stream they go to. Only the format text is converted; values
+// substituted into it (text the user typed) go out unchanged.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <type_traits>
+
+#if defined(__GNUC__) || defined(__clang__)
+#define REPBIN_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#else
+#define REPBIN_PRINTF_FORMAT(f, a)
+#endif
 
 namespace repbin::out {
 
@@ -18,15 +24,30 @@ enum class Encoding {
   kUtf8,
 };
 
+// Where one of the two streams goes: a C stream, a string in memory, or nowhere (both null).
+struct Sink {
+  std::FILE* file = nullptr;
+  std::string* text = nullptr;
+  Encoding encoding = Encoding::kCp850;
+};
+
 // Makes `out` the standard output and `err` the standard error of everything printed from now on.
 void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_encoding);
+void Bind(const Sink& out, const Sink& err);
+
+// The sinks bound now (to bind them again later).
+Sink BoundOut();
+Sink BoundErr();
 
 // Writes to standard output, printf-style ('.' as decimal point: the numeric locale is never set).
-void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Print(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 
 // Writes to standard error. Whenever the output passes from one stream to the other, the one
 // written before is flushed, so that the two keep program order wherever they go.
-void PrintErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void PrintErr(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
+
+// Writes `size` bytes as they are (no conversion) to standard output.
+void Write(const char* data, std::size_t size);
 
 // Flushes both streams; called before every read and at the end of a session.
 void Flush();
@@ -37,13 +58,27 @@ struct Captured {
   std::string err;
 };
 
-// Runs `run(context)` with both streams in memory (code page 850), then binds the process's own
-// standard output and standard error again.
-Captured CaptureOutput(void (*run)(void*), void* context);
+// Runs `run(context)` with both streams in memory in `encoding`, then binds again the sinks that
+// were bound before (captures nest).
+Captured CaptureOutput(void (*run)(void*), void* context, Encoding encoding);
+// The same with both streams into one text, in program order (what a terminal shows).
+std::string CaptureMergedOutput(void (*run)(void*), void* context, Encoding encoding);
+// Runs `run(context)` printing nothing.
+void RunSilently(void (*run)(void*), void* context);
 
 template <class Fn>
-Captured Capture(Fn&& fn) {
-  return CaptureOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn);
+Captured Capture(Fn&& fn, Encoding encoding = Encoding::kCp850) {
+  return CaptureOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn,
+                       encoding);
+}
+template <class Fn>
+std::string CaptureMerged(Fn&& fn, Encoding encoding = Encoding::kUtf8) {
+  return CaptureMergedOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); },
+                             &fn, encoding);
+}
+template <class Fn>
+void Silently(Fn&& fn) {
+  RunSilently([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn);
 }
 
 // The bytes of `text` (UTF-8) in `encoding`; characters code page 850 lacks become '?'.
