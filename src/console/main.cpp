@@ -1,14 +1,11 @@
 // repbin: teaches how numbers are represented in binary, through a dialogue of numbered menus.
 
-#include <langinfo.h>
-#include <unistd.h>
-
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 
 #include "console/session.h"
 #include "output/output.h"
+#include "output/platform.h"
 
 namespace {
 
@@ -32,26 +29,11 @@ void PrintUsage() {
       "  --version   muestra la versión y termina\n");
 }
 
-// Code page 850 unless the stream is a terminal whose locale speaks UTF-8.
-Encoding EncodingFor(int fd, bool utf8_locale) {
-  return (utf8_locale && isatty(fd) == 1) ? Encoding::kUtf8 : Encoding::kCp850;
-}
-
-bool LocaleIsUtf8() {
-  // Only the character type is taken from the environment, to learn the codeset; numbers keep
-  // the '.' of the C locale. The C locale is restored at once.
-  if (std::setlocale(LC_CTYPE, "") == nullptr) return false;
-  const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-  std::setlocale(LC_CTYPE, "C");
-  return utf8;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool utf8_locale = LocaleIsUtf8();
-  Encoding out_encoding = EncodingFor(STDOUT_FILENO, utf8_locale);
-  Encoding err_encoding = EncodingFor(STDERR_FILENO, utf8_locale);
+  Encoding out_encoding = repbin::out::DefaultEncoding(stdout);
+  Encoding err_encoding = repbin::out::DefaultEncoding(stderr);
 
   // Options are read up to the first one that ends the program: --help, --version or an
   // unknown one.
@@ -82,15 +64,6 @@ int main(int argc, char** argv) {
     case Action::kRun: break;
   }
 
-  // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer
-  // flushes one stream before it writes to the other, and both before each read, so prompts and
-  // results keep program order wherever the streams go.
-  for (std::FILE* stream : {stdout, stderr}) {
-    if (isatty(fileno(stream)) == 1) {
-      std::setvbuf(stream, nullptr, _IONBF, 0);
-    } else {
-      std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
-    }
-  }
+  for (std::FILE* stream : {stdout, stderr}) repbin::out::SetBuffering(stream);
   return repbin::RunSession(stdin);
 }

@@ -24,9 +24,8 @@ Wide DecodeField(const char* field, int width, int type, Wide z) {
   }
 }
 
-}  // namespace
-
-float BNCFL(const char* bitmap) {
+// The exponent and the mantissa sequence, each read by its decoder (which prints its trace).
+FloatReading DecodeFields(const char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   const int nbman = NbMan();
   // Step 1: the exponent.
@@ -39,11 +38,26 @@ float BNCFL(const char* bitmap) {
   if (bi == 1) sequence[width++] = '1';
   for (int i = 0; i < nbman; ++i) sequence[width++] = bitmap[posmantisa + i];
   const Wide man = DecodeField(sequence, width, TypeMan, Wide{zEZ} + bi);
+  return {exp, man, nbman + (typenorma == 2 ? 1 : 0)};
+}
+
+}  // namespace
+
+FloatReading ReadFloat(const char* bitmap) {
+  FloatReading reading{};
+  out::Silently([&] { reading = DecodeFields(bitmap); });
+  return reading;
+}
+
+float BNCFL(const char* bitmap) {
+  const FloatReading reading = DecodeFields(bitmap);
+  const Wide exp = reading.exp;
+  const Wide man = reading.man;
   // Step 3: man x 2^k, formed exactly in extended precision (a 64-bit integer fits its
   // significand) and rounded once to single precision: a product beyond the single range gives
   // inf, one below it 0. Past +-20000 every product has long left that range, so clamping the
   // exponent first keeps the arithmetic defined without changing any result.
-  const Wide k = std::clamp<Wide>(exp, -20000, 20000) - nbman - (typenorma == 2 ? 1 : 0);
+  const Wide k = std::clamp<Wide>(exp, -20000, 20000) - reading.shift;
   const auto res =
       static_cast<float>(std::ldexp(static_cast<long double>(man), static_cast<int>(k)));
   // Step 4: the summary line.

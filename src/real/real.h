@@ -2,6 +2,8 @@
 // strings in the format it describes, with their printed traces.
 #pragma once
 
+#include <cstdint>
+
 namespace repbin {
 
 // The floating-point format descriptor: where sign, exponent and mantissa lie in a string of
@@ -36,6 +38,15 @@ void CFLBN(float num, char* bitmap);
 // in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
 // single precision (inf or 0 when it lies beyond it).
 float BNCFL(const char* bitmap);
+
+// What the floating-point decoder reads in a string: the value is man x 2^(exp - shift).
+struct FloatReading {
+  std::int64_t exp;    // the exponent field in its system
+  std::int64_t man;    // the mantissa sequence (sign, implicit bit, field) in its system
+  std::int64_t shift;  // where the normalisation puts the binary point: nbman, plus 1 for 0'1M
+};
+// The same reading as BNCFL, printing nothing.
+FloatReading ReadFloat(const char* bitmap);
 
 // What keeps a fixed-point text from being converted soundly.
 enum class FixedTextFault {

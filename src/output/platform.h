@@ -1,0 +1,24 @@
+// The platform seam: the few things the program asks of the operating system about its streams.
+// Everything here is portable C++ above this header; each system's calls stay in platform.cpp.
+#pragma once
+
+#include <cstdio>
+
+#include "output/output.h"
+
+namespace repbin::out {
+
+// Whether `stream` is an interactive terminal (a console window on Windows).
+bool IsTerminal(std::FILE* stream);
+
+// The encoding a stream gets when no option forces one: UTF-8 on a terminal that speaks UTF-8
+// (a POSIX terminal whose LC_CTYPE codeset is UTF-8, a Windows console whose output code page is
+// 65001), code page 850 everywhere else: files, pipes and every other code page.
+Encoding DefaultEncoding(std::FILE* stream);
+
+// A terminal gets every piece at once; a file or pipe gets full buffers. The output layer flushes
+// one stream before it writes to the other, and both before each read, so prompts and results
+// keep program order wherever the streams go.
+void SetBuffering(std::FILE* stream);
+
+}  // namespace repbin::out
