@@ -39,6 +39,19 @@ printf '1\n1\n5\n0\n' >"$dir/in" && run
 } >"$dir/want_err"
 same "session stdout" "$dir/want_out" "$dir/out"
 same "session stderr" "$dir/want_err" "$dir/err"
+# The same answers on lines ending in "\r\n" (a script saved on Windows) give the same bytes.
+printf '1\r\n1\r\n5\r\n0\r\n' >"$dir/in" && run
+[ "$rc" -eq 0 ] || fail "CRLF session: exit status $rc, expected 0"
+same "CRLF session stdout" "$dir/want_out" "$dir/out"
+same "CRLF session stderr" "$dir/want_err" "$dir/err"
+# The encoding options, whatever the streams are: option, expected "ó" bytes.
+for case in '--cp850 \242' '--utf8 \303\263'; do
+  set -- $case
+  printf '0\n' >"$dir/in" && run "$1"
+  printf "\n0) Salir \n1) Representaci$2n\n2) Interpretaci$2n\n " >"$dir/want_err"
+  [ "$rc" -eq 0 ] && [ ! -s "$dir/out" ] || fail "$1: status $rc or output on stdout"
+  same "$1 stderr" "$dir/want_err" "$dir/err"
+done
 : >"$dir/in"
 run --help
 [ "$rc" -eq 0 ] && grep -q 'Uso: repbin' "$dir/out" || fail "--help: status $rc or no usage on stdout"

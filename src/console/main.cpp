@@ -32,6 +32,7 @@ void PrintUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  repbin::out::PrepareStandardStreams();
   Encoding out_encoding = repbin::out::DefaultEncoding(stdout);
   Encoding err_encoding = repbin::out::DefaultEncoding(stderr);
 

@@ -11,7 +11,11 @@
 #include <string>
 #include <type_traits>
 
-#if defined(__GNUC__) || defined(__clang__)
+#if defined(__MINGW32__)
+// MinGW's libstdc++ selects MinGW's own printf family (C99 conversions such as %zu), not the
+// Windows runtime's, whose checks "printf" would otherwise name there.
+#define REPBIN_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define REPBIN_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
 #else
 #define REPBIN_PRINTF_FORMAT(f, a)

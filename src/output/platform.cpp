@@ -1,13 +1,38 @@
 #include "output/platform.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <langinfo.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstring>
+#endif
 
 namespace repbin::out {
 namespace {
+
+#ifdef _WIN32
+
+// The console behind `stream`, or null when the stream goes to a file, a pipe or a device.
+HANDLE ConsoleOf(std::FILE* stream) {
+  const int fd = _fileno(stream);
+  if (fd < 0) return nullptr;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  DWORD mode = 0;
+  // _isatty is true for every character device (NUL too); only a console has a console mode.
+  if (handle == INVALID_HANDLE_VALUE || GetConsoleMode(handle, &mode) == 0) return nullptr;
+  return handle;
+}
+
+#else
 
 bool LocaleIsUtf8() {
   // Only the character type is taken from the environment, to learn the codeset; numbers keep
@@ -18,7 +43,37 @@ bool LocaleIsUtf8() {
   return utf8;
 }
 
+#endif
+
 }  // namespace
+
+#ifdef _WIN32
+
+bool IsTerminal(std::FILE* stream) {
+  return ConsoleOf(stream) != nullptr;
+}
+
+Encoding DefaultEncoding(std::FILE* stream) {
+  // The output code page is the console's own (chcp); 850 and every page other than UTF-8 get
+  // the program's default, code page 850.
+  constexpr UINT kUtf8CodePage = 65001;
+  return IsTerminal(stream) && GetConsoleOutputCP() == kUtf8CodePage ? Encoding::kUtf8
+                                                                     : Encoding::kCp850;
+}
+
+void PrepareStandardStreams() {
+  // Text mode would write "\n" as "\r\n": the program's bytes must be the same on every system,
+  // so output is binary. Redirected input is read as is too (a "\r" before "\n" is white space
+  // to the reader); input typed in a console stays in text mode, where Ctrl+Z then Enter ends
+  // it as in every Windows program.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  if (!IsTerminal(stdin)) _setmode(_fileno(stdin), _O_BINARY);
+}
+
+#else
 
 bool IsTerminal(std::FILE* stream) {
   return isatty(fileno(stream)) == 1;
@@ -27,6 +82,12 @@ bool IsTerminal(std::FILE* stream) {
 Encoding DefaultEncoding(std::FILE* stream) {
   return IsTerminal(stream) && LocaleIsUtf8() ? Encoding::kUtf8 : Encoding::kCp850;
 }
+
+void PrepareStandardStreams() {
+  // POSIX streams carry bytes unchanged already.
+}
+
+#endif
 
 void SetBuffering(std::FILE* stream) {
   if (IsTerminal(stream)) {

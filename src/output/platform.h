@@ -8,6 +8,10 @@
 
 namespace repbin::out {
 
+// Makes the standard streams carry bytes unchanged (Windows would otherwise turn "\n" into
+// "\r\n"). Called once, before anything is written.
+void PrepareStandardStreams();
+
 // Whether `stream` is an interactive terminal (a console window on Windows).
 bool IsTerminal(std::FILE* stream);
 
