@@ -51,7 +51,7 @@ int PrintNormalised(const char* bittmp, int lim, int exp) {
 
 }  // namespace
 
-void CFCFL(const char* decimal, char* bitmap) {
+int CFCFL(const char* decimal, char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   StartString(bitmap);
   // Step 1: the binary fixed-point text, in a scratch text that reads '0' past its end.
@@ -66,7 +66,7 @@ void CFCFL(const char* decimal, char* bitmap) {
   exp = PrintNormalised(bittmp, lim, exp);
   // Steps 5 and 6: the exponent field, then (step 7) the sign, which the field's NUL must not hit.
   out::Print("\n == Calculo del exponente ==\n ");
-  WriteExponent(exp, bitmap);
+  const int fits = WriteExponent(exp, bitmap);
   bitmap[possigno] = s == '-' ? '1' : '0';
   // Step 8.
   out::Print(" Resumiendo ....\n");
@@ -86,6 +86,7 @@ void CFCFL(const char* decimal, char* bitmap) {
   // Steps 10 and 11.
   bitmap[nb] = '\0';
   out::Print(" La mantisa es igual %s \n", bitmap + posmantisa);
+  return fits;
 }
 
 }  // namespace repbin

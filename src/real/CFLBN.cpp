@@ -7,7 +7,7 @@
 
 namespace repbin {
 
-void CFLBN(float num, char* bitmap) {
+int CFLBN(float num, char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   StartString(bitmap);
   // Step 1: the image of the widened value (exact): sign at 0, exponent at 1 to 11, fraction.
@@ -18,7 +18,7 @@ void CFLBN(float num, char* bitmap) {
   // Step 3: 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
   const int exp = typenorma == 1 ? e : e + 1;
   // Steps 4 and 5: exponent first, then the sign, so the exponent's NUL never replaces it.
-  WriteExponent(exp, bitmap);
+  const int fits = WriteExponent(exp, bitmap);
   bitmap[possigno] = bittmp[0];
   // Step 6: without an implicit bit the field starts with the significand's leading 1.
   int pos = 12;
@@ -34,6 +34,7 @@ void CFLBN(float num, char* bitmap) {
   WriteMantissa(digits, bittmp[0] == '1', bitmap);
   // Step 8.
   bitmap[nb] = '\0';
+  return fits;
 }
 
 }  // namespace repbin

@@ -8,8 +8,9 @@ namespace repbin {
 void StartString(char* bitmap);
 
 // Writes `exp` into the exponent field with the encoder of TypeExp (printing its trace); the
-// encoder also writes a NUL right after the field. Its range flag is not used.
-void WriteExponent(int exp, char* bitmap);
+// encoder also writes a NUL right after the field. Returns the encoder's range flag: 0 when the
+// exponent does not fit its field (the field then holds what the encoder wrote).
+int WriteExponent(int exp, char* bitmap);
 
 // Writes the NbMan() magnitude digits `digits` into the mantissa field in the system of TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including

@@ -30,8 +30,9 @@ bool DescriptorIsValid();
 
 // Writes `num` into `bitmap` (`nb` characters and a NUL) through its IEEE 754 double image: the
 // exponent field first, then the sign, then the mantissa, truncated. Prints the traces of the
-// image, of the exponent's reading and of the exponent's encoder.
-void CFLBN(float num, char* bitmap);
+// image, of the exponent's reading and of the exponent's encoder. Returns 1, or 0 when the
+// exponent does not fit its field (the string is written all the same).
+int CFLBN(float num, char* bitmap);
 
 // Reads the `nb`-character string at `bitmap` in the described format. Prints the exponent and
 // mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
@@ -63,7 +64,8 @@ FixedTextFault CheckFixedText(const char* decimal);
 int CFBN(const char* decimal, char* bitmap, int* coma);
 
 // Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
-// fixed-point conversion, the normalised value, the exponent calculation and a summary.
-void CFCFL(const char* decimal, char* bitmap);
+// fixed-point conversion, the normalised value, the exponent calculation and a summary. Returns
+// 1, or 0 when the exponent does not fit its field (the string is written all the same).
+int CFCFL(const char* decimal, char* bitmap);
 
 }  // namespace repbin
