@@ -130,8 +130,9 @@ bool AskCode(Prompt prompt, int highest, const char* what, int& setting) {
 
 bool AskFloatFormat(Form form) {
   const bool rep = form == Form::kRepresentation;
-  const std::optional<int> width = AskInt(
-      [] { out::PrintErr("\nIndique el numero de bits para el exponente "); }, ExponentWidthAllowed);
+  const std::optional<int> width =
+      AskInt([] { out::PrintErr("\nIndique el numero de bits para el exponente "); },
+             ExponentWidthAllowed);
   if (!width) return false;
   nbexp = *width;
   // 2 to 4. Positions.
@@ -144,8 +145,8 @@ bool AskFloatFormat(Form form) {
     out::PrintErr(rep ? "\nIntroduzca la posición de comienzo de la mantisa "
                       : "\n Introduzca la posición de comienzo de la mantisa ");
   };
-  if (!AskPosition(ask_posmantisa, StartsBeside(posexp, nbexp, NbMan()),
-                   kMantissaStart, posmantisa)) {
+  if (!AskPosition(ask_posmantisa, StartsBeside(posexp, nbexp, NbMan()), kMantissaStart,
+                   posmantisa)) {
     return false;
   }
   const auto ask_possigno = [rep] {
@@ -201,7 +202,8 @@ bool CheckFloatFormat(const FloatFormat& format) {
   }
   posmantisa = format.pos_man;
   if (!PositionAllowed(SignPosition(), kSign, format.pos_signo)) return false;
-  if (!CodeAllowed(format.sis_exp, 3, "un sistema") || !CodeAllowed(format.sis_man, 2, "un sistema") ||
+  if (!CodeAllowed(format.sis_exp, 3, "un sistema") ||
+      !CodeAllowed(format.sis_man, 2, "un sistema") ||
       !CodeAllowed(format.norma, 2, "una normalización")) {
     return false;
   }

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "console/dialogue.h"
-#include "console/operations.h"
 #include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 

@@ -1,9 +1,9 @@
 // The representation menu and its integer items: a typed integer written as a bit string of the
 // current width. The floating-point item is in float_items.cpp.
 
-#include "console/operations.h"
 #include "console/dialogue.h"
 #include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 
