@@ -639,6 +639,9 @@ int RunCommandLine(const std::vector<std::string>& args) {
     return Refuse("orden desconocida: \"%s\"; escriba representar, interpretar o ejercicios",
                   args.empty() ? "" : args[0].c_str());
   }
+  // Every command starts from the program's start settings, as a session does.
+  ResetSettings();
+  ResetDescriptor();
   int status = 0;
   if (args[0] == "ejercicios") {
     status = RunExercises(std::vector<std::string>(args.begin() + 1, args.end()));

@@ -4,6 +4,7 @@
 
 #include "console/commands.h"
 #include "console/dialogue.h"
+#include "console/input.h"
 #include "console/session.h"
 #include "output/output.h"
 
@@ -78,6 +79,19 @@ int RunProgram(const std::vector<std::string>& args) {
   }
   console::SetDialogueOptions(options);
   return RunSession(nullptr);
+}
+
+Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
+                            out::Encoding encoding) {
+  int status = 0;
+  out::Captured printed = out::Capture(
+      [&] {
+        console::BindInputText(input);
+        status = RunProgram(args);
+      },
+      encoding);
+  console::BindInput(stdin);
+  return {std::move(printed.out), std::move(printed.err), status};
 }
 
 }  // namespace repbin
