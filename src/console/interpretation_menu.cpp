@@ -1,7 +1,6 @@
 // The interpretation menu and its integer items: a typed bit string read back as an integer.
 // The floating-point item is in float_items.cpp.
 
-#include <cstdint>
 #include <string_view>
 
 #include "codec/codec.h"
@@ -46,8 +45,8 @@ bool InterpretNatural() {
       .prompt = [] { out::PrintErr("\n Introduzca la cadena a interpretar "); },
       .decode_and_print =
           [] {
-            const std::int32_t r = BNsinsigno(buffer, nb);
-            out::Print("\n El resultado en binario natural es: %i \n", r);
+            const BigInt r = BNsinsigno<BigInt>(buffer, nb);
+            out::Print("\n El resultado en binario natural es: %s \n", r.str().c_str());
           },
   });
 }
@@ -57,8 +56,8 @@ bool InterpretOnesComplement() {
       .prompt = AskString,
       .decode_and_print =
           [] {
-            const std::int32_t r = BNC1(buffer, nb);
-            out::Print("\n El resultado en complemento a uno es: %i \n", r);
+            const BigInt r = BNC1<BigInt>(buffer, nb);
+            out::Print("\n El resultado en complemento a uno es: %s \n", r.str().c_str());
           },
   });
 }
@@ -68,8 +67,8 @@ bool InterpretTwosComplement() {
       .prompt = AskString,
       .decode_and_print =
           [] {
-            const std::int32_t r = BNC2(buffer, nb);
-            out::Print("\n El resultado en complemento a dos es: %i \n", r);
+            const BigInt r = BNC2<BigInt>(buffer, nb);
+            out::Print("\n El resultado en complemento a dos es: %s \n", r.str().c_str());
           },
   });
 }
@@ -82,8 +81,8 @@ bool InterpretExcess() {
       .prompt = AskString,
       .decode_and_print =
           [] {
-            const std::int32_t r = BNEZ(buffer, nb, zEZ);
-            out::Print("\n El resultado en Exceso %i es %i \n", zEZ, r);
+            const BigInt r = BNEZ<BigInt>(buffer, nb, zEZ);
+            out::Print("\n El resultado en Exceso %i es %s \n", zEZ, r.str().c_str());
           },
   });
 }
@@ -93,17 +92,17 @@ bool InterpretSignMagnitude() {
       .prompt = AskString,
       .decode_and_print =
           [] {
-            const std::int32_t r = BNSM(buffer, nb);
-            out::Print("\n El resultado en signo/magnitud es: %i \n", r);
+            const BigInt r = BNSM<BigInt>(buffer, nb);
+            out::Print("\n El resultado en signo/magnitud es: %s \n", r.str().c_str());
           },
   });
 }
 
 namespace {
 
-// The widths each item can honour: the integers are 32-bit (sign-magnitude needs a sign and at
-// least one magnitude bit); a floating-point format needs a sign, an exponent and a mantissa bit
-// and must fit `buffer`.
+// The widths each item can honour, the ones the representation menu writes: the integers are read
+// exactly at any width that fits `buffer` (sign-magnitude needs a sign and at least one magnitude
+// bit); a floating-point format needs a sign, an exponent and a mantissa bit.
 struct WidthRange {
   int low;
   int high;
@@ -112,8 +111,8 @@ struct WidthRange {
 WidthRange WidthsFor(int item) {
   switch (item) {
     case 5: return {3, kMaxWidth};
-    case 6: return {2, 32};
-    default: return {1, 32};
+    case 6: return {2, kMaxWidth};
+    default: return {1, kMaxWidth};
   }
 }
 
