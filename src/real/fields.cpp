@@ -13,9 +13,8 @@ char Inverted(char digit) {
 
 }  // namespace
 
-void StartString(char* bitmap) {
-  for (int i = 0; i < nb; ++i) bitmap[i] = '_';
-  bitmap[nb] = '\0';
+void ClearString(char* bitmap) {
+  for (int i = 0; i <= nb; ++i) bitmap[i] = '\0';
 }
 
 void WriteExponent(int exp, char* bitmap) {
@@ -25,7 +24,7 @@ void WriteExponent(int exp, char* bitmap) {
     case 1: C1BN(exp, field, nbexp); break;
     case 2: C2BN(exp, field, nbexp); break;
     case 3: EZBN(exp, field, nbexp, zEZ); break;
-    default: break;  // unknown system: the field stays '_'
+    default: break;  // unknown system: the field stays empty
   }
 }
 
@@ -46,7 +45,7 @@ void WriteMantissa(const char* digits, bool negative, char* bitmap) {
           field[i] = Inverted(b);
         }
         break;
-      default: break;  // unknown system: the field stays '_'
+      default: break;  // unknown system: the field stays empty
     }
   }
 }
