@@ -509,7 +509,7 @@ Status RepresentReal(const Request& r, const std::string& value) {
             "valor no válido: \"%s\"; la parte entera debe estar entre -2147483647 y "
             "2147483647",
             value.c_str());
-      case FixedTextFault::kFractionNotBelowOne:
+      case FixedTextFault::kFractionAboveOne:
         return Refuse(
             "valor no válido: \"%s\"; escriba el número en coma fija, sin exponente "
             "(por ejemplo 5.375)",

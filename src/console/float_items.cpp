@@ -22,9 +22,9 @@ bool IsConvertibleFixedText(std::string_view text) {
     case FixedTextFault::kIntegerTooLarge:
       out::PrintErr("\n La parte entera debe estar entre -2147483647 y 2147483647.\n");
       return false;
-    case FixedTextFault::kFractionNotBelowOne:
+    case FixedTextFault::kFractionAboveOne:
       out::PrintErr(
-          "\n La parte fraccionaria debe ser menor que 1 (por ejemplo .375); escriba el "
+          "\n La parte fraccionaria no debe ser mayor que 1 (por ejemplo .375); escriba el "
           "número sin exponente.\n");
       return false;
   }

@@ -1,7 +1,6 @@
 // The interpretation menu and its integer items: a typed bit string read back as an integer.
 // The floating-point item is in float_items.cpp.
 
-#include <cstdint>
 #include <string_view>
 
 #include "console/dialogue.h"
@@ -62,9 +61,9 @@ bool InterpretSignMagnitude() {
 
 namespace {
 
-// The widths each item can honour: the integers are 32-bit (sign-magnitude needs a sign and at
-// least one magnitude bit); a floating-point format needs a sign, an exponent and a mantissa bit
-// and must fit `buffer`.
+// The widths each item can honour, the ones the representation menu writes: the integers are read
+// exactly at any width that fits `buffer` (sign-magnitude needs a sign and at least one magnitude
+// bit); a floating-point format needs a sign, an exponent and a mantissa bit.
 struct WidthRange {
   int low;
   int high;
@@ -73,8 +72,8 @@ struct WidthRange {
 WidthRange WidthsFor(int item) {
   switch (item) {
     case 5: return {3, kMaxWidth};
-    case 6: return {2, 32};
-    default: return {1, 32};
+    case 6: return {2, kMaxWidth};
+    default: return {1, kMaxWidth};
   }
 }
 

@@ -98,31 +98,32 @@ IntegerInterpretation InterpretInteger(System system, std::string_view bits, int
   nb = static_cast<int>(bits.size());
   zEZ = excess;
   out::Print(" Dato a interpretar %s \n", buffer);
-  long long r = 0;
+  // Every reading is exact, at every width: the decoders work on unbounded integers here.
+  BigInt r;
   switch (system) {
     case System::kNatural:
-      r = BNsinsigno(buffer, nb);
-      out::Print("\n El resultado en binario natural es: %lld \n", r);
+      r = BNsinsigno<BigInt>(buffer, nb);
+      out::Print("\n El resultado en binario natural es: %s \n", r.str().c_str());
       break;
     case System::kOnes:
-      r = BNC1(buffer, nb);
-      out::Print("\n El resultado en complemento a uno es: %lld \n", r);
+      r = BNC1<BigInt>(buffer, nb);
+      out::Print("\n El resultado en complemento a uno es: %s \n", r.str().c_str());
       break;
     case System::kTwos:
-      r = BNC2(buffer, nb);
-      out::Print("\n El resultado en complemento a dos es: %lld \n", r);
+      r = BNC2<BigInt>(buffer, nb);
+      out::Print("\n El resultado en complemento a dos es: %s \n", r.str().c_str());
       break;
     case System::kExcess:
-      r = BNEZ(buffer, nb, zEZ);
-      out::Print("\n El resultado en Exceso %i es %lld \n", zEZ, r);
+      r = BNEZ<BigInt>(buffer, nb, zEZ);
+      out::Print("\n El resultado en Exceso %i es %s \n", zEZ, r.str().c_str());
       break;
     case System::kSignMagnitude:
-      r = BNSM(buffer, nb);
-      out::Print("\n El resultado en signo/magnitud es: %lld \n", r);
+      r = BNSM<BigInt>(buffer, nb);
+      out::Print("\n El resultado en signo/magnitud es: %s \n", r.str().c_str());
       break;
     case System::kFloat: break;
   }
-  return {std::to_string(r)};
+  return {r.str()};
 }
 
 FloatRepresentation RepresentFixedText(std::string_view text, const Options& options) {

@@ -3,9 +3,10 @@
 
 namespace repbin {
 
-// Starts a string of `nb` characters: every position '_' ("not produced"), NUL at `nb`. No
-// character of an earlier operation can then show through a summary printed mid-way.
-void StartString(char* bitmap);
+// Clears positions 0 to `nb` to NUL before a string is written, so that a summary printed
+// mid-way shows what this operation has written so far and nothing of an earlier one: a field
+// printed as a string runs on only into the fields already written after it.
+void ClearString(char* bitmap);
 
 // Writes `exp` into the exponent field with the encoder of TypeExp (printing its trace); the
 // encoder also writes a NUL right after the field. Returns the encoder's range flag: 0 when the
