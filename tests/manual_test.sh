@@ -35,9 +35,9 @@ groff -man -Tascii -P-cbou "$page" >"$work/ascii" 2>/dev/null
 names "$work/help" | sort -u >"$work/names"
 for command in $(sed -n '/^[a-z]/p' "$work/names"); do
   "$bin" "$command" --help >"$work/help_$command" 2>&1 && names "$work/help_$command"
-done | sort -u >>"$work/names"
+done >"$work/command_names"
 [ -s "$work/names" ] || fail "no command or option found in repbin --help"
-for name in $(sort -u "$work/names"); do
+for name in $(sort -u "$work/names" "$work/command_names"); do
   grep -qE -- "(^|[^[:alnum:]-])$name([^[:alnum:]-]|\$)" "$work/ascii" ||
     fail "'$name' is in --help but not in the manual page"
 done
