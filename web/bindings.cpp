@@ -22,10 +22,11 @@
 
 namespace {
 
-// The answers, read through a C stream that notes how much had been printed when the program
-// first asked for more than there is: the page shows the dialogue up to that question. What
-// the program prints after that (a session that runs out of input goes back through its menus)
-// is not shown, so that the text grows by appending as the user answers.
+// The answers, read through a C stream that notes whether the program asked for more than there
+// is (the session is still waiting for the user, not ended by "0) Salir") and how much had been
+// printed by then. The page shows the dialogue up to that question only: whatever a session cut
+// short would print on its way out is not the next question's text, so it is left out and the
+// console only ever grows by appending.
 struct Answers {
   std::string_view text;
   std::size_t pos = 0;

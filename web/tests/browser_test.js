@@ -87,9 +87,16 @@ async function testExamples(page) {
   const dir = path.join(root, 'examples');
   for (const name of fs.readdirSync(dir).filter((f) => f.endsWith('.in')).sort()) {
     const input = fs.readFileSync(path.join(dir, name), 'utf8');
-    await newSession(page);
-    await answer(page, input.split(/\s+/).filter((w) => w !== ''));
     const expected = runNative([], input).text;
+    await newSession(page);
+    // After every answer the console shows the dialogue up to the next question: a prefix of
+    // the whole session's output, never what a session cut short prints as it unwinds.
+    let prefixes = true;
+    for (const word of input.split(/\s+/).filter((w) => w !== '')) {
+      await answer(page, [word]);
+      prefixes &&= expected.startsWith(await programText(page));
+    }
+    check(prefixes, `example ${name}: after each answer the console is a prefix of the session`);
     const actual = await programText(page);
     check(actual === expected, `example ${name}: console equals the native output` +
       (actual === expected ? '' : ` (${firstDifference(expected, actual)})`));
