@@ -30,7 +30,7 @@ S Excess(int z, long long num, long long sum) {
   return test::Cp850(" \n El Exceso " + std::to_string(z) + " del " + std::to_string(num) +
                      " es en binario el número " + std::to_string(sum) + " \n");
 }
-// A conversion shown only in string lines: after step k, the last k characters, '_' before them.
+// A conversion shown only in string lines: the k-th line shows the last k characters, '_' before.
 S StrLines(const S& bits) {
   S lines;
   for (std::size_t k = 1; k <= bits.size(); ++k)
@@ -138,6 +138,7 @@ TEST(CodecRoundTrip, RangesAndEveryShortString) {
         EXPECT_EQ(fits, lo <= v && v <= hi ? 1 : 0) << num;
         if (fits != 1 || lim == 0) continue;
         Capture([&] {
+          EXPECT_EQ(Decode<BigInt>(sys, bits.data(), lim, z), num);
           EXPECT_EQ(Decode<std::int64_t>(sys, bits.data(), lim, z), num);
           EXPECT_EQ(lim > 32 ? num : Decode<std::int32_t>(sys, bits.data(), lim, z), num);
         });
@@ -207,6 +208,49 @@ TEST(DecoderTest, WorkedExamplesAndWideFields) {
     EXPECT_EQ(printed.out, c.printed);
     EXPECT_EQ(printed.err, "");
     EXPECT_EQ(value, c.value);
+  }
+}
+
+// The exact form: no wrap-around at any width, the expansion line showing the exact value, other
+// characters weighing exactly their code minus 48 (' ' weighs -16).
+TEST(DecoderTest, ExactAtEveryWidth) {
+  const auto powers = [](int high) {  // "2^high+...+2^0"
+    S terms = "2^" + std::to_string(high);
+    for (int p = high - 1; p >= 0; --p) terms += "+2^" + std::to_string(p);
+    return terms;
+  };
+  const S one31 = "1" + S(30, '0') + "1", ones32(32, '1'), ones64(64, '1'),
+          top64 = "1" + S(63, '0');
+  const struct {
+    Sys sys;
+    int lim, z;
+    S field, printed, value;
+  } cases[] = {
+      {Sys::kNat, 32, 0, one31, "\n" + one31 + "=2^31+2^0=2147483649\n", "2147483649"},
+      {Sys::kNat, 64, 0, ones64, "\n" + ones64 + "=" + powers(63) + "=18446744073709551615\n",
+       "18446744073709551615"},
+      {Sys::kNat, 64, 0, S(64, '2'), "\n" + S(64, '2') + "==36893488147419103230\n",
+       "36893488147419103230"},
+      {Sys::kNat, 2, 0, "1 ", "\n1 =2^1=-14\n", "-14"},
+      {Sys::kSM, 64, 0, ones64, "\n" + S(63, '1') + "=" + powers(62) + "=9223372036854775807\n",
+       "-9223372036854775807"},
+      {Sys::kC1, 64, 0, top64, "", "-9223372036854775807"},
+      {Sys::kC1, 33, 0, "1" + S(32, '0'), "", "-4294967295"},
+      {Sys::kC2, 64, 0, top64, "", "-9223372036854775808"},
+      {Sys::kC2, 64, 0, ones64, "", "-1"},
+      {Sys::kC2, 64, 0, "0" + S(63, '1'),
+       "\n0" + S(63, '1') + "=" + powers(62) + "=9223372036854775807\n", "9223372036854775807"},
+      {Sys::kEZ, 32, 127, ones32, "\n" + ones32 + "=" + powers(31) + "=4294967295\n", "4294967168"},
+      {Sys::kEZ, 64, -1, ones64, "\n" + ones64 + "=" + powers(63) + "=18446744073709551615\n",
+       "18446744073709551616"},
+      {Sys::kEZ, 64, kMax, S(64, '0'), "\n" + S(64, '0') + "==0\n", "-2147483647"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    BigInt value;
+    const auto printed =
+        Capture([&] { value = Decode<BigInt>(c.sys, c.field.data(), c.lim, BigInt(c.z)); });
+    EXPECT_EQ(printed.out, c.printed);
+    EXPECT_EQ(value.str(), c.value);
   }
 }
 

@@ -1,10 +1,13 @@
 // Tests of the real-number codecs: the format descriptor, BNCFL, CFLBN, CFBN and CFCFL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <bitset>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <random>
 #include <string>
 #include <tuple>
@@ -90,9 +93,15 @@ TEST(CFLBNTest, WritesAndReadsEachFormat) {
            {Small(64, 0), 0x1.fffffep0f, "010001" + ones + "1" + zeros + "00000000000", true, ""},
            {Single(), 0.0f, "010000000" + zeros, false, ""},  // exponent -1023 + 127
            {Single(), -0.0f, "110000000" + zeros, false, ""},
-           {Single(1), -1.0f, "101111111" + ones, false, ""},
-           {Single(2), -1.25f, "10111111111000000000000000000000", false, ""},
-           {Single(2), -1.0f, "101111111" + zeros, false, ""}}) {
+           // Complement mantissas: the implicit bit reads complemented ('1' after a carry).
+           {Single(1), -1.0f, "101111111" + ones, true, "(-1)^1 1'" + ones + " 2^0=-1.000000"},
+           {Single(1), -1.25f, "10111111110111111111111111111111", true, ""},
+           {Single(2), -1.25f, "10111111111000000000000000000000", true,
+            "(-1)^1 1'11000000000000000000000 2^0=-1.250000"},
+           {Single(2), -1.0f, "101111111" + zeros, true, ""},
+           {Small(16, 2, 2), -0.75f, "1100001000000000", true, ""},
+           {Small(16, 2, 1), -0.75f, "1100000111111111", true, ""},
+           {Single(2), 1.25f, "00111111101000000000000000000000", true, ""}}) {
     SCOPED_TRACE(bits);
     ASSERT_TRUE(Set(layout));
     Capture([&] { CFLBN(number, buffer); });
@@ -138,6 +147,70 @@ TEST(BNCFLTest, MatchesTheMachineFloat) {
   }
 }
 
+// What the encoders write reads back as the value they were given, truncated to the bits the
+// mantissa holds: random layouts (field order, exponent system, every mantissa system and
+// normalisation, widths up to 64) and values m x 2^k of at most 8 significant bits, typed as a
+// floating value (CFLBN) and as fixed-point text (CFCFL), which must write the same string.
+TEST(RoundTripProperty, EncodedStringsReadBackTruncated) {
+  std::mt19937 r(20250203U);
+  const auto draw = [&r](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(r);
+  };
+  int checked = 0;
+  for (int n = 0; n < 5000; ++n) {
+    const int bits = draw(1, 8), k = draw(-20, 16);
+    const int m = bits == 1 ? 1 : (1 << (bits - 1)) | draw(0, (1 << (bits - 1)) - 1) | 1;
+    const bool negative = draw(0, 1) == 1;
+    Layout l{};
+    l.nbexp = draw(4, 10);
+    const int nbman = draw(1, 63 - l.nbexp);
+    l.nb = 1 + l.nbexp + nbman;
+    l.type_exp = draw(0, 3), l.type_man = draw(0, 2), l.norma = draw(0, 2);
+    l.z = (1 << (l.nbexp - 1)) + draw(-4, 3);
+    int order[] = {0, 1, 2}, widths[] = {1, l.nbexp, nbman}, start = 0;
+    std::shuffle(std::begin(order), std::end(order), r);
+    for (const int field : order) {
+      (field == 0 ? l.possigno : field == 1 ? l.posexp : l.posmantisa) = start;
+      start += widths[field];
+    }
+    // The stored exponent (of 1.M, or of 0.1M) must fit its field, or nothing can read it back.
+    const int exp = bits - 1 + k + (l.norma == 1 ? 0 : 1), half = 1 << (l.nbexp - 1);
+    const bool fits = l.type_exp == 3   ? exp + l.z >= 0 && exp + l.z < 2 * half
+                      : l.type_exp == 2 ? exp >= -half && exp < half
+                                        : exp > -half && exp < half;
+    if (!fits) continue;
+    ASSERT_TRUE(Set(l));
+    const int kept = l.norma == 0 ? nbman : nbman + 1;  // significant bits the format holds
+    const int dropped = std::max(0, bits - kept);
+    const float value = std::ldexp(static_cast<float>(negative ? -m : m), k);
+    const int m_kept = m >> dropped << dropped;  // truncated towards zero
+    const float truncated = std::ldexp(static_cast<float>(negative ? -m_kept : m_kept), k);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, -k), static_cast<double>(value));
+    SCOPED_TRACE(testing::Message()
+                 << text << " in " << l.nb << " bits, exponent " << l.nbexp << " at " << l.posexp
+                 << " system " << l.type_exp << ", sign at " << l.possigno << ", mantissa at "
+                 << l.posmantisa << " system " << l.type_man << " form " << l.norma);
+    std::string from_value, from_text;
+    float read_value = 0, read_text = 0;
+    out::Silently([&] {
+      CFLBN(value, buffer);
+      from_value = buffer;
+      read_value = BNCFL(buffer);
+      CFCFL(text, buffer);
+      from_text = buffer;
+      read_text = BNCFL(buffer);
+    });
+    EXPECT_EQ(from_value.size(), static_cast<std::size_t>(l.nb));
+    EXPECT_EQ(from_text, from_value);
+    EXPECT_EQ(read_value, truncated) << from_value;
+    EXPECT_EQ(read_text, truncated) << from_text;
+    if (HasFailure()) return;
+    ++checked;
+  }
+  EXPECT_GE(checked, 3000);
+}
+
 // What CFBN prints for 5.375: heading, halving of 5, doublings of .375, result.
 std::string Fixed5375() {
   return Cp850(
@@ -163,7 +236,10 @@ TEST(CFBNTest, ChecksAndWritesFixedTexts) {
       {".1", "+0.000110011001100110011001101", -3},
       {"0.000000000000000000001", "+0." + std::string(61, '0'), 3},
       {"1000000.0000001", "+11110100001001000000.000000000000000000000001101011010111111100", 20},
-      {"2147483647", "+" + std::string(31, '1') + ".0", 31}};
+      {"2147483647", "+" + std::string(31, '1') + ".0", 31},
+      // A fraction that is 1 in single precision: '1' digits until the text is full.
+      {"0.99999999", "+0." + std::string(61, '1'), 0},
+      {"-9.99999999", "-1001." + std::string(58, '1'), 4}};
   for (const auto& [input, text, coma] : cases) {
     SCOPED_TRACE(input);
     ASSERT_EQ(CheckFixedText(input), FixedTextFault::kNone);
@@ -178,12 +254,14 @@ TEST(CFBNTest, ChecksAndWritesFixedTexts) {
       EXPECT_EQ(printed, Fixed5375());
     }
   }
-  // Integer parts within 32 bits (4294967297 would wrap to 1), fractions below 1 as floats.
+  // Integer parts within 32 bits (4294967297 would wrap to 1), fractions up to 1 as floats.
   using enum FixedTextFault;
   const std::tuple<FixedTextFault, std::vector<const char*>> faults[] = {
-      {kNone, {"2147483647.5", "-2147483647", "0.9999999", "abc"}},
+      {kNone,
+       {"2147483647.5", "-2147483647", "0.9999999", "abc", "3.99999999", "-.99999999", ".1e1",
+        "2147483647.99999999"}},
       {kIntegerTooLarge, {"2147483648", "-2147483648", "4294967297.5", "99999999999999999999"}},
-      {kFractionNotBelowOne, {".5e1", "3.99999999", "-.99999999", ".5e39"}}};
+      {kFractionAboveOne, {".5e1", ".15e1", ".10000001e1", ".5e39", "-.5e39"}}};
   for (const auto& [fault, inputs] : faults) {
     for (const char* input : inputs) EXPECT_EQ(CheckFixedText(input), fault) << input;
   }
@@ -191,7 +269,8 @@ TEST(CFBNTest, ChecksAndWritesFixedTexts) {
 
 TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
   // Below one, zero (no '1'), a 4-bit mantissa, 7 in a 3-bit sign-magnitude exponent; fields out of
-  // order: the mantissa line runs into the exponent, the exponent line shows sign and '_'.
+  // order: the mantissa line runs into the exponent, the exponent line into the sign and stops at
+  // the mantissa not yet written (the working string is soiled before each case); a fraction of 1.
   const std::string m5375 = "01011" + std::string(18, '0'), zeros(23, '0');
   const std::string calculation = Cp850(
       "El valor normalizado sera +1.01011 2^(2)\n\n == Calculo del exponente ==\n  \n"
@@ -221,8 +300,14 @@ TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
            {kMantissaFirst, "5.375", "+1.01011 2^(2)", "0" + m5375 + "10000001",
             " La mantisa es igual 0101100000000000000000010000001 \n"},
            {kExponentFirst, "5.375", "+1.01011 2^(2)", "100000010" + m5375,
-            " El exponente es igual 100000010_______________________ \n La mantisa es igual " +
-                m5375 + " \n"}}) {
+            " El exponente es igual 100000010 \n La mantisa es igual " + m5375 + " \n"},
+           {{32, 5, 0, 6, 5, 2, 127, 0, 1},
+            "-37.89241",
+            "-1.00101111001000111010011111011 2^(5)",
+            "00101100101111001000111010011111",
+            " El exponente es igual 001011 \n La mantisa es igual 00101111001000111010011111 \n"},
+           {Single(), "9.99999999", "+1.001" + std::string(58, '1') + " 2^(3)",
+            "010000010001" + std::string(20, '1'), ""}}) {
     SCOPED_TRACE(bits);
     ASSERT_TRUE(Set(layout));
     const auto printed = Capture([&] { CFCFL(input, buffer); }).out;

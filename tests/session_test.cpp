@@ -183,6 +183,36 @@ TEST(MenuSession, Transcripts) {
                          " \n" + trace + "\n El dato representado " + result + " \n" + kSep,
                      kMain + RepMenu(32) + kWidthQ + kMain + RepMenu(4) + asked + kMain});
   }
+  // Integer readings are exact at every width up to 64, in the expansion line and the result:
+  // item, width, excess ("" when the item asks none), string, expansion line ("" when it prints
+  // none), result line.
+  const auto powers = [](int high) {  // "2^high+...+2^0"
+    std::string terms = "2^" + std::to_string(high);
+    for (int p = high - 1; p >= 0; --p) terms += "+2^" + std::to_string(p);
+    return terms;
+  };
+  const std::string one31 = "1" + std::string(30, '0') + "1", ones32(32, '1'), ones64(64, '1');
+  const std::vector<std::array<std::string, 6>> exact = {
+      {"1", "32", "", one31, one31 + "=2^31+2^0=2147483649", "en binario natural es: 2147483649"},
+      {"1", "64", "", ones64, ones64 + "=" + powers(63) + "=18446744073709551615",
+       "en binario natural es: 18446744073709551615"},
+      {"2", "64", "", "1" + std::string(63, '0'), "",
+       "en complemento a uno es: -9223372036854775807"},
+      {"3", "64", "", ones64, "", "en complemento a dos es: -1"},
+      {"4", "32", "127", ones32, ones32 + "=" + powers(31) + "=4294967295",
+       "en Exceso 127 es 4294967168"},
+      {"4", "64", "-1", ones64, ones64 + "=" + powers(63) + "=18446744073709551615",
+       "en Exceso -1 es 18446744073709551616"},
+      {"6", "64", "", ones64, std::string(63, '1') + "=" + powers(62) + "=9223372036854775807",
+       "en signo/magnitud es: -9223372036854775807"}};
+  for (const auto& [item, width, z, bits, expansion, result] : exact) {
+    const std::string excess = z.empty() ? "" : z + "\n";
+    cases.push_back(
+        {"2\n" + item + "\n" + width + "\n" + excess + bits + "\n0\n",
+         dato + bits + " \n" + (expansion.empty() ? "" : "\n" + expansion + "\n") +
+             "\n El resultado " + result + " \n",
+         iw + (z.empty() ? "" : kExcessQ) + (item == "1" ? kStringQ : kStringQTight) + kMain});
+  }
   ExpectTranscripts(cases);
 }
 
@@ -195,6 +225,9 @@ TEST(FloatSession, IeeeSingle) {
   // Representation: data entry 0 (fixed-point text) and 1 (floating value); 2 ends the item.
   EXPECT_TRUE(RunSessionOnText(kRep5 + "0\n5.375\n0\n").out.ends_with(kFixedResult));
   EXPECT_TRUE(RunSessionOnText(kRep5 + "1\n5.375\n0\n").out.ends_with(kFloatResult));
+  // A fraction that is 1 in single precision is accepted and truncates: 1001.111...
+  EXPECT_TRUE(RunSessionOnText(kRep5 + "0\n9.99999999\n0\n")
+                  .out.ends_with("\n El dato representado es 01000001000111111111111111111111 \n"));
   std::string asked = kMain + RepMenu(32);
   for (const std::string& q : kRepFormatQ) asked += q;
   ExpectTranscripts({{kRep5 + "2\n0\n", kRepTitle + kIeeeSummary, asked + kEntryQ + kMain}});
@@ -242,10 +275,11 @@ TEST(BadInputSession, EndOfInputOrWidthOutOfBounds) {
   // Widths: menu and item, the width refused, the width accepted, and the question that follows.
   const std::vector<std::tuple<std::string, int, int, std::string>> widths = {
       {"1\n6\n", 0, 1, kMain},           {"1\n6\n", 65, 64, kMain},
-      {"2\n1\n", 0, 1, kStringQ},        {"2\n1\n", 33, 32, kStringQ},
-      {"2\n2\n", -1, 32, kStringQTight}, {"2\n3\n", 33, 1, kStringQTight},
-      {"2\n4\n", 33, 32, kExcessQ},      {"2\n6\n", 1, 2, kStringQTight},
-      {"2\n5\n", 2, 3, kRepFormatQ[0]},  {"2\n5\n", 65, 64, kRepFormatQ[0]}};
+      {"2\n1\n", 0, 1, kStringQ},        {"2\n1\n", 65, 64, kStringQ},
+      {"2\n2\n", -1, 64, kStringQTight}, {"2\n3\n", 65, 1, kStringQTight},
+      {"2\n4\n", 65, 64, kExcessQ},      {"2\n6\n", 1, 2, kStringQTight},
+      {"2\n6\n", 65, 64, kStringQTight}, {"2\n5\n", 2, 3, kRepFormatQ[0]},
+      {"2\n5\n", 65, 64, kRepFormatQ[0]}};
   for (const auto& [item, refused, accepted, next] : widths) {
     cases.push_back({item + std::to_string(refused) + "\n" + std::to_string(accepted) + "\n",
                      kWidthQ, "", "", kWidthQ + next});

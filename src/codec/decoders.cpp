@@ -1,7 +1,9 @@
-// Bit-string decoders. Arithmetic is done on the unsigned type of the result's width, so that it
-// wraps modulo 2^32 (or 2^64) as defined behaviour; the sum converts back to the signed result.
+// Bit-string decoders, written once for every result type. The fixed-width types add and multiply
+// in their unsigned counterpart, so that a sum wraps modulo 2^32 (or 2^64) as defined behaviour
+// and converts back to the signed pattern; BigInt is exact and needs no wrap.
 
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 #include "codec/codec.h"
@@ -10,33 +12,48 @@
 namespace repbin {
 namespace {
 
+template <class Int>
+struct Arithmetic {
+  using Acc = std::make_unsigned_t<Int>;
+  static Acc Weight(char c) {  // code minus 48, modulo the type's width
+    return static_cast<Acc>(static_cast<Acc>(static_cast<unsigned char>(c)) - Acc{48});
+  }
+  static std::string Text(Int value) { return std::to_string(value); }
+};
+
+template <>
+struct Arithmetic<BigInt> {
+  using Acc = BigInt;
+  static Acc Weight(char c) { return BigInt(static_cast<int>(static_cast<unsigned char>(c)) - 48); }
+  static std::string Text(const BigInt& value) { return value.str(); }
+};
+
 // The weight of one character: its code minus 48 ('0' is 0, '1' is 1, others what they are).
-template <class U>
-U Digit(char c) {
-  return static_cast<U>(static_cast<U>(static_cast<unsigned char>(c)) - U{48});
+template <class Int>
+typename Arithmetic<Int>::Acc Weight(char c) {
+  return Arithmetic<Int>::Weight(c);
 }
 
 }  // namespace
 
 template <class Int>
 Int BNsinsigno(const char* bitmap, int lim) {
-  using U = std::make_unsigned_t<Int>;
-  U num = 0;
+  using Acc = typename Arithmetic<Int>::Acc;
+  Acc num = 0;
   out::Print("\n");
   // An empty field has no last character: it reads as 0 and prints "==0".
   if (lim <= 0) {
     out::Print("==0\n");
-    return 0;
+    return Int{0};
   }
-  // Step 2: the value, doubling after each character but the last.
+  // The characters as read, and the value: doubled after every character but the last.
   for (int i = 0; i < lim - 1; ++i) {
     out::Print("%c", bitmap[i]);
-    num = static_cast<U>((num + Digit<U>(bitmap[i])) * 2u);
+    num = static_cast<Acc>((num + Weight<Int>(bitmap[i])) * 2u);
   }
-  // Step 3: the last character.
-  num = static_cast<U>(num + Digit<U>(bitmap[lim - 1]));
+  num = static_cast<Acc>(num + Weight<Int>(bitmap[lim - 1]));
   out::Print("%c=", bitmap[lim - 1]);
-  // Step 4: one power of two for each '1'.
+  // One power of two for each '1'; other characters weigh in the value but show no term.
   bool pri = false;
   for (int i = 0; i < lim; ++i) {
     if (bitmap[i] != '1') continue;
@@ -44,58 +61,61 @@ Int BNsinsigno(const char* bitmap, int lim) {
     pri = true;
     out::Print("2^%i", lim - 1 - i);
   }
-  // Step 5: the value, as the signed type reads it.
+  // The value as the result type reads it.
   const Int value = static_cast<Int>(num);
-  out::Print("=%lld\n", static_cast<long long>(value));
+  out::Print("=%s\n", Arithmetic<Int>::Text(value).c_str());
   return value;
 }
 
 template <class Int>
 Int BNSM(const char* bitmap, int lim) {
+  using Acc = typename Arithmetic<Int>::Acc;
   const Int num = BNsinsigno<Int>(bitmap + 1, lim - 1);
   // The sign is tested after the expansion line; "1000" is a negative zero and reads 0.
-  if (bitmap[0] == '1') return static_cast<Int>(-static_cast<std::make_unsigned_t<Int>>(num));
+  if (bitmap[0] == '1') return static_cast<Int>(static_cast<Acc>(Acc{0} - static_cast<Acc>(num)));
   return num;
 }
 
 template <class Int>
 Int BNC1(const char* bitmap, int lim) {
-  using U = std::make_unsigned_t<Int>;
+  using Acc = typename Arithmetic<Int>::Acc;
   if (lim >= 1 && bitmap[0] == '0') return BNsinsigno<Int>(bitmap, lim);
   // Negative: minus the value of the complemented field ('0' counts 1, '1' counts 0), silently.
-  U num = 0;
+  Acc num = 0;
   for (int i = 0; i < lim; ++i) {
-    num = static_cast<U>(num + (U{1} - Digit<U>(bitmap[i])));
-    if (i < lim - 1) num = static_cast<U>(num * 2u);
+    num = static_cast<Acc>(num + (Acc{1} - Weight<Int>(bitmap[i])));
+    if (i < lim - 1) num = static_cast<Acc>(num * 2u);
   }
-  return static_cast<Int>(-num);
+  return static_cast<Int>(static_cast<Acc>(Acc{0} - num));
 }
 
 template <class Int>
 Int BNC2(const char* bitmap, int lim) {
-  using U = std::make_unsigned_t<Int>;
+  using Acc = typename Arithmetic<Int>::Acc;
   const Int num = BNC1<Int>(bitmap, lim);
   // The sign is the field's: BNC1 reads an all-'1' field as 0, which here must become -1.
-  if (lim >= 1 && bitmap[0] != '0') return static_cast<Int>(static_cast<U>(num) - U{1});
+  if (lim >= 1 && bitmap[0] != '0') {
+    return static_cast<Int>(static_cast<Acc>(static_cast<Acc>(num) - Acc{1}));
+  }
   return num;
 }
 
 template <class Int>
 Int BNEZ(const char* bitmap, int lim, Int Z) {
-  using U = std::make_unsigned_t<Int>;
+  using Acc = typename Arithmetic<Int>::Acc;
   const Int stored = BNsinsigno<Int>(bitmap, lim);
-  return static_cast<Int>(static_cast<U>(stored) - static_cast<U>(Z));
+  return static_cast<Int>(static_cast<Acc>(static_cast<Acc>(stored) - static_cast<Acc>(Z)));
 }
 
-template std::int32_t BNsinsigno<std::int32_t>(const char*, int);
-template std::int32_t BNSM<std::int32_t>(const char*, int);
-template std::int32_t BNC1<std::int32_t>(const char*, int);
-template std::int32_t BNC2<std::int32_t>(const char*, int);
-template std::int32_t BNEZ<std::int32_t>(const char*, int, std::int32_t);
-template std::int64_t BNsinsigno<std::int64_t>(const char*, int);
-template std::int64_t BNSM<std::int64_t>(const char*, int);
-template std::int64_t BNC1<std::int64_t>(const char*, int);
-template std::int64_t BNC2<std::int64_t>(const char*, int);
-template std::int64_t BNEZ<std::int64_t>(const char*, int, std::int64_t);
+#define REPBIN_DECODERS(Int)                      \
+  template Int BNsinsigno<Int>(const char*, int); \
+  template Int BNSM<Int>(const char*, int);       \
+  template Int BNC1<Int>(const char*, int);       \
+  template Int BNC2<Int>(const char*, int);       \
+  template Int BNEZ<Int>(const char*, int, Int);
+REPBIN_DECODERS(std::int32_t)
+REPBIN_DECODERS(std::int64_t)
+REPBIN_DECODERS(BigInt)
+#undef REPBIN_DECODERS
 
 }  // namespace repbin

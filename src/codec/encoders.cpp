@@ -22,12 +22,12 @@ int ClampWidth(int lim) {
 
 int DecBNWide(Wide num, char* bitmap, int lim) {
   lim = ClampWidth(lim);
-  // Step 1: the heading.
+  // The heading names the number actually converted.
   out::Print("=======Conversión a binario del número %lld ======\n", static_cast<long long>(num));
-  // Step 2: every position starts as '_', "not produced yet".
+  // Every position starts as '_', "not produced yet", so each trace line shows the digits found.
   for (int i = 0; i < lim; ++i) bitmap[i] = '_';
   bitmap[lim] = '\0';
-  // Step 3: one halving per position, least significant first.
+  // One halving per position, least significant first.
   Wide tmp = num;
   for (int i = lim - 1; i >= 0; --i) {
     const char digit = static_cast<char>('0' + (tmp & 1));  // lowest two's-complement bit
@@ -41,7 +41,7 @@ int DecBNWide(Wide num, char* bitmap, int lim) {
     }
     tmp >>= 1;  // floor(tmp / 2): -1 stays -1
   }
-  // Step 4: nothing left over means the value fitted.
+  // Nothing left over means the value fitted.
   return tmp == 0 ? 1 : 0;
 }
 

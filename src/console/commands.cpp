@@ -1,16 +1,655 @@
+// The one-shot commands. Each conversion prints what the dialogue prints on standard output for
+// the same answers (the operations are the dialogue's own), or one JSON object with --json.
+//
+// Argument rules, decided here once:
+// - SISTEMA and VALOR/CADENA are the first two words that are not options, in that order; a word
+//   that starts with '-' and then a digit or '.' (or is "-" alone) is a value, never an option,
+//   so `representar c2 -5 -b 8` works; "--" ends the options.
+// - Options take their value as the next word or after '=' (`--bits=8`), and apply in order:
+//   `-f` replaces the whole layout, later layout options change it. Field positions not given
+//   follow the IEEE order (sign at 0, exponent at 1, mantissa after it), so `-b 16 --exp 5` is
+//   the half-precision shape.
+// - Layout options and --valor belong to `flotante`; with an integer system they are refused
+//   rather than silently ignored.
+// - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
+
 #include "console/commands.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+
+#include "console/dialogue.h"
+#include "console/exercises.h"
+#include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
+#include "real/format.h"
+#include "real/real.h"
+#include "settings/settings.h"
 
 namespace repbin {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using ops::System;
+
+enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
+
+constexpr const char* kSystemsList = "natural, c1, c2, exceso, sm o flotante";
+
+// --- Help texts -----------------------------------------------------------------------------
+
+constexpr const char* kSystemsHelp =
+    "Sistemas:\n"
+    "  natural   binario natural (también binario-natural)\n"
+    "  c1        complemento a uno (también complemento-a-uno)\n"
+    "  c2        complemento a dos (también complemento-a-dos)\n"
+    "  exceso    exceso Z (también exceso-z)\n"
+    "  sm        signo-magnitud (también signo-magnitud)\n"
+    "  flotante  coma flotante (también coma-flotante)\n";
+
+constexpr const char* kCommonOptionsHelp =
+    "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
+    "                       formato)\n"
+    "  -z, --exceso Z       el exceso Z (por omisión 127), para exceso y para un exponente\n"
+    "                       en exceso\n"
+    "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
+    "                       bfloat16\n"
+    "  --exp N              bits del exponente\n"
+    "  --pos-exp P          posición de comienzo del exponente\n"
+    "  --pos-man P          posición de comienzo de la mantisa\n"
+    "  --pos-signo P        posición del signo\n"
+    "  --sis-exp SIS        sistema del exponente: sm, c1, c2 o exceso\n"
+    "  --sis-man SIS        sistema de la mantisa: sm, c1 o c2\n"
+    "  --norma N            normalización: 0M, 1M o 01M\n"
+    "  --json               un objeto JSON por conversión (JSON Lines) en vez de la traza\n"
+    "  --ampliado           añade a cada resultado en coma flotante el informe ampliado\n"
+    "  --cp850, --utf8      codificación de los acentos\n"
+    "  -h, --help           muestra esta ayuda y termina\n";
+
+void PrintRepresentHelp() {
+  out::Print(
+      "Uso: repbin representar SISTEMA VALOR [opciones]\n"
+      "\n"
+      "Representa VALOR en SISTEMA y muestra la traza, como el menú de Representación.\n"
+      "Con VALOR \"-\" lee un valor por línea de la entrada estándar.\n"
+      "\n");
+  out::Print("%s", kSystemsHelp);
+  out::Print(
+      "\nOpciones:\n"
+      "  --valor              en coma flotante, lee VALOR como número real de simple precisión\n"
+      "                       (\"Coma flotante\") en vez de texto en coma fija (\"Coma fija\")\n");
+  out::Print("%s", kCommonOptionsHelp);
+  out::Print(
+      "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
+      "cabe en su campo); 2 error de uso o argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin representar c2 -5 -b 8\n"
+      "  repbin representar flotante 5.375\n"
+      "  repbin representar flotante 0.1 -f ieee16 --json\n");
+}
+
+void PrintInterpretHelp() {
+  out::Print(
+      "Uso: repbin interpretar SISTEMA CADENA [opciones]\n"
+      "\n"
+      "Interpreta la cadena de bits CADENA en SISTEMA y muestra la traza, como el menú de\n"
+      "Interpretación. En los sistemas enteros el número de bits es la longitud de CADENA.\n"
+      "Con CADENA \"-\" lee una cadena por línea de la entrada estándar.\n"
+      "\n");
+  out::Print("%s", kSystemsHelp);
+  out::Print("\nOpciones:\n");
+  out::Print("%s", kCommonOptionsHelp);
+  out::Print(
+      "\nEstado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin interpretar c2 11111011\n"
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin interpretar exceso 10000010 -z 127 --json\n");
+}
+
+// --- The command line -----------------------------------------------------------------------
+
+struct Request {
+  bool represent = true;
+  std::optional<System> system;
+  std::optional<std::string> value;
+  std::optional<int> bits;
+  std::optional<int> excess;
+  FloatFormat format = *FindPreset("ieee32");
+  bool pos_exp_given = false;
+  bool pos_man_given = false;
+  bool pos_signo_given = false;
+  const char* layout_option = nullptr;  // the first floating-point-only option used
+  bool valor = false;
+  bool json = false;
+  ops::Options options;
+  bool help = false;
+};
+
+// A refused argument: one line on standard error.
+Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
+Status Refuse(const char* format, ...) {
+  out::PrintErr("repbin: ");
+  std::va_list args;
+  va_start(args, format);
+  out::PrintErrV(format, args);
+  va_end(args);
+  out::PrintErr("\n");
+  return kRefused;
+}
+
+std::optional<int> WholeInt(std::string_view text) {
+  if (text.size() >= 2 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<int> SystemCode(std::string_view name, bool excess_allowed) {
+  if (name == "sm") return 0;
+  if (name == "c1") return 1;
+  if (name == "c2") return 2;
+  if (name == "exceso" && excess_allowed) return 3;
+  return std::nullopt;
+}
+
+std::optional<int> NormCode(std::string_view name) {
+  if (name == "0M") return 0;
+  if (name == "1M") return 1;
+  if (name == "01M") return 2;
+  return std::nullopt;
+}
+
+bool LooksLikeValue(std::string_view word) {
+  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
+                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
+}
+
+// Applies one option with its value; returns kDone or the refusal.
+Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
+  const std::string text(value);
+  const auto integer = [&](const char* what, int low, int high, int& dest) {
+    const std::optional<int> v = WholeInt(value);
+    if (!v || *v < low || *v > high) {
+      return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
+                    name.data(), text.c_str(), what, low, high);
+    }
+    dest = *v;
+    return kDone;
+  };
+  const auto layout = [&](const char* option) {
+    if (r.layout_option == nullptr) r.layout_option = option;
+  };
+  if (name == "-b" || name == "--bits") {
+    int bits = 0;
+    if (integer("un número de bits", 1, kMaxWidth, bits) != kDone) return kRefused;
+    r.bits = bits;
+    r.format.bits = bits;
+    return kDone;
+  }
+  if (name == "-z" || name == "--exceso") {
+    int excess = 0;
+    if (integer("un exceso", INT32_MIN, INT32_MAX, excess) != kDone) return kRefused;
+    r.excess = excess;
+    r.format.exceso = excess;
+    return kDone;
+  }
+  if (name == "-f" || name == "--formato") {
+    layout("--formato");
+    const std::optional<FloatFormat> preset = FindPreset(value);
+    if (!preset) {
+      return Refuse("formato desconocido: \"%s\"; escriba ieee32, ieee16, ieee64 o bfloat16",
+                    text.c_str());
+    }
+    r.format = *preset;
+    r.bits = preset->bits;
+    r.excess = preset->exceso;
+    r.pos_exp_given = r.pos_man_given = r.pos_signo_given = false;
+    return kDone;
+  }
+  if (name == "--exp") {
+    layout("--exp");
+    return integer("un número de bits", 1, kMaxWidth, r.format.exp);
+  }
+  if (name == "--pos-exp") {
+    layout("--pos-exp");
+    r.pos_exp_given = true;
+    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_exp);
+  }
+  if (name == "--pos-man") {
+    layout("--pos-man");
+    r.pos_man_given = true;
+    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_man);
+  }
+  if (name == "--pos-signo") {
+    layout("--pos-signo");
+    r.pos_signo_given = true;
+    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_signo);
+  }
+  if (name == "--sis-exp" || name == "--sis-man") {
+    const bool exponent = name == "--sis-exp";
+    layout(exponent ? "--sis-exp" : "--sis-man");
+    const std::optional<int> code = SystemCode(value, exponent);
+    if (!code) {
+      return Refuse("%s: \"%s\" no vale; escriba %s", exponent ? "--sis-exp" : "--sis-man",
+                    text.c_str(), exponent ? "sm, c1, c2 o exceso" : "sm, c1 o c2");
+    }
+    (exponent ? r.format.sis_exp : r.format.sis_man) = *code;
+    return kDone;
+  }
+  if (name == "--norma") {
+    layout("--norma");
+    const std::optional<int> code = NormCode(value);
+    if (!code) return Refuse("--norma: \"%s\" no vale; escriba 0M, 1M o 01M", text.c_str());
+    r.format.norma = *code;
+    return kDone;
+  }
+  return Refuse("opción desconocida: %.*s (vea repbin %s --help)", static_cast<int>(name.size()),
+                name.data(), r.represent ? "representar" : "interpretar");
+}
+
+bool TakesValue(std::string_view name) {
+  static constexpr std::string_view kWithValue[] = {
+      "-b",        "--bits",    "-z",          "--exceso",  "-f",        "--formato", "--exp",
+      "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"};
+  return std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
+}
+
+Status ParseArguments(const std::vector<std::string>& args, Request& r) {
+  bool options_ended = false;
+  int positional = 0;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view word = args[i];
+    if (!options_ended && word == "--") {
+      options_ended = true;
+      continue;
+    }
+    const bool option =
+        !options_ended && word.size() >= 2 && word[0] == '-' && !LooksLikeValue(word);
+    if (!option) {
+      if (positional == 0) {
+        r.system = ops::FindSystem(word);
+        if (!r.system) {
+          return Refuse("sistema desconocido: \"%s\"; escriba %s", args[i].c_str(), kSystemsList);
+        }
+      } else if (positional == 1) {
+        r.value = args[i];
+      } else {
+        return Refuse(
+            "sobra el argumento \"%s\" (una orden convierte un solo valor; use \"-\" "
+            "para leer varios de la entrada estándar)",
+            args[i].c_str());
+      }
+      ++positional;
+      continue;
+    }
+    if (word == "-h" || word == "--help") {
+      r.help = true;
+    } else if (word == "--json") {
+      r.json = true;
+    } else if (word == "--ampliado") {
+      r.options.ampliado = true;
+    } else if (word == "--valor") {
+      r.valor = true;
+      if (r.layout_option == nullptr) r.layout_option = "--valor";
+    } else if (word == "--cp850" || word == "--utf8") {
+      const out::Encoding encoding =
+          word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850;
+      out::Sink o = out::BoundOut();
+      out::Sink e = out::BoundErr();
+      o.encoding = e.encoding = encoding;
+      out::Bind(o, e);
+    } else {
+      std::string_view name = word;
+      std::string_view value;
+      const std::size_t equals = word.find('=');
+      if (word.starts_with("--") && equals != std::string_view::npos) {
+        name = word.substr(0, equals);
+        value = word.substr(equals + 1);
+      } else if (TakesValue(name)) {
+        if (i + 1 >= args.size()) {
+          return Refuse("%s necesita un valor", args[i].c_str());
+        }
+        value = args[++i];
+      }
+      if (!TakesValue(name) && value.empty()) {
+        return Refuse("opción desconocida: %s (vea repbin %s --help)", args[i].c_str(),
+                      r.represent ? "representar" : "interpretar");
+      }
+      if (ApplyOption(r, name, value) != kDone) return kRefused;
+    }
+  }
+  return kDone;
+}
+
+// --- One conversion -------------------------------------------------------------------------
+
+const char* ExpSystemName(int code) {
+  static constexpr const char* kNames[] = {"sm", "c1", "c2", "exceso"};
+  return code >= 0 && code <= 3 ? kNames[code] : "";
+}
+
+const char* NormName(int code) {
+  static constexpr const char* kNames[] = {"0M", "1M", "01M"};
+  return code >= 0 && code <= 2 ? kNames[code] : "";
+}
+
+// The bit string in hexadecimal, padded with leading zero bits to a multiple of 4.
+std::string Hex(std::string_view bits) {
+  std::string hex;
+  const std::size_t pad = (4 - bits.size() % 4) % 4;
+  const std::string padded = std::string(pad, '0') + std::string(bits);
+  for (std::size_t i = 0; i < padded.size(); i += 4) {
+    int nibble = 0;
+    for (std::size_t j = 0; j < 4; ++j) nibble = nibble * 2 + (padded[i + j] == '1' ? 1 : 0);
+    hex.push_back("0123456789ABCDEF"[nibble]);
+  }
+  return hex;
+}
+
+// A JSON number written exactly from its decimal digits, whatever its size.
+constexpr const char* kExactNumberMark = "\x01number:";
+
+void WriteJson(const Json& object) {
+  std::string line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // Exact integers beyond 64 bits were stored as marked strings; unquote them.
+  for (std::size_t at = line.find("\"\\u0001number:"); at != std::string::npos;
+       at = line.find("\"\\u0001number:", at)) {
+    const std::size_t digits = at + std::char_traits<char>::length("\"\\u0001number:");
+    const std::size_t end = line.find('"', digits);
+    line = line.substr(0, at) + line.substr(digits, end - digits) + line.substr(end + 1);
+  }
+  line.push_back('\n');
+  out::Write(line.data(), line.size());
+}
+
+Json ExactNumber(const std::string& decimal) {
+  long long signed_value = 0;
+  auto [end, error] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), signed_value);
+  if (error == std::errc{} && end == decimal.data() + decimal.size()) return signed_value;
+  unsigned long long unsigned_value = 0;
+  auto [uend, uerror] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
+  if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
+  return std::string(kExactNumberMark) + decimal;
+}
+
+Json FormatJson(const FloatFormat& f) {
+  Json format;
+  format["bits"] = f.bits;
+  format["exp"] = f.exp;
+  format["pos_exp"] = f.pos_exp;
+  format["pos_man"] = f.pos_man;
+  format["pos_signo"] = f.pos_signo;
+  format["sis_exp"] = ExpSystemName(f.sis_exp);
+  format["exceso"] = f.sis_exp == 3 ? Json(f.exceso) : Json(nullptr);
+  format["sis_man"] = ExpSystemName(f.sis_man);
+  format["norma"] = NormName(f.norma);
+  return format;
+}
+
+// The fields every floating-point object carries, read from the pattern.
+Json FloatJson(const Request& r, const std::string& bits) {
+  Json object;
+  object["operacion"] = r.represent ? "representar" : "interpretar";
+  object["sistema"] = "flotante";
+  object["bits"] = nb;
+  object["cadena"] = bits;
+  object["formato"] = FormatJson(CurrentFormat());
+  object["signo"] = std::string(1, bits[static_cast<std::size_t>(possigno)]);
+  const FloatReading reading = ReadFloat(bits.c_str());
+  object["exponente"] = {
+      {"cadena", bits.substr(static_cast<std::size_t>(posexp), static_cast<std::size_t>(nbexp))},
+      {"valor", reading.exp}};
+  object["mantisa"] = {{"cadena", bits.substr(static_cast<std::size_t>(posmantisa),
+                                              static_cast<std::size_t>(NbMan()))}};
+  object["hex"] = Hex(bits);
+  return object;
+}
+
+bool OnlyBits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("01") == std::string_view::npos;
+}
+
+Status RepresentIntegerValue(const Request& r, const std::string& value) {
+  const std::optional<int> number = WholeInt(value);
+  if (!number) {
+    return Refuse(
+        "valor no válido: \"%s\"; escriba un número entero entre -2147483648 y "
+        "2147483647",
+        value.c_str());
+  }
+  const int width = r.bits.value_or(32);
+  const int excess = r.excess.value_or(127);
+  ops::IntegerRepresentation result;
+  if (r.json) {
+    out::Silently([&] { result = ops::RepresentInteger(*r.system, *number, width, excess); });
+    Json object;
+    object["operacion"] = "representar";
+    object["sistema"] = ops::SystemName(*r.system);
+    object["bits"] = width;
+    object["cadena"] = result.cadena;
+    object["valor"] = *number;
+    object["en_rango"] = result.en_rango;
+    if (*r.system == System::kExcess) object["exceso"] = excess;
+    WriteJson(object);
+  } else {
+    nb = width;
+    zEZ = excess;
+    ops::PrintIntegerHeading(*r.system);
+    result = ops::RepresentInteger(*r.system, *number, width, excess);
+  }
+  return result.en_rango ? kDone : kOutOfRange;
+}
+
+Status InterpretIntegerString(const Request& r, const std::string& bits) {
+  if (!OnlyBits(bits)) {
+    return Refuse("cadena no válida: \"%s\"; escriba solo los caracteres 0 y 1", bits.c_str());
+  }
+  const int low = *r.system == System::kSignMagnitude ? 2 : 1;
+  if (bits.size() < static_cast<std::size_t>(low) || bits.size() > kMaxWidth) {
+    return Refuse("la cadena tiene %zu caracteres; en %s debe tener entre %i y %i", bits.size(),
+                  ops::SystemName(*r.system), low, kMaxWidth);
+  }
+  if (r.bits && static_cast<std::size_t>(*r.bits) != bits.size()) {
+    return Refuse(
+        "la cadena tiene %zu caracteres y --bits dice %i; el número de bits es la "
+        "longitud de la cadena",
+        bits.size(), *r.bits);
+  }
+  const int excess = r.excess.value_or(127);
+  if (r.json) {
+    ops::IntegerInterpretation result;
+    out::Silently([&] { result = ops::InterpretInteger(*r.system, bits, excess); });
+    Json object;
+    object["operacion"] = "interpretar";
+    object["sistema"] = ops::SystemName(*r.system);
+    object["bits"] = bits.size();
+    object["cadena"] = bits;
+    object["valor"] = ExactNumber(result.valor);
+    if (*r.system == System::kExcess) object["exceso"] = excess;
+    WriteJson(object);
+  } else {
+    ops::InterpretInteger(*r.system, bits, excess);
+  }
+  return kDone;
+}
+
+Status RepresentReal(const Request& r, const std::string& value) {
+  ops::FloatRepresentation result;
+  float number = 0;
+  if (r.valor) {
+    char* end = nullptr;
+    number = std::strtof(value.c_str(), &end);
+    if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(number)) {
+      return Refuse(
+          "valor no válido: \"%s\"; escriba un número real finito de simple precisión, "
+          "con punto decimal (por ejemplo 5.375)",
+          value.c_str());
+    }
+  } else {
+    if (value.size() >= sizeof decimal) {
+      return Refuse("el texto tiene más de %zu caracteres; escríbalo más corto",
+                    sizeof decimal - 1);
+    }
+    switch (CheckFixedText(value.c_str())) {
+      case FixedTextFault::kNone: break;
+      case FixedTextFault::kIntegerTooLarge:
+        return Refuse(
+            "valor no válido: \"%s\"; la parte entera debe estar entre -2147483647 y "
+            "2147483647",
+            value.c_str());
+      case FixedTextFault::kFractionAboveOne:
+        return Refuse(
+            "valor no válido: \"%s\"; escriba el número en coma fija, sin exponente "
+            "(por ejemplo 5.375)",
+            value.c_str());
+    }
+  }
+  const auto represent = [&] {
+    result = r.valor ? ops::RepresentFloatValue(number, r.options)
+                     : ops::RepresentFixedText(value, r.options);
+  };
+  if (r.json) {
+    out::Silently(represent);
+    Json object = FloatJson(r, result.cadena);
+    object["entrada"] = value;
+    object["via"] = r.valor ? "valor" : "coma_fija";
+    object["exponente_en_rango"] = result.exponent_fits;
+    WriteJson(object);
+  } else {
+    console::PrintLayoutSummary();
+    represent();
+  }
+  if (result.exponent_fits) return kDone;
+  out::PrintErr(
+      "repbin: el exponente no cabe en su campo de %i bits; la cadena no representa "
+      "el valor\n",
+      nbexp);
+  return kOutOfRange;
+}
+
+Status InterpretReal(const Request& r, const std::string& bits) {
+  if (!OnlyBits(bits)) {
+    return Refuse("cadena no válida: \"%s\"; escriba solo los caracteres 0 y 1", bits.c_str());
+  }
+  if (bits.size() != static_cast<std::size_t>(nb)) {
+    return Refuse(
+        "la cadena tiene %zu caracteres y el formato %i; elija el formato con -f o "
+        "--bits",
+        bits.size(), nb);
+  }
+  if (r.json) {
+    ops::FloatInterpretation result{};
+    out::Silently([&] { result = ops::InterpretFloat(bits, r.options); });
+    Json object = FloatJson(r, bits);
+    object["valor"] = static_cast<double>(result.valor);
+    WriteJson(object);
+  } else {
+    ops::InterpretFloat(bits, r.options);
+    out::Print("\n");  // the dialogue's result line leaves the line open for the next menu
+  }
+  return kDone;
+}
+
+Status ConvertOne(const Request& r, const std::string& item) {
+  if (*r.system == System::kFloat) {
+    return r.represent ? RepresentReal(r, item) : InterpretReal(r, item);
+  }
+  return r.represent ? RepresentIntegerValue(r, item) : InterpretIntegerString(r, item);
+}
+
+// Checks what applies to the whole command before any conversion; sets the format.
+Status Prepare(Request& r) {
+  if (!r.system) {
+    return Refuse("falta el SISTEMA: %s (vea repbin %s --help)", kSystemsList,
+                  r.represent ? "representar" : "interpretar");
+  }
+  if (!r.value) {
+    return Refuse("falta %s (vea repbin %s --help)", r.represent ? "el VALOR" : "la CADENA",
+                  r.represent ? "representar" : "interpretar");
+  }
+  if (*r.system != System::kFloat) {
+    if (r.layout_option != nullptr) {
+      return Refuse("%s solo vale para flotante", r.layout_option);
+    }
+    return kDone;
+  }
+  if (!r.represent && r.valor) return Refuse("--valor solo vale para representar");
+  FloatFormat& f = r.format;
+  if (f.bits < 3) {
+    return Refuse(
+        "con %i bits no cabe un formato de coma flotante: hacen falta al menos 3 "
+        "(signo, exponente y mantisa)",
+        f.bits);
+  }
+  // Fields not placed by an option follow the IEEE order.
+  if (!r.pos_signo_given) f.pos_signo = 0;
+  if (!r.pos_exp_given) f.pos_exp = 1;
+  if (!r.pos_man_given) f.pos_man = f.pos_exp + f.exp;
+  if (!console::CheckFloatFormat(f)) return kRefused;
+  return kDone;
+}
+
+int RunConversion(const std::vector<std::string>& args) {
+  Request r;
+  r.represent = args[0] == "representar";
+  if (ParseArguments(args, r) != kDone) return kRefused;
+  if (r.help) {
+    if (r.represent) {
+      PrintRepresentHelp();
+    } else {
+      PrintInterpretHelp();
+    }
+    return kDone;
+  }
+  if (Prepare(r) != kDone) return kRefused;
+  if (*r.value != "-") return ConvertOne(r, *r.value);
+  // A batch: one value per line; blank lines are skipped, and a refused line does not stop the
+  // others. The status is the worst of the lines.
+  int worst = kDone;
+  std::string line;
+  while (console::ReadLine(line, 4096)) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) continue;
+    const std::size_t last = line.find_last_not_of(" \t");
+    worst = std::max(worst, static_cast<int>(ConvertOne(r, line.substr(first, last - first + 1))));
+  }
+  return worst;
+}
+
+}  // namespace
 
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "ejercicios";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
-  out::PrintErr("repbin: orden no disponible todavía: %s\n", args.empty() ? "" : args[0].c_str());
-  return 2;
+  if (args.empty() || !IsCommand(args[0])) {
+    return Refuse("orden desconocida: \"%s\"; escriba representar, interpretar o ejercicios",
+                  args.empty() ? "" : args[0].c_str());
+  }
+  // Every command starts from the program's start settings, as a session does.
+  ResetSettings();
+  ResetDescriptor();
+  int status = 0;
+  if (args[0] == "ejercicios") {
+    status = RunExercises(std::vector<std::string>(args.begin() + 1, args.end()));
+  } else {
+    status = RunConversion(args);
+  }
+  out::Flush();
+  return status;
 }
 
 }  // namespace repbin

@@ -4,7 +4,14 @@
 
 #include <string_view>
 
+#include "console/operations.h"
+#include "real/format.h"
+
 namespace repbin::console {
+
+// What the dialogue's operations add to their lines (the extended report), set before a session.
+void SetDialogueOptions(const ops::Options& options);
+const ops::Options& DialogueOptions();
 
 // Runs the main menu until the user chooses "0) Salir" or the input ends.
 void MainMenu();
@@ -33,6 +40,10 @@ void MainMenu();
 enum class Form { kRepresentation, kInterpretation };
 [[nodiscard]] bool AskFloatFormat(Form form);
 void PrintLayoutSummary();
+
+// Checks a whole layout by the rules and with the messages of the questions (at its width, which
+// must be 3 to 64), and makes it the current format when it passes.
+bool CheckFloatFormat(const FloatFormat& format);
 
 // Whether a typed bit string has exactly `nb` characters; says what is expected when not.
 bool HasWidthLength(std::string_view text);

@@ -8,6 +8,7 @@
 #include "console/dialogue.h"
 #include "console/input.h"
 #include "output/output.h"
+#include "real/format.h"
 #include "real/real.h"
 #include "settings/settings.h"
 
@@ -78,15 +79,39 @@ Choices SignPosition() {
   return choices;
 }
 
+// Whether `v` is one of `choices`; says which positions are possible when not.
+bool PositionAllowed(const Choices& choices, const char* field, int v) {
+  if (choices.Has(v)) return true;
+  char allowed[64];
+  choices.Describe(allowed, sizeof allowed);
+  out::PrintErr("\n Con este formato, %s solo puede estar en la posición %s.\n", field, allowed);
+  return false;
+}
+
+bool CodeAllowed(int v, int highest, const char* what) {
+  if (v >= 0 && v <= highest) return true;
+  out::PrintErr("\n Elija %s entre 0 y %i.\n", what, highest);
+  return false;
+}
+
+// At least one exponent bit, and room for the sign and one mantissa bit.
+bool ExponentWidthAllowed(int v) {
+  if (v >= 1 && v <= nb - 2) return true;
+  out::PrintErr(
+      "\n Con %i bits en total, el exponente debe tener entre 1 y %i bits (el "
+      "signo y la mantisa necesitan al menos uno cada uno).\n",
+      nb, nb - 2);
+  return false;
+}
+
+constexpr const char* kExponentStart = "el comienzo del exponente";
+constexpr const char* kMantissaStart = "el comienzo de la mantisa";
+constexpr const char* kSign = "el signo";
+
 template <class Prompt>
 bool AskPosition(Prompt prompt, const Choices& choices, const char* field, int& setting) {
-  const std::optional<int> answer = AskInt(prompt, [&](int v) {
-    if (choices.Has(v)) return true;
-    char allowed[64];
-    choices.Describe(allowed, sizeof allowed);
-    out::PrintErr("\n Con este formato, %s solo puede estar en la posición %s.\n", field, allowed);
-    return false;
-  });
+  const std::optional<int> answer =
+      AskInt(prompt, [&](int v) { return PositionAllowed(choices, field, v); });
   if (!answer) return false;
   setting = *answer;
   return true;
@@ -94,11 +119,8 @@ bool AskPosition(Prompt prompt, const Choices& choices, const char* field, int& 
 
 template <class Prompt>
 bool AskCode(Prompt prompt, int highest, const char* what, int& setting) {
-  const std::optional<int> answer = AskInt(prompt, [&](int v) {
-    if (v >= 0 && v <= highest) return true;
-    out::PrintErr("\n Elija %s entre 0 y %i.\n", what, highest);
-    return false;
-  });
+  const std::optional<int> answer =
+      AskInt(prompt, [&](int v) { return CodeAllowed(v, highest, what); });
   if (!answer) return false;
   setting = *answer;
   return true;
@@ -108,17 +130,9 @@ bool AskCode(Prompt prompt, int highest, const char* what, int& setting) {
 
 bool AskFloatFormat(Form form) {
   const bool rep = form == Form::kRepresentation;
-  // 1. Exponent width: at least one bit, and room for the sign and one mantissa bit.
   const std::optional<int> width =
       AskInt([] { out::PrintErr("\nIndique el numero de bits para el exponente "); },
-             [](int v) {
-               if (v >= 1 && v <= nb - 2) return true;
-               out::PrintErr(
-                   "\n Con %i bits en total, el exponente debe tener entre 1 y %i bits (el "
-                   "signo y la mantisa necesitan al menos uno cada uno).\n",
-                   nb, nb - 2);
-               return false;
-             });
+             ExponentWidthAllowed);
   if (!width) return false;
   nbexp = *width;
   // 2 to 4. Positions.
@@ -126,20 +140,20 @@ bool AskFloatFormat(Form form) {
     out::PrintErr(rep ? "\nIntroduzca la posición de comienzo del exponente "
                       : "\n Introduzca la posición de comienzo del exponente");
   };
-  if (!AskPosition(ask_posexp, ExponentStarts(), "el comienzo del exponente", posexp)) return false;
+  if (!AskPosition(ask_posexp, ExponentStarts(), kExponentStart, posexp)) return false;
   const auto ask_posmantisa = [rep] {
     out::PrintErr(rep ? "\nIntroduzca la posición de comienzo de la mantisa "
                       : "\n Introduzca la posición de comienzo de la mantisa ");
   };
-  if (!AskPosition(ask_posmantisa, StartsBeside(posexp, nbexp, NbMan()),
-                   "el comienzo de la mantisa", posmantisa)) {
+  if (!AskPosition(ask_posmantisa, StartsBeside(posexp, nbexp, NbMan()), kMantissaStart,
+                   posmantisa)) {
     return false;
   }
   const auto ask_possigno = [rep] {
     out::PrintErr(rep ? "\nIntroduzca la posición del signo "
                       : "\n Introduzca la posición del signo ");
   };
-  if (!AskPosition(ask_possigno, SignPosition(), "el signo", possigno)) return false;
+  if (!AskPosition(ask_possigno, SignPosition(), kSign, possigno)) return false;
   // 5 and 6. Exponent system, and the excess when it is excess Z.
   const auto ask_type_exp = [rep] {
     out::PrintErr(
@@ -173,6 +187,27 @@ bool AskFloatFormat(Form form) {
   bi = typenorma > 0 ? 1 : 0;
   // 10. The representation form shows the layout.
   if (rep) PrintLayoutSummary();
+  return true;
+}
+
+bool CheckFloatFormat(const FloatFormat& format) {
+  // The same checks as the questions, in their order, each on the fields placed before it.
+  nb = format.bits;
+  if (!ExponentWidthAllowed(format.exp)) return false;
+  nbexp = format.exp;
+  if (!PositionAllowed(ExponentStarts(), kExponentStart, format.pos_exp)) return false;
+  posexp = format.pos_exp;
+  if (!PositionAllowed(StartsBeside(posexp, nbexp, NbMan()), kMantissaStart, format.pos_man)) {
+    return false;
+  }
+  posmantisa = format.pos_man;
+  if (!PositionAllowed(SignPosition(), kSign, format.pos_signo)) return false;
+  if (!CodeAllowed(format.sis_exp, 3, "un sistema") ||
+      !CodeAllowed(format.sis_man, 2, "un sistema") ||
+      !CodeAllowed(format.norma, 2, "una normalización")) {
+    return false;
+  }
+  ApplyFormat(format);
   return true;
 }
 

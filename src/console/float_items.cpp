@@ -4,6 +4,7 @@
 
 #include "console/dialogue.h"
 #include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
 #include "real/real.h"
 #include "settings/settings.h"
@@ -21,9 +22,9 @@ bool IsConvertibleFixedText(std::string_view text) {
     case FixedTextFault::kIntegerTooLarge:
       out::PrintErr("\n La parte entera debe estar entre -2147483647 y 2147483647.\n");
       return false;
-    case FixedTextFault::kFractionNotBelowOne:
+    case FixedTextFault::kFractionAboveOne:
       out::PrintErr(
-          "\n La parte fraccionaria debe ser menor que 1 (por ejemplo .375); escriba el "
+          "\n La parte fraccionaria no debe ser mayor que 1 (por ejemplo .375); escriba el "
           "número sin exponente.\n");
       return false;
   }
@@ -36,9 +37,7 @@ bool RepresentFixedText() {
                sizeof decimal, IsConvertibleFixedText)) {
     return false;
   }
-  out::Print("El valor a representar %s \n", decimal);
-  CFCFL(decimal, buffer);
-  out::Print("\n El dato representado es %s \n", buffer);
+  ops::RepresentFixedText(decimal, DialogueOptions());
   return true;
 }
 
@@ -47,9 +46,7 @@ bool RepresentFloatValue() {
   const std::optional<float> numreal =
       AskFloat([] { out::PrintErr("\n Introduzca el valor a representar"); });
   if (!numreal) return false;
-  out::Print("El valor a representar es %f", static_cast<double>(*numreal));
-  CFLBN(*numreal, buffer);
-  out::Print("\n El dato representar es %s \n", buffer);
+  ops::RepresentFloatValue(*numreal, DialogueOptions());
   return true;
 }
 
@@ -79,9 +76,7 @@ bool InterpretFloat() {
                sizeof buffer, HasWidthLength)) {
     return false;
   }
-  out::Print(" Dato a interpretar %s \n", buffer);
-  const float res = BNCFL(buffer);
-  out::Print("\n El resultado es %f", static_cast<double>(res));
+  ops::InterpretFloat(buffer, DialogueOptions());
   return true;
 }
 

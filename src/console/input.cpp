@@ -63,6 +63,18 @@ bool ReadWord(Word& word) {
   return true;
 }
 
+bool ReadLine(std::string& line, std::size_t limit) {
+  out::Flush();
+  line.clear();
+  int c = Get();
+  if (c == EOF) return false;
+  for (; c != EOF && c != '\n'; c = Get()) {
+    if (line.size() < limit) line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
 void DiscardRestOfLine() {
   int c = Get();
   while (c != EOF && c != '\n') c = Get();

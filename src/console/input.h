@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace repbin::console {
@@ -26,6 +27,10 @@ struct Word {
 
 // Reads the next word, after flushing the output; false at end of input.
 bool ReadWord(Word& word);
+
+// Reads the next line, without its end ("\n", or "\r\n"), after flushing the output; false at
+// end of input. A line is cut at `limit` characters (the rest is read and dropped).
+bool ReadLine(std::string& line, std::size_t limit);
 
 // Discards what is left of the current input line.
 void DiscardRestOfLine();

@@ -1,12 +1,11 @@
 // The interpretation menu and its integer items: a typed bit string read back as an integer.
 // The floating-point item is in float_items.cpp.
 
-#include <cstdint>
 #include <string_view>
 
-#include "codec/codec.h"
 #include "console/dialogue.h"
 #include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 
@@ -23,15 +22,9 @@ bool HasWidthLength(std::string_view text) {
 
 namespace {
 
-struct IntegerItem {
-  void (*prompt)();
-  void (*decode_and_print)();  // decodes `buffer` and prints the result line
-};
-
-bool RunIntegerItem(const IntegerItem& item) {
-  if (!AskWord(item.prompt, buffer, sizeof buffer, HasWidthLength)) return false;
-  out::Print(" Dato a interpretar %s \n", buffer);
-  item.decode_and_print();
+bool RunIntegerItem(ops::System system, void (*prompt)()) {
+  if (!AskWord(prompt, buffer, sizeof buffer, HasWidthLength)) return false;
+  ops::InterpretInteger(system, buffer, zEZ);
   return true;
 }
 
@@ -42,68 +35,35 @@ void AskString() {
 }  // namespace
 
 bool InterpretNatural() {
-  return RunIntegerItem({
-      .prompt = [] { out::PrintErr("\n Introduzca la cadena a interpretar "); },
-      .decode_and_print =
-          [] {
-            const std::int32_t r = BNsinsigno(buffer, nb);
-            out::Print("\n El resultado en binario natural es: %i \n", r);
-          },
-  });
+  // Only this item's question ends with a blank.
+  return RunIntegerItem(ops::System::kNatural,
+                        [] { out::PrintErr("\n Introduzca la cadena a interpretar "); });
 }
 
 bool InterpretOnesComplement() {
-  return RunIntegerItem({
-      .prompt = AskString,
-      .decode_and_print =
-          [] {
-            const std::int32_t r = BNC1(buffer, nb);
-            out::Print("\n El resultado en complemento a uno es: %i \n", r);
-          },
-  });
+  return RunIntegerItem(ops::System::kOnes, AskString);
 }
 
 bool InterpretTwosComplement() {
-  return RunIntegerItem({
-      .prompt = AskString,
-      .decode_and_print =
-          [] {
-            const std::int32_t r = BNC2(buffer, nb);
-            out::Print("\n El resultado en complemento a dos es: %i \n", r);
-          },
-  });
+  return RunIntegerItem(ops::System::kTwos, AskString);
 }
 
 bool InterpretExcess() {
   const std::optional<int> excess = AskInt([] { out::PrintErr("\n Intoduzca el exceso "); });
   if (!excess) return false;
   zEZ = *excess;
-  return RunIntegerItem({
-      .prompt = AskString,
-      .decode_and_print =
-          [] {
-            const std::int32_t r = BNEZ(buffer, nb, zEZ);
-            out::Print("\n El resultado en Exceso %i es %i \n", zEZ, r);
-          },
-  });
+  return RunIntegerItem(ops::System::kExcess, AskString);
 }
 
 bool InterpretSignMagnitude() {
-  return RunIntegerItem({
-      .prompt = AskString,
-      .decode_and_print =
-          [] {
-            const std::int32_t r = BNSM(buffer, nb);
-            out::Print("\n El resultado en signo/magnitud es: %i \n", r);
-          },
-  });
+  return RunIntegerItem(ops::System::kSignMagnitude, AskString);
 }
 
 namespace {
 
-// The widths each item can honour: the integers are 32-bit (sign-magnitude needs a sign and at
-// least one magnitude bit); a floating-point format needs a sign, an exponent and a mantissa bit
-// and must fit `buffer`.
+// The widths each item can honour, the ones the representation menu writes: the integers are read
+// exactly at any width that fits `buffer` (sign-magnitude needs a sign and at least one magnitude
+// bit); a floating-point format needs a sign, an exponent and a mantissa bit.
 struct WidthRange {
   int low;
   int high;
@@ -112,8 +72,8 @@ struct WidthRange {
 WidthRange WidthsFor(int item) {
   switch (item) {
     case 5: return {3, kMaxWidth};
-    case 6: return {2, 32};
-    default: return {1, 32};
+    case 6: return {2, kMaxWidth};
+    default: return {1, kMaxWidth};
   }
 }
 

@@ -4,6 +4,20 @@
 
 namespace repbin::console {
 
+namespace {
+
+ops::Options dialogue_options;
+
+}  // namespace
+
+void SetDialogueOptions(const ops::Options& options) {
+  dialogue_options = options;
+}
+
+const ops::Options& DialogueOptions() {
+  return dialogue_options;
+}
+
 void PrintSeparator() {
   out::Print("==========================================================\n");
 }

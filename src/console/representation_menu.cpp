@@ -1,100 +1,56 @@
 // The representation menu and its integer items: a typed integer written as a bit string of the
 // current width. The floating-point item is in float_items.cpp.
 
-#include <cstdint>
-
-#include "codec/codec.h"
 #include "console/dialogue.h"
 #include "console/input.h"
+#include "console/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 
 namespace repbin::console {
 namespace {
 
-// What distinguishes one integer item from another; every item follows the same course.
-struct IntegerItem {
-  void (*heading)();                  // item heading on standard output, or nullptr
-  void (*prompt)();                   // the value question
-  int (*encode)(std::int32_t valor);  // the encoder on `buffer` and `nb`
-  bool out_of_range_to_err;           // where "Fuera de Rango" goes
-  const char* result;                 // result line, with %s for `buffer`
-};
-
-bool RunIntegerItem(const IntegerItem& item) {
-  if (item.heading != nullptr) item.heading();
-  const std::optional<int> valor = AskInt(item.prompt);
+// Every integer item follows the same course: the heading, the value question, the operation.
+bool RunIntegerItem(ops::System system, void (*prompt)()) {
+  ops::PrintIntegerHeading(system);
+  const std::optional<int> valor = AskInt(prompt);
   if (!valor) return false;
-  out::Print("Valor a representar %i \n", *valor);
-  const int error = item.encode(*valor);
-  if (error == 0) {
-    if (item.out_of_range_to_err) {
-      out::PrintErr("\n Fuera de Rango\n");
-    } else {
-      out::Print("\n Fuera de Rango\n");
-    }
-  }
-  out::Print(item.result, buffer);
-  PrintSeparator();
+  ops::RepresentInteger(system, *valor, nb, zEZ);
   return true;
 }
 
-constexpr const char* kResultColon = "\n El dato representado es: %s \n";
-constexpr const char* kResultPlain = "\n El dato representado es %s \n";
+void AskValue() {
+  out::PrintErr("\n Introduzca el valor a representar ");
+}
+
+// Items 2 and 3 ask without the final blank.
+void AskValueTight() {
+  out::PrintErr("\n Introduzca el valor a representar");
+}
 
 }  // namespace
 
 bool RepresentNatural() {
-  return RunIntegerItem({
-      .heading = nullptr,
-      .prompt = [] { out::PrintErr("\n Introduzca el valor a representar "); },
-      .encode = [](std::int32_t v) { return DecBN(v, buffer, nb); },
-      .out_of_range_to_err = false,
-      .result = kResultColon,
-  });
+  return RunIntegerItem(ops::System::kNatural, AskValue);
 }
 
 bool RepresentOnesComplement() {
-  return RunIntegerItem({
-      .heading = [] { out::Print("Complemento a uno con %i bits \n", nb); },
-      .prompt = [] { out::PrintErr("\n Introduzca el valor a representar"); },
-      .encode = [](std::int32_t v) { return C1BN(v, buffer, nb); },
-      .out_of_range_to_err = false,
-      .result = kResultPlain,
-  });
+  return RunIntegerItem(ops::System::kOnes, AskValueTight);
 }
 
 bool RepresentTwosComplement() {
-  return RunIntegerItem({
-      .heading = [] { out::Print("Complemento a dos con %i bits \n", nb); },
-      .prompt = [] { out::PrintErr("\n Introduzca el valor a representar"); },
-      .encode = [](std::int32_t v) { return C2BN(v, buffer, nb); },
-      .out_of_range_to_err = false,
-      .result = kResultColon,
-  });
+  return RunIntegerItem(ops::System::kTwos, AskValueTight);
 }
 
 bool RepresentExcess() {
   const std::optional<int> excess = AskInt([] { out::PrintErr("\n Intoduzca el exceso "); });
   if (!excess) return false;
   zEZ = *excess;
-  return RunIntegerItem({
-      .heading = [] { out::Print(" Exceso %i con %i bits \n", zEZ, nb); },
-      .prompt = [] { out::PrintErr("\n Introduzca el valor a representar "); },
-      .encode = [](std::int32_t v) { return EZBN(v, buffer, nb, zEZ); },
-      .out_of_range_to_err = false,
-      .result = kResultColon,
-  });
+  return RunIntegerItem(ops::System::kExcess, AskValue);
 }
 
 bool RepresentSignMagnitude() {
-  return RunIntegerItem({
-      .heading = [] { out::Print(" Signo - Magnitud con %i bits \n", nb); },
-      .prompt = [] { out::PrintErr("\n Introduzca el valor a representar "); },
-      .encode = [](std::int32_t v) { return SMBN(v, buffer, nb); },
-      .out_of_range_to_err = true,
-      .result = kResultPlain,
-  });
+  return RunIntegerItem(ops::System::kSignMagnitude, AskValue);
 }
 
 bool ChangeWidth() {

@@ -126,6 +126,10 @@ void PrintErr(const char* format, ...) {
   va_end(args);
 }
 
+void PrintErrV(const char* format, std::va_list args) {
+  WriteFormatted(err_sink, format, args);
+}
+
 void Write(const char* data, std::size_t size) {
   WriteBytes(out_sink, data, size);
 }

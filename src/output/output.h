@@ -7,6 +7,7 @@
 // substituted into it (text the user typed) go out unchanged.
 #pragma once
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <type_traits>
@@ -50,6 +51,9 @@ void Print(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 // written before is flushed, so that the two keep program order wherever they go.
 void PrintErr(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 
+// PrintErr with its arguments already gathered.
+void PrintErrV(const char* format, std::va_list args);
+
 // Writes `size` bytes as they are (no conversion) to standard output.
 void Write(const char* data, std::size_t size);
 
@@ -70,19 +74,25 @@ std::string CaptureMergedOutput(void (*run)(void*), void* context, Encoding enco
 // Runs `run(context)` printing nothing.
 void RunSilently(void (*run)(void*), void* context);
 
+// A callable's address, for the functions above that take it as void*.
+template <class Fn>
+void* Erased(Fn& fn) {
+  return const_cast<void*>(static_cast<const void*>(&fn));
+}
+
 template <class Fn>
 Captured Capture(Fn&& fn, Encoding encoding = Encoding::kCp850) {
-  return CaptureOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn,
-                       encoding);
+  return CaptureOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); },
+                       Erased(fn), encoding);
 }
 template <class Fn>
 std::string CaptureMerged(Fn&& fn, Encoding encoding = Encoding::kUtf8) {
   return CaptureMergedOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); },
-                             &fn, encoding);
+                             Erased(fn), encoding);
 }
 template <class Fn>
 void Silently(Fn&& fn) {
-  RunSilently([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, &fn);
+  RunSilently([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, Erased(fn));
 }
 
 // The bytes of `text` (UTF-8) in `encoding`; characters code page 850 lacks become '?'.

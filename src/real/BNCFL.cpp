@@ -24,18 +24,30 @@ Wide DecodeField(const char* field, int width, int type, Wide z) {
   }
 }
 
+// The implicit bit as it stands in the mantissa's system. The encoders complement only the stored
+// field of a negative value, so in a complemented significand the implicit '1' of the magnitude
+// reads '0' (one's complement), or '0' too in two's complement unless the field is all '0', whose
+// complement carries into it. Read so, the sequence is the complement of the whole significand
+// and a string the encoders wrote reads back as the value they were given.
+char ImplicitBit(const char* bitmap, int nbman) {
+  if (bitmap[possigno] != '1' || (TypeMan != 1 && TypeMan != 2)) return '1';
+  const char* field = bitmap + posmantisa;
+  const bool carries =
+      TypeMan == 2 && std::all_of(field, field + nbman, [](char c) { return c == '0'; });
+  return carries ? '1' : '0';
+}
+
 // The exponent and the mantissa sequence, each read by its decoder (which prints its trace).
 FloatReading DecodeFields(const char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
   const int nbman = NbMan();
-  // Step 1: the exponent.
   const Wide exp = DecodeField(bitmap + posexp, nbexp, TypeExp, zEZ);
-  // Step 2: the mantissa sequence, sign first, then the implicit '1', then the stored field,
-  // read as one integer (at most 64 characters, since nb is at most 64).
+  // The mantissa sequence, sign first, then the implicit bit, then the stored field, read as one
+  // integer (at most 64 characters, since nb is at most 64).
   char sequence[66];
   int width = 0;
   sequence[width++] = bitmap[possigno];
-  if (bi == 1) sequence[width++] = '1';
+  if (bi == 1) sequence[width++] = ImplicitBit(bitmap, nbman);
   for (int i = 0; i < nbman; ++i) sequence[width++] = bitmap[posmantisa + i];
   const Wide man = DecodeField(sequence, width, TypeMan, Wide{zEZ} + bi);
   return {exp, man, nbman + (typenorma == 2 ? 1 : 0)};
@@ -53,14 +65,14 @@ float BNCFL(const char* bitmap) {
   const FloatReading reading = DecodeFields(bitmap);
   const Wide exp = reading.exp;
   const Wide man = reading.man;
-  // Step 3: man x 2^k, formed exactly in extended precision (a 64-bit integer fits its
+  // man x 2^k, formed exactly in extended precision (a 64-bit integer fits its
   // significand) and rounded once to single precision: a product beyond the single range gives
   // inf, one below it 0. Past +-20000 every product has long left that range, so clamping the
   // exponent first keeps the arithmetic defined without changing any result.
   const Wide k = std::clamp<Wide>(exp, -20000, 20000) - reading.shift;
   const auto res =
       static_cast<float>(std::ldexp(static_cast<long double>(man), static_cast<int>(k)));
-  // Step 4: the summary line.
+  // The summary line: sign, normalisation and stored mantissa, exponent, value.
   out::Print("(-1)^%i ", man < 0 ? 1 : 0);
   switch (typenorma) {
     case 0: out::Print("0'%s", bitmap + posmantisa); break;

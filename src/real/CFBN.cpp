@@ -50,42 +50,43 @@ FixedTextFault CheckFixedText(const char* decimal) {
   if (ReadIntegerPart(decimal, i).magnitude > kMaxMagnitude) {
     return FixedTextFault::kIntegerTooLarge;
   }
-  // A fraction of 1 or more (or inf) would double into '1' digits forever: not a fraction.
-  if (decimal[i] == '.' && !(FractionValue(decimal + i) < 1.0f)) {
-    return FixedTextFault::kFractionNotBelowOne;
+  // A fraction that rounds to 1 in single precision (.99999999) doubles into '1' digits until the
+  // text is full, its correct truncated expansion; above 1 (or inf) the doubling would
+  // write digits of a different number.
+  if (decimal[i] == '.' && !(FractionValue(decimal + i) <= 1.0f)) {
+    return FixedTextFault::kFractionAboveOne;
   }
   return FixedTextFault::kNone;
 }
 
 int CFBN(const char* decimal, char* bitmap, int* coma) {
-  // Step 1: the heading.
   out::Print("\n=== Conversión a binario del número en coma flotante %s ====\n", decimal);
-  // Step 2: the separator and the integer part.
+  // The integer part runs up to the first '.'; without one there is no fraction.
   const std::size_t i = SeparatorIndex(decimal);
   const bool sin = decimal[i] != '.';
   const IntegerPart part = ReadIntegerPart(decimal, i);
-  // Step 3: the sign; "-0.5" and "-.5" are negative too.
+  // The sign is the integer part's; "-0.5" and "-.5" are negative too.
   bitmap[0] = part.minus ? '-' : '+';
   // A magnitude beyond 31 bits is refused by CheckFixedText; if one comes anyway, it is limited
   // so that the text stays inside its 65 characters.
   const auto entero =
       static_cast<std::int32_t>(part.magnitude > kMaxMagnitude ? kMaxMagnitude : part.magnitude);
-  // Step 4: L, the number of binary digits of the magnitude (1 for 0).
+  // L, the number of binary digits of the magnitude (1 for 0).
   const int L =
       entero == 0 ? 1 : static_cast<int>(std::bit_width(static_cast<std::uint32_t>(entero)));
-  // Step 5: the integer digits at 1 to L, with the halving trace.
+  // The integer digits at 1 to L, with the halving trace.
   DecBN(entero, bitmap + 1, L);
-  // Step 6.
+  // The binary point follows them; the form 0.1... x 2^L holds for a non-zero integer part.
   *coma = L;
   bitmap[L + 1] = '.';
   int w = L + 2;  // where the next fraction digit goes
   int primer1 = 0;
   if (sin) {
-    // Step 7: no fraction at all: "+101.0".
+    // No fraction at all: "+101.0".
     bitmap[w++] = '0';
     bitmap[w] = '\0';
   } else {
-    // Step 8: the fraction by repeated doubling, in single precision, until nothing is left or
+    // The fraction by repeated doubling, in single precision, until nothing is left or
     // the text is full; a fraction of 0 leaves the text ending right after the '.'.
     const char* fraction = decimal + i;
     float decimales = FractionValue(fraction);
@@ -105,14 +106,11 @@ int CFBN(const char* decimal, char* bitmap, int* coma) {
       out::Print("\t %fx2=%f \t \t 0%s...\n", static_cast<double>(tmpr),
                  static_cast<double>(decimales), bitmap + L + 1);
     }
-    // Step 9.
     out::Print("La parte fracionaria 0%s es igual 0%s \n ", fraction, bitmap + L + 1);
   }
-  // Step 10.
   out::Print("El valor en coma fija es %s\n", bitmap);
-  // Step 11: below one, the exponent comes from the first '1' (3 when there is none).
+  // Below one, the exponent comes from the first '1' (3 when there is none).
   if (entero == 0) *coma = 3 - primer1;
-  // Step 12.
   return w;
 }
 

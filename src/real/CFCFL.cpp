@@ -21,7 +21,7 @@ void PrintDigits(const char* text, int first, int last) {
   out::Print("%s", digits);
 }
 
-// Steps 2 to 4: the normalised value; returns the exponent after the normalisation's adjustment.
+// Prints the normalised value; returns the exponent after the normalisation's adjustment.
 int PrintNormalised(const char* bittmp, int lim, int exp) {
   const char s = bittmp[0];
   const int tail = std::abs(exp);  // exp <= 0: the first '1' is at index tail + 3
@@ -51,10 +51,10 @@ int PrintNormalised(const char* bittmp, int lim, int exp) {
 
 }  // namespace
 
-void CFCFL(const char* decimal, char* bitmap) {
+int CFCFL(const char* decimal, char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
-  StartString(bitmap);
-  // Step 1: the binary fixed-point text, in a scratch text that reads '0' past its end.
+  ClearString(bitmap);
+  // The binary fixed-point text, in a scratch text that reads '0' past its end.
   char bittmp[65];
   std::memset(bittmp, '0', 64);
   bittmp[64] = '\0';
@@ -62,17 +62,16 @@ void CFCFL(const char* decimal, char* bitmap) {
   const int lim = CFBN(decimal, bittmp, &exp);
   const int x = exp;
   const char s = bittmp[0];
-  // Steps 2 to 4.
   exp = PrintNormalised(bittmp, lim, exp);
-  // Steps 5 and 6: the exponent field, then (step 7) the sign, which the field's NUL must not hit.
+  // The exponent field first, then the sign, so that the field's NUL never erases it.
   out::Print("\n == Calculo del exponente ==\n ");
-  WriteExponent(exp, bitmap);
+  const int fits = WriteExponent(exp, bitmap);
   bitmap[possigno] = s == '-' ? '1' : '0';
-  // Step 8.
+  // The summary so far; each field prints up to the first NUL after it.
   out::Print(" Resumiendo ....\n");
   out::Print(" El signo es igual %c \n", bitmap[possigno]);
   out::Print(" El exponente es igual %s \n", bitmap + posexp);
-  // Step 9: the normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
+  // The normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
   // '0' past the end of the text; truncated to the field.
   const bool integer_part = bittmp[1] == '1';
   int j = integer_part ? 1 + bi : 3 + std::abs(x) + bi;
@@ -83,9 +82,9 @@ void CFCFL(const char* decimal, char* bitmap) {
     digits[i] = (j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
   }
   WriteMantissa(digits, s == '-', bitmap);
-  // Steps 10 and 11.
   bitmap[nb] = '\0';
   out::Print(" La mantisa es igual %s \n", bitmap + posmantisa);
+  return fits;
 }
 
 }  // namespace repbin

@@ -7,33 +7,33 @@
 
 namespace repbin {
 
-void CFLBN(float num, char* bitmap) {
+int CFLBN(float num, char* bitmap) {
   assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
-  StartString(bitmap);
-  // Step 1: the image of the widened value (exact): sign at 0, exponent at 1 to 11, fraction.
+  ClearString(bitmap);
+  // The image of the widened value (exact): sign at 0, exponent at 1 to 11, fraction.
   char bittmp[65];
   R64BN(static_cast<double>(num), bittmp);
-  // Step 2: the unbiased exponent; the magnitude is 1.F x 2^e.
+  // The unbiased exponent; the magnitude is 1.F x 2^e.
   const int e = BNEZ(bittmp + 1, 11, 1023);
-  // Step 3: 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
+  // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
   const int exp = typenorma == 1 ? e : e + 1;
-  // Steps 4 and 5: exponent first, then the sign, so the exponent's NUL never replaces it.
-  WriteExponent(exp, bitmap);
+  // The exponent field first, then the sign, so the exponent's NUL never replaces it.
+  const int fits = WriteExponent(exp, bitmap);
   bitmap[possigno] = bittmp[0];
-  // Step 6: without an implicit bit the field starts with the significand's leading 1.
+  // Without an implicit bit the field starts with the significand's leading 1.
   int pos = 12;
   if (bi == 0) {
     bittmp[11] = '1';
     pos = 11;
   }
-  // Step 7: the first NbMan() significand bits, truncated. A field wider than the image's
+  // The first NbMan() significand bits, truncated. A field wider than the image's
   // significand continues with '0', which is exact: the value has no further bits.
   char digits[65];
   const int nbman = NbMan();
   for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
   WriteMantissa(digits, bittmp[0] == '1', bitmap);
-  // Step 8.
   bitmap[nb] = '\0';
+  return fits;
 }
 
 }  // namespace repbin

@@ -13,19 +13,18 @@ char Inverted(char digit) {
 
 }  // namespace
 
-void StartString(char* bitmap) {
-  for (int i = 0; i < nb; ++i) bitmap[i] = '_';
-  bitmap[nb] = '\0';
+void ClearString(char* bitmap) {
+  for (int i = 0; i <= nb; ++i) bitmap[i] = '\0';
 }
 
-void WriteExponent(int exp, char* bitmap) {
+int WriteExponent(int exp, char* bitmap) {
   char* field = bitmap + posexp;
   switch (TypeExp) {
-    case 0: SMBN(exp, field, nbexp); break;
-    case 1: C1BN(exp, field, nbexp); break;
-    case 2: C2BN(exp, field, nbexp); break;
-    case 3: EZBN(exp, field, nbexp, zEZ); break;
-    default: break;  // unknown system: the field stays '_'
+    case 0: return SMBN(exp, field, nbexp);
+    case 1: return C1BN(exp, field, nbexp);
+    case 2: return C2BN(exp, field, nbexp);
+    case 3: return EZBN(exp, field, nbexp, zEZ);
+    default: return 0;  // unknown system: the field stays empty
   }
 }
 
@@ -46,7 +45,7 @@ void WriteMantissa(const char* digits, bool negative, char* bitmap) {
           field[i] = Inverted(b);
         }
         break;
-      default: break;  // unknown system: the field stays '_'
+      default: break;  // unknown system: the field stays empty
     }
   }
 }

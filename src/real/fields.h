@@ -3,13 +3,15 @@
 
 namespace repbin {
 
-// Starts a string of `nb` characters: every position '_' ("not produced"), NUL at `nb`. No
-// character of an earlier operation can then show through a summary printed mid-way.
-void StartString(char* bitmap);
+// Clears positions 0 to `nb` to NUL before a string is written, so that a summary printed
+// mid-way shows what this operation has written so far and nothing of an earlier one: a field
+// printed as a string runs on only into the fields already written after it.
+void ClearString(char* bitmap);
 
 // Writes `exp` into the exponent field with the encoder of TypeExp (printing its trace); the
-// encoder also writes a NUL right after the field. Its range flag is not used.
-void WriteExponent(int exp, char* bitmap);
+// encoder also writes a NUL right after the field. Returns the encoder's range flag: 0 when the
+// exponent does not fit its field (the field then holds what the encoder wrote).
+int WriteExponent(int exp, char* bitmap);
 
 // Writes the NbMan() magnitude digits `digits` into the mantissa field in the system of TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including

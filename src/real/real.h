@@ -30,13 +30,16 @@ bool DescriptorIsValid();
 
 // Writes `num` into `bitmap` (`nb` characters and a NUL) through its IEEE 754 double image: the
 // exponent field first, then the sign, then the mantissa, truncated. Prints the traces of the
-// image, of the exponent's reading and of the exponent's encoder.
-void CFLBN(float num, char* bitmap);
+// image, of the exponent's reading and of the exponent's encoder. Returns 1, or 0 when the
+// exponent does not fit its field (the string is written all the same).
+int CFLBN(float num, char* bitmap);
 
 // Reads the `nb`-character string at `bitmap` in the described format. Prints the exponent and
 // mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
 // in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
-// single precision (inf or 0 when it lies beyond it).
+// single precision (inf or 0 when it lies beyond it). With a one's- or two's-complement mantissa
+// and an implicit bit, a negative string's implicit bit is read complemented as the encoders leave
+// it, so whatever CFLBN or CFCFL write reads back as the value they wrote (truncated).
 float BNCFL(const char* bitmap);
 
 // What the floating-point decoder reads in a string: the value is man x 2^(exp - shift).
@@ -51,19 +54,22 @@ FloatReading ReadFloat(const char* bitmap);
 // What keeps a fixed-point text from being converted soundly.
 enum class FixedTextFault {
   kNone,
-  kIntegerTooLarge,      // integer part beyond +-2147483647
-  kFractionNotBelowOne,  // fraction whose single-precision value is not below 1 (.5e1, .99999999)
+  kIntegerTooLarge,   // integer part beyond +-2147483647
+  kFractionAboveOne,  // fraction whose single-precision value is above 1 (.5e1, .15e1, .5e39)
 };
 FixedTextFault CheckFixedText(const char* decimal);
 
 // Writes the binary fixed-point text of `decimal` into `bitmap` (room for 65 characters): sign,
 // integer digits, '.', fraction digits by repeated doubling in single precision, at most 64
-// characters. Stores in `coma` the exponent e of the form 0.1... x 2^e (3 when there is no '1').
-// Returns the length of the text. Requires CheckFixedText(decimal) == kNone.
+// characters; a fraction whose single-precision value is 1 (.99999999) gives '1' digits until the
+// text is full, its truncated expansion. Stores in `coma` the exponent e of the form 0.1... x 2^e
+// (3 when there is no '1'). Returns the length of the text. Requires CheckFixedText(decimal) ==
+// kNone.
 int CFBN(const char* decimal, char* bitmap, int* coma);
 
 // Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
-// fixed-point conversion, the normalised value, the exponent calculation and a summary.
-void CFCFL(const char* decimal, char* bitmap);
+// fixed-point conversion, the normalised value, the exponent calculation and a summary. Returns
+// 1, or 0 when the exponent does not fit its field (the string is written all the same).
+int CFCFL(const char* decimal, char* bitmap);
 
 }  // namespace repbin

@@ -1,0 +1,155 @@
+#include "console/operations.h"
+
+#include <cstring>
+
+#include "codec/codec.h"
+#include "console/dialogue.h"
+#include "output/output.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin::ops {
+namespace {
+
+struct Named {
+  std::string_view name;
+  System system;
+};
+
+constexpr Named kSystemNames[] = {
+    {"natural", System::kNatural},
+    {"c1", System::kOnes},
+    {"c2", System::kTwos},
+    {"exceso", System::kExcess},
+    {"sm", System::kSignMagnitude},
+    {"flotante", System::kFloat},
+    {"binario-natural", System::kNatural},
+    {"complemento-a-uno", System::kOnes},
+    {"complemento-a-dos", System::kTwos},
+    {"exceso-z", System::kExcess},
+    {"signo-magnitud", System::kSignMagnitude},
+    {"coma-flotante", System::kFloat},
+};
+
+// Copies `text` into `dest` (room for `size` characters and the NUL), cut to fit.
+void CopyText(std::string_view text, char* dest, std::size_t size) {
+  const std::size_t n = text.copy(dest, size - 1);
+  dest[n] = '\0';
+}
+
+}  // namespace
+
+std::optional<System> FindSystem(std::string_view name) {
+  for (const Named& n : kSystemNames) {
+    if (n.name == name) return n.system;
+  }
+  return std::nullopt;
+}
+
+const char* SystemName(System system) {
+  for (const Named& n : kSystemNames) {
+    if (n.system == system) return n.name.data();
+  }
+  return "";
+}
+
+void PrintIntegerHeading(System system) {
+  switch (system) {
+    case System::kOnes: out::Print("Complemento a uno con %i bits \n", nb); break;
+    case System::kTwos: out::Print("Complemento a dos con %i bits \n", nb); break;
+    case System::kExcess: out::Print(" Exceso %i con %i bits \n", zEZ, nb); break;
+    case System::kSignMagnitude: out::Print(" Signo - Magnitud con %i bits \n", nb); break;
+    default: break;  // natural binary has no heading
+  }
+}
+
+IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess) {
+  nb = width;
+  zEZ = excess;
+  out::Print("Valor a representar %i \n", value);
+  int fits = 0;
+  switch (system) {
+    case System::kNatural: fits = DecBN(value, buffer, nb); break;
+    case System::kOnes: fits = C1BN(value, buffer, nb); break;
+    case System::kTwos: fits = C2BN(value, buffer, nb); break;
+    case System::kExcess: fits = EZBN(value, buffer, nb, zEZ); break;
+    case System::kSignMagnitude: fits = SMBN(value, buffer, nb); break;
+    case System::kFloat: break;
+  }
+  if (fits == 0) {
+    // Sign-magnitude has always said it on standard error, the others on standard output.
+    if (system == System::kSignMagnitude) {
+      out::PrintErr("\n Fuera de Rango\n");
+    } else {
+      out::Print("\n Fuera de Rango\n");
+    }
+  }
+  // Natural binary and two's complement print the result with a colon, the others without.
+  const bool colon =
+      system == System::kNatural || system == System::kTwos || system == System::kExcess;
+  out::Print(colon ? "\n El dato representado es: %s \n" : "\n El dato representado es %s \n",
+             buffer);
+  console::PrintSeparator();
+  return {buffer, fits != 0};
+}
+
+IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess) {
+  CopyText(bits, buffer, sizeof buffer);
+  nb = static_cast<int>(bits.size());
+  zEZ = excess;
+  out::Print(" Dato a interpretar %s \n", buffer);
+  // Every reading is exact, at every width: the decoders work on unbounded integers here.
+  BigInt r;
+  switch (system) {
+    case System::kNatural:
+      r = BNsinsigno<BigInt>(buffer, nb);
+      out::Print("\n El resultado en binario natural es: %s \n", r.str().c_str());
+      break;
+    case System::kOnes:
+      r = BNC1<BigInt>(buffer, nb);
+      out::Print("\n El resultado en complemento a uno es: %s \n", r.str().c_str());
+      break;
+    case System::kTwos:
+      r = BNC2<BigInt>(buffer, nb);
+      out::Print("\n El resultado en complemento a dos es: %s \n", r.str().c_str());
+      break;
+    case System::kExcess:
+      r = BNEZ<BigInt>(buffer, nb, zEZ);
+      out::Print("\n El resultado en Exceso %i es %s \n", zEZ, r.str().c_str());
+      break;
+    case System::kSignMagnitude:
+      r = BNSM<BigInt>(buffer, nb);
+      out::Print("\n El resultado en signo/magnitud es: %s \n", r.str().c_str());
+      break;
+    case System::kFloat: break;
+  }
+  return {r.str()};
+}
+
+FloatRepresentation RepresentFixedText(std::string_view text, const Options& options) {
+  CopyText(text, decimal, sizeof decimal);
+  out::Print("El valor a representar %s \n", decimal);
+  const int fits = CFCFL(decimal, buffer);
+  out::Print("\n El dato representado es %s \n", buffer);
+  (void)options;
+  return {buffer, fits != 0};
+}
+
+FloatRepresentation RepresentFloatValue(float value, const Options& options) {
+  out::Print("El valor a representar es %f", static_cast<double>(value));
+  const int fits = CFLBN(value, buffer);
+  out::Print("\n El dato representar es %s \n", buffer);
+  (void)options;
+  return {buffer, fits != 0};
+}
+
+FloatInterpretation InterpretFloat(std::string_view bits, const Options& options) {
+  CopyText(bits, buffer, sizeof buffer);
+  out::Print(" Dato a interpretar %s \n", buffer);
+  const float res = BNCFL(buffer);
+  out::Print("\n El resultado es %f", static_cast<double>(res));
+  (void)options;
+  return {res};
+}
+
+}  // namespace repbin::ops

@@ -1,0 +1,97 @@
+#include "console/program.h"
+
+#include <cstdio>
+
+#include "console/commands.h"
+#include "console/dialogue.h"
+#include "console/input.h"
+#include "console/session.h"
+#include "output/output.h"
+
+namespace repbin {
+namespace {
+
+void PrintUsage() {
+  out::Print(
+      "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
+      "     repbin representar SISTEMA VALOR [opciones]\n"
+      "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin ejercicios [opciones]\n"
+      "     repbin --help | --version\n"
+      "\n"
+      "Enseña cómo se representan los números en binario: escribe enteros en binario\n"
+      "natural, signo-magnitud, complemento a uno y a dos y exceso Z, y números reales en\n"
+      "coma flotante, y lee cadenas de bits en todos ellos, mostrando cada paso.\n"
+      "Sin orden, abre el diálogo de menús: los menús y preguntas salen por la salida de\n"
+      "error; los resultados, por la estándar.\n"
+      "\n"
+      "Órdenes:\n"
+      "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
+      "                flotante) y muestra la traza\n"
+      "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
+      "Cada orden tiene su ayuda: repbin representar --help\n"
+      "\n"
+      "Opciones:\n"
+      "  --cp850     escribe los acentos en la página de códigos 850 (lo habitual,\n"
+      "              salvo en un terminal UTF-8)\n"
+      "  --utf8      escribe los acentos en UTF-8\n"
+      "  --ampliado  añade a cada resultado en coma flotante un informe ampliado\n"
+      "              (hexadecimal, valor exacto, error, redondeo al más próximo, IEEE 754)\n"
+      "  -h, --help  muestra esta ayuda y termina\n"
+      "  --version   muestra la versión y termina\n"
+      "\n"
+      "Ejemplos:\n"
+      "  repbin representar c2 -5 -b 8\n"
+      "  repbin representar flotante 5.375\n"
+      "  repbin interpretar flotante 01000000101011000000000000000000\n");
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args) {
+  if (!args.empty() && IsCommand(args[0])) return RunCommandLine(args);
+  // The dialogue's options are read up to the first one that ends the program: --help,
+  // --version or an unknown one.
+  ops::Options options;
+  for (const std::string& arg : args) {
+    if (arg == "--cp850" || arg == "--utf8") {
+      out::Sink o = out::BoundOut();
+      out::Sink e = out::BoundErr();
+      o.encoding = e.encoding = arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850;
+      out::Bind(o, e);
+    } else if (arg == "--ampliado") {
+      options.ampliado = true;
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage();
+      return 0;
+    } else if (arg == "--version") {
+      out::Print("repbin %s\n", REPBIN_VERSION);
+      return 0;
+    } else {
+      out::PrintErr("repbin: opción desconocida: %s\n", arg.c_str());
+      const out::Sink err = out::BoundErr();
+      out::Bind(err, err);  // the usage goes there too
+      PrintUsage();
+      out::Flush();
+      return 2;
+    }
+  }
+  console::SetDialogueOptions(options);
+  return RunSession(nullptr);
+}
+
+Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
+                            out::Encoding encoding) {
+  int status = 0;
+  out::Captured printed = out::Capture(
+      [&] {
+        console::BindInputText(input);
+        status = RunProgram(args);
+      },
+      encoding);
+  console::BindInput(stdin);
+  return {std::move(printed.out), std::move(printed.err), status};
+}
+
+}  // namespace repbin

@@ -1,0 +1,45 @@
+#include "real/format.h"
+
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin {
+
+FloatFormat IeeeShaped(int total, int exp) {
+  return {total, exp, 1, 1 + exp, 0, 3, (1 << (exp - 1)) - 1, 0, 1};
+}
+
+std::optional<FloatFormat> FindPreset(std::string_view name) {
+  if (name == "ieee32") return IeeeShaped(32, 8);
+  if (name == "ieee16") return IeeeShaped(16, 5);
+  if (name == "ieee64") return IeeeShaped(64, 11);
+  if (name == "bfloat16") return IeeeShaped(16, 8);
+  return std::nullopt;
+}
+
+bool IsIeeeShaped(const FloatFormat& f) {
+  if (f.exp < 2 || f.exp > 30) return false;
+  const FloatFormat ieee = IeeeShaped(f.bits, f.exp);
+  return f.pos_exp == ieee.pos_exp && f.pos_man == ieee.pos_man && f.pos_signo == ieee.pos_signo &&
+         f.sis_exp == ieee.sis_exp && f.exceso == ieee.exceso && f.sis_man == ieee.sis_man &&
+         f.norma == ieee.norma;
+}
+
+void ApplyFormat(const FloatFormat& f) {
+  nb = f.bits;
+  nbexp = f.exp;
+  posexp = f.pos_exp;
+  posmantisa = f.pos_man;
+  possigno = f.pos_signo;
+  TypeExp = f.sis_exp;
+  if (f.sis_exp == 3) zEZ = f.exceso;
+  TypeMan = f.sis_man;
+  typenorma = f.norma;
+  bi = f.norma > 0 ? 1 : 0;
+}
+
+FloatFormat CurrentFormat() {
+  return {nb, nbexp, posexp, posmantisa, possigno, TypeExp, zEZ, TypeMan, typenorma};
+}
+
+}  // namespace repbin

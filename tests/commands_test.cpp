@@ -1,0 +1,280 @@
+// The one-shot commands: the same lines as the dialogue, usage errors and exit statuses, JSON
+// read back, batches.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/program.h"
+#include "support.h"
+
+namespace {
+
+using repbin::RunProgramOnText;
+using repbin::RunSessionOnText;
+using repbin::Transcript;
+using repbin::test::Cp850;
+using Args = std::vector<std::string>;
+
+const std::string kSep = std::string(58, '=') + "\n";
+// What each menu prints on standard output before its item's own lines.
+const std::string kRepresentationMenu = kSep + Cp850(" Representación \n");
+const std::string kInterpretationMenu = "\n" + kSep;
+const std::string kIeee32 = "8 1 9 0 3 127 0 1 ";
+
+Transcript Command(const Args& args, const std::string& input = "") {
+  return RunProgramOnText(args, input);
+}
+
+// For every system, a preset and custom layouts, the command prints on standard output exactly
+// the lines the dialogue prints for the same answers, after the menu's own lines.
+TEST(CommandsTest, SameLinesAsTheDialogue) {
+  struct Case {
+    const char* why;
+    std::string answers;  // the dialogue's, after the main menu's choice
+    Args args;
+    std::string menu;
+    std::string after = "";  // what the command adds after the dialogue's last line
+  };
+  const std::vector<Case> cases = {
+      {"natural binary at the start width",
+       "1 1 5",
+       {"representar", "natural", "5"},
+       kRepresentationMenu},
+      {"two's complement of a negative value",
+       "1 6 8 1 3 -5",
+       {"representar", "c2", "-5", "-b", "8"},
+       kRepresentationMenu},
+      {"one's complement, long name",
+       "1 6 8 1 2 -5",
+       {"representar", "complemento-a-uno", "-5", "--bits=8"},
+       kRepresentationMenu},
+      {"excess, out of range",
+       "1 6 8 1 4 127 -128",
+       {"representar", "exceso", "-128", "-b", "8"},
+       kRepresentationMenu},
+      {"sign-magnitude at 64 bits",
+       "1 6 64 1 7 -2147483648",
+       {"representar", "sm", "-2147483648", "-b", "64"},
+       kRepresentationMenu},
+      {"natural reading",
+       "2 1 8 00000101",
+       {"interpretar", "natural", "00000101"},
+       kInterpretationMenu},
+      {"two's complement reading",
+       "2 3 4 1110",
+       {"interpretar", "c2", "1110"},
+       kInterpretationMenu},
+      {"one's complement reading",
+       "2 2 4 1110",
+       {"interpretar", "c1", "1110"},
+       kInterpretationMenu},
+      {"excess reading",
+       "2 4 8 100 10000000",
+       {"interpretar", "exceso", "10000000", "-z", "100"},
+       kInterpretationMenu},
+      {"sign-magnitude reading", "2 6 4 1111", {"interpretar", "sm", "1111"}, kInterpretationMenu},
+      {"ieee32 from fixed-point text",
+       "1 5 " + kIeee32 + "0 5.375",
+       {"representar", "flotante", "5.375"},
+       kRepresentationMenu},
+      {"ieee32 from a floating value",
+       "1 5 " + kIeee32 + "1 -0.1",
+       {"representar", "flotante", "-0.1", "--valor"},
+       kRepresentationMenu},
+      {"ieee16 preset",
+       "1 6 16 1 5 5 1 6 0 3 15 0 1 0 -0.1875",
+       {"representar", "flotante", "-0.1875", "-f", "ieee16"},
+       kRepresentationMenu},
+      {"a preset changed by a later option",
+       "1 5 8 1 9 0 3 127 0 0 0 2.5",
+       {"representar", "flotante", "2.5", "-f", "ieee32", "--norma", "0M"},
+       kRepresentationMenu},
+      {"custom layout: complements, 0'1M",
+       "1 6 16 1 5 5 11 1 0 2 1 2 0 -0.1875",
+       {"representar", "flotante", "-0.1875", "-b", "16", "--exp", "5", "--pos-exp", "11",
+        "--pos-man", "1", "--pos-signo", "0", "--sis-exp", "c2", "--sis-man", "c1", "--norma",
+        "01M"},
+       kRepresentationMenu},
+      {"custom excess of the exponent",
+       "1 5 8 1 9 0 3 100 0 1 0 1.5",
+       {"representar", "flotante", "1.5", "-z", "100"},
+       kRepresentationMenu},
+      {"ieee32 reading",
+       "2 5 32 " + kIeee32 + "11000000001000000000000000000000",
+       {"interpretar", "flotante", "11000000001000000000000000000000"},
+       kInterpretationMenu,
+       "\n"},
+      {"bfloat16 reading",
+       "2 5 16 8 1 9 0 3 127 0 1 0100000010110000",
+       {"interpretar", "flotante", "0100000010110000", "-f", "bfloat16"},
+       kInterpretationMenu,
+       "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::string dialogue = RunSessionOnText(c.answers + " 0\n").out + c.after;
+    const std::string command = Command(c.args).out;
+    // Before the item's lines, the menu's own (twice when the width was changed first).
+    ASSERT_TRUE(dialogue.ends_with(command)) << dialogue << "\n---\n" << command;
+    const std::string menus = dialogue.substr(0, dialogue.size() - command.size());
+    EXPECT_TRUE(menus == c.menu || menus == c.menu + c.menu) << menus;
+  }
+}
+
+TEST(CommandsTest, ExitStatuses) {
+  struct Case {
+    const char* why;
+    Args args;
+    int status;
+    std::string err_has;  // a piece of the message on standard error
+  };
+  const std::vector<Case> cases = {
+      {"done", {"representar", "c2", "7", "-b", "4"}, 0, ""},
+      {"does not fit", {"representar", "c2", "8", "-b", "4"}, 1, ""},
+      {"sign-magnitude says it on standard error",
+       {"representar", "sm", "8", "-b", "4"},
+       1,
+       "Fuera de Rango"},
+      {"exponent beyond its field",
+       {"representar", "flotante", "1e30", "--valor", "-f", "ieee16"},
+       1,
+       "el exponente no cabe"},
+      {"no system", {"representar"}, 2, "falta el SISTEMA"},
+      {"unknown system", {"representar", "octal", "5"}, 2, "sistema desconocido"},
+      {"no value", {"interpretar", "c2"}, 2, "falta la CADENA"},
+      {"not an integer", {"representar", "c2", "5.5"}, 2, "número entero"},
+      {"int range", {"representar", "c2", "2147483648"}, 2, "número entero"},
+      {"width", {"representar", "c2", "5", "-b", "65"}, 2, "entre 1 y 64"},
+      {"option without its value", {"representar", "c2", "5", "-b"}, 2, "necesita un valor"},
+      {"unknown option", {"representar", "c2", "5", "--rapido"}, 2, "opción desconocida"},
+      {"a layout option with an integer system",
+       {"representar", "c2", "5", "--exp", "4"},
+       2,
+       "solo vale para flotante"},
+      {"bits that disagree with the string",
+       {"interpretar", "c2", "0101", "-b", "8"},
+       2,
+       "--bits dice 8"},
+      {"characters other than 0 and 1", {"interpretar", "natural", "0121"}, 2, "0 y 1"},
+      {"sign-magnitude needs two bits", {"interpretar", "sm", "1"}, 2, "entre 2 y 64"},
+      {"string of another width than the format",
+       {"interpretar", "flotante", "0101"},
+       2,
+       "el formato 32"},
+      {"unknown preset", {"representar", "flotante", "1", "-f", "ieee128"}, 2, "ieee32"},
+      {"layout refused by the dialogue's rule",
+       {"representar", "flotante", "1", "--pos-man", "3"},
+       2,
+       "solo puede estar en la posición"},
+      {"exponent too wide",
+       {"representar", "flotante", "1", "-b", "8", "--exp", "7"},
+       2,
+       "entre 1 y 6 bits"},
+      {"fixed-point text with an exponent",
+       {"representar", "flotante", ".5e1"},
+       2,
+       "sin exponente"},
+      {"a floating value that is not finite",
+       {"representar", "flotante", "inf", "--valor"},
+       2,
+       "finito"},
+      {"one value too many", {"representar", "c2", "1", "2"}, 2, "sobra"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const Transcript t = Command(c.args);
+    EXPECT_EQ(t.status, c.status);
+    EXPECT_NE(t.err.find(Cp850(c.err_has)), std::string::npos) << t.err;
+    if (c.status == 2) {
+      EXPECT_EQ(t.out, "");
+    }
+  }
+}
+
+TEST(CommandsTest, HelpOfEachCommand) {
+  for (const char* command : {"representar", "interpretar"}) {
+    const Transcript t = Command({command, "--help"});
+    EXPECT_EQ(t.status, 0);
+    EXPECT_EQ(t.out.rfind(std::string("Uso: repbin ") + command, 0), 0u) << t.out;
+  }
+  const Transcript top = RunProgramOnText({"--help"}, "");
+  for (const char* piece : {"representar", "interpretar", "ejercicios", "--ampliado"}) {
+    EXPECT_NE(top.out.find(piece), std::string::npos) << piece;
+  }
+}
+
+nlohmann::json Json(const Args& args) {
+  const Transcript t = Command(args);
+  EXPECT_EQ(t.out.back(), '\n');
+  return nlohmann::json::parse(t.out);
+}
+
+TEST(CommandsTest, JsonFields) {
+  const auto c2 = Json({"representar", "c2", "-5", "-b", "8", "--json"});
+  EXPECT_EQ(c2["operacion"], "representar");
+  EXPECT_EQ(c2["sistema"], "c2");
+  EXPECT_EQ(c2["bits"], 8);
+  EXPECT_EQ(c2["cadena"], "11111011");
+  EXPECT_EQ(c2["valor"], -5);
+  EXPECT_EQ(c2["en_rango"], true);
+
+  const auto excess = Json({"representar", "exceso", "-128", "-b", "8", "--json"});
+  EXPECT_EQ(excess["en_rango"], false);
+  EXPECT_EQ(excess["exceso"], 127);
+
+  const auto natural = Json({"interpretar", "natural", std::string(64, '1'), "--json"});
+  EXPECT_EQ(natural["valor"].get<std::uint64_t>(), 18446744073709551615u);
+
+  // 0.1 in half precision, by the doubling of the fixed-point text (truncated).
+  const auto half = Json({"representar", "flotante", "0.1", "-f", "ieee16", "--json"});
+  EXPECT_EQ(half["cadena"], "0010111001100110");
+  EXPECT_EQ(half["hex"], "2E66");
+  EXPECT_EQ(half["signo"], "0");
+  EXPECT_EQ(half["exponente"]["cadena"], "01011");
+  EXPECT_EQ(half["exponente"]["valor"], -4);
+  EXPECT_EQ(half["mantisa"]["cadena"], "1001100110");
+  EXPECT_EQ(half["entrada"], "0.1");
+  EXPECT_EQ(half["via"], "coma_fija");
+  const nlohmann::json format = {{"bits", 16},   {"exp", 5},        {"pos_exp", 1},
+                                 {"pos_man", 6}, {"pos_signo", 0},  {"sis_exp", "exceso"},
+                                 {"exceso", 15}, {"sis_man", "sm"}, {"norma", "1M"}};
+  EXPECT_EQ(half["formato"], format);
+
+  // A reading: the single-precision value as a number that reads back to the same float.
+  const auto reading =
+      Json({"interpretar", "flotante", "00111101110011001100110011001101", "--json"});
+  EXPECT_EQ(static_cast<float>(reading["valor"].get<double>()), 0.1f);
+  EXPECT_EQ(reading["hex"], "3DCCCCCD");
+  EXPECT_EQ(reading.contains("entrada"), false);
+}
+
+TEST(CommandsTest, BatchGoesOnPastARefusedLine) {
+  const Transcript t =
+      Command({"representar", "c2", "-", "-b", "4", "--json"}, "7\n\nx\n8\r\n-8\n");
+  EXPECT_EQ(t.status, 2);  // the worst of the lines
+  std::istringstream lines(t.out);
+  std::vector<std::string> strings;
+  for (std::string line; std::getline(lines, line);) {
+    strings.push_back(nlohmann::json::parse(line)["cadena"]);
+  }
+  EXPECT_EQ(strings, (std::vector<std::string>{"0111", "1000", "1000"}));
+  EXPECT_NE(t.err.find("\"x\""), std::string::npos);
+
+  const Transcript fits = Command({"interpretar", "c2", "-"}, "0111\n1000\n");
+  EXPECT_EQ(fits.status, 0);
+  EXPECT_NE(fits.out.find("es: 7 \n"), std::string::npos);
+  EXPECT_NE(fits.out.find("es: -8 \n"), std::string::npos);
+}
+
+TEST(CommandsTest, EncodingOptions) {
+  const Args args = {"representar", "natural", "1", "-b", "1"};
+  EXPECT_NE(Command(args).out.find("Conversi\xA2n"), std::string::npos);
+  Args utf8 = args;
+  utf8.push_back("--utf8");
+  EXPECT_NE(Command(utf8).out.find("Conversión"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// What the web page (app.js) calls in the WebAssembly module: a whole dialogue session on the
+// answers typed so far, and one command line. Both print through the output layer into one
+// UTF-8 text, standard output and standard error merged in program order, as a terminal shows
+// them.
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE  // fopencookie
+#endif
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/commands.h"
+#include "console/input.h"
+#include "console/session.h"
+#include "output/output.h"
+
+namespace {
+
+// The answers, read through a C stream that notes whether the program asked for more than there
+// is (the session is still waiting for the user, not ended by "0) Salir") and how much had been
+// printed by then. The page shows the dialogue up to that question only: whatever a session cut
+// short would print on its way out is not the next question's text, so it is left out and the
+// console only ever grows by appending.
+struct Answers {
+  std::string_view text;
+  std::size_t pos = 0;
+  bool exhausted = false;
+  std::size_t printed_before = 0;
+};
+
+ssize_t ReadAnswers(void* cookie, char* buffer, std::size_t size) {
+  auto& answers = *static_cast<Answers*>(cookie);
+  const std::size_t n = std::min(size, answers.text.size() - answers.pos);
+  if (n == 0 && !answers.exhausted) {
+    answers.exhausted = true;
+    repbin::out::Flush();
+    const std::string* printed = repbin::out::BoundOut().text;
+    answers.printed_before = printed != nullptr ? printed->size() : 0;
+  }
+  std::memcpy(buffer, answers.text.data() + answers.pos, n);
+  answers.pos += n;
+  return static_cast<ssize_t>(n);
+}
+
+std::string result;
+int status = 0;
+int finished = 0;
+
+}  // namespace
+
+extern "C" {
+
+// Runs a session on `input` (the answers, one per line) and returns what it printed up to the
+// question that found no answer; repbin_finished() then says whether the session ended before
+// that (the user left it with "0").
+const char* repbin_session(const char* input) {
+  Answers answers{input};
+  cookie_io_functions_t io{};
+  io.read = ReadAnswers;
+  std::FILE* in = fopencookie(&answers, "r", io);
+  if (in == nullptr) {
+    result = "No se pudo preparar la entrada.\n";
+    finished = 1;
+    return result.c_str();
+  }
+  result = repbin::out::CaptureMerged([&] { status = repbin::RunSession(in); },
+                                      repbin::out::Encoding::kUtf8);
+  repbin::console::BindInput(stdin);
+  std::fclose(in);
+  if (answers.exhausted) result.resize(answers.printed_before);
+  finished = answers.exhausted ? 0 : 1;
+  return result.c_str();
+}
+
+// Runs one command line, its arguments separated by '\n', and returns what it printed;
+// repbin_status() then gives its exit status.
+const char* repbin_command(const char* line) {
+  std::vector<std::string> args;
+  std::string_view rest(line);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    args.emplace_back(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  result = repbin::out::CaptureMerged([&] { status = repbin::RunCommandLine(args); },
+                                      repbin::out::Encoding::kUtf8);
+  return result.c_str();
+}
+
+int repbin_finished() {
+  return finished;
+}
+
+int repbin_status() {
+  return status;
+}
+
+}  // extern "C"
