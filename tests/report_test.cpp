@@ -78,7 +78,7 @@ std::string Bits(std::uint64_t pattern, int width) {
 }
 
 // The text "0.<digits>e<exp>" of a positive exact value num / 10^scale: the same number for
-// strtod and for the fixed-point reading (integer part 0, the fraction with its exponent).
+// strtod and for the fixed-point reading (an integer part of 0, the fraction with its exponent).
 std::string DecimalText(const Big& num, std::int64_t scale) {
   const std::string digits = num.str();
   return "0." + digits + "e" + std::to_string(static_cast<std::int64_t>(digits.size()) - scale);
