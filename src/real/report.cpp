@@ -246,7 +246,7 @@ void ExponentRange(Wide* lowest, Wide* highest) {
 // system, the sign, and the low NbMan() bits of S as the mantissa's magnitude digits.
 std::string Encode(bool negative, Wide exp, const Big& significand) {
   char pattern[kMaxWidth + 2];
-  StartString(pattern);
+  ClearString(pattern);
   out::Silently([&] { WriteExponent(static_cast<int>(exp), pattern); });
   pattern[possigno] = negative ? '1' : '0';
   const int nbman = NbMan();
