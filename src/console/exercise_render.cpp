@@ -77,7 +77,12 @@ std::string RenderText(const std::vector<Exercise>& sheet, const SheetHeader& he
     text += "\nSoluciones\n";
     for (const Exercise& e : sheet) {
       // The answer, then the trace exactly as the command prints it.
-      text += "\n" + std::to_string(e.numero) + ". " + e.respuesta + "\n" + e.traza;
+      text += '\n';
+      text += std::to_string(e.numero);
+      text += ". ";
+      text += e.respuesta;
+      text += '\n';
+      text += e.traza;
     }
   }
   return text;
@@ -118,17 +123,24 @@ std::string RenderGift(const std::vector<Exercise>& sheet, const SheetHeader& he
       const std::string title =
           "Ejercicio " + std::to_string(e.numero) + " (" + KindName(kind) + ")";
       const std::string feedback = "<pre>" + HtmlEscape(e.traza) + "</pre>";
-      std::string answer;
-      if (kind.system == ops::System::kFloat && kind.operation == Operation::kInterpret) {
-        // Right when within half of the last printed decimal.
-        answer = "#" + e.respuesta + ":0.0000005";
-      } else if (kind.operation == Operation::kInterpret) {
-        answer = "#" + e.respuesta;
+      // Readings are numerical questions, representations short answers.
+      std::string answer(1, kind.operation == Operation::kInterpret ? '#' : '=');
+      if (kind.operation == Operation::kInterpret) {
+        answer += e.respuesta;
+        // A floating reading is right within half of the last printed decimal.
+        if (kind.system == ops::System::kFloat) answer += ":0.0000005";
       } else {
-        answer = "=" + GiftEscape(e.respuesta);
+        answer += GiftEscape(e.respuesta);
       }
-      text += "\n::" + GiftEscape(title) + "::[html]<p>" + GiftEscape(HtmlEscape(e.enunciado)) +
-              "</p>{" + answer + "####" + GiftEscape(feedback) + "}\n";
+      text += "\n::";
+      text += GiftEscape(title);
+      text += "::[html]<p>";
+      text += GiftEscape(HtmlEscape(e.enunciado));
+      text += "</p>{";
+      text += answer;
+      text += "####";
+      text += GiftEscape(feedback);
+      text += "}\n";
     }
   }
   return text;
