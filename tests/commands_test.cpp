@@ -231,7 +231,7 @@ TEST(CommandsTest, JsonFields) {
   // 0.1 in half precision, by the doubling of the fixed-point text (truncated).
   const auto half = Json({"representar", "flotante", "0.1", "-f", "ieee16", "--json"});
   EXPECT_EQ(half["cadena"], "0010111001100110");
-  EXPECT_EQ(half["hex"], "2E66");
+  EXPECT_EQ(half["hex"], "0x2E66");
   EXPECT_EQ(half["signo"], "0");
   EXPECT_EQ(half["exponente"]["cadena"], "01011");
   EXPECT_EQ(half["exponente"]["valor"], -4);
@@ -247,7 +247,7 @@ TEST(CommandsTest, JsonFields) {
   const auto reading =
       Json({"interpretar", "flotante", "00111101110011001100110011001101", "--json"});
   EXPECT_EQ(static_cast<float>(reading["valor"].get<double>()), 0.1f);
-  EXPECT_EQ(reading["hex"], "3DCCCCCD");
+  EXPECT_EQ(reading["hex"], "0x3DCCCCCD");
   EXPECT_EQ(reading.contains("entrada"), false);
 }
 

@@ -32,6 +32,7 @@
 #include "output/output.h"
 #include "real/format.h"
 #include "real/real.h"
+#include "real/report.h"
 #include "settings/settings.h"
 
 namespace repbin {
@@ -343,19 +344,6 @@ const char* NormName(int code) {
   return code >= 0 && code <= 2 ? kNames[code] : "";
 }
 
-// The bit string in hexadecimal, padded with leading zero bits to a multiple of 4.
-std::string Hex(std::string_view bits) {
-  std::string hex;
-  const std::size_t pad = (4 - bits.size() % 4) % 4;
-  const std::string padded = std::string(pad, '0') + std::string(bits);
-  for (std::size_t i = 0; i < padded.size(); i += 4) {
-    int nibble = 0;
-    for (std::size_t j = 0; j < 4; ++j) nibble = nibble * 2 + (padded[i + j] == '1' ? 1 : 0);
-    hex.push_back("0123456789ABCDEF"[nibble]);
-  }
-  return hex;
-}
-
 // A JSON number written exactly from its decimal digits, whatever its size.
 constexpr const char* kExactNumberMark = "\x01number:";
 
@@ -413,8 +401,44 @@ Json FloatJson(const Request& r, const std::string& bits) {
       {"valor", reading.exp}};
   object["mantisa"] = {{"cadena", bits.substr(static_cast<std::size_t>(posmantisa),
                                               static_cast<std::size_t>(NbMan()))}};
-  object["hex"] = Hex(bits);
   return object;
+}
+
+Json ExactJson(const ExactDecimal& value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+Json IeeeReadingJson(const IeeeReading& reading) {
+  return {{"clase", IeeeClassName(reading.kind)}, {"valor_exacto", ExactJson(reading.value)}};
+}
+
+// The extended report's fields, which JSON always carries.
+void AddReport(Json& object, const RepresentationReport& report) {
+  object["hex"] = report.hex;
+  object["valor_exacto"] = ExactJson(report.stored);
+  object["entrada_exacta"] = ExactJson(report.input);
+  object["error_absoluto"] = ExactJson(report.error);
+  object["error_relativo"] = report.relative_error ? Json(*report.relative_error) : Json(nullptr);
+  if (report.rounded) {
+    object["redondeo"] = {{"cadena", report.rounded->bits},
+                          {"hex", report.rounded->hex},
+                          {"valor_exacto", ExactJson(report.rounded->value)},
+                          {"error_absoluto", ExactJson(report.rounded->error)}};
+  } else {
+    object["redondeo"] = {{"fuera_de_rango", true}};
+  }
+  if (report.ieee) {
+    Json ieee = IeeeReadingJson(report.ieee->reading);
+    ieee["cadena_redondeo"] = report.ieee->rounded_bits;
+    ieee["hex_redondeo"] = report.ieee->rounded_hex;
+    object["ieee"] = ieee;
+  }
+}
+
+void AddReport(Json& object, const InterpretationReport& report) {
+  object["hex"] = report.hex;
+  object["valor_exacto"] = ExactJson(report.value);
+  if (report.ieee) object["ieee"] = IeeeReadingJson(*report.ieee);
 }
 
 bool OnlyBits(std::string_view text) {
@@ -526,6 +550,8 @@ Status RepresentReal(const Request& r, const std::string& value) {
     object["entrada"] = value;
     object["via"] = r.valor ? "valor" : "coma_fija";
     object["exponente_en_rango"] = result.exponent_fits;
+    AddReport(object, ReportRepresentation(result.cadena.c_str(),
+                                           {value, !r.valor, r.valor ? number : 0.0f}));
     WriteJson(object);
   } else {
     console::PrintLayoutSummary();
@@ -554,10 +580,12 @@ Status InterpretReal(const Request& r, const std::string& bits) {
     out::Silently([&] { result = ops::InterpretFloat(bits, r.options); });
     Json object = FloatJson(r, bits);
     object["valor"] = static_cast<double>(result.valor);
+    AddReport(object, ReportInterpretation(bits.c_str()));
     WriteJson(object);
   } else {
     ops::InterpretFloat(bits, r.options);
-    out::Print("\n");  // the dialogue's result line leaves the line open for the next menu
+    // The dialogue's result line leaves its line open for the next menu; the report closes it.
+    if (!r.options.ampliado) out::Print("\n");
   }
   return kDone;
 }

@@ -1,13 +1,365 @@
+// `repbin ejercicios`: reads the options, draws and solves the exercises, writes the sheet.
+
 #include "console/exercises.h"
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/dialogue.h"
+#include "console/exercise_sheet.h"
 #include "output/output.h"
 
 namespace repbin {
+namespace {
+
+using exercises::Kind;
+using exercises::Operation;
+
+constexpr int kMaxCount = 100000;
+
+void PrintHelp() {
+  out::Print(
+      "Uso: repbin ejercicios [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
+      "                       [-f FORMATO] [opciones de formato] [--salida SALIDA]\n"
+      "                       [--soluciones]\n"
+      "\n"
+      "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
+      "(cada respuesta con la traza que imprime la orden de una sola conversión), o un banco\n"
+      "de preguntas para Moodle (GIFT) o en JSON Lines.\n"
+      "\n"
+      "Opciones:\n"
+      "  -n N               cuántos ejercicios (de 1 a 100000; 10 si no se indica)\n"
+      "  --semilla S        la semilla (de 0 a 18446744073709551615): la misma semilla con\n"
+      "                     las mismas opciones da la misma hoja en cualquier sistema; sin\n"
+      "                     ella se elige una, que la hoja indica para poder repetirla\n"
+      "  --tipos LISTA      qué ejercicios, separados por comas: natural, c1, c2, exceso, sm,\n"
+      "                     flotante (o sus nombres largos: binario-natural,\n"
+      "                     complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,\n"
+      "                     coma-flotante), y representar o interpretar para quedarse con\n"
+      "                     una de las dos operaciones; sin ella, todos mezclados\n"
+      "  -b N, --bits N     el ancho de los enteros (de 2 a 64); sin ella, anchos de 4 a 16\n"
+      "  -z Z, --exceso Z   el exceso de los ejercicios en exceso (y del exponente, si se\n"
+      "                     fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1\n"
+      "  -f FORMATO, --formato FORMATO\n"
+      "                     el formato de coma flotante: ieee32, ieee16, ieee64 o bfloat16;\n"
+      "                     sin ella ni opciones de formato, sobre todo ieee32, a veces\n"
+      "                     ieee16 y formatos propios\n"
+      "  Opciones de formato (cambian el de -f, o ieee32):\n"
+      "  --bits-flotante N  ancho del formato (de 3 a 64)\n"
+      "  --exp N            bits del exponente (de 1 a 30)\n"
+      "  --pos-exp P, --pos-man P, --pos-signo P\n"
+      "                     posición del exponente, de la mantisa y del signo\n"
+      "  --sis-exp SIS      sistema del exponente: sm, c1, c2 o exceso\n"
+      "  --sis-man SIS      sistema de la mantisa: sm, c1 o c2\n"
+      "  --norma N          normalización: 0M, 1M o 01M\n"
+      "  --salida SALIDA    texto (lo normal), markdown, gift (Moodle) o json (JSON Lines);\n"
+      "                     markdown, gift y json salen siempre en UTF-8\n"
+      "  --soluciones       añade las soluciones con su traza (texto y markdown; gift y\n"
+      "                     json llevan siempre las respuestas)\n"
+      "  --cp850, --utf8    codificación de la salida de texto\n"
+      "  -h, --help         muestra esta ayuda y termina\n"
+      "\n"
+      "Ejemplos:\n"
+      "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
+      "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"
+      "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
+}
+
+int UsageError(const std::string& message) {
+  out::PrintErr("repbin ejercicios: %s\n", message.c_str());
+  out::PrintErr("Pruebe «repbin ejercicios --help» para ver las opciones.\n");
+  return 2;
+}
+
+// A whole decimal number in lo..hi, or nothing.
+std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t lo, std::int64_t hi) {
+  std::size_t i = 0;
+  const bool minus = !text.empty() && text[0] == '-';
+  if (minus) ++i;
+  if (i == text.size()) return std::nullopt;
+  std::int64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    v = v * 10 + (text[i] - '0');
+    if (v > 4294967296) return std::nullopt;
+  }
+  if (minus) v = -v;
+  if (v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+std::optional<std::uint64_t> ParseSeed(std::string_view text) {
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  std::uint64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (v > (UINT64_MAX - digit) / 10) return std::nullopt;
+    v = v * 10 + digit;
+  }
+  return v;
+}
+
+std::optional<int> FieldSystemCode(std::string_view name, bool excess_allowed) {
+  if (name == "sm") return 0;
+  if (name == "c1") return 1;
+  if (name == "c2") return 2;
+  if (name == "exceso" && excess_allowed) return 3;
+  return std::nullopt;
+}
+
+std::optional<int> NormCode(std::string_view name) {
+  if (name == "0M") return 0;
+  if (name == "1M") return 1;
+  if (name == "01M") return 2;
+  return std::nullopt;
+}
+
+// The kinds a --tipos list names: the systems it names (all when none) in the operations it
+// names (both when none).
+std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
+  std::vector<ops::System> systems;
+  bool represent = false, interpret = false;
+  while (true) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    if (item == "representar") {
+      represent = true;
+    } else if (item == "interpretar") {
+      interpret = true;
+    } else if (const std::optional<ops::System> system = ops::FindSystem(item)) {
+      systems.push_back(*system);
+    } else {
+      return std::nullopt;
+    }
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  if (!represent && !interpret) represent = interpret = true;
+  std::vector<Kind> kinds;
+  for (const Kind& kind : exercises::AllKinds()) {
+    const bool op = kind.operation == Operation::kRepresent ? represent : interpret;
+    bool named = systems.empty();
+    for (ops::System s : systems) named = named || s == kind.system;
+    if (op && named) kinds.push_back(kind);
+  }
+  return kinds;
+}
+
+// An argument as a shell reads it back.
+std::string ShellWord(const std::string& arg) {
+  bool plain = !arg.empty();
+  for (char c : arg) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.' || c == ',' || c == '=' || c == '/' ||
+                      c == '+';
+    plain = plain && safe;
+  }
+  if (plain) return arg;
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::uint64_t ChooseSeed() {
+  std::random_device device;
+  const std::uint64_t high = device();
+  const std::uint64_t low = device();
+  const auto now =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  return ((high << 32) | low) ^ now;
+}
+
+enum class Output { kText, kMarkdown, kGift, kJson };
+
+// The floating layout options as given; each one present changes the base format.
+struct LayoutOptions {
+  std::optional<std::string> preset;
+  std::optional<int> bits, exp, pos_exp, pos_man, pos_signo, sis_exp, sis_man, norma;
+  bool Any() const {
+    return preset || bits || exp || pos_exp || pos_man || pos_signo || sis_exp || sis_man || norma;
+  }
+};
+
+}  // namespace
 
 int RunExercises(const std::vector<std::string>& args) {
-  (void)args;
-  out::PrintErr("repbin: la orden ejercicios no está disponible todavía\n");
-  return 2;
+  exercises::SheetOptions options;
+  LayoutOptions layout;
+  std::optional<std::uint64_t> seed;
+  Output output = Output::kText;
+  bool soluciones = false;
+  std::optional<out::Encoding> encoding;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> attached;  // --option=value
+    if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+      attached = name.substr(name.find('=') + 1);
+      name = name.substr(0, name.find('='));
+    }
+    if (name == "-h" || name == "--help") {
+      PrintHelp();
+      return 0;
+    }
+    if (name == "--soluciones" || name == "--cp850" || name == "--utf8") {
+      if (attached) return UsageError("la opción " + name + " no lleva valor");
+      if (name == "--soluciones") soluciones = true;
+      if (name == "--cp850") encoding = out::Encoding::kCp850;
+      if (name == "--utf8") encoding = out::Encoding::kUtf8;
+      continue;
+    }
+    const bool known = name == "-n" || name == "--semilla" || name == "--tipos" || name == "-b" ||
+                       name == "--bits" || name == "-z" || name == "--exceso" || name == "-f" ||
+                       name == "--formato" || name == "--bits-flotante" || name == "--exp" ||
+                       name == "--pos-exp" || name == "--pos-man" || name == "--pos-signo" ||
+                       name == "--sis-exp" || name == "--sis-man" || name == "--norma" ||
+                       name == "--salida";
+    if (!known) return UsageError("opción desconocida: " + name);
+    if (!attached && i + 1 == args.size()) return UsageError("falta el valor de " + name);
+    const std::string value = attached ? *attached : args[++i];
+
+    // Each option with what it accepts, said when the value is refused.
+    const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
+      const std::optional<std::int64_t> v = ParseInteger(value, lo, hi);
+      if (!v) return std::nullopt;
+      return static_cast<int>(*v);
+    };
+    const auto refused = [&](const std::string& accepted) {
+      return UsageError(name + " espera " + accepted + ", no «" + value + "»");
+    };
+    if (name == "-n") {
+      const std::optional<int> n = number(1, kMaxCount);
+      if (!n) return refused("un número de ejercicios entre 1 y 100000");
+      options.count = *n;
+    } else if (name == "--semilla") {
+      seed = ParseSeed(value);
+      if (!seed) return refused("un número entero entre 0 y 18446744073709551615");
+    } else if (name == "--tipos") {
+      std::optional<std::vector<Kind>> kinds = ParseKinds(value);
+      if (!kinds) {
+        return refused(
+            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
+            "interpretar");
+      }
+      options.kinds = std::move(*kinds);
+    } else if (name == "-b" || name == "--bits") {
+      options.bits = number(2, 64);
+      if (!options.bits) return refused("un número de bits entre 2 y 64");
+    } else if (name == "-z" || name == "--exceso") {
+      options.exceso = number(-2147483647, 2147483647);
+      if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
+    } else if (name == "-f" || name == "--formato") {
+      if (!FindPreset(value)) return refused("un formato: ieee32, ieee16, ieee64 o bfloat16");
+      layout.preset = value;
+    } else if (name == "--bits-flotante") {
+      layout.bits = number(3, 64);
+      if (!layout.bits) return refused("un número de bits entre 3 y 64");
+    } else if (name == "--exp") {
+      layout.exp = number(1, 30);
+      if (!layout.exp) return refused("un número de bits entre 1 y 30");
+    } else if (name == "--pos-exp" || name == "--pos-man" || name == "--pos-signo") {
+      const std::optional<int> p = number(0, 63);
+      if (!p) return refused("una posición entre 0 y 63");
+      (name == "--pos-exp"   ? layout.pos_exp
+       : name == "--pos-man" ? layout.pos_man
+                             : layout.pos_signo) = p;
+    } else if (name == "--sis-exp") {
+      layout.sis_exp = FieldSystemCode(value, true);
+      if (!layout.sis_exp) return refused("sm, c1, c2 o exceso");
+    } else if (name == "--sis-man") {
+      layout.sis_man = FieldSystemCode(value, false);
+      if (!layout.sis_man) return refused("sm, c1 o c2");
+    } else if (name == "--norma") {
+      layout.norma = NormCode(value);
+      if (!layout.norma) return refused("0M, 1M o 01M");
+    } else if (name == "--salida") {
+      if (value == "texto") {
+        output = Output::kText;
+      } else if (value == "markdown") {
+        output = Output::kMarkdown;
+      } else if (value == "gift") {
+        output = Output::kGift;
+      } else if (value == "json") {
+        output = Output::kJson;
+      } else {
+        return refused("texto, markdown, gift o json");
+      }
+    }
+  }
+
+  if (layout.Any()) {
+    // The preset (ieee32 when none), reshaped when the widths change, then each field given.
+    const std::string preset_name = layout.preset.value_or("ieee32");
+    FloatFormat f = *FindPreset(preset_name);
+    if (layout.bits || layout.exp)
+      f = IeeeShaped(layout.bits.value_or(f.bits), layout.exp.value_or(f.exp));
+    if (layout.pos_exp) f.pos_exp = *layout.pos_exp;
+    if (layout.pos_man) f.pos_man = *layout.pos_man;
+    if (layout.pos_signo) f.pos_signo = *layout.pos_signo;
+    if (layout.sis_exp) f.sis_exp = *layout.sis_exp;
+    if (options.exceso) f.exceso = *options.exceso;
+    if (layout.sis_man) f.sis_man = *layout.sis_man;
+    if (layout.norma) f.norma = *layout.norma;
+    if (f.exp > f.bits - 2) {
+      return UsageError("con " + std::to_string(f.bits) +
+                        " bits, el exponente debe tener entre 1 y " + std::to_string(f.bits - 2) +
+                        " bits");
+    }
+    // The layout passes the dialogue's checks, which say on standard error what is possible.
+    if (!console::CheckFloatFormat(f)) {
+      out::PrintErr("\n");
+      return UsageError("el formato de coma flotante no es válido");
+    }
+    options.formato = f;
+    const FloatFormat p = *FindPreset(preset_name);
+    const bool unchanged = p.bits == f.bits && p.exp == f.exp && p.pos_exp == f.pos_exp &&
+                           p.pos_man == f.pos_man && p.pos_signo == f.pos_signo &&
+                           p.sis_exp == f.sis_exp && p.exceso == f.exceso &&
+                           p.sis_man == f.sis_man && p.norma == f.norma;
+    if (unchanged) options.preset = preset_name;
+  }
+
+  exercises::SheetHeader header;
+  header.command = "repbin ejercicios";
+  for (const std::string& a : args) header.command += " " + ShellWord(a);
+  if (!seed) {
+    seed = ChooseSeed();
+    header.command += " --semilla " + std::to_string(*seed);
+  }
+  header.seed = options.seed = *seed;
+
+  const std::vector<exercises::Exercise> sheet = exercises::Generate(options);
+  if (static_cast<int>(sheet.size()) < options.count) {
+    out::PrintErr(
+        "repbin ejercicios: con estas opciones solo hay %i ejercicios distintos; la hoja lleva "
+        "esos.\n",
+        static_cast<int>(sheet.size()));
+  }
+
+  std::string text;
+  switch (output) {
+    case Output::kText: text = exercises::RenderText(sheet, header, soluciones); break;
+    case Output::kMarkdown: text = exercises::RenderMarkdown(sheet, header, soluciones); break;
+    case Output::kGift: text = exercises::RenderGift(sheet, header); break;
+    case Output::kJson: text = exercises::RenderJson(sheet, header); break;
+  }
+  // Plain text goes out in the console's encoding; the files for other programs in UTF-8.
+  const out::Encoding text_encoding = encoding.value_or(out::BoundOut().encoding);
+  if (output == Output::kText && text_encoding == out::Encoding::kCp850) {
+    std::string converted(text.size() + 1, '\0');
+    out::Encode(text.c_str(), out::Encoding::kCp850, converted.data(), converted.size());
+    converted.resize(std::char_traits<char>::length(converted.c_str()));
+    text = std::move(converted);
+  }
+  out::Write(text.data(), text.size());
+  out::Flush();
+  return 0;
 }
 
 }  // namespace repbin

@@ -6,6 +6,7 @@
 #include "console/dialogue.h"
 #include "output/output.h"
 #include "real/real.h"
+#include "real/report.h"
 #include "settings/settings.h"
 
 namespace repbin::ops {
@@ -131,7 +132,9 @@ FloatRepresentation RepresentFixedText(std::string_view text, const Options& opt
   out::Print("El valor a representar %s \n", decimal);
   const int fits = CFCFL(decimal, buffer);
   out::Print("\n El dato representado es %s \n", buffer);
-  (void)options;
+  if (options.ampliado) {
+    PrintRepresentationReport(ReportRepresentation(buffer, {std::string(text), true, 0.0f}));
+  }
   return {buffer, fits != 0};
 }
 
@@ -139,7 +142,7 @@ FloatRepresentation RepresentFloatValue(float value, const Options& options) {
   out::Print("El valor a representar es %f", static_cast<double>(value));
   const int fits = CFLBN(value, buffer);
   out::Print("\n El dato representar es %s \n", buffer);
-  (void)options;
+  if (options.ampliado) PrintRepresentationReport(ReportRepresentation(buffer, {"", false, value}));
   return {buffer, fits != 0};
 }
 
@@ -148,7 +151,10 @@ FloatInterpretation InterpretFloat(std::string_view bits, const Options& options
   out::Print(" Dato a interpretar %s \n", buffer);
   const float res = BNCFL(buffer);
   out::Print("\n El resultado es %f", static_cast<double>(res));
-  (void)options;
+  if (options.ampliado) {
+    out::Print("\n");  // the result line leaves its line open
+    PrintInterpretationReport(ReportInterpretation(buffer));
+  }
   return {res};
 }
 

@@ -56,7 +56,8 @@ struct FloatRepresentation {
   bool exponent_fits;
 };
 // Writes the fixed-point text `text` (accepted by CheckFixedText, fewer than 64 characters) in
-// the current format: the echo, the fixed-point and floating-point traces, the result line.
+// the current format: the echo, the fixed-point and floating-point traces, the result line, and
+// the extended report when asked for.
 FloatRepresentation RepresentFixedText(std::string_view text, const Options& options);
 // Writes the single-precision `value` in the current format.
 FloatRepresentation RepresentFloatValue(float value, const Options& options);
@@ -65,7 +66,8 @@ struct FloatInterpretation {
   float valor;
 };
 // Reads `bits` (nb characters) in the current format: the echo, the traces, the summary line and
-// the result line (which, as in the dialogue, ends without a newline).
+// the result line (which, as in the dialogue, ends without a newline, unless the extended report
+// follows it).
 FloatInterpretation InterpretFloat(std::string_view bits, const Options& options);
 
 }  // namespace repbin::ops

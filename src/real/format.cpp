@@ -17,14 +17,6 @@ std::optional<FloatFormat> FindPreset(std::string_view name) {
   return std::nullopt;
 }
 
-bool IsIeeeShaped(const FloatFormat& f) {
-  if (f.exp < 2 || f.exp > 30) return false;
-  const FloatFormat ieee = IeeeShaped(f.bits, f.exp);
-  return f.pos_exp == ieee.pos_exp && f.pos_man == ieee.pos_man && f.pos_signo == ieee.pos_signo &&
-         f.sis_exp == ieee.sis_exp && f.exceso == ieee.exceso && f.sis_man == ieee.sis_man &&
-         f.norma == ieee.norma;
-}
-
 void ApplyFormat(const FloatFormat& f) {
   nb = f.bits;
   nbexp = f.exp;

@@ -26,9 +26,6 @@ FloatFormat IeeeShaped(int total, int exp);
 // ieee32 (the default), ieee16, ieee64, bfloat16.
 std::optional<FloatFormat> FindPreset(std::string_view name);
 
-// Whether `format` is the IEEE 754 shape of its width and exponent width.
-bool IsIeeeShaped(const FloatFormat& format);
-
 // Sets nb, zEZ (for an excess exponent) and the descriptor from `format`, bi included.
 void ApplyFormat(const FloatFormat& format);
 

@@ -1,0 +1,494 @@
+// Drawing the exercises of a sheet and solving them with the operation functions.
+//
+// Every random choice comes from one std::mt19937_64, whose output the C++ standard fixes, through
+// this file's own mappings onto ranges (the standard distributions differ between libraries), so
+// a seed gives the same sheet on every platform.
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <unordered_set>
+
+#include "console/dialogue.h"
+#include "console/exercise_sheet.h"
+#include "output/output.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin::exercises {
+namespace {
+
+constexpr std::int64_t kMaxValue = 2147483647;  // values are written from 32-bit integers
+
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : engine_(seed) {}
+
+  // Uniform in 0..n-1 (n > 0), by rejection of the engine's few top values that would bias it.
+  std::uint64_t Below(std::uint64_t n) {
+    const std::uint64_t threshold = (0 - n) % n;  // 2^64 mod n
+    for (;;) {
+      const std::uint64_t r = engine_();
+      if (r >= threshold) return r % n;
+    }
+  }
+  // Uniform in lo..hi (lo <= hi).
+  std::int64_t Between(std::int64_t lo, std::int64_t hi) {
+    return lo + static_cast<std::int64_t>(Below(static_cast<std::uint64_t>(hi - lo) + 1));
+  }
+  // True `percent` times in a hundred.
+  bool Chance(int percent) { return Below(100) < static_cast<std::uint64_t>(percent); }
+  // One of `items`, by their weights.
+  template <class T, std::size_t N>
+  T Weighted(const std::pair<T, int> (&items)[N]) {
+    int total = 0;
+    for (const auto& item : items) total += item.second;
+    auto pick = static_cast<int>(Below(static_cast<std::uint64_t>(total)));
+    for (const auto& item : items) {
+      if (pick < item.second) return item.first;
+      pick -= item.second;
+    }
+    return items[0].first;
+  }
+
+ private:
+  std::mt19937_64 engine_;
+};
+
+// The program-wide settings the operations change, kept to be put back.
+struct SavedSettings {
+  int nb_ = nb, zEZ_ = zEZ, nbexp_ = nbexp, posexp_ = posexp, posmantisa_ = posmantisa,
+      possigno_ = possigno, TypeExp_ = TypeExp, TypeMan_ = TypeMan, typenorma_ = typenorma,
+      bi_ = bi;
+  ~SavedSettings() {
+    nb = nb_;
+    zEZ = zEZ_;
+    nbexp = nbexp_;
+    posexp = posexp_;
+    posmantisa = posmantisa_;
+    possigno = possigno_;
+    TypeExp = TypeExp_;
+    TypeMan = TypeMan_;
+    typenorma = typenorma_;
+    bi = bi_;
+  }
+};
+
+std::string Decimal(std::int64_t v) {
+  return std::to_string(v);
+}
+
+const char* SystemPhrase(ops::System system) {
+  switch (system) {
+    case ops::System::kNatural: return "binario natural";
+    case ops::System::kOnes: return "complemento a uno";
+    case ops::System::kTwos: return "complemento a dos";
+    case ops::System::kExcess: return "exceso";
+    case ops::System::kSignMagnitude: return "signo-magnitud";
+    case ops::System::kFloat: return "coma flotante";
+  }
+  return "";
+}
+
+// "complemento a dos", "exceso 127".
+std::string IntegerSystemPhrase(ops::System system, int excess) {
+  std::string phrase = SystemPhrase(system);
+  if (system == ops::System::kExcess) phrase += " " + Decimal(excess);
+  return phrase;
+}
+
+const char* FieldSystemPhrase(int code) {
+  switch (code) {
+    case 0: return "signo-magnitud";
+    case 1: return "complemento a uno";
+    case 2: return "complemento a dos";
+    default: return "exceso";
+  }
+}
+const char* FieldSystemOption(int code) {
+  switch (code) {
+    case 0: return "sm";
+    case 1: return "c1";
+    case 2: return "c2";
+    default: return "exceso";
+  }
+}
+const char* NormPhrase(int norma) {
+  switch (norma) {
+    case 0: return "0'M (mantisa fraccionaria sin bit implícito)";
+    case 1: return "1'M (bit implícito entero)";
+    default: return "0'1M (bit implícito fraccionario)";
+  }
+}
+const char* NormOption(int norma) {
+  switch (norma) {
+    case 0: return "0M";
+    case 1: return "1M";
+    default: return "01M";
+  }
+}
+const char* PresetTitle(const std::string& preset) {
+  if (preset == "ieee32") return "IEEE 754 de precisión simple";
+  if (preset == "ieee16") return "IEEE 754 de precisión media";
+  if (preset == "ieee64") return "IEEE 754 de precisión doble";
+  return "bfloat16";
+}
+
+// The format as the statement names it, after "en": by preset name with its fields, or field by
+// field.
+std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
+  const int man = f.bits - f.exp - 1;
+  std::string exp_system = FieldSystemPhrase(f.sis_exp);
+  if (f.sis_exp == 3) exp_system += " " + Decimal(f.exceso);
+  if (!preset.empty()) {
+    return "el formato " + preset + " (" + PresetTitle(preset) + ": 1 bit de signo, " +
+           Decimal(f.exp) + " de exponente en " + exp_system + " y " + Decimal(man) +
+           " de mantisa en signo-magnitud, normalización " + NormPhrase(f.norma) + ")";
+  }
+  return "coma flotante de " + Decimal(f.bits) +
+         " bits (posiciones contadas desde la izquierda a partir de 0): signo en la posición " +
+         Decimal(f.pos_signo) + "; exponente de " + Decimal(f.exp) + " bits desde la posición " +
+         Decimal(f.pos_exp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
+         " bits desde la posición " + Decimal(f.pos_man) + ", en " + FieldSystemPhrase(f.sis_man) +
+         "; normalización " + NormPhrase(f.norma);
+}
+
+void AddFormatArguments(const FloatFormat& f, const std::string& preset,
+                        std::vector<std::string>& orden) {
+  if (!preset.empty()) {
+    orden.insert(orden.end(), {"-f", preset});
+    return;
+  }
+  orden.insert(orden.end(), {"--bits", Decimal(f.bits), "--exp", Decimal(f.exp), "--pos-exp",
+                             Decimal(f.pos_exp), "--pos-man", Decimal(f.pos_man), "--pos-signo",
+                             Decimal(f.pos_signo), "--sis-exp", FieldSystemOption(f.sis_exp)});
+  if (f.sis_exp == 3) orden.insert(orden.end(), {"-z", Decimal(f.exceso)});
+  orden.insert(orden.end(),
+               {"--sis-man", FieldSystemOption(f.sis_man), "--norma", NormOption(f.norma)});
+}
+
+// The values an integer system writes with `width` bits, within 32-bit integers.
+struct Range {
+  std::int64_t lo, hi;
+};
+Range IntegerRange(ops::System system, int width, int excess) {
+  const std::int64_t top = width >= 33 ? kMaxValue : (std::int64_t{1} << (width - 1)) - 1;
+  const std::int64_t all = width >= 32 ? kMaxValue : (std::int64_t{1} << width) - 1;
+  Range r{0, 0};
+  switch (system) {
+    case ops::System::kNatural: r = {0, all}; break;
+    case ops::System::kTwos: r = {-top - 1, top}; break;
+    case ops::System::kExcess: r = {-std::int64_t{excess}, all - excess}; break;
+    default: r = {-top, top}; break;  // one's complement and sign-magnitude
+  }
+  if (r.lo < -kMaxValue) r.lo = -kMaxValue;
+  if (r.hi > kMaxValue) r.hi = kMaxValue;
+  return r;
+}
+
+class Generator {
+ public:
+  explicit Generator(const SheetOptions& options) : options_(options), random_(options.seed) {}
+
+  std::vector<Exercise> Run() {
+    const SavedSettings saved;
+    std::vector<Kind> kinds = options_.kinds.empty() ? AllKinds() : options_.kinds;
+    std::vector<Exercise> sheet;
+    sheet.reserve(static_cast<std::size_t>(options_.count));
+    std::unordered_set<std::string> seen;
+    // Kinds come round in turns, each turn in its own order, so that every sheet mixes them.
+    std::vector<Kind> turn;
+    int failures = 0;
+    while (static_cast<int>(sheet.size()) < options_.count && failures < kMaxFailures) {
+      if (turn.empty()) {
+        turn = kinds;
+        for (std::size_t i = turn.size(); i > 1; --i)
+          std::swap(turn[i - 1], turn[random_.Below(i)]);
+      }
+      const Kind kind = turn.back();
+      turn.pop_back();
+      Exercise e = Draw(kind);
+      if (!seen.insert(Key(e)).second) {
+        ++failures;
+        continue;
+      }
+      failures = 0;
+      e.numero = static_cast<int>(sheet.size()) + 1;
+      sheet.push_back(std::move(e));
+    }
+    return sheet;
+  }
+
+ private:
+  static constexpr int kMaxFailures = 2000;  // draws in a row that only repeat earlier ones
+
+  static std::string Key(const Exercise& e) {
+    std::string key = KindName(e.kind);
+    for (const std::string& a : e.orden) key += ' ' + a;
+    return key;
+  }
+
+  Exercise Draw(Kind kind) {
+    Exercise e;
+    e.kind = kind;
+    if (kind.system == ops::System::kFloat) {
+      DrawFloat(e);
+    } else {
+      DrawInteger(e);
+    }
+    return e;
+  }
+
+  // --- Integers -----------------------------------------------------------------------------
+
+  int DrawWidth() {
+    if (options_.bits) return *options_.bits;
+    static constexpr std::pair<int, int> kWidths[] = {{4, 2},  {5, 1},  {6, 2}, {8, 5},
+                                                      {10, 1}, {12, 2}, {16, 2}};
+    return random_.Weighted(kWidths);
+  }
+
+  int DrawExcess(int width) {
+    if (options_.exceso) return *options_.exceso;
+    const int half = 1 << ((width > 31 ? 31 : width) - 1);
+    return random_.Chance(50) ? half : half - 1;
+  }
+
+  // A value that fits `r`: now and then an end of the range or a small value, often small
+  // magnitudes on wide formats (they are worked by hand), else anything in the range.
+  std::int64_t DrawFitting(const Range& r) {
+    if (random_.Chance(10)) return random_.Chance(50) ? r.lo : r.hi;
+    if (r.hi - r.lo > 511 && random_.Chance(50)) {
+      return random_.Between(r.lo < -255 ? -255 : r.lo, r.hi > 255 ? 255 : r.hi);
+    }
+    return random_.Between(r.lo, r.hi);
+  }
+
+  // A value just beyond `r`, when 32-bit integers have one.
+  std::optional<std::int64_t> DrawBeyond(const Range& r) {
+    const std::int64_t reach = (r.hi - r.lo) / 4 + 1;
+    const bool above_possible = r.hi < kMaxValue;
+    const bool below_possible = r.lo > -kMaxValue;
+    if (!above_possible && !below_possible) return std::nullopt;
+    const bool above = above_possible && (!below_possible || random_.Chance(50));
+    if (above) return r.hi + 1 + random_.Between(0, std::min(reach, kMaxValue - r.hi - 1));
+    return r.lo - 1 - random_.Between(0, std::min(reach, r.lo + kMaxValue - 1));
+  }
+
+  void DrawInteger(Exercise& e) {
+    const ops::System system = e.kind.system;
+    e.bits = DrawWidth();
+    e.exceso = system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
+    const Range range = IntegerRange(system, e.bits, e.exceso);
+    const std::string sys = ops::SystemName(system);
+    const std::string phrase = IntegerSystemPhrase(system, e.exceso);
+
+    if (e.kind.operation == Operation::kRepresent) {
+      std::int64_t value = 0;
+      std::optional<std::int64_t> beyond;
+      if (random_.Chance(12)) beyond = DrawBeyond(range);
+      value = beyond ? *beyond : DrawFitting(range);
+      e.dato = Decimal(value);
+      e.enunciado = "Represente " + e.dato + " en " + phrase + " con " + Decimal(e.bits) +
+                    " bits; si no cabe, responda Fuera de Rango.";
+      e.orden = {"representar", sys, e.dato, "-b", Decimal(e.bits)};
+      ops::IntegerRepresentation result{};
+      e.traza = out::Capture(
+                    [&] {
+                      nb = e.bits;
+                      zEZ = e.exceso;
+                      ops::PrintIntegerHeading(system);
+                      result = ops::RepresentInteger(system, static_cast<std::int32_t>(value),
+                                                     e.bits, e.exceso);
+                    },
+                    out::Encoding::kUtf8)
+                    .out;
+      e.en_rango = result.en_rango;
+      e.respuesta = result.en_rango ? result.cadena : "Fuera de Rango";
+    } else {
+      // The string to read is the writing of a value that fits, so it reads as a sensible value.
+      const auto value = static_cast<std::int32_t>(DrawFitting(range));
+      ops::IntegerRepresentation written{};
+      out::Silently([&] { written = ops::RepresentInteger(system, value, e.bits, e.exceso); });
+      e.dato = written.cadena;
+      e.enunciado =
+          "Interprete la cadena " + e.dato + " (" + Decimal(e.bits) + " bits) en " + phrase + ".";
+      e.orden = {"interpretar", sys, e.dato};
+      ops::IntegerInterpretation result{};
+      e.traza = out::Capture([&] { result = ops::InterpretInteger(system, e.dato, e.exceso); },
+                             out::Encoding::kUtf8)
+                    .out;
+      e.respuesta = result.valor;
+    }
+    if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
+  }
+
+  // --- Floating point -----------------------------------------------------------------------
+
+  // A layout of its own: 8 to 16 bits, the fields in any order, any systems and normalisation.
+  FloatFormat DrawLayout() {
+    static constexpr std::pair<int, int> kWidths[] = {{8, 2}, {10, 1}, {12, 2}, {16, 1}};
+    FloatFormat f{};
+    f.bits = random_.Weighted(kWidths);
+    f.exp = static_cast<int>(random_.Between(3, f.bits <= 8 ? 4 : 5));
+    const int man = f.bits - f.exp - 1;
+    // The three fields side by side, in one of the six orders.
+    static constexpr char kOrders[6][4] = {"SEM", "SME", "ESM", "EMS", "MSE", "MES"};
+    const char* order = kOrders[random_.Below(6)];
+    int at = 0;
+    for (const char* c = order; *c != '\0'; ++c) {
+      switch (*c) {
+        case 'S':
+          f.pos_signo = at;
+          at += 1;
+          break;
+        case 'E':
+          f.pos_exp = at;
+          at += f.exp;
+          break;
+        default:
+          f.pos_man = at;
+          at += man;
+          break;
+      }
+    }
+    static constexpr std::pair<int, int> kExpSystems[] = {{3, 4}, {0, 2}, {1, 1}, {2, 2}};
+    f.sis_exp = random_.Weighted(kExpSystems);
+    f.exceso = (1 << (f.exp - 1)) - static_cast<int>(random_.Below(2));
+    static constexpr std::pair<int, int> kManSystems[] = {{0, 4}, {1, 1}, {2, 2}};
+    f.sis_man = random_.Weighted(kManSystems);
+    static constexpr std::pair<int, int> kNorms[] = {{1, 4}, {0, 2}, {2, 2}};
+    f.norma = random_.Weighted(kNorms);
+    return f;
+  }
+
+  void DrawFormat(Exercise& e) {
+    if (options_.formato) {
+      e.formato = *options_.formato;
+      e.preset = options_.preset;
+      return;
+    }
+    const int pick = static_cast<int>(random_.Below(10));
+    if (pick < 6) {
+      e.preset = "ieee32";
+    } else if (pick < 8) {
+      e.preset = "ieee16";
+    } else {
+      e.formato = DrawLayout();
+      bool valid = false;
+      out::Silently([&] { valid = console::CheckFloatFormat(e.formato); });
+      if (valid) return;
+      e.preset = "ieee16";  // never expected: every drawn layout passes
+    }
+    e.formato = *FindPreset(e.preset);
+  }
+
+  // Fixed-point text: mostly a short binary fraction (k/2^m, m up to 4, written exactly), now and
+  // then an integer, and a few tenths whose binary expansion does not end. `scale` bounds the
+  // integer part.
+  std::string DrawFixedText(std::int64_t scale) {
+    const bool minus = random_.Chance(40);
+    std::int64_t whole = random_.Between(0, scale);
+    std::string fraction;
+    const int shape = static_cast<int>(random_.Below(100));
+    if (shape < 75) {
+      const int m = static_cast<int>(random_.Between(1, 4));
+      const std::int64_t k = 2 * random_.Between(0, (std::int64_t{1} << (m - 1)) - 1) + 1;
+      std::int64_t digits = k;  // k/2^m = k*5^m/10^m
+      for (int i = 0; i < m; ++i) digits *= 5;
+      fraction = Decimal(digits);
+      fraction.insert(0, static_cast<std::size_t>(m) - fraction.size(), '0');
+    } else if (shape < 87) {
+      if (whole == 0) whole = 1 + random_.Between(0, scale);
+    } else {
+      static constexpr int kTenths[] = {1, 2, 3, 4, 6, 7, 8, 9};
+      fraction = Decimal(kTenths[random_.Below(8)]);
+    }
+    std::string text = minus ? "-" : "";
+    text += Decimal(whole);
+    if (!fraction.empty()) text += "." + fraction;
+    return text;
+  }
+
+  // Fixed-point text whose exponent fits the current format, with its writing: the integer part
+  // shrinks until it does.
+  std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat() {
+    std::int64_t scale = 300;
+    for (;;) {
+      std::string text = DrawFixedText(scale);
+      ops::FloatRepresentation written{};
+      out::Silently([&] { written = ops::RepresentFixedText(text, {}); });
+      if (written.exponent_fits || scale == 0) return {text, written};
+      scale /= 4;
+    }
+  }
+
+  void DrawFloat(Exercise& e) {
+    DrawFormat(e);
+    e.bits = e.formato.bits;
+    const std::string in_format = FormatPhrase(e.formato, e.preset);
+    out::Silently([&] { console::CheckFloatFormat(e.formato); });
+    auto [text, written] = DrawFittingFloat();
+
+    if (e.kind.operation == Operation::kRepresent) {
+      e.dato = text;
+      e.enunciado = "Represente " + e.dato + " en " + in_format + ".";
+      e.orden = {"representar", "flotante", e.dato};
+      ops::FloatRepresentation result{};
+      e.traza = out::Capture(
+                    [&] {
+                      console::PrintLayoutSummary();
+                      result = ops::RepresentFixedText(e.dato, {});
+                    },
+                    out::Encoding::kUtf8)
+                    .out;
+      e.en_rango = result.exponent_fits;
+      e.respuesta = result.cadena;
+    } else {
+      e.dato = written.cadena;
+      e.enunciado = "Interprete la cadena " + e.dato + " en " + in_format +
+                    "; dé el valor con seis decimales.";
+      e.orden = {"interpretar", "flotante", e.dato};
+      ops::FloatInterpretation result{};
+      e.traza = out::Capture(
+                    [&] {
+                      result = ops::InterpretFloat(e.dato, {});
+                      out::Print("\n");
+                    },
+                    out::Encoding::kUtf8)
+                    .out;
+      char value[64];
+      std::snprintf(value, sizeof value, "%f", static_cast<double>(result.valor));
+      e.respuesta = value;
+    }
+    AddFormatArguments(e.formato, e.preset, e.orden);
+  }
+
+  const SheetOptions& options_;
+  Random random_;
+};
+
+}  // namespace
+
+std::vector<Kind> AllKinds() {
+  std::vector<Kind> kinds;
+  for (Operation op : {Operation::kRepresent, Operation::kInterpret}) {
+    for (ops::System s : {ops::System::kNatural, ops::System::kOnes, ops::System::kTwos,
+                          ops::System::kExcess, ops::System::kSignMagnitude, ops::System::kFloat}) {
+      kinds.push_back({op, s});
+    }
+  }
+  return kinds;
+}
+
+std::string KindName(const Kind& kind) {
+  return std::string(kind.operation == Operation::kRepresent ? "representar-" : "interpretar-") +
+         ops::SystemName(kind.system);
+}
+
+std::vector<Exercise> Generate(const SheetOptions& options) {
+  return Generator(options).Run();
+}
+
+}  // namespace repbin::exercises

@@ -1,0 +1,497 @@
+#include "real/report.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include <boost/multiprecision/cpp_int.hpp>
+
+#include "output/output.h"
+#include "real/fields.h"
+#include "real/real.h"
+#include "settings/settings.h"
+
+namespace repbin {
+namespace {
+
+namespace mp = boost::multiprecision;
+using Big = mp::cpp_int;
+using Wide = std::int64_t;
+
+// Every text the report prints, in one place. Values go in as "%s" arguments; the texts are
+// formats, so the output layer converts their accents to the stream's encoding.
+constexpr const char* kHexLine = " Hexadecimal: %s\n";
+constexpr const char* kStoredLabel = " Valor exacto almacenado: ";
+constexpr const char* kReadLabel = " Valor exacto: ";
+constexpr const char* kInputLabel = " Valor exacto de la entrada: ";
+constexpr const char* kErrorLabel = " Error: ";
+constexpr const char* kRelativePart = " (relativo %.3g)";
+constexpr const char* kRoundedLine = " Redondeo al más próximo (empates al par): %s %s\n";
+constexpr const char* kRoundedValueLabel = "   valor ";
+constexpr const char* kRoundedErrorLabel = ", error ";
+constexpr const char* kOutOfRangeLine =
+    " Redondeo al más próximo (empates al par): fuera del rango del formato\n";
+constexpr const char* kIeeeLine = " IEEE 754: %s";
+constexpr const char* kIeeeValueLabel = ", valor ";
+constexpr const char* kIeeeRoundedLine = " IEEE 754 redondeado: %s %s\n";
+constexpr const char* kTooLong = "demasiado largo para escribirlo (exponente más allá de ±16500)";
+constexpr const char* kUndefined = "no definido";
+
+// An exact value num / 10^scale, scale >= 0: every value the report meets is a decimal fraction
+// (a text as typed, or m x 2^k = m x 5^-k / 10^-k).
+struct Decimal {
+  Big num;
+  Wide scale = 0;
+};
+
+Big Pow10(Wide n) {
+  return mp::pow(Big(10), static_cast<unsigned>(n));
+}
+
+// m x 2^k, or nothing when the decimal would be too long.
+std::optional<Decimal> FromDyadic(const Big& m, Wide k) {
+  if (k > kMaxExactDigits || k < -kMaxExactDigits) return std::nullopt;
+  if (k >= 0) return Decimal{m << static_cast<unsigned>(k), 0};
+  return Decimal{m * mp::pow(Big(5), static_cast<unsigned>(-k)), -k};
+}
+
+std::string ToString(const Decimal& d, bool negative_zero = false) {
+  std::string digits = Big(mp::abs(d.num)).str();
+  const auto scale = static_cast<std::size_t>(d.scale);
+  if (scale > 0) {
+    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
+    digits.insert(digits.size() - scale, 1, '.');
+    while (digits.back() == '0') digits.pop_back();
+    if (digits.back() == '.') digits.pop_back();
+  }
+  if (d.num < 0 || (d.num == 0 && negative_zero)) digits.insert(0, 1, '-');
+  return digits;
+}
+
+Decimal Difference(const Decimal& a, const Decimal& b) {
+  const Wide scale = std::max(a.scale, b.scale);
+  return {a.num * Pow10(scale - a.scale) - b.num * Pow10(scale - b.scale), scale};
+}
+
+// a / b, both non-zero, to double precision.
+double Ratio(Big a, Big b) {
+  const bool negative = (a < 0) != (b < 0);
+  a = mp::abs(a);
+  b = mp::abs(b);
+  const auto shift = static_cast<long>(mp::msb(b)) - static_cast<long>(mp::msb(a)) + 64;
+  if (shift >= 0) {
+    a <<= static_cast<unsigned>(shift);
+  } else {
+    b <<= static_cast<unsigned>(-shift);
+  }
+  const double q =
+      std::ldexp(static_cast<Big>(a / b).convert_to<double>(), static_cast<int>(-shift));
+  return negative ? -q : q;
+}
+
+// The input as an exact magnitude and sign. A text whose exact value would be too long keeps
+// `exact` false and carries a stand-in that rounds the same way in every format whose range
+// does not reach below 10^-kMaxExactDigits (the fraction's digits become a single far digit).
+struct Input {
+  bool finite = true;
+  bool nan = false;
+  bool negative = false;
+  bool exact = true;
+  Big magnitude;  // magnitude / 10^scale
+  Wide scale = 0;
+  Big denominator;  // 10^scale
+};
+
+// The fixed-point text as CFCFL reads it: the integer part up to the first '.', by the atol
+// rule (white space, a sign, digits; read exactly), then the fraction from the '.' by the strtod
+// rule ('.', digits, an optional exponent).
+Input ParseFixedText(const std::string& text) {
+  Input in;
+  const std::size_t dot = std::min(text.find('.'), text.size());
+  std::size_t i = 0;
+  while (i < dot && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  if (i < dot && (text[i] == '+' || text[i] == '-')) in.negative = text[i++] == '-';
+  Big integer = 0;
+  for (; i < dot && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    integer = integer * 10 + (text[i] - '0');
+  }
+  Big fraction = 0;
+  Wide places = 0;  // the fraction is fraction / 10^places (places may be negative)
+  std::size_t j = dot + 1;
+  if (dot < text.size() && j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) {
+    for (; j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])); ++j) {
+      fraction = fraction * 10 + (text[j] - '0');
+      ++places;
+    }
+    // An exponent counts only when digits follow its sign; it saturates far past any limit.
+    if (j < text.size() && (text[j] == 'e' || text[j] == 'E')) {
+      std::size_t k = j + 1;
+      bool minus = false;
+      if (k < text.size() && (text[k] == '+' || text[k] == '-')) minus = text[k++] == '-';
+      Wide exponent = 0;
+      for (; k < text.size() && std::isdigit(static_cast<unsigned char>(text[k])); ++k) {
+        exponent = std::min<Wide>(exponent * 10 + (text[k] - '0'), Wide{1} << 40);
+      }
+      places += minus ? exponent : -exponent;
+    }
+  }
+  if (fraction == 0) places = 0;
+  if (places > kMaxExactDigits) {
+    in.exact = false;
+    fraction = 1;
+    places = kMaxExactDigits + 1;
+  } else if (places < -kMaxExactDigits) {
+    in.exact = false;
+    fraction = 1;
+    places = -kMaxExactDigits - 1;
+  }
+  if (places < 0) {
+    in.magnitude = integer + fraction * Pow10(-places);
+    in.scale = 0;
+  } else {
+    in.magnitude = integer * Pow10(places) + fraction;
+    in.scale = places;
+  }
+  in.denominator = Pow10(in.scale);
+  return in;
+}
+
+// The single-precision value's exact value.
+Input FromFloat(float value) {
+  Input in;
+  in.negative = std::signbit(value);
+  if (!std::isfinite(value)) {
+    in.finite = false;
+    in.nan = std::isnan(value);
+    in.exact = false;
+    return in;
+  }
+  int e = 0;
+  const double fraction = std::frexp(std::fabs(static_cast<double>(value)), &e);
+  const auto m = static_cast<std::int64_t>(std::ldexp(fraction, 53));
+  const std::optional<Decimal> d = FromDyadic(Big(m), Wide{e} - 53);  // always short
+  in.magnitude = d->num;
+  in.scale = d->scale;
+  in.denominator = Pow10(in.scale);
+  return in;
+}
+
+std::optional<Decimal> SignedValue(const Input& in) {
+  if (!in.exact) return std::nullopt;
+  return Decimal{in.negative ? Big(-in.magnitude) : in.magnitude, in.scale};
+}
+
+// floor(log2(x)) of the non-zero input magnitude x.
+Wide FloorLog2(const Input& in) {
+  Wide b = static_cast<Wide>(mp::msb(in.magnitude)) - static_cast<Wide>(mp::msb(in.denominator));
+  const bool below = b >= 0 ? in.magnitude < (in.denominator << static_cast<unsigned>(b))
+                            : (in.magnitude << static_cast<unsigned>(-b)) < in.denominator;
+  return below ? b - 1 : b;
+}
+
+// The input magnitude in units of 2^q, rounded to the nearest integer, ties to even.
+Big RoundToUnits(const Input& in, Wide q) {
+  Big num = in.magnitude;
+  Big den = in.denominator;
+  if (q < 0) {
+    num <<= static_cast<unsigned>(-q);
+  } else {
+    den <<= static_cast<unsigned>(q);
+  }
+  Big quotient;
+  Big remainder;
+  mp::divide_qr(num, den, quotient, remainder);
+  remainder <<= 1;
+  if (remainder > den || (remainder == den && mp::bit_test(quotient, 0))) ++quotient;
+  return quotient;
+}
+
+std::string Hex(const std::string& bits) {
+  std::uint64_t v = 0;
+  for (const char c : bits) v = v << 1 | (c == '1' ? 1U : 0U);
+  const int digits = (static_cast<int>(bits.size()) + 3) / 4;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex = "0x";
+  for (int i = digits - 1; i >= 0; --i) hex += kDigits[(v >> (4 * i)) & 0xF];
+  return hex;
+}
+
+// The pattern as the program reads it: man x 2^(exp - shift).
+ExactDecimal ProgramValue(const char* bits, std::optional<Decimal>* exact = nullptr) {
+  const FloatReading r = ReadFloat(bits);
+  // A field of up to 62 characters may hold an exponent whose difference with the shift would
+  // leave 64 bits; such an exponent is far past the limit anyway.
+  const Wide k = std::clamp<Wide>(r.exp, -(Wide{1} << 40), Wide{1} << 40) - r.shift;
+  const std::optional<Decimal> d = FromDyadic(Big(r.man), k);
+  if (exact != nullptr) *exact = d;
+  if (!d) return std::nullopt;
+  return ToString(*d);
+}
+
+// The exponents the exponent field holds in its system.
+void ExponentRange(Wide* lowest, Wide* highest) {
+  const Wide half = Wide{1} << (nbexp - 1);
+  switch (TypeExp) {
+    case 0:
+    case 1: *lowest = -(half - 1), *highest = half - 1; break;
+    case 2: *lowest = -half, *highest = half - 1; break;
+    default: *lowest = -Wide{zEZ}, *highest = 2 * half - 1 - zEZ; break;
+  }
+}
+
+// The pattern of ±S x 2^(exp - shift) as the encoders lay it out: the exponent field in its
+// system, the sign, and the low NbMan() bits of S as the mantissa's magnitude digits.
+std::string Encode(bool negative, Wide exp, const Big& significand) {
+  char pattern[kMaxWidth + 2];
+  ClearString(pattern);
+  out::Silently([&] { WriteExponent(static_cast<int>(exp), pattern); });
+  pattern[possigno] = negative ? '1' : '0';
+  const int nbman = NbMan();
+  char digits[kMaxWidth + 1];
+  for (int i = 0; i < nbman; ++i) {
+    digits[i] = mp::bit_test(significand, static_cast<unsigned>(nbman - 1 - i)) ? '1' : '0';
+  }
+  WriteMantissa(digits, negative, pattern);
+  pattern[nb] = '\0';
+  return pattern;
+}
+
+// The pattern of the format's nearest value to the input, ties to even. The values are
+// ±S x 2^(E - shift) with S of p = NbMan() + bi bits, its leading bit 1, and E inside the
+// exponent field's range; with 0'M a mantissa of '0' digits holds zero too.
+std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
+  if (!in.finite) return std::nullopt;
+  Wide lowest = 0;
+  Wide highest = 0;
+  ExponentRange(&lowest, &highest);
+  const int nbman = NbMan();
+  const Wide shift = nbman + (typenorma == 2 ? 1 : 0);
+  const int p = nbman + bi;
+  std::string bits;
+  if (in.magnitude == 0) {
+    if (bi == 1) return std::nullopt;
+    bits = Encode(in.negative, lowest, Big(0));
+  } else {
+    Wide q = FloorLog2(in) - p + 1;  // the unit of S's last bit
+    Big s = RoundToUnits(in, q);
+    if (mp::msb(s) == static_cast<unsigned>(p)) {  // rounded up to 2^p: carry into the exponent
+      s >>= 1;
+      ++q;
+    }
+    const Wide exp = q + shift;
+    if (exp < lowest || exp > highest) return std::nullopt;
+    bits = Encode(in.negative, exp, s);
+  }
+  RoundedPattern rounded{bits, Hex(bits), std::nullopt, std::nullopt};
+  std::optional<Decimal> value;
+  rounded.value = ProgramValue(bits.c_str(), &value);
+  const std::optional<Decimal> input = SignedValue(in);
+  if (value && input) rounded.error = ToString(Difference(*value, *input));
+  return rounded;
+}
+
+// The unsigned value of `width` characters of `bits` from `first`.
+std::uint64_t Field(const char* bits, int first, int width) {
+  std::uint64_t v = 0;
+  for (int i = first; i < first + width; ++i) v = v << 1 | (bits[i] == '1' ? 1U : 0U);
+  return v;
+}
+
+IeeeReading ReadIeee(const char* bits) {
+  IeeeReading r;
+  r.negative = bits[0] == '1';
+  const int nbman = NbMan();
+  const std::uint64_t e = Field(bits, 1, nbexp);
+  const std::uint64_t f = Field(bits, posmantisa, nbman);
+  const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
+  const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
+  if (e == all_ones) {
+    r.kind = f == 0 ? IeeeClass::kInfinity : IeeeClass::kNan;
+    r.value = f != 0 ? "nan" : r.negative ? "-inf" : "inf";
+    return r;
+  }
+  Big m = f;
+  Wide k = 1 - bias - nbman;
+  if (e == 0) {
+    r.kind = f == 0 ? IeeeClass::kZero : IeeeClass::kSubnormal;
+  } else {
+    r.kind = IeeeClass::kNormal;
+    m += Big(1) << static_cast<unsigned>(nbman);
+    k = static_cast<Wide>(e) - bias - nbman;
+  }
+  if (r.negative) m = -m;
+  const std::optional<Decimal> d = FromDyadic(m, k);
+  if (d) r.value = ToString(*d, r.negative);
+  return r;
+}
+
+// The IEEE 754 encoding of the input, rounded to nearest, ties to even, with subnormals, signed
+// zero and overflow to infinity.
+std::string RoundIeee(const Input& in) {
+  const int nbman = NbMan();
+  const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
+  const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
+  std::uint64_t e = 0;
+  Big f = 0;
+  if (!in.finite) {
+    e = all_ones;
+    if (in.nan) f = Big(1) << static_cast<unsigned>(nbman - 1);  // quiet NaN
+  } else if (in.magnitude != 0) {
+    // Below the normal range the unit stays that of the subnormals.
+    Wide q = std::max<Wide>(FloorLog2(in), 1 - bias) - nbman;
+    Big s = RoundToUnits(in, q);
+    if (s != 0 && mp::msb(s) == static_cast<unsigned>(nbman + 1)) {
+      s >>= 1;
+      ++q;
+    }
+    const Wide exp = q + nbman;
+    if (exp > bias) {
+      e = all_ones;  // overflow: infinity
+    } else if (mp::bit_test(s, static_cast<unsigned>(nbman))) {
+      e = static_cast<std::uint64_t>(exp + bias);
+      f = s - (Big(1) << static_cast<unsigned>(nbman));
+    } else {
+      f = s;  // subnormal (or zero, when even the smallest subnormal is too far)
+    }
+  }
+  std::string bits(static_cast<std::size_t>(nb), '0');
+  bits[0] = in.negative ? '1' : '0';
+  for (int i = 0; i < nbexp; ++i) {
+    if ((e >> (nbexp - 1 - i)) & 1U) bits[static_cast<std::size_t>(1 + i)] = '1';
+  }
+  for (int i = 0; i < nbman; ++i) {
+    if (mp::bit_test(f, static_cast<unsigned>(nbman - 1 - i))) {
+      bits[static_cast<std::size_t>(posmantisa + i)] = '1';
+    }
+  }
+  return bits;
+}
+
+std::string IeeeDescription(const IeeeReading& r) {
+  switch (r.kind) {
+    case IeeeClass::kZero: return r.negative ? "cero (-0)" : "cero (+0)";
+    case IeeeClass::kSubnormal: return "subnormal";
+    case IeeeClass::kNormal: return "normal";
+    case IeeeClass::kInfinity: return r.negative ? "infinito (-inf)" : "infinito (+inf)";
+    case IeeeClass::kNan: return "NaN";
+  }
+  return "";
+}
+
+// An exact decimal, or the text saying it is too long.
+void PrintExact(const ExactDecimal& d, const char* missing = kTooLong) {
+  if (d) {
+    out::Print("%s", d->c_str());
+  } else {
+    out::Print(missing);
+  }
+}
+
+void PrintLine(const char* label, const ExactDecimal& d) {
+  out::Print(label);
+  PrintExact(d);
+  out::Print("\n");
+}
+
+void PrintIeeeReading(const IeeeReading& r) {
+  out::Print(kIeeeLine, IeeeDescription(r).c_str());
+  if (r.kind != IeeeClass::kInfinity && r.kind != IeeeClass::kNan) {
+    out::Print(kIeeeValueLabel);
+    PrintExact(r.value);
+  }
+  out::Print("\n");
+}
+
+}  // namespace
+
+const char* IeeeClassName(IeeeClass kind) {
+  switch (kind) {
+    case IeeeClass::kZero: return "cero";
+    case IeeeClass::kSubnormal: return "subnormal";
+    case IeeeClass::kNormal: return "normal";
+    case IeeeClass::kInfinity: return "infinito";
+    case IeeeClass::kNan: return "nan";
+  }
+  return "";
+}
+
+bool IsIeeeShaped() {
+  return DescriptorIsValid() && TypeMan == 0 && typenorma == 1 && TypeExp == 3 && possigno == 0 &&
+         posexp == 1 && nbexp >= 2 && nbexp <= 31 && Wide{zEZ} == (Wide{1} << (nbexp - 1)) - 1;
+}
+
+RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input) {
+  RepresentationReport report;
+  const std::string pattern(bits, static_cast<std::size_t>(nb));
+  report.hex = Hex(pattern);
+  std::optional<Decimal> stored;
+  report.stored = ProgramValue(pattern.c_str(), &stored);
+  const Input in = input.fixed_point ? ParseFixedText(input.text) : FromFloat(input.value);
+  const std::optional<Decimal> exact_input = SignedValue(in);
+  if (exact_input) report.input = ToString(*exact_input, in.negative);
+  if (stored && exact_input) {
+    const Decimal error = Difference(*stored, *exact_input);
+    report.error = ToString(error);
+    if (exact_input->num != 0) {
+      report.relative_error =
+          error.num == 0
+              ? 0.0
+              : Ratio(error.num, exact_input->num * Pow10(error.scale - exact_input->scale));
+    }
+  }
+  report.rounded = RoundIntoFormat(in);
+  if (IsIeeeShaped()) {
+    IeeeRepresentation ieee;
+    ieee.reading = ReadIeee(pattern.c_str());
+    ieee.rounded_bits = RoundIeee(in);
+    ieee.rounded_hex = Hex(ieee.rounded_bits);
+    report.ieee = ieee;
+  }
+  return report;
+}
+
+InterpretationReport ReportInterpretation(const char* bits) {
+  InterpretationReport report;
+  const std::string pattern(bits, static_cast<std::size_t>(nb));
+  report.hex = Hex(pattern);
+  report.value = ProgramValue(pattern.c_str());
+  if (IsIeeeShaped()) report.ieee = ReadIeee(pattern.c_str());
+  return report;
+}
+
+void PrintRepresentationReport(const RepresentationReport& report) {
+  out::Print(kHexLine, report.hex.c_str());
+  PrintLine(kStoredLabel, report.stored);
+  PrintLine(kInputLabel, report.input);
+  out::Print(kErrorLabel);
+  PrintExact(report.error, kUndefined);
+  if (report.relative_error) out::Print(kRelativePart, *report.relative_error);
+  out::Print("\n");
+  if (report.rounded) {
+    const RoundedPattern& r = *report.rounded;
+    out::Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());
+    out::Print(kRoundedValueLabel);
+    PrintExact(r.value);
+    out::Print(kRoundedErrorLabel);
+    PrintExact(r.error, kUndefined);
+    out::Print("\n");
+  } else {
+    out::Print(kOutOfRangeLine);
+  }
+  if (report.ieee) {
+    PrintIeeeReading(report.ieee->reading);
+    out::Print(kIeeeRoundedLine, report.ieee->rounded_bits.c_str(),
+               report.ieee->rounded_hex.c_str());
+  }
+}
+
+void PrintInterpretationReport(const InterpretationReport& report) {
+  out::Print(kHexLine, report.hex.c_str());
+  PrintLine(kReadLabel, report.value);
+  if (report.ieee) PrintIeeeReading(*report.ieee);
+}
+
+}  // namespace repbin

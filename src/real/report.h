@@ -1,0 +1,96 @@
+// The extended floating-point report: what a pattern of the current format really holds.
+//
+// Beside the truncating encoders and the program's own reading, it gives the pattern in
+// hexadecimal, the exact decimal value of the pattern as the program reads it, the exact value
+// that was converted and the conversion error, the pattern of the same format that rounding to
+// nearest (ties to even) gives, and, for IEEE-shaped formats, the IEEE 754 reading of the
+// pattern and the IEEE 754 encoding of the input. Every value is exact (Boost.Multiprecision);
+// nothing passes through a float or a double except the relative error.
+//
+// The format is the current descriptor (real.h) with `nb` and `zEZ`, as for the codecs; the
+// functions require DescriptorIsValid().
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace repbin {
+
+// A signed exact decimal written out in full ("-0.1875", "340282346638528859811704183484516925440",
+// "0"), or empty when it would be unreasonably long: more than kMaxExactDigits digits after the
+// point or before it (a binary exponent beyond +-16500).
+using ExactDecimal = std::optional<std::string>;
+inline constexpr int kMaxExactDigits = 16500;
+
+// What was converted: the fixed-point text as typed (read as CFCFL reads it: the integer part by
+// the atol rule, the fraction from the first '.' by the strtod rule, exponent included), or the
+// single-precision value.
+struct RepresentationInput {
+  std::string text;  // when fixed_point
+  bool fixed_point = true;
+  float value = 0;  // when not fixed_point
+};
+
+// A pattern of the current format, with its hexadecimal form and exact value as the program
+// reads it (ReadFloat), and its error against the input (pattern - input).
+struct RoundedPattern {
+  std::string bits;  // nb characters
+  std::string hex;
+  ExactDecimal value;
+  ExactDecimal error;
+};
+
+// The classes of an IEEE 754 pattern.
+enum class IeeeClass { kZero, kSubnormal, kNormal, kInfinity, kNan };
+// "cero", "subnormal", "normal", "infinito", "nan".
+const char* IeeeClassName(IeeeClass kind);
+
+// The IEEE 754 reading of a pattern.
+struct IeeeReading {
+  IeeeClass kind = IeeeClass::kZero;
+  bool negative = false;
+  ExactDecimal value;  // exact decimal ("-0" for negative zero); "inf", "-inf" or "nan"
+};
+
+// Whether the current format is shaped as IEEE 754 binary interchange: sign at 0, exponent next
+// in excess 2^(nbexp-1) - 1, sign-magnitude mantissa with an implicit integer bit (1'M). All of
+// ieee16, ieee32, ieee64 and bfloat16 are.
+bool IsIeeeShaped();
+
+struct IeeeRepresentation {
+  IeeeReading reading;       // of the stored pattern
+  std::string rounded_bits;  // the IEEE 754 round-to-nearest-even encoding of the input
+  std::string rounded_hex;
+};
+
+struct RepresentationReport {
+  std::string hex;                       // of the stored pattern
+  ExactDecimal stored;                   // the stored pattern as the program reads it
+  ExactDecimal input;                    // the exact value converted
+  ExactDecimal error;                    // stored - input
+  std::optional<double> relative_error;  // (stored - input) / input; empty for a zero input
+  // The pattern of the nearest value of the format, ties to even; empty when that value's
+  // exponent does not fit the exponent field (beyond the format's range), for a non-finite
+  // input, and for a zero input in a format without zero (1'M and 0'1M).
+  std::optional<RoundedPattern> rounded;
+  std::optional<IeeeRepresentation> ieee;  // IEEE-shaped formats only
+};
+
+struct InterpretationReport {
+  std::string hex;
+  ExactDecimal value;               // as the program reads the pattern
+  std::optional<IeeeReading> ieee;  // IEEE-shaped formats only
+};
+
+// The report of a representation: `bits` is the pattern the encoder (CFCFL or CFLBN) wrote for
+// `input`. Prints nothing.
+RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input);
+
+// The report of an interpretation of the pattern `bits`. Prints nothing.
+InterpretationReport ReportInterpretation(const char* bits);
+
+// The extended lines, in Spanish, on standard output (out::Print).
+void PrintRepresentationReport(const RepresentationReport& report);
+void PrintInterpretationReport(const InterpretationReport& report);
+
+}  // namespace repbin
