@@ -14,6 +14,7 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
+#include "output/platform.h"
 #include "real/real.h"
 #include "real/report.h"
 #include "settings/settings.h"
@@ -240,10 +241,11 @@ TEST(ReportTest, ExactValuesReadBackAndErrorsSubtract) {
   EXPECT_NE(printed.find("demasiado largo"), std::string::npos) << printed;
 }
 
-// The exact IEEE pattern of the machine's conversion of `text`.
+// The exact IEEE pattern of the machine's conversion of `text`, as the program reads a value:
+// the C library's strtod and strtof, correctly rounded on every system.
 std::string Machine(const std::string& text, const Layout& l) {
-  if (l.nb == 64) return Bits(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)), 64);
-  return Bits(std::bit_cast<std::uint32_t>(std::strtof(text.c_str(), nullptr)), 32);
+  if (l.nb == 64) return Bits(std::bit_cast<std::uint64_t>(out::StrToD(text.c_str(), nullptr)), 64);
+  return Bits(std::bit_cast<std::uint32_t>(out::StrToF(text.c_str(), nullptr)), 32);
 }
 
 TEST(ReportTest, IeeeRoundingEqualsStrtodAndStrtof) {

@@ -30,6 +30,7 @@
 #include "console/input.h"
 #include "console/operations.h"
 #include "output/output.h"
+#include "output/platform.h"
 #include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
@@ -514,7 +515,7 @@ Status RepresentReal(const Request& r, const std::string& value) {
   float number = 0;
   if (r.valor) {
     char* end = nullptr;
-    number = std::strtof(value.c_str(), &end);
+    number = out::StrToF(value.c_str(), &end);
     if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(number)) {
       return Refuse(
           "valor no válido: \"%s\"; escriba un número real finito de simple precisión, "

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "output/output.h"
+#include "output/platform.h"
 
 namespace repbin::console {
 namespace {
@@ -92,7 +93,7 @@ std::optional<int> ParseInt(const Word& word) {
 
 std::optional<float> ParseFloat(const Word& word) {
   char* end = nullptr;
-  const float value = std::strtof(word.text, &end);
+  const float value = out::StrToF(word.text, &end);
   if (word.length > kWordCapacity || end != word.text + word.length) {
     out::PrintErr("\n Escriba un número real, con punto decimal (por ejemplo 5.375).\n");
     return std::nullopt;

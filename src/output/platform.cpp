@@ -1,5 +1,9 @@
 #include "output/platform.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -13,7 +17,6 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <cstring>
 #endif
 
 namespace repbin::out {
@@ -45,7 +48,38 @@ bool LocaleIsUtf8() {
 
 #endif
 
+// Reads `text` like the C library's strtod/strtof. On Windows a plain decimal number (the one
+// case whose rounding MinGW-w64 gets wrong) goes through std::from_chars, which rounds correctly;
+// everything else, and a result out of range, through the C library.
+template <class F>
+F ReadReal(const char* text, char** end, F (*c_library)(const char*, char**)) {
+#ifdef _WIN32
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  const bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  const bool hexadecimal = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+  if (*p != '-' && *p != '+' && !hexadecimal) {
+    F value{};
+    const auto [stop, error] = std::from_chars(p, p + std::strlen(p), value);
+    if (error == std::errc{}) {
+      if (end != nullptr) *end = const_cast<char*>(stop);
+      return negative ? -value : value;
+    }
+  }
+#endif
+  return c_library(text, end);
+}
+
 }  // namespace
+
+double StrToD(const char* text, char** end) {
+  return ReadReal<double>(text, end, [](const char* t, char** e) { return std::strtod(t, e); });
+}
+
+float StrToF(const char* text, char** end) {
+  return ReadReal<float>(text, end, [](const char* t, char** e) { return std::strtof(t, e); });
+}
 
 #ifdef _WIN32
 

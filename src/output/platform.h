@@ -20,6 +20,13 @@ bool IsTerminal(std::FILE* stream);
 // 65001), code page 850 everywhere else: files, pipes and every other code page.
 Encoding DefaultEncoding(std::FILE* stream);
 
+// std::strtod and std::strtof, correctly rounded on every system: the same grammar (leading
+// white space, a sign, decimal or hexadecimal digits, inf, nan), the same end and the same
+// overflow and underflow. MinGW-w64's own conversions misround some halfway subnormals, so a
+// value would otherwise read differently on Windows.
+double StrToD(const char* text, char** end);
+float StrToF(const char* text, char** end);
+
 // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer flushes
 // one stream before it writes to the other, and both before each read, so prompts and results
 // keep program order wherever the streams go.

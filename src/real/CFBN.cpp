@@ -6,6 +6,7 @@
 
 #include "codec/codec.h"
 #include "output/output.h"
+#include "output/platform.h"
 #include "real/real.h"
 
 namespace repbin {
@@ -40,7 +41,7 @@ std::size_t SeparatorIndex(const char* decimal) {
 
 // The fraction text, from the '.' on, by the atof rule, held in single precision.
 float FractionValue(const char* fraction) {
-  return static_cast<float>(std::strtod(fraction, nullptr));
+  return static_cast<float>(out::StrToD(fraction, nullptr));
 }
 
 }  // namespace
