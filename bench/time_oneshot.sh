@@ -23,7 +23,7 @@ awk -v t="$f" -v h="$h" 'BEGIN { printf "  repbin representar flotante 5.375:   
 
 seq -50000 49999 >"$work/values.txt"
 start=$(date +%s%N)
-"$bin" representar c2 - -b 16 --json <"$work/values.txt" >"$work/batch.jsonl"
+"$bin" representar c2 - -b 32 --json <"$work/values.txt" >"$work/batch.jsonl"
 end=$(date +%s%N)
 lines=$(wc -l <"$work/batch.jsonl")
 awk -v ns="$((end - start))" -v n="$lines" \
