@@ -78,7 +78,9 @@ int RunProgram(const std::vector<std::string>& args) {
     }
   }
   console::SetDialogueOptions(options);
-  return RunSession(nullptr);
+  const int status = RunSession(nullptr);
+  console::SetDialogueOptions({});  // the options were this run's
+  return status;
 }
 
 Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
