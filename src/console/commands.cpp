@@ -6,9 +6,9 @@
 //   that starts with '-' and then a digit or '.' (or is "-" alone) is a value, never an option,
 //   so `representar c2 -5 -b 8` works; "--" ends the options.
 // - Options take their value as the next word or after '=' (`--bits=8`), and apply in order:
-//   `-f` replaces the whole layout, later layout options change it. Field positions not given
-//   follow the IEEE order (sign at 0, exponent at 1, mantissa after it), so `-b 16 --exp 5` is
-//   the half-precision shape.
+//   `-f` replaces the whole layout, later layout options change it. Field positions and the
+//   exponent's excess that no option gives follow the IEEE shape (sign at 0, exponent at 1,
+//   mantissa after it, excess 2^(e-1) - 1), so `-b 16 --exp 5` is the half-precision layout.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
 // - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
@@ -59,8 +59,8 @@ constexpr const char* kSystemsHelp =
 constexpr const char* kCommonOptionsHelp =
     "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
     "                       formato)\n"
-    "  -z, --exceso Z       el exceso Z (por omisión 127), para exceso y para un exponente\n"
-    "                       en exceso\n"
+    "  -z, --exceso Z       el exceso Z, para exceso (por omisión 127) y para un exponente\n"
+    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32)\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
     "                       bfloat16\n"
     "  --exp N              bits del exponente\n"
@@ -213,7 +213,6 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     }
     r.format = *preset;
     r.bits = preset->bits;
-    r.excess = preset->exceso;
     r.pos_exp_given = r.pos_man_given = r.pos_signo_given = false;
     return kDone;
   }
@@ -621,7 +620,9 @@ Status Prepare(Request& r) {
         "(signo, exponente y mantisa)",
         f.bits);
   }
-  // Fields not placed by an option follow the IEEE order.
+  // What no option gave follows the IEEE shape of the width and exponent width: the fields in
+  // IEEE order and an excess exponent in excess 2^(e-1) - 1 (127 for the default ieee32).
+  if (!r.excess) f.exceso = static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1);
   if (!r.pos_signo_given) f.pos_signo = 0;
   if (!r.pos_exp_given) f.pos_exp = 1;
   if (!r.pos_man_given) f.pos_man = f.pos_exp + f.exp;

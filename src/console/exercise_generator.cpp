@@ -204,7 +204,7 @@ class Generator {
       if (turn.empty()) {
         turn = kinds;
         for (std::size_t i = turn.size(); i > 1; --i)
-          std::swap(turn[i - 1], turn[random_.Below(i)]);
+          std::swap(turn[i - 1], turn[static_cast<std::size_t>(random_.Below(i))]);
       }
       const Kind kind = turn.back();
       turn.pop_back();
