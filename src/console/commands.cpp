@@ -155,21 +155,6 @@ std::optional<int> WholeInt(std::string_view text) {
   return value;
 }
 
-std::optional<int> SystemCode(std::string_view name, bool excess_allowed) {
-  if (name == "sm") return 0;
-  if (name == "c1") return 1;
-  if (name == "c2") return 2;
-  if (name == "exceso" && excess_allowed) return 3;
-  return std::nullopt;
-}
-
-std::optional<int> NormCode(std::string_view name) {
-  if (name == "0M") return 0;
-  if (name == "1M") return 1;
-  if (name == "01M") return 2;
-  return std::nullopt;
-}
-
 bool LooksLikeValue(std::string_view word) {
   return word == "-" || (word.size() >= 2 && word[0] == '-' &&
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
@@ -238,7 +223,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   if (name == "--sis-exp" || name == "--sis-man") {
     const bool exponent = name == "--sis-exp";
     layout(exponent ? "--sis-exp" : "--sis-man");
-    const std::optional<int> code = SystemCode(value, exponent);
+    const std::optional<int> code = FindFieldSystem(value, exponent);
     if (!code) {
       return Refuse("%s: \"%s\" no vale; escriba %s", exponent ? "--sis-exp" : "--sis-man",
                     text.c_str(), exponent ? "sm, c1, c2 o exceso" : "sm, c1 o c2");
@@ -248,7 +233,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   }
   if (name == "--norma") {
     layout("--norma");
-    const std::optional<int> code = NormCode(value);
+    const std::optional<int> code = FindNorm(value);
     if (!code) return Refuse("--norma: \"%s\" no vale; escriba 0M, 1M o 01M", text.c_str());
     r.format.norma = *code;
     return kDone;
@@ -333,16 +318,6 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
 
 // --- One conversion -------------------------------------------------------------------------
 
-const char* ExpSystemName(int code) {
-  static constexpr const char* kNames[] = {"sm", "c1", "c2", "exceso"};
-  return code >= 0 && code <= 3 ? kNames[code] : "";
-}
-
-const char* NormName(int code) {
-  static constexpr const char* kNames[] = {"0M", "1M", "01M"};
-  return code >= 0 && code <= 2 ? kNames[code] : "";
-}
-
 // A JSON number written exactly from its decimal digits, whatever its size.
 constexpr const char* kExactNumberMark = "\x01number:";
 
@@ -371,19 +346,23 @@ Json ExactNumber(const std::string& decimal) {
   return std::string(kExactNumberMark) + decimal;
 }
 
-Json FormatJson(const FloatFormat& f) {
-  Json format;
+}  // namespace
+
+nlohmann::ordered_json FormatJson(const FloatFormat& f) {
+  nlohmann::ordered_json format;
   format["bits"] = f.bits;
   format["exp"] = f.exp;
   format["pos_exp"] = f.pos_exp;
   format["pos_man"] = f.pos_man;
   format["pos_signo"] = f.pos_signo;
-  format["sis_exp"] = ExpSystemName(f.sis_exp);
+  format["sis_exp"] = FieldSystemName(f.sis_exp);
   format["exceso"] = f.sis_exp == 3 ? Json(f.exceso) : Json(nullptr);
-  format["sis_man"] = ExpSystemName(f.sis_man);
+  format["sis_man"] = FieldSystemName(f.sis_man);
   format["norma"] = NormName(f.norma);
   return format;
 }
+
+namespace {
 
 // The fields every floating-point object carries, read from the pattern.
 Json FloatJson(const Request& r, const std::string& bits) {
