@@ -299,6 +299,10 @@ TEST(CommandsTest, EncodingOptions) {
   Args utf8 = args;
   utf8.push_back("--utf8");
   EXPECT_NE(Command(utf8).out.find("Conversión"), std::string::npos);
+  // Before the command too, as for the dialogue.
+  utf8.pop_back();
+  utf8.insert(utf8.begin(), "--utf8");
+  EXPECT_NE(RunProgramOnText(utf8, "").out.find("Conversión"), std::string::npos);
 }
 
 }  // namespace
