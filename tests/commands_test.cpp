@@ -269,12 +269,40 @@ TEST(CommandsTest, BatchGoesOnPastARefusedLine) {
   EXPECT_NE(fits.out.find("es: -8 \n"), std::string::npos);
 }
 
+// The extended report follows each floating-point result, in the dialogue and in the commands,
+// and only when asked for.
+TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
+  const std::string answers =
+      "1 5 " + kIeee32 + "0 5.375 2 5 32 " + kIeee32 + "00000000000000000000000000000000 0\n";
+  const Transcript plain = RunProgramOnText({}, answers);
+  const Transcript extended = RunProgramOnText({"--ampliado"}, answers);
+  EXPECT_EQ(plain.out, RunSessionOnText(answers).out);
+  EXPECT_EQ(plain.out.find("Hexadecimal"), std::string::npos);
+  for (const char* line : {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375\n",
+                           " Hexadecimal: 0x00000000\n", " IEEE 754: cero (+0)"}) {
+    EXPECT_NE(extended.out.find(line), std::string::npos) << line;
+  }
+  // The dialogue's run does not leave the option on for the next one.
+  EXPECT_EQ(RunSessionOnText(answers).out, plain.out);
+
+  const Transcript command =
+      Command({"representar", "flotante", "0.1", "-f", "ieee64", "--ampliado"});
+  EXPECT_NE(command.out.find("0x3FB999999999999A"), std::string::npos);
+  const Transcript reading =
+      Command({"interpretar", "flotante", std::string(32, '0'), "--ampliado"});
+  EXPECT_TRUE(reading.out.ends_with("\n")) << reading.out;
+}
+
 TEST(CommandsTest, EncodingOptions) {
   const Args args = {"representar", "natural", "1", "-b", "1"};
   EXPECT_NE(Command(args).out.find("Conversi\xA2n"), std::string::npos);
   Args utf8 = args;
   utf8.push_back("--utf8");
   EXPECT_NE(Command(utf8).out.find("Conversión"), std::string::npos);
+  // Before the command too, as for the dialogue.
+  utf8.pop_back();
+  utf8.insert(utf8.begin(), "--utf8");
+  EXPECT_NE(RunProgramOnText(utf8, "").out.find("Conversión"), std::string::npos);
 }
 
 }  // namespace

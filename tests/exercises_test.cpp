@@ -580,7 +580,7 @@ TEST(ExerciseCommandTest, OutputsAndEncodings) {
   std::string line;
   while (std::getline(lines, line)) {
     const nlohmann::json j = nlohmann::json::parse(line);
-    EXPECT_EQ(j["formato"]["norma"], 0);
+    EXPECT_EQ(j["formato"]["norma"], "0M");  // named as in the one-shot commands
     EXPECT_FALSE(j["formato"].contains("nombre"));
     EXPECT_NE(line.find("\"--norma\",\"0M\""), std::string::npos);
   }

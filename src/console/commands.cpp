@@ -6,9 +6,9 @@
 //   that starts with '-' and then a digit or '.' (or is "-" alone) is a value, never an option,
 //   so `representar c2 -5 -b 8` works; "--" ends the options.
 // - Options take their value as the next word or after '=' (`--bits=8`), and apply in order:
-//   `-f` replaces the whole layout, later layout options change it. Field positions not given
-//   follow the IEEE order (sign at 0, exponent at 1, mantissa after it), so `-b 16 --exp 5` is
-//   the half-precision shape.
+//   `-f` replaces the whole layout, later layout options change it. Field positions and the
+//   exponent's excess that no option gives follow the IEEE shape (sign at 0, exponent at 1,
+//   mantissa after it, excess 2^(e-1) - 1), so `-b 16 --exp 5` is the half-precision layout.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
 // - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
@@ -60,8 +60,8 @@ constexpr const char* kSystemsHelp =
 constexpr const char* kCommonOptionsHelp =
     "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
     "                       formato)\n"
-    "  -z, --exceso Z       el exceso Z (por omisión 127), para exceso y para un exponente\n"
-    "                       en exceso\n"
+    "  -z, --exceso Z       el exceso Z, para exceso (por omisión 127) y para un exponente\n"
+    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32)\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
     "                       bfloat16\n"
     "  --exp N              bits del exponente\n"
@@ -156,21 +156,6 @@ std::optional<int> WholeInt(std::string_view text) {
   return value;
 }
 
-std::optional<int> SystemCode(std::string_view name, bool excess_allowed) {
-  if (name == "sm") return 0;
-  if (name == "c1") return 1;
-  if (name == "c2") return 2;
-  if (name == "exceso" && excess_allowed) return 3;
-  return std::nullopt;
-}
-
-std::optional<int> NormCode(std::string_view name) {
-  if (name == "0M") return 0;
-  if (name == "1M") return 1;
-  if (name == "01M") return 2;
-  return std::nullopt;
-}
-
 bool LooksLikeValue(std::string_view word) {
   return word == "-" || (word.size() >= 2 && word[0] == '-' &&
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
@@ -214,7 +199,6 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     }
     r.format = *preset;
     r.bits = preset->bits;
-    r.excess = preset->exceso;
     r.pos_exp_given = r.pos_man_given = r.pos_signo_given = false;
     return kDone;
   }
@@ -240,7 +224,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   if (name == "--sis-exp" || name == "--sis-man") {
     const bool exponent = name == "--sis-exp";
     layout(exponent ? "--sis-exp" : "--sis-man");
-    const std::optional<int> code = SystemCode(value, exponent);
+    const std::optional<int> code = FindFieldSystem(value, exponent);
     if (!code) {
       return Refuse("%s: \"%s\" no vale; escriba %s", exponent ? "--sis-exp" : "--sis-man",
                     text.c_str(), exponent ? "sm, c1, c2 o exceso" : "sm, c1 o c2");
@@ -250,7 +234,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   }
   if (name == "--norma") {
     layout("--norma");
-    const std::optional<int> code = NormCode(value);
+    const std::optional<int> code = FindNorm(value);
     if (!code) return Refuse("--norma: \"%s\" no vale; escriba 0M, 1M o 01M", text.c_str());
     r.format.norma = *code;
     return kDone;
@@ -335,16 +319,6 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
 
 // --- One conversion -------------------------------------------------------------------------
 
-const char* ExpSystemName(int code) {
-  static constexpr const char* kNames[] = {"sm", "c1", "c2", "exceso"};
-  return code >= 0 && code <= 3 ? kNames[code] : "";
-}
-
-const char* NormName(int code) {
-  static constexpr const char* kNames[] = {"0M", "1M", "01M"};
-  return code >= 0 && code <= 2 ? kNames[code] : "";
-}
-
 // A JSON number written exactly from its decimal digits, whatever its size.
 constexpr const char* kExactNumberMark = "\x01number:";
 
@@ -373,19 +347,23 @@ Json ExactNumber(const std::string& decimal) {
   return std::string(kExactNumberMark) + decimal;
 }
 
-Json FormatJson(const FloatFormat& f) {
-  Json format;
+}  // namespace
+
+nlohmann::ordered_json FormatJson(const FloatFormat& f) {
+  nlohmann::ordered_json format;
   format["bits"] = f.bits;
   format["exp"] = f.exp;
   format["pos_exp"] = f.pos_exp;
   format["pos_man"] = f.pos_man;
   format["pos_signo"] = f.pos_signo;
-  format["sis_exp"] = ExpSystemName(f.sis_exp);
+  format["sis_exp"] = FieldSystemName(f.sis_exp);
   format["exceso"] = f.sis_exp == 3 ? Json(f.exceso) : Json(nullptr);
-  format["sis_man"] = ExpSystemName(f.sis_man);
+  format["sis_man"] = FieldSystemName(f.sis_man);
   format["norma"] = NormName(f.norma);
   return format;
 }
+
+namespace {
 
 // The fields every floating-point object carries, read from the pattern.
 Json FloatJson(const Request& r, const std::string& bits) {
@@ -622,7 +600,9 @@ Status Prepare(Request& r) {
         "(signo, exponente y mantisa)",
         f.bits);
   }
-  // Fields not placed by an option follow the IEEE order.
+  // What no option gave follows the IEEE shape of the width and exponent width: the fields in
+  // IEEE order and an excess exponent in excess 2^(e-1) - 1 (127 for the default ieee32).
+  if (!r.excess) f.exceso = static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1);
   if (!r.pos_signo_given) f.pos_signo = 0;
   if (!r.pos_exp_given) f.pos_exp = 1;
   if (!r.pos_man_given) f.pos_man = f.pos_exp + f.exp;

@@ -3,10 +3,17 @@
 // the output layer as it is bound.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "real/format.h"
+
 namespace repbin {
+
+// A floating-point format as the JSON objects carry it: bits, exp, pos_exp, pos_man, pos_signo,
+// sis_exp, exceso (null unless the exponent is in excess), sis_man, norma.
+nlohmann::ordered_json FormatJson(const FloatFormat& format);
 
 // Whether `word` (argv[1]) names a command.
 bool IsCommand(const std::string& word);

@@ -106,26 +106,11 @@ const char* FieldSystemPhrase(int code) {
     default: return "exceso";
   }
 }
-const char* FieldSystemOption(int code) {
-  switch (code) {
-    case 0: return "sm";
-    case 1: return "c1";
-    case 2: return "c2";
-    default: return "exceso";
-  }
-}
 const char* NormPhrase(int norma) {
   switch (norma) {
     case 0: return "0'M (mantisa fraccionaria sin bit implícito)";
     case 1: return "1'M (bit implícito entero)";
     default: return "0'1M (bit implícito fraccionario)";
-  }
-}
-const char* NormOption(int norma) {
-  switch (norma) {
-    case 0: return "0M";
-    case 1: return "1M";
-    default: return "01M";
   }
 }
 const char* PresetTitle(const std::string& preset) {
@@ -162,10 +147,10 @@ void AddFormatArguments(const FloatFormat& f, const std::string& preset,
   }
   orden.insert(orden.end(), {"--bits", Decimal(f.bits), "--exp", Decimal(f.exp), "--pos-exp",
                              Decimal(f.pos_exp), "--pos-man", Decimal(f.pos_man), "--pos-signo",
-                             Decimal(f.pos_signo), "--sis-exp", FieldSystemOption(f.sis_exp)});
+                             Decimal(f.pos_signo), "--sis-exp", FieldSystemName(f.sis_exp)});
   if (f.sis_exp == 3) orden.insert(orden.end(), {"-z", Decimal(f.exceso)});
   orden.insert(orden.end(),
-               {"--sis-man", FieldSystemOption(f.sis_man), "--norma", NormOption(f.norma)});
+               {"--sis-man", FieldSystemName(f.sis_man), "--norma", NormName(f.norma)});
 }
 
 // The values an integer system writes with `width` bits, within 32-bit integers.
@@ -204,7 +189,7 @@ class Generator {
       if (turn.empty()) {
         turn = kinds;
         for (std::size_t i = turn.size(); i > 1; --i)
-          std::swap(turn[i - 1], turn[random_.Below(i)]);
+          std::swap(turn[i - 1], turn[static_cast<std::size_t>(random_.Below(i))]);
       }
       const Kind kind = turn.back();
       turn.pop_back();

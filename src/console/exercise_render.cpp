@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "console/commands.h"
 #include "console/exercise_sheet.h"
 
 namespace repbin::exercises {
@@ -157,18 +158,9 @@ std::string RenderJson(const std::vector<Exercise>& sheet, const SheetHeader& he
     j["bits"] = e.bits;
     if (e.kind.system == ops::System::kExcess) j["exceso"] = e.exceso;
     if (e.kind.system == ops::System::kFloat) {
-      const FloatFormat& f = e.formato;
       nlohmann::ordered_json formato;
       if (!e.preset.empty()) formato["nombre"] = e.preset;
-      formato["bits"] = f.bits;
-      formato["exp"] = f.exp;
-      formato["pos_exp"] = f.pos_exp;
-      formato["pos_man"] = f.pos_man;
-      formato["pos_signo"] = f.pos_signo;
-      formato["sis_exp"] = f.sis_exp;
-      formato["exceso"] = f.exceso;
-      formato["sis_man"] = f.sis_man;
-      formato["norma"] = f.norma;
+      formato.update(FormatJson(e.formato));
       j["formato"] = formato;
     }
     j["dato"] = e.dato;

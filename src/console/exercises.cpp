@@ -105,21 +105,6 @@ std::optional<std::uint64_t> ParseSeed(std::string_view text) {
   return v;
 }
 
-std::optional<int> FieldSystemCode(std::string_view name, bool excess_allowed) {
-  if (name == "sm") return 0;
-  if (name == "c1") return 1;
-  if (name == "c2") return 2;
-  if (name == "exceso" && excess_allowed) return 3;
-  return std::nullopt;
-}
-
-std::optional<int> NormCode(std::string_view name) {
-  if (name == "0M") return 0;
-  if (name == "1M") return 1;
-  if (name == "01M") return 2;
-  return std::nullopt;
-}
-
 // The kinds a --tipos list names: the systems it names (all when none) in the operations it
 // names (both when none).
 std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
@@ -270,13 +255,13 @@ int RunExercises(const std::vector<std::string>& args) {
        : name == "--pos-man" ? layout.pos_man
                              : layout.pos_signo) = p;
     } else if (name == "--sis-exp") {
-      layout.sis_exp = FieldSystemCode(value, true);
+      layout.sis_exp = FindFieldSystem(value, true);
       if (!layout.sis_exp) return refused("sm, c1, c2 o exceso");
     } else if (name == "--sis-man") {
-      layout.sis_man = FieldSystemCode(value, false);
+      layout.sis_man = FindFieldSystem(value, false);
       if (!layout.sis_man) return refused("sm, c1 o c2");
     } else if (name == "--norma") {
-      layout.norma = NormCode(value);
+      layout.norma = FindNorm(value);
       if (!layout.norma) return refused("0M, 1M o 01M");
     } else if (name == "--salida") {
       if (value == "texto") {

@@ -50,11 +50,14 @@ void PrintUsage() {
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args) {
-  if (!args.empty() && IsCommand(args[0])) return RunCommandLine(args);
   // The dialogue's options are read up to the first one that ends the program: --help,
-  // --version or an unknown one.
+  // --version or an unknown one. A command may follow the encoding options.
   ops::Options options;
-  for (const std::string& arg : args) {
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    const std::string& arg = *it;
+    if (IsCommand(arg) && !options.ampliado) {
+      return RunCommandLine(std::vector<std::string>(it, args.end()));
+    }
     if (arg == "--cp850" || arg == "--utf8") {
       out::Sink o = out::BoundOut();
       out::Sink e = out::BoundErr();
@@ -78,7 +81,9 @@ int RunProgram(const std::vector<std::string>& args) {
     }
   }
   console::SetDialogueOptions(options);
-  return RunSession(nullptr);
+  const int status = RunSession(nullptr);
+  console::SetDialogueOptions({});  // the options were this run's
+  return status;
 }
 
 Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,

@@ -126,6 +126,12 @@ void PrintErr(const char* format, ...) {
   va_end(args);
 }
 
+void PrintText(const char* text) {
+  if (out_sink.file == nullptr && out_sink.text == nullptr) return;  // silenced
+  const char* encoded = EncodeFormat(text, out_sink.encoding);
+  WriteBytes(out_sink, encoded, std::strlen(encoded));
+}
+
 void PrintErrV(const char* format, std::va_list args) {
   WriteFormatted(err_sink, format, args);
 }

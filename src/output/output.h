@@ -51,6 +51,10 @@ void Print(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 // written before is flushed, so that the two keep program order wherever they go.
 void PrintErr(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 
+// Writes a message text to standard output, converted like a format text but with no
+// substitutions: for texts chosen at run time.
+void PrintText(const char* text);
+
 // PrintErr with its arguments already gathered.
 void PrintErrV(const char* format, std::va_list args);
 

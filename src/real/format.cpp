@@ -17,6 +17,35 @@ std::optional<FloatFormat> FindPreset(std::string_view name) {
   return std::nullopt;
 }
 
+namespace {
+
+constexpr const char* kFieldSystems[] = {"sm", "c1", "c2", "exceso"};
+constexpr const char* kNorms[] = {"0M", "1M", "01M"};
+
+}  // namespace
+
+const char* FieldSystemName(int code) {
+  return code >= 0 && code <= 3 ? kFieldSystems[code] : "";
+}
+
+std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed) {
+  for (int code = 0; code <= (excess_allowed ? 3 : 2); ++code) {
+    if (name == kFieldSystems[code]) return code;
+  }
+  return std::nullopt;
+}
+
+const char* NormName(int code) {
+  return code >= 0 && code <= 2 ? kNorms[code] : "";
+}
+
+std::optional<int> FindNorm(std::string_view name) {
+  for (int code = 0; code <= 2; ++code) {
+    if (name == kNorms[code]) return code;
+  }
+  return std::nullopt;
+}
+
 void ApplyFormat(const FloatFormat& f) {
   nb = f.bits;
   nbexp = f.exp;

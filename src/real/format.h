@@ -26,6 +26,13 @@ FloatFormat IeeeShaped(int total, int exp);
 // ieee32 (the default), ieee16, ieee64, bfloat16.
 std::optional<FloatFormat> FindPreset(std::string_view name);
 
+// The command-line names of a field's system ("sm", "c1", "c2", "exceso") and of a
+// normalisation ("0M", "1M", "01M"), and the codes they stand for.
+const char* FieldSystemName(int code);
+std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed);
+const char* NormName(int code);
+std::optional<int> FindNorm(std::string_view name);
+
 // Sets nb, zEZ (for an excess exponent) and the descriptor from `format`, bi included.
 void ApplyFormat(const FloatFormat& format);
 

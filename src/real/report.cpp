@@ -386,12 +386,12 @@ void PrintExact(const ExactDecimal& d, const char* missing = kTooLong) {
   if (d) {
     out::Print("%s", d->c_str());
   } else {
-    out::Print(missing);
+    out::PrintText(missing);
   }
 }
 
 void PrintLine(const char* label, const ExactDecimal& d) {
-  out::Print(label);
+  out::PrintText(label);
   PrintExact(d);
   out::Print("\n");
 }
