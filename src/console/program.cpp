@@ -51,12 +51,14 @@ void PrintUsage() {
 
 int RunProgram(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
-  // --version or an unknown one. A command may follow the encoding options.
+  // --version or an unknown one. A command may follow them.
   ops::Options options;
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
-    if (IsCommand(arg) && !options.ampliado) {
-      return RunCommandLine(std::vector<std::string>(it, args.end()));
+    if (IsCommand(arg)) {
+      std::vector<std::string> command(it, args.end());
+      if (options.ampliado && arg != "ejercicios") command.push_back("--ampliado");
+      return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {
       out::Sink o = out::BoundOut();
