@@ -288,12 +288,7 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
       r.valor = true;
       if (r.layout_option == nullptr) r.layout_option = "--valor";
     } else if (word == "--cp850" || word == "--utf8") {
-      const out::Encoding encoding =
-          word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850;
-      out::Sink o = out::BoundOut();
-      out::Sink e = out::BoundErr();
-      o.encoding = e.encoding = encoding;
-      out::Bind(o, e);
+      out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
     } else {
       std::string_view name = word;
       std::string_view value;

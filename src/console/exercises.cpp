@@ -181,6 +181,13 @@ int RunExercises(const std::vector<std::string>& args) {
   bool soluciones = false;
   std::optional<out::Encoding> encoding;
 
+  // The encoding options first, so that the help and every message honour them wherever they
+  // stand on the line.
+  for (const std::string& arg : args) {
+    if (arg == "--cp850" || arg == "--utf8") {
+      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+    }
+  }
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::optional<std::string> attached;  // --option=value

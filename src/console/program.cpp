@@ -61,10 +61,7 @@ int RunProgram(const std::vector<std::string>& args) {
       return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {
-      out::Sink o = out::BoundOut();
-      out::Sink e = out::BoundErr();
-      o.encoding = e.encoding = arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850;
-      out::Bind(o, e);
+      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
     } else if (arg == "--ampliado") {
       options.ampliado = true;
     } else if (arg == "--help" || arg == "-h") {

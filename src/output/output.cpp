@@ -104,6 +104,11 @@ void Bind(const Sink& out, const Sink& err) {
   last_stream = nullptr;
 }
 
+void SetEncoding(Encoding encoding) {
+  out_sink.encoding = encoding;
+  err_sink.encoding = encoding;
+}
+
 Sink BoundOut() {
   return out_sink;
 }

@@ -40,6 +40,9 @@ struct Sink {
 void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_encoding);
 void Bind(const Sink& out, const Sink& err);
 
+// Writes both streams in `encoding` from now on, wherever they go (--cp850, --utf8).
+void SetEncoding(Encoding encoding);
+
 // The sinks bound now (to bind them again later).
 Sink BoundOut();
 Sink BoundErr();
