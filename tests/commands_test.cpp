@@ -299,6 +299,10 @@ TEST(CommandsTest, EncodingOptions) {
   Args utf8 = args;
   utf8.push_back("--utf8");
   EXPECT_NE(Command(utf8).out.find("Conversión"), std::string::npos);
+  // Messages built at run time are converted too, not only format texts.
+  const Transcript refused = RunProgramOnText({"ejercicios", "-n", "x"}, "");
+  EXPECT_NE(refused.err.find(Cp850("número de ejercicios")), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.err.find("ú"), std::string::npos);
   // Before the command too, as for the dialogue.
   utf8.pop_back();
   utf8.insert(utf8.begin(), "--utf8");

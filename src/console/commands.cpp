@@ -148,14 +148,6 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
-std::optional<int> WholeInt(std::string_view text) {
-  if (text.size() >= 2 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 bool LooksLikeValue(std::string_view word) {
   return word == "-" || (word.size() >= 2 && word[0] == '-' &&
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
@@ -165,7 +157,7 @@ bool LooksLikeValue(std::string_view word) {
 Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   const std::string text(value);
   const auto integer = [&](const char* what, int low, int high, int& dest) {
-    const std::optional<int> v = WholeInt(value);
+    const std::optional<int> v = console::ParseWhole<int>(value);
     if (!v || *v < low || *v > high) {
       return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
                     name.data(), text.c_str(), what, low, high);
@@ -420,7 +412,7 @@ bool OnlyBits(std::string_view text) {
 }
 
 Status RepresentIntegerValue(const Request& r, const std::string& value) {
-  const std::optional<int> number = WholeInt(value);
+  const std::optional<int> number = console::ParseWhole<int>(value);
   if (!number) {
     return Refuse(
         "valor no válido: \"%s\"; escriba un número entero entre -2147483648 y "

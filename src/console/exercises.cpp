@@ -12,6 +12,7 @@
 
 #include "console/dialogue.h"
 #include "console/exercise_sheet.h"
+#include "console/input.h"
 #include "output/output.h"
 
 namespace repbin {
@@ -71,38 +72,11 @@ void PrintHelp() {
 }
 
 int UsageError(const std::string& message) {
-  out::PrintErr("repbin ejercicios: %s\n", message.c_str());
+  out::PrintErr("repbin ejercicios: ");
+  out::PrintErrText(message.c_str());  // its words may carry accents
+  out::PrintErr("\n");
   out::PrintErr("Pruebe «repbin ejercicios --help» para ver las opciones.\n");
   return 2;
-}
-
-// A whole decimal number in lo..hi, or nothing.
-std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t lo, std::int64_t hi) {
-  std::size_t i = 0;
-  const bool minus = !text.empty() && text[0] == '-';
-  if (minus) ++i;
-  if (i == text.size()) return std::nullopt;
-  std::int64_t v = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    v = v * 10 + (text[i] - '0');
-    if (v > 4294967296) return std::nullopt;
-  }
-  if (minus) v = -v;
-  if (v < lo || v > hi) return std::nullopt;
-  return v;
-}
-
-std::optional<std::uint64_t> ParseSeed(std::string_view text) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  std::uint64_t v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (v > (UINT64_MAX - digit) / 10) return std::nullopt;
-    v = v * 10 + digit;
-  }
-  return v;
 }
 
 // The kinds a --tipos list names: the systems it names (all when none) in the operations it
@@ -218,8 +192,8 @@ int RunExercises(const std::vector<std::string>& args) {
 
     // Each option with what it accepts, said when the value is refused.
     const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
-      const std::optional<std::int64_t> v = ParseInteger(value, lo, hi);
-      if (!v) return std::nullopt;
+      const std::optional<std::int64_t> v = console::ParseWhole<std::int64_t>(value);
+      if (!v || *v < lo || *v > hi) return std::nullopt;
       return static_cast<int>(*v);
     };
     const auto refused = [&](const std::string& accepted) {
@@ -230,7 +204,7 @@ int RunExercises(const std::vector<std::string>& args) {
       if (!n) return refused("un número de ejercicios entre 1 y 100000");
       options.count = *n;
     } else if (name == "--semilla") {
-      seed = ParseSeed(value);
+      seed = console::ParseWhole<std::uint64_t>(value);
       if (!seed) return refused("un número entero entre 0 y 18446744073709551615");
     } else if (name == "--tipos") {
       std::optional<std::vector<Kind>> kinds = ParseKinds(value);
@@ -309,12 +283,7 @@ int RunExercises(const std::vector<std::string>& args) {
       return UsageError("el formato de coma flotante no es válido");
     }
     options.formato = f;
-    const FloatFormat p = *FindPreset(preset_name);
-    const bool unchanged = p.bits == f.bits && p.exp == f.exp && p.pos_exp == f.pos_exp &&
-                           p.pos_man == f.pos_man && p.pos_signo == f.pos_signo &&
-                           p.sis_exp == f.sis_exp && p.exceso == f.exceso &&
-                           p.sis_man == f.sis_man && p.norma == f.norma;
-    if (unchanged) options.preset = preset_name;
+    if (f == *FindPreset(preset_name)) options.preset = preset_name;  // named as the preset
   }
 
   exercises::SheetHeader header;

@@ -82,11 +82,8 @@ void DiscardRestOfLine() {
 }
 
 std::optional<int> ParseInt(const Word& word) {
-  std::string_view text(word.text, word.length <= kWordCapacity ? word.length : 0);
-  if (text.size() >= 2 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (!text.empty() && error == std::errc{} && end == text.data() + text.size()) return value;
+  const std::string_view text(word.text, word.length <= kWordCapacity ? word.length : 0);
+  if (const std::optional<int> value = ParseWhole<int>(text)) return value;
   out::PrintErr("\n Escriba un número entero, entre -2147483648 y 2147483647.\n");
   return std::nullopt;
 }

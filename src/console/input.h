@@ -4,6 +4,7 @@
 // returns an empty optional (or false) at end of input, which ends the session.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <optional>
@@ -34,6 +35,17 @@ bool ReadLine(std::string& line, std::size_t limit);
 
 // Discards what is left of the current input line.
 void DiscardRestOfLine();
+
+// A whole text as a decimal integer of type T: an optional sign ('+' or, for signed types, '-')
+// and digits, within T's range; nothing otherwise. Says nothing: callers word their own message.
+template <class T>
+std::optional<T> ParseWhole(std::string_view text) {
+  if (text.size() >= 2 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 
 // Parses a whole word as an int: an optional sign and decimal digits, within the int range;
 // says why on standard error when it cannot.

@@ -28,6 +28,7 @@ constexpr Cp850Letter kCp850Letters[] = {
     {U'á', 0xA0}, {U'é', 0x82}, {U'í', 0xA1}, {U'ó', 0xA2}, {U'ú', 0xA3},
     {U'ñ', 0xA4}, {U'Ñ', 0xA5}, {U'ü', 0x81}, {U'¿', 0xA8}, {U'¡', 0xAD},
     {U'Á', 0xB5}, {U'É', 0x90}, {U'Í', 0xD6}, {U'Ó', 0xE0}, {U'Ú', 0xE9},
+    {U'«', 0xAE}, {U'»', 0xAF}, {U'Ü', 0x9A}, {U'º', 0xA7}, {U'ª', 0xA6},
 };
 
 unsigned char Cp850Byte(char32_t code_point) {
@@ -82,6 +83,13 @@ void WriteFormatted(const Sink& sink, const char* format, std::va_list args) {
   va_end(again);
 }
 
+// Writes a message text converted like a format text, with no substitutions.
+void WriteText(const Sink& sink, const char* text) {
+  if (sink.file == nullptr && sink.text == nullptr) return;  // silenced
+  const char* encoded = EncodeFormat(text, sink.encoding);
+  WriteBytes(sink, encoded, std::strlen(encoded));
+}
+
 // Binds `out` and `err` while `run(context)` runs, then the sinks bound before.
 void RunBound(const Sink& out, const Sink& err, void (*run)(void*), void* context) {
   const Sink saved_out = out_sink;
@@ -132,9 +140,11 @@ void PrintErr(const char* format, ...) {
 }
 
 void PrintText(const char* text) {
-  if (out_sink.file == nullptr && out_sink.text == nullptr) return;  // silenced
-  const char* encoded = EncodeFormat(text, out_sink.encoding);
-  WriteBytes(out_sink, encoded, std::strlen(encoded));
+  WriteText(out_sink, text);
+}
+
+void PrintErrText(const char* text) {
+  WriteText(err_sink, text);
 }
 
 void PrintErrV(const char* format, std::va_list args) {

@@ -57,6 +57,8 @@ void PrintErr(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 // Writes a message text to standard output, converted like a format text but with no
 // substitutions: for texts chosen at run time.
 void PrintText(const char* text);
+// The same on standard error.
+void PrintErrText(const char* text);
 
 // PrintErr with its arguments already gathered.
 void PrintErrV(const char* format, std::va_list args);

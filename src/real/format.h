@@ -17,6 +17,8 @@ struct FloatFormat {
   int exceso;     // zEZ, used when sis_exp is 3
   int sis_man;    // TypeMan: 0 sign-magnitude, 1 one's complement, 2 two's complement
   int norma;      // typenorma: 0 0'M, 1 1'M, 2 0'1M
+
+  bool operator==(const FloatFormat&) const = default;
 };
 
 // The IEEE 754 shape of `total` bits with an exponent of `exp` bits: sign at 0, the exponent next
