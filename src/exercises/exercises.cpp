@@ -2,27 +2,16 @@
 
 #include "exercises/exercises.h"
 
-#include <chrono>
-#include <cstdint>
 #include <optional>
-#include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
-#include "operations/layout.h"
-#include "operations/layout_options.h"
-#include "output/input.h"
 #include "output/output.h"
 
 namespace repbin {
 namespace {
-
-using exercises::Kind;
-using exercises::Operation;
-
-constexpr int kMaxCount = 100000;
 
 void PrintHelp() {
   out::Print(
@@ -80,193 +69,50 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
-// The kinds a --tipos list names: the systems it names (all when none) in the operations it
-// names (both when none).
-std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
-  std::vector<ops::System> systems;
-  bool represent = false, interpret = false;
-  while (true) {
-    const std::size_t comma = list.find(',');
-    const std::string_view item = list.substr(0, comma);
-    if (item == "representar") {
-      represent = true;
-    } else if (item == "interpretar") {
-      interpret = true;
-    } else if (const std::optional<ops::System> system = ops::FindSystem(item)) {
-      systems.push_back(*system);
-    } else {
-      return std::nullopt;
-    }
-    if (comma == std::string_view::npos) break;
-    list.remove_prefix(comma + 1);
-  }
-  if (!represent && !interpret) represent = interpret = true;
-  std::vector<Kind> kinds;
-  for (const Kind& kind : exercises::AllKinds()) {
-    const bool op = kind.operation == Operation::kRepresent ? represent : interpret;
-    bool named = systems.empty();
-    for (ops::System s : systems) named = named || s == kind.system;
-    if (op && named) kinds.push_back(kind);
-  }
-  return kinds;
-}
-
-// An argument as a shell reads it back.
-std::string ShellWord(const std::string& arg) {
-  bool plain = !arg.empty();
-  for (char c : arg) {
-    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '_' || c == '.' || c == ',' || c == '=' || c == '/' ||
-                      c == '+';
-    plain = plain && safe;
-  }
-  if (plain) return arg;
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::uint64_t ChooseSeed() {
-  std::random_device device;
-  const std::uint64_t high = device();
-  const std::uint64_t low = device();
-  const auto now =
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  return ((high << 32) | low) ^ now;
-}
-
 enum class Output { kText, kMarkdown, kGift, kJson };
 
 }  // namespace
 
 int RunExercises(const std::vector<std::string>& args) {
-  exercises::SheetOptions options;
-  ops::LayoutOptions layout;
-  std::optional<int> float_bits;  // --bits-flotante
-  std::optional<std::uint64_t> seed;
   Output output = Output::kText;
   bool soluciones = false;
-  std::optional<out::Encoding> encoding;
-
-  // The encoding options first, so that the help and every message honour them wherever they
-  // stand on the line.
-  for (const std::string& arg : args) {
-    if (arg == "--cp850" || arg == "--utf8") {
-      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+  exercises::OwnOptions own;
+  own.flags = {"--soluciones"};
+  own.valued = {"--salida"};
+  own.apply = [&](const std::string& name, const std::string& value) -> std::optional<std::string> {
+    if (name == "--soluciones") {
+      soluciones = true;
+    } else if (value == "texto") {
+      output = Output::kText;
+    } else if (value == "markdown") {
+      output = Output::kMarkdown;
+    } else if (value == "gift") {
+      output = Output::kGift;
+    } else if (value == "json") {
+      output = Output::kJson;
+    } else {
+      return "texto, markdown, gift o json";
     }
+    return std::nullopt;
+  };
+  exercises::DrawCommandLine line;
+  if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
+    return UsageError(*refusal);
   }
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> attached;  // --option=value
-    if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
-      attached = name.substr(name.find('=') + 1);
-      name = name.substr(0, name.find('='));
-    }
-    if (name == "-h" || name == "--help") {
-      PrintHelp();
-      return 0;
-    }
-    if (name == "--soluciones" || name == "--cp850" || name == "--utf8") {
-      if (attached) return UsageError("la opción " + name + " no lleva valor");
-      if (name == "--soluciones") soluciones = true;
-      if (name == "--cp850") encoding = out::Encoding::kCp850;
-      if (name == "--utf8") encoding = out::Encoding::kUtf8;
-      continue;
-    }
-    const bool known = name == "-n" || name == "--semilla" || name == "--tipos" || name == "-b" ||
-                       name == "--bits" || name == "-z" || name == "--exceso" || name == "-f" ||
-                       name == "--formato" || name == "--bits-flotante" || name == "--exp" ||
-                       name == "--pos-exp" || name == "--pos-man" || name == "--pos-signo" ||
-                       name == "--sis-exp" || name == "--sis-man" || name == "--norma" ||
-                       name == "--salida";
-    if (!known) return UsageError("opción desconocida: " + name);
-    if (!attached && i + 1 == args.size()) return UsageError("falta el valor de " + name);
-    const std::string value = attached ? *attached : args[++i];
-
-    // Each option with what it accepts, said when the value is refused.
-    const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
-      const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
-      if (!v || *v < lo || *v > hi) return std::nullopt;
-      return static_cast<int>(*v);
-    };
-    const auto refused = [&](const std::string& accepted) {
-      return UsageError(name + " espera " + accepted + ", no «" + value + "»");
-    };
-    if (name == "-n") {
-      const std::optional<int> n = number(1, kMaxCount);
-      if (!n) return refused("un número de ejercicios entre 1 y 100000");
-      options.count = *n;
-    } else if (name == "--semilla") {
-      seed = in::ParseWhole<std::uint64_t>(value);
-      if (!seed) return refused("un número entero entre 0 y 18446744073709551615");
-    } else if (name == "--tipos") {
-      std::optional<std::vector<Kind>> kinds = ParseKinds(value);
-      if (!kinds) {
-        return refused(
-            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
-            "interpretar");
-      }
-      options.kinds = std::move(*kinds);
-    } else if (name == "-b" || name == "--bits") {
-      options.bits = number(2, 64);
-      if (!options.bits) return refused("un número de bits entre 2 y 64");
-    } else if (name == "-z" || name == "--exceso") {
-      options.exceso = number(-2147483647, 2147483647);
-      if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
-
-    } else if (name == "--bits-flotante") {
-      float_bits = number(3, 64);
-      if (!float_bits) return refused("un número de bits entre 3 y 64");
-    } else if (ops::IsLayoutOption(name)) {
-      if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(layout, name, value)) {
-        return refused(*accepted);
-      }
-      // The generator's excess exponents are drawn in 32-bit arithmetic.
-      if (name == "--exp" && *layout.exp > 30) return refused("un número de bits entre 1 y 30");
-    } else if (name == "--salida") {
-      if (value == "texto") {
-        output = Output::kText;
-      } else if (value == "markdown") {
-        output = Output::kMarkdown;
-      } else if (value == "gift") {
-        output = Output::kGift;
-      } else if (value == "json") {
-        output = Output::kJson;
-      } else {
-        return refused("texto, markdown, gift o json");
-      }
-    }
+  if (line.help) {
+    PrintHelp();
+    return 0;
   }
-
-  // The width and the excess apply wherever they stand; -f replaces the layout options before it.
-  layout.bits = float_bits;
-  layout.exceso = options.exceso;
-  if (layout.AnyLayout() || layout.bits) {
-    // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
-    const std::string preset_name = layout.preset.value_or("ieee32");
-    const FloatFormat f = ops::BuildLayout(layout);
-    if (f.exp > f.bits - 2) {
-      return UsageError("con " + std::to_string(f.bits) +
-                        " bits, el exponente debe tener entre 1 y " + std::to_string(f.bits - 2) +
-                        " bits");
-    }
-    // The layout passes the layout rules, which say on standard error what is possible.
-    if (!ops::CheckFloatFormat(f)) {
-      out::PrintErr("\n");
-      return UsageError("el formato de coma flotante no es válido");
-    }
-    options.formato = f;
-    if (f == *FindPreset(preset_name)) options.preset = preset_name;  // named as the preset
-  }
+  exercises::SheetOptions& options = line.options;
+  const std::optional<out::Encoding> encoding = line.encoding;
 
   exercises::SheetHeader header;
-  header.command = "repbin ejercicios";
-  for (const std::string& a : args) header.command += " " + ShellWord(a);
-  if (!seed) {
-    seed = ChooseSeed();
-    header.command += " --semilla " + std::to_string(*seed);
+  header.command = exercises::CommandText("ejercicios", args);
+  if (!line.seed) {
+    line.seed = exercises::ChooseSeed();
+    header.command += " --semilla " + std::to_string(*line.seed);
   }
-  header.seed = options.seed = *seed;
+  header.seed = options.seed = *line.seed;
 
   const std::vector<exercises::Exercise> sheet = exercises::Generate(options);
   if (static_cast<int>(sheet.size()) < options.count) {

@@ -1,0 +1,190 @@
+#include "exercises/draw_options.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include "operations/layout.h"
+#include "operations/layout_options.h"
+#include "output/input.h"
+
+namespace repbin::exercises {
+namespace {
+
+constexpr int kMaxCount = 100000;
+
+// The kinds a --tipos list names: the systems it names (all when none) in the operations it
+// names (both when none).
+std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
+  std::vector<ops::System> systems;
+  bool represent = false, interpret = false;
+  while (true) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    if (item == "representar") {
+      represent = true;
+    } else if (item == "interpretar") {
+      interpret = true;
+    } else if (const std::optional<ops::System> system = ops::FindSystem(item)) {
+      systems.push_back(*system);
+    } else {
+      return std::nullopt;
+    }
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  if (!represent && !interpret) represent = interpret = true;
+  std::vector<Kind> kinds;
+  for (const Kind& kind : AllKinds()) {
+    const bool op = kind.operation == Operation::kRepresent ? represent : interpret;
+    bool named = systems.empty();
+    for (ops::System s : systems) named = named || s == kind.system;
+    if (op && named) kinds.push_back(kind);
+  }
+  return kinds;
+}
+
+bool IsDrawOption(std::string_view name) {
+  return name == "-n" || name == "--semilla" || name == "--tipos" || name == "-b" ||
+         name == "--bits" || name == "-z" || name == "--exceso" || name == "--bits-flotante" ||
+         ops::IsLayoutOption(name);
+}
+
+bool Among(const std::vector<std::string_view>& names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// An argument as a shell reads it back.
+std::string ShellWord(const std::string& arg) {
+  bool plain = !arg.empty();
+  for (char c : arg) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.' || c == ',' || c == '=' || c == '/' ||
+                      c == '+';
+    plain = plain && safe;
+  }
+  if (plain) return arg;
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
+                                               const OwnOptions& own, DrawCommandLine& line) {
+  SheetOptions& options = line.options;
+  ops::LayoutOptions layout;
+  std::optional<int> float_bits;  // --bits-flotante
+
+  for (const std::string& arg : args) {
+    if (arg == "--cp850" || arg == "--utf8") {
+      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+    }
+  }
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> attached;  // --option=value
+    if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+      attached = name.substr(name.find('=') + 1);
+      name = name.substr(0, name.find('='));
+    }
+    if (name == "-h" || name == "--help") {
+      line.help = true;
+      return std::nullopt;
+    }
+    if (name == "--cp850" || name == "--utf8" || Among(own.flags, name)) {
+      if (attached) return "la opción " + name + " no lleva valor";
+      if (name == "--cp850") line.encoding = out::Encoding::kCp850;
+      if (name == "--utf8") line.encoding = out::Encoding::kUtf8;
+      if (Among(own.flags, name)) own.apply(name, "");
+      continue;
+    }
+    if (!IsDrawOption(name) && !Among(own.valued, name)) return "opción desconocida: " + name;
+    if (!attached && i + 1 == args.size()) return "falta el valor de " + name;
+    const std::string value = attached ? *attached : args[++i];
+
+    // Each option with what it accepts, said when the value is refused.
+    const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
+      const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
+      if (!v || *v < lo || *v > hi) return std::nullopt;
+      return static_cast<int>(*v);
+    };
+    const auto refused = [&](const std::string& accepted) {
+      return name + " espera " + accepted + ", no «" + value + "»";
+    };
+    if (Among(own.valued, name)) {
+      if (const std::optional<std::string> accepted = own.apply(name, value)) {
+        return refused(*accepted);
+      }
+    } else if (name == "-n") {
+      const std::optional<int> n = number(1, kMaxCount);
+      if (!n) return refused("un número de ejercicios entre 1 y 100000");
+      options.count = *n;
+    } else if (name == "--semilla") {
+      line.seed = in::ParseWhole<std::uint64_t>(value);
+      if (!line.seed) return refused("un número entero entre 0 y 18446744073709551615");
+    } else if (name == "--tipos") {
+      std::optional<std::vector<Kind>> kinds = ParseKinds(value);
+      if (!kinds) {
+        return refused(
+            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
+            "interpretar");
+      }
+      options.kinds = std::move(*kinds);
+    } else if (name == "-b" || name == "--bits") {
+      options.bits = number(2, 64);
+      if (!options.bits) return refused("un número de bits entre 2 y 64");
+    } else if (name == "-z" || name == "--exceso") {
+      options.exceso = number(-2147483647, 2147483647);
+      if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
+    } else if (name == "--bits-flotante") {
+      float_bits = number(3, 64);
+      if (!float_bits) return refused("un número de bits entre 3 y 64");
+    } else if (const std::optional<std::string> accepted =
+                   ops::ApplyLayoutOption(layout, name, value)) {
+      return refused(*accepted);
+    } else if (name == "--exp" && *layout.exp > 30) {
+      // The generator's excess exponents are drawn in 32-bit arithmetic.
+      return refused("un número de bits entre 1 y 30");
+    }
+  }
+
+  // The width and the excess apply wherever they stand; -f replaces the layout options before it.
+  layout.bits = float_bits;
+  layout.exceso = options.exceso;
+  if (layout.AnyLayout() || layout.bits) {
+    // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
+    const std::string preset_name = layout.preset.value_or("ieee32");
+    const FloatFormat f = ops::BuildLayout(layout);
+    if (f.exp > f.bits - 2) {
+      return "con " + std::to_string(f.bits) + " bits, el exponente debe tener entre 1 y " +
+             std::to_string(f.bits - 2) + " bits";
+    }
+    // The layout passes the layout rules, which say on standard error what is possible.
+    if (!ops::CheckFloatFormat(f)) {
+      out::PrintErr("\n");
+      return "el formato de coma flotante no es válido";
+    }
+    options.formato = f;
+    if (f == *FindPreset(preset_name)) options.preset = preset_name;  // named as the preset
+  }
+  return std::nullopt;
+}
+
+std::uint64_t ChooseSeed() {
+  std::random_device device;
+  const std::uint64_t high = device();
+  const std::uint64_t low = device();
+  const auto now =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  return ((high << 32) | low) ^ now;
+}
+
+std::string CommandText(std::string_view command, const std::vector<std::string>& args) {
+  std::string text = "repbin " + std::string(command);
+  for (const std::string& a : args) text += " " + ShellWord(a);
+  return text;
+}
+
+}  // namespace repbin::exercises
