@@ -195,10 +195,12 @@ TEST(CommandsTest, ExitStatuses) {
 }
 
 TEST(CommandsTest, HelpOfEachCommand) {
-  for (const char* command : {"representar", "interpretar"}) {
+  for (const char* command : {"representar", "interpretar", "ejercicios"}) {
     const Transcript t = Command({command, "--help"});
     EXPECT_EQ(t.status, 0);
     EXPECT_EQ(t.out.rfind(std::string("Uso: repbin ") + command, 0), 0u) << t.out;
+    // Every accent in code page 850, the shared option texts included: no UTF-8 lead byte.
+    EXPECT_EQ(t.out.find('\xC3'), std::string::npos) << command;
   }
   const Transcript top = RunProgramOnText({"--help"}, "");
   for (const char* piece : {"representar", "interpretar", "ejercicios", "--ampliado"}) {

@@ -84,12 +84,12 @@ void PrintRepresentHelp() {
       "Representa VALOR en SISTEMA y muestra la traza, como el menú de Representación.\n"
       "Con VALOR \"-\" lee un valor por línea de la entrada estándar.\n"
       "\n");
-  out::Print("%s", kSystemsHelp);
+  out::PrintText(kSystemsHelp);
   out::Print(
       "\nOpciones:\n"
       "  --valor              en coma flotante, lee VALOR como número real de simple precisión\n"
       "                       (\"Coma flotante\") en vez de texto en coma fija (\"Coma fija\")\n");
-  out::Print("%s", kCommonOptionsHelp);
+  out::PrintText(kCommonOptionsHelp);
   out::Print(
       "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
       "cabe en su campo); 2 error de uso o argumento rechazado.\n"
@@ -107,9 +107,9 @@ void PrintInterpretHelp() {
       "Interpretación. En los sistemas enteros el número de bits es la longitud de CADENA.\n"
       "Con CADENA \"-\" lee una cadena por línea de la entrada estándar.\n"
       "\n");
-  out::Print("%s", kSystemsHelp);
+  out::PrintText(kSystemsHelp);
   out::Print("\nOpciones:\n");
-  out::Print("%s", kCommonOptionsHelp);
+  out::PrintText(kCommonOptionsHelp);
   out::Print(
       "\nEstado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
       "\nEjemplos:\n"
