@@ -71,6 +71,32 @@ std::string ShellWord(const std::string& arg) {
 
 }  // namespace
 
+const char* const kDrawOptionsHelp =
+      "  -n N               cuántos ejercicios (de 1 a 100000; 10 si no se indica)\n"
+      "  --semilla S        la semilla (de 0 a 18446744073709551615): la misma semilla con\n"
+      "                     las mismas opciones da la misma hoja en cualquier sistema; sin\n"
+      "                     ella se elige una, que la hoja indica para poder repetirla\n"
+      "  --tipos LISTA      qué ejercicios, separados por comas: natural, c1, c2, exceso, sm,\n"
+      "                     flotante (o sus nombres largos: binario-natural,\n"
+      "                     complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,\n"
+      "                     coma-flotante), y representar o interpretar para quedarse con\n"
+      "                     una de las dos operaciones; sin ella, todos mezclados\n"
+      "  -b N, --bits N     el ancho de los enteros (de 2 a 64); sin ella, anchos de 4 a 16\n"
+      "  -z Z, --exceso Z   el exceso de los ejercicios en exceso (y del exponente, si se\n"
+      "                     fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1\n"
+      "  -f FORMATO, --formato FORMATO\n"
+      "                     el formato de coma flotante: ieee32, ieee16, ieee64 o bfloat16;\n"
+      "                     sin ella ni opciones de formato, sobre todo ieee32, a veces\n"
+      "                     ieee16 y formatos propios\n"
+      "  Opciones de formato (cambian el de -f, o ieee32):\n"
+      "  --bits-flotante N  ancho del formato (de 3 a 64)\n"
+      "  --exp N            bits del exponente (de 1 a 30)\n"
+      "  --pos-exp P, --pos-man P, --pos-signo P\n"
+      "                     posición del exponente, de la mantisa y del signo\n"
+      "  --sis-exp SIS      sistema del exponente: sm, c1, c2 o exceso\n"
+      "  --sis-man SIS      sistema de la mantisa: sm, c1 o c2\n"
+      "  --norma N          normalización: 0M, 1M o 01M\n";
+
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
                                                const OwnOptions& own, DrawCommandLine& line) {
   SheetOptions& options = line.options;

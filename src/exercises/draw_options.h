@@ -15,6 +15,9 @@
 
 namespace repbin::exercises {
 
+// The drawing options in the commands' --help, one a line after "Opciones:".
+extern const char* const kDrawOptionsHelp;
+
 // What a command line asks the generator for.
 struct DrawCommandLine {
   SheetOptions options;                   // the seed is `seed`'s, once known
