@@ -15,7 +15,8 @@ std::string Recreate(const SheetHeader& header) {
          "; para crear de nuevo esta hoja: " + header.command;
 }
 
-// The kind as a Spanish heading: "Representación en complemento a dos".
+}  // namespace
+
 std::string KindTitle(const Kind& kind) {
   std::string title =
       kind.operation == Operation::kRepresent ? "Representación en " : "Interpretación en ";
@@ -29,6 +30,8 @@ std::string KindTitle(const Kind& kind) {
   }
   return title;
 }
+
+namespace {
 
 std::string HtmlEscape(const std::string& text) {
   std::string escaped;

@@ -28,6 +28,9 @@ std::vector<Kind> AllKinds();
 // "representar-c2", "interpretar-flotante": the kind's name in JSON and in GIFT's categories.
 std::string KindName(const Kind& kind);
 
+// The kind as a Spanish heading: "Representación en complemento a dos".
+std::string KindTitle(const Kind& kind);
+
 struct Exercise {
   int numero = 0;  // position on the sheet, from 1
   Kind kind{Operation::kRepresent, ops::System::kNatural};

@@ -6,6 +6,7 @@
 #include "dialogue/dialogue.h"
 #include "dialogue/session.h"
 #include "exercises/exercises.h"
+#include "exercises/practice.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "real/real.h"
@@ -20,6 +21,7 @@ void PrintUsage() {
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
       "     repbin ejercicios [opciones]\n"
+      "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
       "\n"
       "Enseña cómo se representan los números en binario: escribe enteros en binario\n"
@@ -33,6 +35,8 @@ void PrintUsage() {
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
+      "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
+      "                lo que está mal\n"
       "Cada orden tiene su ayuda: repbin representar --help\n"
       "\n"
       "Opciones:\n"
@@ -53,7 +57,8 @@ void PrintUsage() {
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar o ejercicios\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
+      "practicar\n",
       word.c_str());
   return 2;
 }
@@ -61,7 +66,8 @@ int RefuseCommand(const std::string& word) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios";
+  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
+         word == "practicar";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -69,9 +75,15 @@ int RunCommandLine(const std::vector<std::string>& args) {
   // Every command starts from the program's start settings, as a session does.
   ResetSettings();
   ResetDescriptor();
-  const int status = args[0] == "ejercicios"
-                         ? RunExercises(std::vector<std::string>(args.begin() + 1, args.end()))
-                         : RunConversion(args);
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  int status = 0;
+  if (args[0] == "ejercicios") {
+    status = RunExercises(rest);
+  } else if (args[0] == "practicar") {
+    status = RunPractice(rest);
+  } else {
+    status = RunConversion(args);
+  }
   out::Flush();
   return status;
 }
@@ -84,7 +96,10 @@ int RunProgram(const std::vector<std::string>& args) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
       std::vector<std::string> command(it, args.end());
-      if (options.ampliado && arg != "ejercicios") command.push_back("--ampliado");
+      // The extended report belongs to the conversions; the exercise commands have none.
+      if (options.ampliado && arg != "ejercicios" && arg != "practicar") {
+        command.push_back("--ampliado");
+      }
       return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {

@@ -12,7 +12,8 @@
 
 namespace repbin {
 
-// Whether `word` (argv[1]) names a command: representar, interpretar or ejercicios.
+// Whether `word` (argv[1]) names a command: representar, interpretar, ejercicios or
+// practicar.
 bool IsCommand(const std::string& word);
 
 // Runs the command line `args` (argv without the program's name: the command, then its

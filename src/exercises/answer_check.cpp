@@ -1,0 +1,711 @@
+#include "exercises/answer_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "operations/bit_input.h"
+#include "operations/operations.h"
+#include "output/input.h"
+#include "output/output.h"
+#include "output/platform.h"
+#include "real/exact.h"
+#include "real/format.h"
+#include "real/real.h"
+#include "real/report.h"
+#include "settings/settings.h"
+
+namespace repbin::exercises {
+namespace {
+
+using ops::System;
+
+// Half a unit of the sixth decimal: the tolerance a floating-point reading is given.
+constexpr double kReadingTolerance = 0.0000005;
+
+// The program-wide settings that the decoders and encoders read and change, kept to be put back.
+class KeptSettings {
+ public:
+  KeptSettings() : format_(CurrentFormat()), excess_(zEZ), implicit_(bi) {}
+  ~KeptSettings() {
+    ApplyFormat(format_);
+    zEZ = excess_;
+    bi = implicit_;
+  }
+  KeptSettings(const KeptSettings&) = delete;
+  KeptSettings& operator=(const KeptSettings&) = delete;
+
+ private:
+  FloatFormat format_;
+  int excess_;
+  int implicit_;
+};
+
+// --- Words ----------------------------------------------------------------------------------
+
+// "complemento a dos", "exceso 127".
+std::string SystemPhrase(System system, std::int64_t excess) {
+  switch (system) {
+    case System::kNatural: return "binario natural";
+    case System::kOnes: return "complemento a uno";
+    case System::kTwos: return "complemento a dos";
+    case System::kExcess: return "exceso " + std::to_string(excess);
+    case System::kSignMagnitude: return "signo-magnitud";
+    case System::kFloat: return "coma flotante";
+  }
+  return "";
+}
+
+// The system of a floating-point field (0 sign-magnitude, 1 and 2 complements, 3 excess).
+System FieldSystem(int code) {
+  switch (code) {
+    case 0: return System::kSignMagnitude;
+    case 1: return System::kOnes;
+    case 2: return System::kTwos;
+    default: return System::kExcess;
+  }
+}
+
+std::string NormPhrase(int norma) {
+  switch (norma) {
+    case 0: return "0'M (sin bit implícito)";
+    case 1: return "1'M (bit implícito entero)";
+    default: return "0'1M (bit implícito fraccionario)";
+  }
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+std::string Quoted(std::string_view answer) {
+  return "«" + std::string(answer) + "»";
+}
+
+std::string NotBits(std::string_view answer, bool hexadecimal) {
+  return Quoted(answer) +
+         " no es una cadena de bits: escriba ceros y unos, si quiere en grupos separados por "
+         "espacios, _ o ." +
+         (hexadecimal ? " (o el patrón en hexadecimal tras 0x)." : "");
+}
+
+// "Tiene 7 bits; se piden 8.", and what the missing or extra bits are when they are only zeros on
+// the left.
+std::string LengthText(const std::string& bits, const std::string& key, const char* whose) {
+  std::string text = "Tiene " + std::to_string(bits.size()) + " bits; " + whose + " " +
+                     std::to_string(key.size()) + ".";
+  const auto zeros = [](std::string_view s) { return s.find('1') == std::string_view::npos; };
+  if (bits.size() < key.size() && key.ends_with(bits) &&
+      zeros(std::string_view(key).substr(0, key.size() - bits.size()))) {
+    text += " Faltan los ceros de la izquierda: con " + std::to_string(key.size()) +
+            " bits, la cadena es " + key + ".";
+  } else if (bits.size() > key.size() && bits.ends_with(key) &&
+             zeros(std::string_view(bits).substr(0, bits.size() - key.size()))) {
+    text += " Sobran ceros a la izquierda.";
+  }
+  return text;
+}
+
+// --- Integers through the decoders and encoders ----------------------------------------------
+
+IntegerCode CodeOf(System system) {
+  switch (system) {
+    case System::kOnes: return IntegerCode::kOnes;
+    case System::kTwos: return IntegerCode::kTwos;
+    case System::kExcess: return IntegerCode::kExcess;
+    case System::kSignMagnitude: return IntegerCode::kSignMagnitude;
+    default: return IntegerCode::kNatural;
+  }
+}
+
+// The exact value of `bits` in `system`.
+std::string ReadInteger(System system, std::string_view bits, std::int64_t excess) {
+  const std::string text(bits);
+  std::string value;
+  out::Silently([&] {
+    value = DecodeExact(CodeOf(system), text.c_str(), static_cast<int>(text.size()), excess);
+  });
+  return value;
+}
+
+// The writing of `value` in `system` with `width` bits, when it fits.
+std::optional<std::string> WriteInteger(System system, std::int64_t value, int width, int excess) {
+  if (value <= INT32_MIN || value > INT32_MAX) return std::nullopt;
+  ops::IntegerRepresentation written{};
+  out::Silently([&] {
+    written = ops::RepresentInteger(system, static_cast<std::int32_t>(value), width, excess);
+  });
+  if (!written.en_rango) return std::nullopt;
+  return written.cadena;
+}
+
+// "de -128 a 127": the smallest and largest values of `system` with `width` bits, as the decoder
+// reads its extreme strings.
+std::string RangeText(System system, int width, int excess) {
+  const auto w = static_cast<std::size_t>(width);
+  const std::string zeros(w, '0'), ones(w, '1');
+  const std::string high = "0" + ones.substr(1), low = "1" + zeros.substr(1);
+  std::string lo, hi;
+  switch (system) {
+    case System::kOnes:
+    case System::kTwos: lo = low, hi = high; break;
+    case System::kSignMagnitude: lo = ones, hi = high; break;
+    default: lo = zeros, hi = ones; break;  // natural binary and excess
+  }
+  return "de " + ReadInteger(system, lo, excess) + " a " + ReadInteger(system, hi, excess);
+}
+
+// The common excesses of a width other than `excess`: 2^(n-1) and 2^(n-1) - 1.
+std::vector<std::int64_t> OtherExcesses(int width, std::int64_t excess) {
+  std::vector<std::int64_t> others;
+  if (width < 2 || width > 63) return others;
+  const std::int64_t half = std::int64_t{1} << (width - 1);
+  for (std::int64_t z : {half, half - 1}) {
+    if (z != excess) others.push_back(z);
+  }
+  return others;
+}
+
+// A whole number in its plain decimal form ("+007" is "7", "-0" is "0").
+std::optional<std::string> WholeNumber(std::string_view text) {
+  bool minus = false;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    minus = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  while (text.size() > 1 && text[0] == '0') text.remove_prefix(1);
+  if (text == "0") return "0";
+  return (minus ? "-" : "") + std::string(text);
+}
+
+std::string Negated(const std::string& value) {
+  if (value == "0") return value;
+  return value[0] == '-' ? value.substr(1) : "-" + value;
+}
+
+// What a wrong integer writing most likely comes from, or nothing recognised.
+std::string IntegerWritingMistake(const Exercise& e, const std::string& bits,
+                                  const std::string& value) {
+  const System s = e.kind.system;
+  const std::int64_t v = std::stoll(e.dato);
+  const std::int64_t magnitude = v < 0 ? -v : v;
+  const auto natural = [&](std::int64_t x) { return WriteInteger(System::kNatural, x, e.bits, 0); };
+  const std::string phrase = SystemPhrase(s, e.exceso);
+
+  if (std::string(bits.rbegin(), bits.rend()) == e.respuesta) {
+    return "Los bits están en orden inverso: el primer resto de dividir entre 2 es el bit de menor "
+           "peso, el de la derecha.";
+  }
+  if (s == System::kTwos && v < 0) {
+    if (bits == WriteInteger(System::kOnes, v, e.bits, 0)) {
+      return "Ha invertido los bits, pero falta sumar 1: esa cadena es " + e.dato +
+             " en complemento a uno.";
+    }
+    if (bits == natural(magnitude + 1)) {
+      return "Ha sumado 1 a la magnitud sin invertir sus bits: primero se invierten los bits de " +
+             std::to_string(magnitude) + " y después se suma 1.";
+    }
+    if (bits == natural(magnitude)) {
+      return "Falta invertir los bits y sumar 1: esa cadena es la magnitud, " +
+             std::to_string(magnitude) + ", en binario natural.";
+    }
+  }
+  if (s == System::kOnes && v < 0) {
+    if (bits == WriteInteger(System::kTwos, v, e.bits, 0)) {
+      return "Ha sumado 1 después de invertir los bits: en complemento a uno solo se invierten "
+             "(eso es complemento a dos).";
+    }
+    if (bits == natural(magnitude)) {
+      return "Falta invertir los bits: esa cadena es la magnitud, " + std::to_string(magnitude) +
+             ", en binario natural.";
+    }
+  }
+  if (s == System::kExcess) {
+    const std::string read_natural = ReadInteger(System::kNatural, bits, 0);
+    if (read_natural == e.dato) {
+      return "Falta sumar el exceso " + std::to_string(e.exceso) + ": esa cadena es " + e.dato +
+             " en binario natural.";
+    }
+    if (read_natural == std::to_string(v - e.exceso)) {
+      return "Ha restado el exceso en vez de sumarlo: se escribe " + e.dato + " + " +
+             std::to_string(e.exceso) + " en binario natural.";
+    }
+    for (std::int64_t z : OtherExcesses(e.bits, e.exceso)) {
+      if (read_natural == std::to_string(v + z)) {
+        return "Ha sumado " + std::to_string(z) + " en vez del exceso, " +
+               std::to_string(e.exceso) + ".";
+      }
+    }
+  }
+  if (value == Negated(e.dato) && v != 0) return "Tiene el signo cambiado.";
+  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
+    if (other != s && ReadInteger(other, bits, 0) == e.dato) {
+      return "Esa cadena es " + e.dato + " en " + SystemPhrase(other, 0) + "; se pedía " + phrase +
+             ".";
+    }
+  }
+  return "";
+}
+
+Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
+  const System s = e.kind.system;
+  const std::string phrase = SystemPhrase(s, e.exceso);
+  const std::string range = "con " + std::to_string(e.bits) + " bits, " + phrase + " va " +
+                            RangeText(s, e.bits, e.exceso);
+  const bool fits = e.en_rango.value_or(true);
+  Verdict verdict;
+  if (SaysOutOfRange(answer)) {
+    verdict.correcta = !fits;
+    if (fits) verdict.diagnostico = e.dato + " sí cabe: " + range + ".";
+    return verdict;
+  }
+  const std::optional<std::string> bits = ops::NormaliseBits(answer, e.bits);
+  if (!fits) {
+    verdict.diagnostico = e.dato + " no cabe: " + range + "; la respuesta es Fuera de Rango.";
+    if (bits && static_cast<int>(bits->size()) == e.bits) {
+      verdict.diagnostico +=
+          " Su cadena, " + *bits + ", vale " + ReadInteger(s, *bits, e.exceso) + ".";
+    }
+    return verdict;
+  }
+  if (!bits) {
+    verdict.diagnostico = NotBits(answer, false);
+    return verdict;
+  }
+  if (bits->size() != e.respuesta.size()) {
+    verdict.diagnostico = LengthText(*bits, e.respuesta, "se piden");
+    return verdict;
+  }
+  if (*bits == e.respuesta) {
+    verdict.correcta = true;
+    return verdict;
+  }
+  const std::string value = ReadInteger(s, *bits, e.exceso);
+  verdict.diagnostico = *bits + " en " + phrase + " vale " + value + ", no " + e.dato + ".";
+  const std::string mistake = IntegerWritingMistake(e, *bits, value);
+  if (!mistake.empty()) verdict.diagnostico += " " + mistake;
+  return verdict;
+}
+
+Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
+  const System s = e.kind.system;
+  const std::string phrase = SystemPhrase(s, e.exceso);
+  Verdict verdict;
+  const std::optional<std::string> given = WholeNumber(answer);
+  if (!given) {
+    verdict.diagnostico = SaysOutOfRange(answer)
+                              ? "Toda cadena de " + std::to_string(e.dato.size()) +
+                                    " bits tiene un valor en " + phrase +
+                                    ": al interpretar no hay «fuera de rango»."
+                              : Quoted(answer) + " no es un número entero.";
+    return verdict;
+  }
+  if (*given == e.respuesta) {
+    verdict.correcta = true;
+    return verdict;
+  }
+  std::string d =
+      "La cadena " + e.dato + " en " + phrase + " vale " + e.respuesta + ", no " + *given + ".";
+  // The reading in another system, or with another excess, that gives the student's value.
+  std::string why;
+  if (s == System::kExcess) {
+    if (ReadInteger(System::kNatural, e.dato, 0) == *given) {
+      why = *given + " es la lectura en binario natural: falta restar el exceso " +
+            std::to_string(e.exceso) + ".";
+    }
+    for (std::int64_t z : OtherExcesses(static_cast<int>(e.dato.size()), e.exceso)) {
+      if (why.empty() && ReadInteger(s, e.dato, z) == *given) {
+        why =
+            *given + " es la lectura en exceso " + std::to_string(z) + "; se pedía " + phrase + ".";
+      }
+    }
+  }
+  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
+    if (why.empty() && other != s && ReadInteger(other, e.dato, 0) == *given) {
+      why = *given + " es la lectura en " + SystemPhrase(other, 0) + "; se pedía " + phrase + ".";
+    }
+  }
+  if (why.empty() && *given == Negated(e.respuesta)) why = "Tiene el signo cambiado.";
+  if (why.empty() &&
+      ReadInteger(s, std::string(e.dato.rbegin(), e.dato.rend()), e.exceso) == *given) {
+    why = "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.";
+  }
+  if (why.empty() && answer.size() == e.dato.size() &&
+      answer.find_first_not_of("01") == std::string_view::npos) {
+    why = "Se pide el valor en decimal, no una cadena de bits.";
+  }
+  if (!why.empty()) d += " " + why;
+  verdict.diagnostico = d;
+  return verdict;
+}
+
+// --- Floating point ---------------------------------------------------------------------------
+
+std::string Field(const std::string& bits, int position, int width) {
+  return bits.substr(static_cast<std::size_t>(position), static_cast<std::size_t>(width));
+}
+
+std::string Inverted(std::string bits) {
+  for (char& c : bits) c = c == '1' ? '0' : '1';
+  return bits;
+}
+
+// The two's complement of a field: copied up to its rightmost '1', inverted to the left of it.
+std::string Complemented(std::string bits) {
+  const std::size_t one = bits.rfind('1');
+  if (one == std::string::npos) return bits;
+  for (std::size_t i = 0; i < one; ++i) bits[i] = bits[i] == '1' ? '0' : '1';
+  return bits;
+}
+
+// The field plus one unit of its last place (all ones give nothing).
+std::optional<std::string> NextUp(std::string bits) {
+  for (std::size_t i = bits.size(); i-- > 0;) {
+    if (bits[i] == '0') {
+      bits[i] = '1';
+      return bits;
+    }
+    bits[i] = '0';
+  }
+  return std::nullopt;
+}
+
+// The exact value of a pattern of the current format, when it is short enough to show.
+std::optional<std::string> PatternValue(const std::string& bits) {
+  const ExactDecimal value = ReportInterpretation(bits.c_str()).value;
+  if (!value || value->size() > 40) return std::nullopt;
+  return value;
+}
+
+// What a wrong exponent field most likely comes from.
+std::string ExponentMistake(const FloatFormat& f, const std::string& given,
+                            std::int64_t given_value, std::int64_t key_value) {
+  if (f.sis_exp == 3 && ReadInteger(System::kNatural, given, 0) == std::to_string(key_value)) {
+    return " Falta sumarle el exceso " + std::to_string(f.exceso) + ".";
+  }
+  if (given_value == key_value + 1 || given_value == key_value - 1) {
+    return f.norma == 1
+               ? " Difiere en uno: con 1'M el valor se escribe 1,... × 2^e, con la coma "
+                 "tras el primer 1."
+               : " Difiere en uno: con " + NormPhrase(f.norma) +
+                     " el valor se escribe 0,1... × 2^e, con la coma delante del primer 1.";
+  }
+  for (int code = 0; code <= 3; ++code) {
+    const std::int64_t z = code == 3 ? (std::int64_t{1} << (f.exp - 1)) - 1 : 0;
+    if (code != f.sis_exp &&
+        ReadInteger(FieldSystem(code), given, z) == std::to_string(key_value)) {
+      return " Ese campo es " + std::to_string(key_value) + " en " +
+             SystemPhrase(FieldSystem(code), z) + "; el exponente va en " +
+             SystemPhrase(FieldSystem(f.sis_exp), f.exceso) + ".";
+    }
+  }
+  return "";
+}
+
+// What a wrong mantissa field most likely comes from.
+std::string MantissaMistake(const FloatFormat& f, const std::string& given, const std::string& key,
+                            bool negative) {
+  const std::size_t m = key.size();
+  const bool plain = f.sis_man == 0 || !negative;  // the field holds the magnitude's digits
+  if (plain && f.norma != 0 && given == "1" + key.substr(0, m - 1)) {
+    return " Ha guardado el bit implícito: con " + NormPhrase(f.norma) +
+           " el primer 1 no se escribe en la mantisa.";
+  }
+  if (plain && f.norma == 0 && given == key.substr(1) + "0") {
+    return " Falta el primer 1: con 0'M no hay bit implícito y la mantisa lo guarda.";
+  }
+  if (NextUp(key) == given) {
+    return " Está redondeada hacia arriba: el programa trunca, es decir, corta los bits que no "
+           "caben.";
+  }
+  if (negative && f.sis_man == 1 && given == Inverted(key)) {
+    return " Falta invertirla: en complemento a uno, la mantisa de un valor negativo se guarda "
+           "con los bits invertidos.";
+  }
+  if (negative && f.sis_man == 2 && given == Complemented(key)) {
+    return " Falta complementarla: en complemento a dos, la mantisa de un valor negativo se "
+           "guarda complementada.";
+  }
+  if (negative && f.sis_man == 2 && given == Inverted(Complemented(key))) {
+    return " Ha invertido los bits sin sumar 1: eso es complemento a uno, y la mantisa va en "
+           "complemento a dos.";
+  }
+  return "";
+}
+
+// "signo en la posición 0, exponente en la 1, mantisa en la 9", in the order of the positions.
+std::string FieldOrder(const FloatFormat& f) {
+  struct Placed {
+    int at;
+    std::string text;
+  };
+  std::vector<Placed> fields = {
+      {f.pos_signo, "el signo"}, {f.pos_exp, "el exponente"}, {f.pos_man, "la mantisa"}};
+  std::sort(fields.begin(), fields.end(),
+            [](const Placed& a, const Placed& b) { return a.at < b.at; });
+  return fields[0].text + ", " + fields[1].text + " y " + fields[2].text;
+}
+
+Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
+  const FloatFormat& f = e.formato;
+  Verdict verdict;
+  const bool fits = e.en_rango.value_or(true);
+  if (SaysOutOfRange(answer)) {
+    verdict.correcta = !fits;
+    if (fits)
+      verdict.diagnostico =
+          "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.exp) + " bits.";
+    return verdict;
+  }
+  const std::optional<std::string> read = ops::NormaliseBits(answer, f.bits);
+  if (!read) {
+    verdict.diagnostico = NotBits(answer, true);
+    return verdict;
+  }
+  const std::string& bits = *read;
+  const std::string& key = e.respuesta;
+  if (bits.size() != key.size()) {
+    verdict.diagnostico = LengthText(bits, key, "el formato tiene");
+    return verdict;
+  }
+  const int man = f.bits - f.exp - 1;
+  const std::string key_exp = Field(key, f.pos_exp, f.exp), key_man = Field(key, f.pos_man, man);
+  const std::string given_exp = Field(bits, f.pos_exp, f.exp);
+  const std::string given_man = Field(bits, f.pos_man, man);
+  const auto pos_signo = static_cast<std::size_t>(f.pos_signo);
+  verdict.campos =
+      FieldMarks{bits[pos_signo] == key[pos_signo], given_exp == key_exp, given_man == key_man};
+  if (bits == key) {
+    verdict.correcta = true;
+    return verdict;
+  }
+  // The fields written in the IEEE order in a layout of another order.
+  const std::string ieee_order = key[pos_signo] + key_exp + key_man;
+  if (ieee_order != key && bits == ieee_order) {
+    verdict.diagnostico =
+        "Los campos están en el orden signo, exponente, mantisa; en este formato van " +
+        FieldOrder(f) + ", de izquierda a derecha.";
+    return verdict;
+  }
+  const bool negative = key[pos_signo] == '1';
+  std::string d;
+  if (verdict.campos->sign) {
+    d = "El signo está bien.";
+  } else {
+    d = negative ? "El signo está mal: el valor es negativo y su bit es 1."
+                 : "El signo está mal: el valor es positivo y su bit es 0.";
+  }
+  if (verdict.campos->exponent) {
+    d += " El exponente está bien.";
+  } else {
+    const System exp_system = FieldSystem(f.sis_exp);
+    const std::int64_t z = f.sis_exp == 3 ? f.exceso : 0;
+    const std::string given_value = ReadInteger(exp_system, given_exp, z);
+    const std::string key_value = ReadInteger(exp_system, key_exp, z);
+    d += " El exponente " + given_exp + " codifica " + given_value + "; el correcto es " + key_exp +
+         " (" + key_value + ").";
+    d += ExponentMistake(f, given_exp, std::stoll(given_value), std::stoll(key_value));
+  }
+  if (verdict.campos->mantissa) {
+    d += " La mantisa está bien.";
+  } else {
+    d += " La mantisa " + given_man + " está mal; la correcta es " + key_man + ".";
+    d += MantissaMistake(f, given_man, key_man, negative);
+  }
+  if (const std::optional<std::string> value = PatternValue(bits)) {
+    d += " Su cadena vale " + *value + ".";
+  }
+  verdict.diagnostico = d;
+  return verdict;
+}
+
+// A real number as a student writes it: '.' or ',' before the decimals, an optional sign.
+std::optional<double> RealNumber(std::string_view text) {
+  std::string plain(text);
+  for (char& c : plain) {
+    if (c == ',') c = '.';
+    const bool allowed =
+        (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
+    if (!allowed) return std::nullopt;
+  }
+  if (plain.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = out::StrToD(plain.c_str(), &end);
+  if (end != plain.c_str() + plain.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// Whether `given` stands for `value`: within the sheet's tolerance, or a millionth of it.
+bool Near(double given, double value) {
+  return std::fabs(given - value) <= std::max(kReadingTolerance, std::fabs(value) * 1e-6);
+}
+
+// The value of `bits` in `format`, as the program reads it.
+double ReadIn(const FloatFormat& format, const std::string& bits) {
+  ApplyFormat(format);
+  float value = 0;
+  out::Silently([&] { value = BNCFL(bits.c_str()); });
+  return static_cast<double>(value);
+}
+
+// Which misreading of the exercise's string gives the student's value.
+std::string ReadingMistake(const Exercise& e, double given, double key) {
+  const FloatFormat& f = e.formato;
+  if (key != 0 && Near(given, -key)) return "Tiene el signo cambiado.";
+  // The same string read in formats that differ in one thing.
+  std::vector<std::pair<FloatFormat, std::string>> misreadings;
+  if (f.sis_exp == 3) {
+    FloatFormat g = f;
+    g.exceso = 0;
+    misreadings.push_back(
+        {g, "Ese valor sale sin restar el exceso " + std::to_string(f.exceso) + " al exponente."});
+    for (std::int64_t z : OtherExcesses(f.exp, f.exceso)) {
+      g.exceso = static_cast<int>(z);
+      misreadings.push_back({g, "Ese valor sale con exceso " + std::to_string(z) +
+                                    "; el exponente está en exceso " + std::to_string(f.exceso) +
+                                    "."});
+    }
+  }
+  for (int norma = 0; norma <= 2; ++norma) {
+    FloatFormat g = f;
+    g.norma = norma;
+    if (norma != f.norma) {
+      misreadings.push_back({g, "Ese valor sale con la normalización " + NormPhrase(norma) +
+                                    "; el formato usa " + NormPhrase(f.norma) + "."});
+    }
+  }
+  for (int code = 0; code <= 3; ++code) {
+    FloatFormat g = f;
+    g.sis_exp = code;
+    if (code == 3) g.exceso = (1 << (f.exp - 1)) - 1;
+    if (code != f.sis_exp) {
+      misreadings.push_back({g, "Ese valor sale leyendo el exponente en " +
+                                    SystemPhrase(FieldSystem(code), g.exceso) + "; está en " +
+                                    SystemPhrase(FieldSystem(f.sis_exp), f.exceso) + "."});
+    }
+  }
+  for (int code = 0; code <= 2; ++code) {
+    FloatFormat g = f;
+    g.sis_man = code;
+    if (code != f.sis_man) {
+      misreadings.push_back({g, "Ese valor sale leyendo la mantisa en " +
+                                    SystemPhrase(FieldSystem(code), 0) + "; está en " +
+                                    SystemPhrase(FieldSystem(f.sis_man), 0) + "."});
+    }
+  }
+  for (const auto& [format, text] : misreadings) {
+    const double value = ReadIn(format, e.dato);
+    if (std::isfinite(value) && Near(given, value)) return text;
+  }
+  ApplyFormat(f);
+  // A power of two apart: the exponent is off.
+  if (key != 0 && given != 0 && (given > 0) == (key > 0)) {
+    const int k = static_cast<int>(std::lround(std::log2(given / key)));
+    if (k != 0 && Near(given, std::ldexp(key, k))) {
+      return "Su valor es el correcto multiplicado por 2^" + std::to_string(k) +
+             ": revise el exponente.";
+    }
+  }
+  return "";
+}
+
+Verdict CheckFloatReading(const Exercise& e, std::string_view answer) {
+  Verdict verdict;
+  const std::optional<double> given = RealNumber(answer);
+  if (!given) {
+    verdict.diagnostico =
+        SaysOutOfRange(answer)
+            ? std::string(
+                  "Toda cadena del formato tiene un valor: al interpretar no hay «fuera "
+                  "de rango».")
+            : Quoted(answer) +
+                  " no es un número: escriba el valor con punto o coma decimal, por ejemplo "
+                  "-5.375.";
+    return verdict;
+  }
+  const double key = out::StrToD(e.respuesta.c_str(), nullptr);
+  if (std::fabs(*given - key) <= kReadingTolerance * (1 + 1e-9)) {
+    verdict.correcta = true;
+    return verdict;
+  }
+  verdict.diagnostico = "La cadena vale " + e.respuesta + ", no " + std::string(answer) + ".";
+  const std::string mistake = ReadingMistake(e, *given, key);
+  if (!mistake.empty()) verdict.diagnostico += " " + mistake;
+  return verdict;
+}
+
+}  // namespace
+
+bool SaysOutOfRange(std::string_view answer) {
+  std::string folded;
+  bool gap = false;
+  for (std::size_t i = 0; i < answer.size(); ++i) {
+    const auto c = static_cast<unsigned char>(answer[i]);
+    char plain = 0;
+    if (c == 0xC3 && i + 1 < answer.size()) {
+      // UTF-8 á é í ó ú and their capitals.
+      switch (static_cast<unsigned char>(answer[i + 1])) {
+        case 0xA1:
+        case 0x81: plain = 'a'; break;
+        case 0xA9:
+        case 0x89: plain = 'e'; break;
+        case 0xAD:
+        case 0x8D: plain = 'i'; break;
+        case 0xB3:
+        case 0x93: plain = 'o'; break;
+        case 0xBA:
+        case 0x9A: plain = 'u'; break;
+        default: return false;
+      }
+      ++i;
+    } else if (c >= 0x80) {
+      // Code page 850.
+      switch (c) {
+        case 0xA0:
+        case 0xB5: plain = 'a'; break;
+        case 0x82:
+        case 0x90: plain = 'e'; break;
+        case 0xA1:
+        case 0xD6: plain = 'i'; break;
+        case 0xA2:
+        case 0xE0: plain = 'o'; break;
+        case 0xA3:
+        case 0xE9: plain = 'u'; break;
+        default: return false;
+      }
+    } else if (c == ' ' || c == '\t' || c == '-' || c == '_') {
+      gap = true;
+      continue;
+    } else {
+      plain = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    if (gap && !folded.empty()) folded += ' ';
+    gap = false;
+    folded += plain;
+  }
+  if (!folded.empty() && folded.back() == '.') folded.pop_back();
+  return folded == "fuera de rango";
+}
+
+Verdict CheckAnswer(const Exercise& e, std::string_view answer) {
+  const KeptSettings kept;
+  answer = Trim(answer);
+  const bool represent = e.kind.operation == Operation::kRepresent;
+  if (e.kind.system == System::kFloat) {
+    ApplyFormat(e.formato);
+    return represent ? CheckFloatWriting(e, answer) : CheckFloatReading(e, answer);
+  }
+  return represent ? CheckIntegerWriting(e, answer) : CheckIntegerReading(e, answer);
+}
+
+}  // namespace repbin::exercises

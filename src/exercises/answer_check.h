@@ -1,0 +1,41 @@
+// Checking a student's answer to an exercise, and saying in plain Spanish what is wrong with it.
+//
+// What the student's string or number means is worked out with the program's own decoders and
+// encoders (the value of a bit string in the asked system and in the others, the exercise's
+// string read with another excess or normalisation), never with arithmetic of its own, so the
+// diagnosis always agrees with the traces.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "exercises/exercise_sheet.h"
+
+namespace repbin::exercises {
+
+// Which fields of a floating-point answer of the right length are right.
+struct FieldMarks {
+  bool sign = false;
+  bool exponent = false;
+  bool mantissa = false;
+};
+
+struct Verdict {
+  bool correcta = false;
+  std::string diagnostico;           // UTF-8, plain Spanish; empty when the answer is right
+  std::optional<FieldMarks> campos;  // floating-point representations of the right length
+};
+
+// Checks `answer` (one line as typed) against the exercise's key. Accepted forms: a bit string
+// grouped with spaces, '_' or '.' (and a pattern in hexadecimal after "0x"); "fuera de rango" in
+// any case, with or without accents; a whole number for an integer reading; for a floating-point
+// reading a real number (with '.' or ',') within half a unit of the sixth decimal of the key.
+// The program-wide settings are as they were when it returns.
+Verdict CheckAnswer(const Exercise& exercise, std::string_view answer);
+
+// Whether `answer` says "fuera de rango": any case, accented vowels (UTF-8 or code page 850)
+// taken as plain ones, spaces, '-' or '_' between the words, a final '.'.
+bool SaysOutOfRange(std::string_view answer);
+
+}  // namespace repbin::exercises

@@ -1,0 +1,35 @@
+// `repbin practicar`: a round of exercises posed one at a time, each answer checked and, when it
+// is wrong, explained; and the same round for the web page, as JSON.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace repbin {
+
+// Runs `repbin practicar ARGS...` (`args` without the command's own name), reading the answers
+// one a line from standard input: the questions on standard error, the verdicts, solutions and
+// summary on standard output. Returns the exit status: 0 once the round is over, whatever the
+// score; 2 a usage error, or a record file that cannot be written (with a Spanish message on
+// standard error).
+int RunPractice(const std::vector<std::string>& args);
+
+namespace exercises {
+
+// The round that practicar's drawing options `args` ask for, as one JSON object (UTF-8):
+// {"semilla", "orden" (the command line that poses it again), "ejercicios": [{"numero", "tipo",
+// "titulo", "enunciado", "respuesta", "traza", "bits", and for floating-point exercises
+// "formato"}]}; or {"error": the usage message} for options refused. Without --semilla one is
+// chosen and given back.
+std::string PracticeRoundJson(const std::vector<std::string>& args);
+
+// The verdict on `answer` to exercise `numero` of the round `args` gives (with its seed), as one
+// JSON object: {"correcta", "diagnostico", and for a floating-point pattern of the right length
+// "campos": {"signo", "exponente", "mantisa"}, each true when right}; {"error"} when there is no
+// such exercise.
+std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
+                                std::string_view answer);
+
+}  // namespace exercises
+}  // namespace repbin

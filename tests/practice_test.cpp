@@ -1,0 +1,339 @@
+// Practice rounds: every key accepted in every form, the typical mistakes named, the same
+// exercises as the sheet, the record file, and the command line.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exercises/answer_check.h"
+#include "exercises/exercise_sheet.h"
+#include "operations/bit_input.h"
+#include "program/program.h"
+
+namespace repbin {
+namespace {
+
+using exercises::CheckAnswer;
+using exercises::Exercise;
+using exercises::Operation;
+using ops::System;
+
+Exercise Integer(Operation op, System system, const char* dato, int bits, const char* key,
+                 int exceso = 0) {
+  Exercise e;
+  e.kind = {op, system};
+  e.bits = bits;
+  e.exceso = exceso;
+  e.dato = dato;
+  e.respuesta = key;
+  if (op == Operation::kRepresent) e.en_rango = e.respuesta != "Fuera de Rango";
+  return e;
+}
+
+Exercise Float(Operation op, const FloatFormat& format, const char* dato, const char* key) {
+  Exercise e;
+  e.kind = {op, System::kFloat};
+  e.formato = format;
+  e.bits = format.bits;
+  e.dato = dato;
+  e.respuesta = key;
+  if (op == Operation::kRepresent) e.en_rango = true;
+  return e;
+}
+
+const Operation kWrite = Operation::kRepresent;
+const Operation kRead = Operation::kInterpret;
+const FloatFormat kIeee32 = *FindPreset("ieee32");
+const FloatFormat kIeee16 = *FindPreset("ieee16");
+// Mantissa, exponent (excess 3), sign, from the left: 1.5 is 1000 011 0.
+const FloatFormat kMantissaFirst{8, 3, 4, 0, 7, 3, 3, 0, 1};
+
+// The keys below are written by hand from the systems' definitions, not by the program.
+TEST(AnswerCheckTest, AcceptedForms) {
+  const struct {
+    Exercise e;
+    const char* answer;
+  } cases[] = {
+      {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "1111 1011"},
+      {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), " 1111_1011 "},
+      {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "1111.1011"},
+      {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "fuera de rango"},
+      {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "FUERA-DE-RANGO."},
+      {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "Fuera de r\xC3\xA1ngo"},
+      {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "fu\x82ra de rango"},
+      {Integer(kRead, System::kOnes, "11111010", 8, "-5"), "-005"},
+      {Integer(kRead, System::kOnes, "00000000", 8, "0"), "-0"},
+      {Integer(kRead, System::kNatural, "0101", 4, "5"), "+5"},
+      {Float(kWrite, kIeee32, "5.375", "01000000101011000000000000000000"), "0x40AC0000"},
+      {Float(kWrite, kIeee32, "5.375", "01000000101011000000000000000000"), "0x40ac_0000"},
+      {Float(kWrite, kIeee32, "5.375", "01000000101011000000000000000000"),
+       "0 10000001 01011000000000000000000"},
+      {Float(kWrite, kIeee16, "5.375", "0100010101100000"), "0x4560"},
+      {Float(kRead, kIeee32, "01000000101011000000000000000000", "5.375000"), "5,375"},
+      // Within half a unit of the sixth decimal, on either side.
+      {Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000"), "0.1000004"},
+      {Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000"), "0.0999996"},
+  };
+  for (const auto& c : cases) {
+    const exercises::Verdict v = CheckAnswer(c.e, c.answer);
+    EXPECT_TRUE(v.correcta) << c.answer << ": " << v.diagnostico;
+    EXPECT_EQ(v.diagnostico, "");
+  }
+  // Just beyond the tolerance, and forms that are not answers.
+  const Exercise reading = Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000");
+  EXPECT_FALSE(CheckAnswer(reading, "0.1000006").correcta);
+  EXPECT_FALSE(CheckAnswer(reading, "0.1x").correcta);
+  EXPECT_FALSE(
+      CheckAnswer(Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "0b11111011").correcta);
+}
+
+// Each mistake a student typically makes, and the words that must name it.
+TEST(AnswerCheckTest, TypicalMistakesAreNamed) {
+  const Exercise c2 = Integer(kWrite, System::kTwos, "-5", 8, "11111011");
+  const Exercise c1 = Integer(kWrite, System::kOnes, "-5", 8, "11111010");
+  const Exercise sm = Integer(kWrite, System::kSignMagnitude, "-5", 8, "10000101");
+  const Exercise excess = Integer(kWrite, System::kExcess, "3", 8, "10000010", 127);
+  const Exercise natural = Integer(kWrite, System::kNatural, "6", 8, "00000110");
+  const Exercise too_big = Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango");
+  const Exercise read_c1 = Integer(kRead, System::kOnes, "11111010", 8, "-5");
+  const Exercise read_c2 = Integer(kRead, System::kTwos, "11111011", 8, "-5");
+  const Exercise read_excess = Integer(kRead, System::kExcess, "10000010", 8, "3", 127);
+  const Exercise f32 = Float(kWrite, kIeee32, "5.375", "01000000101011000000000000000000");
+  const Exercise tenth = Float(kWrite, kIeee32, "0.1", "00111101110011001100110011001100");
+  const Exercise minus = Float(kWrite, kIeee32, "-5.375", "11000000101011000000000000000000");
+  const Exercise own = Float(kWrite, kMantissaFirst, "1.5", "10000110");
+  const Exercise read16 = Float(kRead, kIeee16, "0100010101100000", "5.375000");
+  const struct {
+    const Exercise& e;
+    const char* answer;
+    std::vector<const char*> said;
+  } cases[] = {
+      // Complements: the +1 forgotten, the inversion forgotten, both, or added to one's.
+      {c2, "11111010", {"11111010 en complemento a dos vale -6, no -5.", "falta sumar 1"}},
+      {c2, "00000110", {"sin invertir sus bits"}},
+      {c2, "00000101", {"Falta invertir los bits y sumar 1"}},
+      {c1, "11111011", {"11111011 en complemento a uno vale -4, no -5.", "solo se invierten"}},
+      {c1, "00000101", {"Falta invertir los bits"}},
+      // The sign, another system, the bits backwards, the length.
+      {sm, "00000101", {"signo cambiado"}},
+      {sm, "11111011", {"Esa cadena es -5 en complemento a dos; se pedía signo-magnitud."}},
+      {natural, "01100000", {"orden inverso"}},
+      {c2, "1111011", {"Tiene 7 bits; se piden 8."}},
+      {natural, "110", {"Tiene 3 bits; se piden 8.", "Faltan los ceros de la izquierda"}},
+      // The excess: missing, subtracted, the other usual one.
+      {excess, "00000011", {"Falta sumar el exceso 127"}},
+      {excess, "10000011", {"Ha sumado 128 en vez del exceso, 127."}},
+      // Range.
+      {too_big, "100101100", {"300 no cabe: con 8 bits, binario natural va de 0 a 255"}},
+      {c2, "fuera de rango", {"-5 sí cabe: con 8 bits, complemento a dos va de -128 a 127."}},
+      // Readings: another system's, another excess, the sign, a bit string for a number.
+      {read_c1, "-6", {"vale -5, no -6.", "-6 es la lectura en complemento a dos; se pedía"}},
+      {read_c1, "250", {"250 es la lectura en binario natural"}},
+      {read_excess, "130", {"falta restar el exceso 127"}},
+      {read_excess, "2", {"2 es la lectura en exceso 128; se pedía exceso 127."}},
+      {read_c2, "5", {"signo cambiado"}},
+      {read_c2, "11111011", {"en decimal"}},
+      {read_c2, "cinco", {"no es un número entero"}},
+      // Floating point, field by field.
+      {f32,
+       "0 00000010 01011000000000000000000",
+       {"El signo está bien. El exponente 00000010 codifica -125; el correcto es 10000001 (2).",
+        "Falta sumarle el exceso 127.", "La mantisa está bien."}},
+      {f32, "1 10000001 01011000000000000000000", {"El signo está mal: el valor es positivo"}},
+      {minus, "0 10000001 01011000000000000000000", {"El signo está mal: el valor es negativo"}},
+      {f32, "0 10000010 01011000000000000000000", {"codifica 3", "Difiere en uno"}},
+      {f32, "0 10000001 10101100000000000000000", {"Ha guardado el bit implícito"}},
+      {f32, "0 10000001 0101100000000000000000", {"Tiene 31 bits; el formato tiene 32."}},
+      {tenth, "0x3DCCCCCD", {"redondeada hacia arriba"}},
+      {own,
+       "0 011 1000",
+       {"orden signo, exponente, mantisa", "la mantisa, el exponente y el signo"}},
+      {f32, "0x40AC000", {"Tiene 28 bits"}},
+      {f32, "0x40AG0000", {"no es una cadena de bits"}},
+      // Floating-point readings: the exercise's string read another way.
+      {read16, "-5.375", {"signo cambiado"}},
+      {read16, "176128", {"sin restar el exceso 15"}},
+      {read16, "2.6875", {"con exceso 16"}},
+      {read16, "1.375", {"normalización 0'M"}},
+      {read16, "10.75", {"multiplicado por 2^1"}},
+  };
+  for (const auto& c : cases) {
+    const exercises::Verdict v = CheckAnswer(c.e, c.answer);
+    EXPECT_FALSE(v.correcta) << c.answer;
+    for (const char* words : c.said) {
+      EXPECT_NE(v.diagnostico.find(words), std::string::npos)
+          << c.e.dato << " answered " << c.answer << ": " << v.diagnostico;
+    }
+  }
+  // The fields marked for the picture.
+  const exercises::Verdict v = CheckAnswer(f32, "1 00000010 01011000000000000000000");
+  ASSERT_TRUE(v.campos.has_value());
+  EXPECT_FALSE(v.campos->sign);
+  EXPECT_FALSE(v.campos->exponent);
+  EXPECT_TRUE(v.campos->mantissa);
+}
+
+TEST(BitInputTest, GroupsAndHexadecimal) {
+  const struct {
+    const char* text;
+    int width;
+    std::optional<std::string> bits;
+  } cases[] = {
+      {"1 0_1.1", 8, "1011"},    // any length: the caller says how long it is
+      {"0x7F", 7, "1111111"},    // the padding above the width dropped
+      {"0xFF", 7, "11111111"},   // not when it holds a 1
+      {"0x0F", 12, "00001111"},  // too few digits: four bits each
+      {"0X8000 0000", 32, "1" + std::string(31, '0')},
+      {"", 8, std::nullopt},
+      {"0x", 8, std::nullopt},
+      {"10201", 8, std::nullopt},
+      {"0b101", 8, std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ops::NormaliseBits(c.text, c.width), c.bits) << c.text;
+}
+
+// --- The command --------------------------------------------------------------------------------
+
+std::vector<nlohmann::json> Lines(const std::string& text) {
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(nlohmann::json::parse(line));
+  return lines;
+}
+
+std::size_t Count(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+// Answered with the sheet's own keys, every exercise of several rounds is right, in the sheet's
+// order; the keys of a float pattern also count in hexadecimal.
+TEST(PracticeCommandTest, TheSheetsKeysScoreFull) {
+  const std::vector<std::vector<std::string>> options = {
+      {"-n", "30", "--semilla", "1"},
+      {"-n", "30", "--semilla", "77"},
+      {"-n", "20", "--semilla", "5", "--tipos", "c2,c1,exceso", "-b", "6"},
+      {"-n", "20", "--semilla", "9", "--tipos", "flotante", "-f", "ieee16", "--norma", "0M"},
+  };
+  for (const std::vector<std::string>& o : options) {
+    std::vector<std::string> sheet = {"ejercicios", "--salida", "json"};
+    sheet.insert(sheet.end(), o.begin(), o.end());
+    const std::vector<nlohmann::json> exercises = Lines(RunProgramOnText(sheet, "").out);
+    std::string answers;
+    for (const nlohmann::json& e : exercises) answers += e["respuesta"].get<std::string>() + "\n";
+    std::vector<std::string> round = {"practicar", "--utf8"};
+    round.insert(round.end(), o.begin(), o.end());
+    const Transcript t = RunProgramOnText(round, answers, out::Encoding::kUtf8);
+    EXPECT_EQ(t.status, 0);
+    EXPECT_EQ(Count(t.out, "\nCorrecto\n"), exercises.size()) << t.out;
+    const std::string n = std::to_string(exercises.size());
+    EXPECT_NE(t.out.find("\nTotal: " + n + " de " + n + "\n"), std::string::npos);
+    // The statements come in the sheet's order.
+    std::size_t at = 0;
+    for (const nlohmann::json& e : exercises) {
+      at = t.err.find(". " + e["enunciado"].get<std::string>() + "\nRespuesta: ", at);
+      ASSERT_NE(at, std::string::npos) << e["enunciado"];
+    }
+  }
+}
+
+TEST(PracticeCommandTest, VerdictsSkipsAndTheEndOfTheRound) {
+  // c2 -5 in 8 bits is the first exercise of this round (checked below).
+  const std::vector<std::string> args = {"practicar", "--semilla",      "3",  "-n", "5",
+                                         "--tipos",   "c2,representar", "-b", "8",  "--utf8"};
+  const Transcript first = RunProgramOnText(args, "", out::Encoding::kUtf8);
+  EXPECT_EQ(first.status, 0);
+  EXPECT_NE(first.out.find("Total: 0 de 0\n"), std::string::npos) << "end of input at once";
+  const std::string sheet = RunProgramOnText({"ejercicios", "--semilla", "3", "-n", "5", "--tipos",
+                                              "c2,representar", "-b", "8", "--salida", "json"},
+                                             "")
+                                .out;
+  const std::vector<nlohmann::json> e = Lines(sheet);
+  const std::string key = e[0]["respuesta"];
+  const Transcript t =
+      RunProgramOnText(args, key + "\n?\n\n11\nq\n" + key + "\n", out::Encoding::kUtf8);
+  EXPECT_EQ(t.status, 0);
+  EXPECT_EQ(Count(t.out, "\nCorrecto\n"), 1u);
+  EXPECT_EQ(Count(t.out, "\nSin responder.\nSolución: "), 2u);
+  EXPECT_NE(t.out.find("Incorrecto. Tiene 2 bits; se piden 8."), std::string::npos);
+  // Each wrong or skipped answer shows the solution and its whole trace.
+  EXPECT_NE(t.out.find("Solución: " + e[3]["respuesta"].get<std::string>() + "\n" +
+                       e[3]["traza"].get<std::string>()),
+            std::string::npos);
+  // "q" ends the round before the fifth exercise: four posed.
+  EXPECT_NE(t.out.find("Representación en complemento a dos: 1 de 4\nTotal: 1 de 4 (2 sin "
+                       "responder)\nSemilla 3; para repetir esta ronda: repbin practicar "),
+            std::string::npos)
+      << t.out;
+  EXPECT_EQ(Count(t.err, "\nRespuesta: "), 5u);
+  EXPECT_EQ(t.out.find("Respuesta: "), std::string::npos) << "questions stay on standard error";
+}
+
+TEST(PracticeCommandTest, RecordFileHasOneObjectPerAnswer) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("repbin_registro_" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::filesystem::remove(path);
+  const std::vector<std::string> args = {"practicar", "--semilla",  "12",         "-n",
+                                         "4",         "--registro", path.string()};
+  // Twice: the second round appends.
+  RunProgramOnText(args, "1\n?\n0x3F800000\n\xA2\n");
+  const Transcript t = RunProgramOnText(args, "fuera de rango\n");
+  EXPECT_EQ(t.status, 0);
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::vector<nlohmann::json> records = Lines(text.str());
+  ASSERT_EQ(records.size(), 5u);
+  const char* keys[] = {"ejercicio", "tipo",     "orden",       "enunciado", "respuesta_alumno",
+                        "respuesta", "correcta", "diagnostico", "semilla",   "instante"};
+  for (const nlohmann::json& r : records) {
+    for (const char* k : keys) EXPECT_TRUE(r.contains(k)) << k << " in " << r.dump();
+    EXPECT_TRUE(r["correcta"].is_boolean());
+    EXPECT_TRUE(r["orden"].is_array());
+    EXPECT_EQ(r["semilla"], 12);
+    EXPECT_EQ(r["instante"].get<std::string>().size(), 20u);  // 2026-12-07T16:15:25Z
+  }
+  EXPECT_EQ(records[1]["respuesta_alumno"], "?");
+  EXPECT_EQ(records[1]["correcta"], false);
+  EXPECT_EQ(records[4]["ejercicio"], 1);
+  EXPECT_EQ(records[3]["respuesta_alumno"], "\xEF\xBF\xBD") << "a code page 850 byte, replaced";
+  std::filesystem::remove(path);
+}
+
+TEST(PracticeCommandTest, UsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"practicar", "--registro"}, "falta el valor de --registro"},
+      {{"practicar", "--registro="}, "--registro espera el nombre de un fichero"},
+      {{"practicar", "--salida", "json"}, "opción desconocida: --salida"},
+      {{"practicar", "-n", "0"}, "-n espera un número de ejercicios entre 1 y 100000, no «0»"},
+      {{"practicar", "--registro", "/no/such/folder/r.jsonl"}, "no se puede abrir"},
+  };
+  for (const auto& c : cases) {
+    const Transcript t = RunProgramOnText(c.args, "", out::Encoding::kUtf8);
+    EXPECT_EQ(t.status, 2) << c.message;
+    EXPECT_EQ(t.out, "");
+    EXPECT_NE(t.err.find(c.message), std::string::npos) << t.err;
+  }
+  const Transcript help = RunProgramOnText({"practicar", "--help"}, "", out::Encoding::kUtf8);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Uso: repbin practicar", 0), 0u);
+}
+
+}  // namespace
+}  // namespace repbin
