@@ -1,7 +1,7 @@
-// What the web page (app.js) calls in the WebAssembly module: a whole dialogue session on the
-// answers typed so far, and one command line. Both print through the output layer into one
-// UTF-8 text, standard output and standard error merged in program order, as a terminal shows
-// them.
+// What the web page (app.js, practice.js) calls in the WebAssembly module: a whole dialogue
+// session on the answers typed so far, one command line, and the practice rounds. Both print
+// through the output layer into one UTF-8 text, standard output and standard error merged in
+// program order, as a terminal shows them.
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE  // fopencookie
 #endif
@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exercises/practice.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "program/program.h"
@@ -51,6 +52,17 @@ std::string result;
 int status = 0;
 int finished = 0;
 
+// Arguments separated by '\n'.
+std::vector<std::string> Words(std::string_view rest) {
+  std::vector<std::string> args;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    args.emplace_back(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  return args;
+}
+
 }  // namespace
 
 extern "C" {
@@ -80,15 +92,22 @@ const char* repbin_session(const char* input) {
 // Runs one command line, its arguments separated by '\n', and returns what it printed;
 // repbin_status() then gives its exit status.
 const char* repbin_command(const char* line) {
-  std::vector<std::string> args;
-  std::string_view rest(line);
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    args.emplace_back(rest.substr(0, end));
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-  }
+  const std::vector<std::string> args = Words(line);
   result = repbin::out::CaptureMerged([&] { status = repbin::RunCommandLine(args); },
                                       repbin::out::Encoding::kUtf8);
+  return result.c_str();
+}
+
+// The practice round that `options` (practicar's drawing options, separated by '\n') ask for,
+// as JSON (exercises/practice.h).
+const char* repbin_practice_round(const char* options) {
+  result = repbin::exercises::PracticeRoundJson(Words(options));
+  return result.c_str();
+}
+
+// The verdict on `answer` to exercise `numero` of that round, as JSON.
+const char* repbin_practice_verdict(const char* options, int numero, const char* answer) {
+  result = repbin::exercises::PracticeVerdictJson(Words(options), numero, answer);
   return result.c_str();
 }
 

@@ -13,6 +13,7 @@
 #include "exercises/answer_check.h"
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "operations/bit_input.h"
 #include "operations/json.h"
 #include "output/input.h"
 #include "output/output.h"
@@ -325,7 +326,8 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   if (numero < 1 || numero > static_cast<int>(round.size())) {
     return ErrorJson("no hay ejercicio " + std::to_string(numero));
   }
-  const Verdict verdict = CheckAnswer(round[static_cast<std::size_t>(numero - 1)], answer);
+  const Exercise& e = round[static_cast<std::size_t>(numero - 1)];
+  const Verdict verdict = CheckAnswer(e, answer);
   Json j;
   j["correcta"] = verdict.correcta;
   j["diagnostico"] = verdict.diagnostico;
@@ -333,6 +335,7 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
     j["campos"] = {{"signo", verdict.campos->sign},
                    {"exponente", verdict.campos->exponent},
                    {"mantisa", verdict.campos->mantissa}};
+    j["cadena"] = ops::NormaliseBits(answer, e.bits).value_or("");
   }
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

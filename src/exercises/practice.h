@@ -26,8 +26,8 @@ std::string PracticeRoundJson(const std::vector<std::string>& args);
 
 // The verdict on `answer` to exercise `numero` of the round `args` gives (with its seed), as one
 // JSON object: {"correcta", "diagnostico", and for a floating-point pattern of the right length
-// "campos": {"signo", "exponente", "mantisa"}, each true when right}; {"error"} when there is no
-// such exercise.
+// "campos": {"signo", "exponente", "mantisa"}, each true when right, and "cadena", the pattern
+// as read}; {"error"} when there is no such exercise.
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer);
 

@@ -5,6 +5,7 @@
 //   with both streams merged.
 // - The one-conversion form, for a table of cases, must build the expected command line and
 //   print what the native program prints for it.
+// - The "Practicar" tab: a whole round (practice_browser.js).
 // - Timing: the first menu after loading, and each answer of a 40-answer session.
 // - No request leaves the page's folder; the page fits a 390-pixel-wide screen.
 // - Screenshots for the README (desktop and phone width) go to doc/.
@@ -18,6 +19,8 @@ import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import puppeteer from 'puppeteer-core';
+
+import { testPractice } from './practice_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -308,6 +311,7 @@ async function main() {
     await testExamples(page);
     await testLongSession(page);
     await testForm(page);
+    await testPractice(page, { check, runNative });
     await screenshots(page);
 
     check(outside.length === 0, 'no request outside the page folder' +

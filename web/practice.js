@@ -1,0 +1,229 @@
+// The "Practicar" tab: a round of `repbin practicar` in the page. The options become the command's
+// words; the module draws the round (the same exercises as `repbin ejercicios` with the same
+// seed) and judges each answer (bindings.cpp: repbin_practice_round, repbin_practice_verdict),
+// so the verdicts and diagnoses are the console's own. Nothing leaves the browser.
+'use strict';
+
+var repbinPractica = (function () {
+  var pedirRonda, veredicto;  // the module's functions
+  var ronda;           // the round drawn: {semilla, orden, ejercicios}
+  var opciones = [];   // the round's command words, --semilla included
+  var ejercicios = [];
+  var actual = 0;      // index of the exercise on screen
+  var resultados = []; // per exercise answered: {tipo, titulo, correcta, respondida}
+  var resuelto = false; // the exercise on screen has its verdict
+
+  function $(id) {
+    return document.getElementById(id);
+  }
+
+  function elemento(etiqueta, clase, texto) {
+    var e = document.createElement(etiqueta);
+    if (clase) e.className = clase;
+    if (texto !== undefined) e.textContent = texto;
+    return e;
+  }
+
+  // The command's words for the options chosen; the seed only when one was given.
+  function palabras() {
+    var args = [];
+    var semilla = $('practica-semilla').value.trim();
+    if (semilla !== '') args.push('--semilla', semilla);
+    var n = $('practica-n').value.trim();
+    if (n !== '') args.push('-n', n);
+    var tipos = [];
+    document.querySelectorAll('input[name="practica-sistema"]:checked').forEach(function (c) {
+      tipos.push(c.value);
+    });
+    if ($('practica-operacion').value !== '') tipos.push($('practica-operacion').value);
+    if (tipos.length) args.push('--tipos', tipos.join(','));
+    var bits = $('practica-bits').value.trim();
+    if (bits !== '') args.push('-b', bits);
+    if ($('practica-formato').value !== '') args.push('-f', $('practica-formato').value);
+    return args;
+  }
+
+  function marcador() {
+    var bien = resultados.filter(function (r) { return r.correcta; }).length;
+    $('practica-marcador').textContent = 'Ejercicio ' + (actual + 1) + ' de ' +
+      ejercicios.length + ' · Correctas: ' + bien + ' de ' + resultados.length;
+  }
+
+  function mostrarEjercicio() {
+    var e = ejercicios[actual];
+    resuelto = false;
+    marcador();
+    $('practica-enunciado').textContent = e.enunciado;
+    $('practica-veredicto').replaceChildren();
+    $('practica-solucion').hidden = true;
+    $('practica-solucion').textContent = 'Solución: ' + e.respuesta + '\n' + e.traza;
+    $('practica-entrada').value = '';
+    $('practica-entrada').disabled = false;
+    $('practica-comprobar').disabled = false;
+    $('practica-siguiente').hidden = true;
+    $('practica-entrada').focus();
+  }
+
+  // The student's pattern by fields, in the order of their positions, each marked right or wrong.
+  function campos(cadena, formato, marcas) {
+    var partes = [
+      { desde: formato.pos_signo, ancho: 1, nombre: 'signo', bien: marcas.signo },
+      { desde: formato.pos_exp, ancho: formato.exp, nombre: 'exponente', bien: marcas.exponente },
+      {
+        desde: formato.pos_man, ancho: formato.bits - formato.exp - 1, nombre: 'mantisa',
+        bien: marcas.mantisa,
+      },
+    ].sort(function (a, b) { return a.desde - b.desde; });
+    var caja = elemento('p', 'practica-campos');
+    partes.forEach(function (p) {
+      var campo = elemento('span', 'practica-campo ' + (p.bien ? 'bien' : 'mal'));
+      campo.appendChild(elemento('code', '', cadena.substr(p.desde, p.ancho)));
+      campo.appendChild(elemento('span', 'practica-nombre',
+        p.nombre + (p.bien ? ' ✓' : ' ✗')));
+      caja.appendChild(campo);
+    });
+    return caja;
+  }
+
+  // The verdict on the exercise on screen; an empty answer or "?" shows the solution instead.
+  function comprobar(evento) {
+    evento.preventDefault();
+    if (resuelto) return;
+    var respuesta = $('practica-entrada').value;
+    var limpia = respuesta.trim();
+    if (limpia === 'q' || limpia === 'Q') {
+      terminar();
+      return;
+    }
+    if (limpia === '' || limpia === '?') {
+      verSolucion();
+      return;
+    }
+    var e = ejercicios[actual];
+    var v = JSON.parse(veredicto(opciones.join('\n'), e.numero, respuesta));
+    var caja = $('practica-veredicto');
+    caja.replaceChildren();
+    if (v.error) {
+      caja.appendChild(elemento('p', 'practica-mal', v.error));
+      return;
+    }
+    caja.appendChild(elemento('p', v.correcta ? 'practica-bien' : 'practica-mal',
+      v.correcta ? 'Correcto' : 'Incorrecto'));
+    if (!v.correcta) {
+      caja.appendChild(elemento('p', 'practica-diagnostico', v.diagnostico));
+      if (v.campos && e.formato) caja.appendChild(campos(v.cadena, e.formato, v.campos));
+    }
+    anotar(e, v.correcta, true);
+  }
+
+  function verSolucion() {
+    if (!resuelto) {
+      var caja = $('practica-veredicto');
+      caja.replaceChildren(elemento('p', 'practica-mal', 'Sin responder.'));
+      anotar(ejercicios[actual], false, false);
+    }
+    $('practica-solucion').hidden = false;
+  }
+
+  // Counts the exercise on screen and offers the next one.
+  function anotar(e, correcta, respondida) {
+    resultados.push({ titulo: e.titulo, correcta: correcta, respondida: respondida });
+    resuelto = true;
+    marcador();
+    $('practica-entrada').disabled = true;
+    $('practica-comprobar').disabled = true;
+    var siguiente = $('practica-siguiente');
+    siguiente.textContent = actual + 1 < ejercicios.length ? 'Siguiente' : 'Ver el resumen';
+    siguiente.hidden = false;
+    siguiente.focus();
+  }
+
+  function siguiente() {
+    if (actual + 1 < ejercicios.length) {
+      ++actual;
+      mostrarEjercicio();
+    } else {
+      terminar();
+    }
+  }
+
+  // The summary by kind, in the order the kinds first came, and the total.
+  function terminar() {
+    var porTipo = {};
+    var orden = [];
+    var bien = 0, sinResponder = 0;
+    resultados.forEach(function (r) {
+      if (!porTipo[r.titulo]) {
+        porTipo[r.titulo] = { bien: 0, total: 0 };
+        orden.push(r.titulo);
+      }
+      porTipo[r.titulo].total++;
+      if (r.correcta) {
+        porTipo[r.titulo].bien++;
+        bien++;
+      }
+      if (!r.respondida) sinResponder++;
+    });
+    var resumen = $('practica-resumen');
+    resumen.replaceChildren(elemento('h2', '', 'Resumen de la ronda'));
+    var lista = elemento('ul');
+    orden.forEach(function (t) {
+      lista.appendChild(elemento('li', '', t + ': ' + porTipo[t].bien + ' de ' + porTipo[t].total));
+    });
+    resumen.appendChild(lista);
+    resumen.appendChild(elemento('p', 'practica-total', 'Total: ' + bien + ' de ' +
+      resultados.length + (sinResponder ? ' (' + sinResponder + ' sin responder)' : '')));
+    resumen.appendChild(elemento('p', '', 'Semilla ' + ronda.semilla +
+      '; para repetir esta ronda en la consola: ' + ronda.orden));
+    $('practica-ronda').hidden = true;
+    resumen.hidden = false;
+    $('practica-empezar').textContent = 'Otra ronda';
+    $('practica-empezar').focus();
+  }
+
+  function empezar(evento) {
+    evento.preventDefault();
+    var args = palabras();
+    var r = JSON.parse(pedirRonda(args.join('\n')));
+    $('practica-error').hidden = !r.error;
+    $('practica-resumen').hidden = true;
+    if (r.error) {
+      $('practica-error').textContent = r.error;
+      $('practica-ronda').hidden = true;
+      return;
+    }
+    ronda = r;
+    // Without a seed the module chose one: the form shows it, and the verdicts use it.
+    if ($('practica-semilla').value.trim() === '') {
+      $('practica-semilla').value = String(r.semilla);
+      args = ['--semilla', String(r.semilla)].concat(args);
+    }
+    opciones = args;
+    ejercicios = r.ejercicios;
+    actual = 0;
+    resultados = [];
+    $('practica-orden').textContent = r.orden;
+    $('practica-ronda').hidden = false;
+    mostrarEjercicio();
+  }
+
+  function iniciar() {
+    pedirRonda = Module.cwrap('repbin_practice_round', 'string', ['string']);
+    veredicto = Module.cwrap('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
+    $('practica-opciones').addEventListener('submit', empezar);
+    $('practica-linea').addEventListener('submit', comprobar);
+    $('practica-ver').addEventListener('click', verSolucion);
+    $('practica-siguiente').addEventListener('click', siguiente);
+  }
+
+  return { iniciar: iniciar };
+})();
+
+// Started with the module, after the page's own start (app.js sets Module up first).
+(function () {
+  var antes = Module.onRuntimeInitialized;
+  Module.onRuntimeInitialized = function () {
+    if (antes) antes();
+    repbinPractica.iniciar();
+  };
+})();

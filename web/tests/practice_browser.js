@@ -1,0 +1,116 @@
+// Browser test of the "Practicar" tab: a whole round typed in, with right answers in every
+// accepted form, wrong and skipped ones; each verdict and diagnosis compared with the native
+// `repbin practicar` on the same answers, the solution's trace with the sheet's, the wrong field
+// of a floating-point pattern marked, and the score at the end.
+
+// The round's options as the form takes them, and the command words they stand for.
+const kForm = { semilla: '5', n: '12', sistemas: ['c2', 'exceso', 'flotante'], bits: '8',
+  formato: 'ieee16' };
+const kWords = ['--semilla', '5', '-n', '12', '--tipos', 'c2,exceso,flotante', '-b', '8', '-f',
+  'ieee16'];
+
+// A wrong answer to an exercise of the sheet: its key with the last bit changed, a value one
+// off, or a bit string where nothing fits.
+function wrongAnswer(exercise) {
+  const key = exercise.respuesta;
+  if (key === 'Fuera de Rango') return '0'.repeat(exercise.bits);
+  if (/^[01]+$/.test(key)) return key.slice(0, -1) + (key.endsWith('0') ? '1' : '0');
+  return String(Number(key) + 1);
+}
+
+// The float pattern in hexadecimal, as a student may type it.
+function hex(bits) {
+  return '0x' + BigInt('0b' + bits).toString(16).padStart(Math.ceil(bits.length / 4), '0');
+}
+
+// The first time a kind comes, what is answered to it; the second time, the key in another
+// accepted form.
+const kFirst = {
+  'representar-flotante': 'wrong',
+  'interpretar-exceso': 'wrong',
+  'interpretar-c2': '?',
+};
+function secondForm(e) {
+  if (e.tipo === 'representar-flotante') return hex(e.respuesta);
+  if (e.tipo === 'interpretar-flotante') return e.respuesta.replace('.', ',');
+  if (/^[01]{8}$/.test(e.respuesta)) return e.respuesta.slice(0, 4) + ' ' + e.respuesta.slice(4);
+  return e.respuesta;
+}
+
+export async function testPractice(page, { check, runNative }) {
+  const sheet = runNative(['ejercicios', '--salida', 'json', ...kWords]).text.trim().split('\n')
+    .map((line) => JSON.parse(line));
+  check(sheet.length === 12, `practice: the sheet has ${sheet.length} exercises`);
+  const seen = new Set();
+  const plan = sheet.map((e) => {
+    const first = !seen.has(e.tipo);
+    seen.add(e.tipo);
+    return first ? kFirst[e.tipo] || 'key' : 'other form';
+  });
+  check(plan.filter((p) => p === 'wrong').length === 2 && plan.includes('?'),
+    'practice: the round has the kinds the plan needs');
+  const answers = sheet.map((e, i) => {
+    if (plan[i] === 'wrong') return wrongAnswer(e);
+    if (plan[i] === '?') return '?';
+    return plan[i] === 'key' ? e.respuesta : secondForm(e);
+  });
+  const native = runNative(['practicar', ...kWords], answers.join('\n') + '\n').text;
+  const diagnoses = [...native.matchAll(/^Incorrecto\. (.*)$/gm)].map((m) => m[1]);
+  const nativeTotal = native.match(/^Total: .*$/m)[0];
+
+  await page.click('#pestana-practica');
+  await page.evaluate((form) => {
+    document.getElementById('practica-opciones').reset();
+    document.querySelectorAll('input[name="practica-sistema"]').forEach((c) => {
+      c.checked = form.sistemas.includes(c.value);
+    });
+  }, kForm);
+  await page.type('#practica-bits', kForm.bits);
+  await page.select('#practica-formato', kForm.formato);
+  await page.$eval('#practica-n', (n) => { n.value = ''; });
+  await page.type('#practica-n', kForm.n);
+  await page.type('#practica-semilla', kForm.semilla);
+  await page.click('#practica-empezar');
+  const orden = await page.$eval('#practica-orden', (o) => o.textContent);
+  check(orden === `repbin practicar ${kWords.join(' ')}`, `practice: command line (${orden})`);
+
+  let wrong = 0;
+  for (let i = 0; i < sheet.length; ++i) {
+    const statement = await page.$eval('#practica-enunciado', (p) => p.textContent);
+    check(statement === sheet[i].enunciado, `practice ${i + 1}: the sheet's statement`);
+    await page.focus('#practica-entrada');
+    await page.keyboard.type(answers[i]);
+    await page.keyboard.press('Enter');
+    const verdict = await page.$eval('#practica-veredicto', (v) => ({
+      text: v.textContent,
+      first: v.firstChild ? v.firstChild.textContent : '',
+      diagnosis: (v.querySelector('.practica-diagnostico') || {}).textContent,
+      wrongFields: v.querySelectorAll('.practica-campo.mal').length,
+    }));
+    if (answers[i] === '?') {
+      check(verdict.first === 'Sin responder.', `practice ${i + 1}: "?" leaves it unanswered`);
+    } else if (plan[i] === 'wrong') {
+      const expected = diagnoses[wrong++];
+      check(verdict.first === 'Incorrecto' && verdict.diagnosis === expected,
+        `practice ${i + 1}: "${answers[i]}" is wrong, as the console says` +
+          (verdict.diagnosis === expected ? '' : ` (${verdict.diagnosis} vs ${expected})`));
+      if (sheet[i].tipo === 'representar-flotante') {
+        check(verdict.wrongFields === 1, `practice ${i + 1}: the mantissa field marked wrong`);
+      }
+    } else {
+      check(verdict.first === 'Correcto', `practice ${i + 1}: "${answers[i]}" is right`);
+    }
+    // The solution behind its button: the answer and the trace of the sheet.
+    await page.click('#practica-ver');
+    const solution = await page.$eval('#practica-solucion', (s) => (s.hidden ? '' : s.textContent));
+    check(solution === `Solución: ${sheet[i].respuesta}\n${sheet[i].traza}`,
+      `practice ${i + 1}: "Ver solución" shows the sheet's trace`);
+    const focused = await page.evaluate(() => document.activeElement.id);
+    if (focused !== 'practica-siguiente') await page.focus('#practica-siguiente');
+    await page.keyboard.press('Enter');
+  }
+  const summary = await page.$eval('#practica-resumen', (r) => (r.hidden ? '' : r.textContent));
+  check(summary.includes(nativeTotal), `practice: the score at the end (${nativeTotal})`);
+  check(nativeTotal === 'Total: 9 de 12 (1 sin responder)', `practice: native ${nativeTotal}`);
+  await page.click('#pestana-dialogo');
+}
