@@ -609,7 +609,7 @@ std::string ReadingMistake(const Exercise& e, double given, double key) {
   }
   ApplyFormat(f);
   // A power of two apart: the exponent is off.
-  if (key != 0 && given != 0 && (given > 0) == (key > 0)) {
+  if (key != 0 && given != 0 && (given > 0) == (key > 0) && std::isnormal(given / key)) {
     const int k = static_cast<int>(std::lround(std::log2(given / key)));
     if (k != 0 && Near(given, std::ldexp(key, k))) {
       return "Su valor es el correcto multiplicado por 2^" + std::to_string(k) +
