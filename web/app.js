@@ -235,6 +235,11 @@ var repbinPagina = (function () {
     porDefecto('sis-exp', f && kSistemas[f.sis_exp], 'formato');
     porDefecto('sis-man', f && kSistemas[f.sis_man], 'formato');
     porDefecto('norma', f && f.norma && kNormas[f.norma].split(',')[0], 'formato');
+    $('resumen-formato').textContent = !f ? '' : ': ' + f.bits + ' bits; signo en ' +
+      f.pos_signo + ', exponente de ' + f.exp + ' en ' + f.pos_exp + ' (' +
+      (f.sis_exp === 'exceso' ? 'exceso ' + f.exceso : kSistemas[f.sis_exp]) + '), mantisa de ' +
+      (f.bits - f.exp - 1) + ' en ' + f.pos_man + ' (' + kSistemas[f.sis_man] + ', ' +
+      kNormas[f.norma].split(',')[0] + ')';
   }
 
   function actualizarFormulario() {
@@ -402,6 +407,9 @@ var repbinPagina = (function () {
         var pos = campo.desde + i;
         var digito = cadena.charAt(pos);
         var celda = elemento('div', 'celda');
+        if (campo.campo === 'entero' && i === 0 && /^(sm|c1|c2)$/.test(campo.sistema)) {
+          celda.classList.add('signo-entero');
+        }
         var bit = elemento(pulsables ? 'button' : 'span', 'bit', digito);
         if (digito === '1') bit.classList.add('uno');
         bit.dataset.pos = String(pos);
