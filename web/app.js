@@ -1,5 +1,5 @@
-// The page's behaviour: the dialogue as a console and the one-conversion form, both on the
-// functions the WebAssembly module exports (bindings.cpp).
+// The page's behaviour: the dialogue as a console and the one-conversion form with the picture
+// of its result, all on the functions the WebAssembly module exports (bindings.cpp).
 //
 // The dialogue keeps the answers typed so far and runs the session again from the start with
 // all of them after each new one: the engine is deterministic and a session is short, so the
@@ -158,17 +158,19 @@ var repbinPagina = (function () {
     return { texto: texto, estado: estado() };
   }
 
+  // The JSON object among what a --json command printed. An integer's value beyond 2^53 (a
+  // wide natural) is kept as the program wrote it, digit by digit.
   function leerJson(texto) {
-    var lineas = texto.split('\n');
-    for (var i = 0; i < lineas.length; ++i) {
-      if (lineas[i].charAt(0) !== '{') continue;
-      try {
-        return JSON.parse(lineas[i]);
-      } catch (e) {
-        return null;
-      }
+    var linea = texto.split('\n').filter(function (l) { return l.charAt(0) === '{'; })[0];
+    if (linea === undefined) return null;
+    try {
+      var json = JSON.parse(linea);
+      var exacto = /"valor":(-?\d+)[,}]/.exec(linea);
+      if (!json.formato && exacto && !Number.isSafeInteger(json.valor)) json.valor = exacto[1];
+      return json;
+    } catch (e) {
+      return null;
     }
-    return null;
   }
 
   function flotante() {

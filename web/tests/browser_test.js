@@ -266,9 +266,14 @@ function generator(seed) {
   };
 }
 
+// The native program's JSON object; an integer's value as the digits it wrote (beyond 2^53 a
+// JavaScript number would round it).
 function nativeJson(args) {
   const line = runNative([...args, '--json']).text.split('\n').find((l) => l.startsWith('{'));
-  return line ? JSON.parse(line) : null;
+  if (!line) return null;
+  const json = JSON.parse(line);
+  if (!json.formato) json.valor = /"valor":(-?\d+)[,}]/.exec(line)[1];
+  return json;
 }
 
 const kFieldNames = { s: 'signo', e: 'exponente', m: 'mantisa' };
