@@ -14,7 +14,6 @@
 
 #include "exercises/answer_check.h"
 #include "exercises/exercise_sheet.h"
-#include "operations/bit_input.h"
 #include "program/program.h"
 
 namespace repbin {
@@ -64,6 +63,7 @@ TEST(AnswerCheckTest, AcceptedForms) {
       {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "1111 1011"},
       {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), " 1111_1011 "},
       {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "1111.1011"},
+      {Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "0xfb"},
       {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "fuera de rango"},
       {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "FUERA-DE-RANGO."},
       {Integer(kWrite, System::kNatural, "300", 8, "Fuera de Rango"), "Fuera de r\xC3\xA1ngo"},
@@ -155,8 +155,8 @@ TEST(AnswerCheckTest, TypicalMistakesAreNamed) {
       {own,
        "0 011 1000",
        {"orden signo, exponente, mantisa", "la mantisa, el exponente y el signo"}},
-      {f32, "0x40AC000", {"Tiene 28 bits"}},
-      {f32, "0x40AG0000", {"no es una cadena de bits"}},
+      {f32, "0x140AC0000", {"no cabe en 32 bits: necesita 33"}},
+      {f32, "0x40AG0000", {"Cadena no válida: «0x40AG0000»; tras 0x van cifras"}},
       // Floating-point readings: the exercise's string read another way.
       {read16, "-5.375", {"signo cambiado"}},
       {read16, "176128", {"sin restar el exceso 15"}},
@@ -178,25 +178,6 @@ TEST(AnswerCheckTest, TypicalMistakesAreNamed) {
   EXPECT_FALSE(v.campos->sign);
   EXPECT_FALSE(v.campos->exponent);
   EXPECT_TRUE(v.campos->mantissa);
-}
-
-TEST(BitInputTest, GroupsAndHexadecimal) {
-  const struct {
-    const char* text;
-    int width;
-    std::optional<std::string> bits;
-  } cases[] = {
-      {"1 0_1.1", 8, "1011"},    // any length: the caller says how long it is
-      {"0x7F", 7, "1111111"},    // the padding above the width dropped
-      {"0xFF", 7, "11111111"},   // not when it holds a 1
-      {"0x0F", 12, "00001111"},  // too few digits: four bits each
-      {"0X8000 0000", 32, "1" + std::string(31, '0')},
-      {"", 8, std::nullopt},
-      {"0x", 8, std::nullopt},
-      {"10201", 8, std::nullopt},
-      {"0b101", 8, std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ops::NormaliseBits(c.text, c.width), c.bits) << c.text;
 }
 
 // --- The command --------------------------------------------------------------------------------

@@ -88,11 +88,18 @@ std::string Quoted(std::string_view answer) {
   return "«" + std::string(answer) + "»";
 }
 
-std::string NotBits(std::string_view answer, bool hexadecimal) {
-  return Quoted(answer) +
-         " no es una cadena de bits: escriba ceros y unos, si quiere en grupos separados por "
-         "espacios, _ o ." +
-         (hexadecimal ? " (o el patrón en hexadecimal tras 0x)." : "");
+// The bit string a typed answer holds, grouped or in hexadecimal (which gives `width` bits), as
+// the one-shot commands read it.
+std::optional<std::string> TypedBits(std::string_view answer, int width) {
+  ops::TypedBits typed = ops::ReadTypedBits(answer, width);
+  if (!typed.fault.empty()) return std::nullopt;
+  return std::move(typed.bits);
+}
+
+// Why a typed answer is no bit string, in the commands' words.
+std::string NotBits(std::string_view answer, int width) {
+  return "Cadena no válida: " + Quoted(answer) + "; " + ops::ReadTypedBits(answer, width).fault +
+         ".";
 }
 
 // "Tiene 7 bits; se piden 8.", and what the missing or extra bits are when they are only zeros on
@@ -269,7 +276,7 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
     if (fits) verdict.diagnostico = e.dato + " sí cabe: " + range + ".";
     return verdict;
   }
-  const std::optional<std::string> bits = ops::NormaliseBits(answer, e.bits);
+  const std::optional<std::string> bits = TypedBits(answer, e.bits);
   if (!fits) {
     verdict.diagnostico = e.dato + " no cabe: " + range + "; la respuesta es Fuera de Rango.";
     if (bits && static_cast<int>(bits->size()) == e.bits) {
@@ -279,7 +286,7 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
     return verdict;
   }
   if (!bits) {
-    verdict.diagnostico = NotBits(answer, false);
+    verdict.diagnostico = NotBits(answer, e.bits);
     return verdict;
   }
   if (bits->size() != e.respuesta.size()) {
@@ -467,9 +474,9 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
           "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.exp) + " bits.";
     return verdict;
   }
-  const std::optional<std::string> read = ops::NormaliseBits(answer, f.bits);
+  const std::optional<std::string> read = TypedBits(answer, f.bits);
   if (!read) {
-    verdict.diagnostico = NotBits(answer, true);
+    verdict.diagnostico = NotBits(answer, f.bits);
     return verdict;
   }
   const std::string& bits = *read;

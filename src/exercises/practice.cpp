@@ -335,7 +335,7 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
     j["campos"] = {{"signo", verdict.campos->sign},
                    {"exponente", verdict.campos->exponent},
                    {"mantisa", verdict.campos->mantissa}};
-    j["cadena"] = ops::NormaliseBits(answer, e.bits).value_or("");
+    j["cadena"] = ops::ReadTypedBits(answer, e.bits).bits;
   }
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

@@ -1,18 +1,29 @@
-// Bit strings as people type them: grouped with spaces, '_' or '.', or in hexadecimal.
+// Bit strings as people type them outside the dialogue (one-shot commands, the web page,
+// practice): groups separated by spaces, '_' or '.', or hexadecimal after "0x". The dialogue
+// reads its strings as they are and never comes here.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace repbin::ops {
 
-// The run of '0' and '1' that `text` writes, or nothing when it writes none:
-// - '0' and '1' with spaces, tabs, '_' or '.' between the groups (and around them), returned at
-//   their own length, which the caller compares with the width it expects;
-// - "0x" (or "0X") and hexadecimal digits, with the same separators, four bits a digit: exactly
-//   `width` bits when there are as many digits as `width` bits need and the bits above the width
-//   are 0 ("0x7F" is 1111111 for width 7), else all four bits of every digit.
-std::optional<std::string> NormaliseBits(std::string_view text, int width);
+// A typed bit string made plain: `bits` holds only '0' and '1' when `fault` is empty; otherwise
+// `fault` says in Spanish what is wrong with it or what is accepted, to follow
+// `cadena no válida: "TEXT"; ` (the text as typed goes out unconverted, the fault is a message
+// text).
+struct TypedBits {
+  std::string bits;
+  std::string fault;
+};
+
+// Reads `text`:
+// - '0' and '1' with any of ' ', '_', '.' between them ("0100 0000_1010.1100"); the width is
+//   the number of digits, and the caller checks it as before;
+// - "0x" (or "0X") and hexadecimal digits, with the same separators: four bits a digit, or
+//   exactly `width` bits when `width` > 0, the number written with leading zeros ("0x1F" in 8
+//   bits is 00011111) and refused when it needs more than `width` bits.
+// Blanks around the text are ignored.
+TypedBits ReadTypedBits(std::string_view text, int width);
 
 }  // namespace repbin::ops
