@@ -386,8 +386,9 @@ var repbinPagina = (function () {
   }
 
   // Draws `cadena` by fields into `caja`: buttons that flip a bit when `pulsables`, otherwise
-  // fixed cells; the cells where `otra` differs are marked.
-  function pintar(caja, cadena, campos, pulsables, otra) {
+  // fixed cells; the cells where `otra` differs are marked, their weight saying `nota` (by
+  // default, that rounding changes them).
+  function pintar(caja, cadena, campos, pulsables, otra, nota) {
     var total = cadena.length;
     var prefijo = caja.id;
     var trozos = document.createDocumentFragment();
@@ -427,7 +428,7 @@ var repbinPagina = (function () {
         }
         if (otra !== null && otra.charAt(pos) !== digito) {
           celda.classList.add('difiere');
-          descripcion += '; cambia al redondear';
+          descripcion += nota || '; cambia al redondear';
         }
         celda.appendChild(bit);
         celda.appendChild(elemento('span', 'pos', String(pos)));
@@ -572,5 +573,6 @@ var repbinPagina = (function () {
     nuevaSesion();
   }
 
-  return { iniciar: iniciar };
+  // The picture of a pattern, for the other tabs (practice.js).
+  return { iniciar: iniciar, pintar: pintar, camposDe: camposDe };
 })();

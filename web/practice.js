@@ -64,25 +64,23 @@ var repbinPractica = (function () {
     $('practica-entrada').focus();
   }
 
-  // The student's pattern by fields, in the order of their positions, each marked right or wrong.
-  function campos(cadena, formato, marcas) {
-    var partes = [
-      { desde: formato.pos_signo, ancho: 1, nombre: 'signo', bien: marcas.signo },
-      { desde: formato.pos_exp, ancho: formato.exp, nombre: 'exponente', bien: marcas.exponente },
-      {
-        desde: formato.pos_man, ancho: formato.bits - formato.exp - 1, nombre: 'mantisa',
-        bien: marcas.mantisa,
-      },
-    ].sort(function (a, b) { return a.desde - b.desde; });
-    var caja = elemento('p', 'practica-campos');
-    partes.forEach(function (p) {
-      var campo = elemento('span', 'practica-campo ' + (p.bien ? 'bien' : 'mal'));
-      campo.appendChild(elemento('code', '', cadena.substr(p.desde, p.ancho)));
-      campo.appendChild(elemento('span', 'practica-nombre',
-        p.nombre + (p.bien ? ' ✓' : ' ✗')));
-      caja.appendChild(campo);
+  // The student's pattern drawn as on the conversion tab (app.js): the bits that differ from
+  // the solution boxed, the wrong fields marked.
+  function dibujo(cadena, e, marcas) {
+    var figura = elemento('figure', 'practica-dibujo');
+    var caja = elemento('div', 'practica-patron');
+    caja.id = 'practica-patron';
+    repbinPagina.pintar(caja, cadena, repbinPagina.camposDe({ formato: e.formato }), false,
+      e.respuesta, '; difiere de la solución');
+    caja.querySelectorAll('.grupo').forEach(function (grupo) {
+      var bien = marcas[grupo.dataset.campo];
+      grupo.classList.add(bien ? 'campo-bien' : 'campo-mal');
+      grupo.querySelector('.nombre-campo').textContent += bien ? ': bien' : ': mal';
     });
-    return caja;
+    figura.appendChild(caja);
+    figura.appendChild(elemento('figcaption', '',
+      'Su cadena por campos; recuadrados, los bits que no coinciden con la solución.'));
+    return figura;
   }
 
   // The verdict on the exercise on screen; an empty answer or "?" shows the solution instead.
@@ -111,7 +109,7 @@ var repbinPractica = (function () {
       v.correcta ? 'Correcto' : 'Incorrecto'));
     if (!v.correcta) {
       caja.appendChild(elemento('p', 'practica-diagnostico', v.diagnostico));
-      if (v.campos && e.formato) caja.appendChild(campos(v.cadena, e.formato, v.campos));
+      if (v.campos && e.formato) caja.appendChild(dibujo(v.cadena, e, v.campos));
     }
     anotar(e, v.correcta, true);
   }

@@ -16,7 +16,7 @@
 //   session, each click on a bit.
 // - No request leaves the page's folder; the page fits a 390-pixel-wide screen; the folder is
 //   under 1 MB and as large as the README says; an accessibility audit (axe-core) finds nothing
-//   serious or critical on either tab.
+//   serious or critical on any tab.
 // - Screenshots for the README (desktop, phone width, the picture) go to doc/.
 //
 // Environment: REPBIN_SITE (default build/web/site), REPBIN_NATIVE (default
@@ -33,7 +33,7 @@ import puppeteer from 'puppeteer-core';
 
 const require = createRequire(import.meta.url);
 
-import { testPractice } from './practice_browser.js';
+import { showWrongPattern, testPractice } from './practice_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -511,6 +511,9 @@ async function testAccessibility(page) {
   await setForm(page, { operacion: 'interpretar', sistema: 'c2', dato: '11111011' });
   await audit(page, 'conversion tab, projector mode, an integer');
   await page.click('#proyector');
+  await showWrongPattern(page);
+  await audit(page, 'practice tab, a wrong pattern drawn and the solution shown');
+  await page.click('#pestana-dialogo');
 }
 
 // The site is one folder of five files, under 1 MB, as large as the README says.

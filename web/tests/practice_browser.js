@@ -85,7 +85,8 @@ export async function testPractice(page, { check, runNative }) {
       text: v.textContent,
       first: v.firstChild ? v.firstChild.textContent : '',
       diagnosis: (v.querySelector('.practica-diagnostico') || {}).textContent,
-      wrongFields: v.querySelectorAll('.practica-campo.mal').length,
+      wrongFields: [...v.querySelectorAll('.grupo.campo-mal')].map((g) => g.dataset.campo).join(),
+      boxed: v.querySelectorAll('.celda.difiere').length,
     }));
     if (answers[i] === '?') {
       check(verdict.first === 'Sin responder.', `practice ${i + 1}: "?" leaves it unanswered`);
@@ -95,7 +96,8 @@ export async function testPractice(page, { check, runNative }) {
         `practice ${i + 1}: "${answers[i]}" is wrong, as the console says` +
           (verdict.diagnosis === expected ? '' : ` (${verdict.diagnosis} vs ${expected})`));
       if (sheet[i].tipo === 'representar-flotante') {
-        check(verdict.wrongFields === 1, `practice ${i + 1}: the mantissa field marked wrong`);
+        check(verdict.wrongFields === 'mantisa' && verdict.boxed === 1,
+          `practice ${i + 1}: the mantissa field marked wrong, its last bit boxed`);
       }
     } else {
       check(verdict.first === 'Correcto', `practice ${i + 1}: "${answers[i]}" is right`);
@@ -113,4 +115,19 @@ export async function testPractice(page, { check, runNative }) {
   check(summary.includes(nativeTotal), `practice: the score at the end (${nativeTotal})`);
   check(nativeTotal === 'Total: 9 de 12 (1 sin responder)', `practice: native ${nativeTotal}`);
   await page.click('#pestana-dialogo');
+}
+
+// An exercise of the tab with a wrong floating-point pattern drawn, for the accessibility audit.
+export async function showWrongPattern(page) {
+  await page.click('#pestana-practica');
+  await page.evaluate(() => {
+    document.getElementById('practica-opciones').reset();
+    document.querySelector('input[name="practica-sistema"][value="flotante"]').checked = true;
+  });
+  await page.select('#practica-operacion', 'representar');
+  await page.type('#practica-semilla', '6');
+  await page.click('#practica-empezar');
+  await page.type('#practica-entrada', '0x40AC0000');
+  await page.keyboard.press('Enter');
+  await page.click('#practica-ver');
 }
