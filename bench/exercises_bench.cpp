@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/exercise_sheet.h"
-#include "console/exercises.h"
+#include "exercises/exercise_sheet.h"
+#include "exercises/exercises.h"
 #include "output/output.h"
 
 namespace {

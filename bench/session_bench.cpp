@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "console/session.h"
+#include "dialogue/session.h"
 #include "session_generator.h"
 
 namespace {

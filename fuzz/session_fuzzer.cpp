@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "console/program.h"
-#include "console/session.h"
+#include "dialogue/session.h"
+#include "program/program.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/program.h"
+#include "program/program.h"
 #include "support.h"
 
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "console/commands.h"
-#include "console/dialogue.h"
-#include "console/exercise_sheet.h"
-#include "console/exercises.h"
+#include "exercises/exercise_sheet.h"
+#include "exercises/exercises.h"
+#include "operations/layout.h"
+#include "program/program.h"
 #include "output/output.h"
 #include "settings/settings.h"
 #include "support.h"
@@ -91,12 +91,12 @@ Solved Solve(const Command& c) {
   const bool represent = c.operation == "representar";
   if (*system == ops::System::kFloat) {
     bool valid = false;
-    out::Silently([&] { valid = console::CheckFloatFormat(FormatOf(c)); });
+    out::Silently([&] { valid = ops::CheckFloatFormat(FormatOf(c)); });
     EXPECT_TRUE(valid);
     s.out = out::Capture(
                 [&] {
                   if (represent) {
-                    console::PrintLayoutSummary();
+                    ops::PrintLayoutSummary();
                     const ops::FloatRepresentation r = ops::RepresentFixedText(c.dato, {});
                     s.cadena = r.cadena;
                     s.en_rango = r.exponent_fits;

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/session.h"
+#include "dialogue/session.h"
 #include "support.h"
 
 namespace {

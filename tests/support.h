@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/session.h"  // RunSessionOnText, for the session tests
+#include "dialogue/session.h"  // RunSessionOnText, for the session tests
 #include "output/output.h"
 
 namespace repbin::test {

@@ -15,10 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "console/commands.h"
-#include "console/input.h"
-#include "console/session.h"
+#include "output/input.h"
 #include "output/output.h"
+#include "program/program.h"
 
 namespace {
 
@@ -69,9 +68,9 @@ const char* repbin_session(const char* input) {
     finished = 1;
     return result.c_str();
   }
-  result = repbin::out::CaptureMerged([&] { status = repbin::RunSession(in); },
+  result = repbin::out::CaptureMerged([&] { status = repbin::RunDialogueOn(in); },
                                       repbin::out::Encoding::kUtf8);
-  repbin::console::BindInput(stdin);
+  repbin::in::BindInput(stdin);
   std::fclose(in);
   if (answers.exhausted) result.resize(answers.printed_before);
   finished = answers.exhausted ? 0 : 1;

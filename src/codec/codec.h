@@ -10,8 +10,6 @@
 
 #include <cstdint>
 
-#include <boost/multiprecision/cpp_int.hpp>
-
 namespace repbin {
 
 // Natural binary of `num` by repeated halving: the lowest `lim` bits of its two's-complement
@@ -33,17 +31,14 @@ int C2BN(std::int32_t num, char* bitmap, int lim);
 // Fits when 0 <= num + Z <= 2^lim - 1.
 int EZBN(std::int32_t num, char* bitmap, int lim, int Z);
 
-// An integer without bounds, for readings that must be exact at every width.
-using BigInt = boost::multiprecision::cpp_int;
-
-// The decoders come in three forms, chosen by `Int`:
+// The decoders come in these forms, chosen by `Int`:
 // - std::int32_t, the default: all arithmetic wraps modulo 2^32, so a field reads as its 32-bit
 //   pattern taken as a signed value (and the expansion line shows that value);
 // - std::int64_t, the same modulo 2^64, which the floating-point decoder uses for its fields of
 //   at most 64 characters (every one of them reads exactly in it);
-// - BigInt: the exact value at every width, 64 characters of '1' read as 18446744073709551615
-//   in natural binary; the expansion line shows the exact value too. The interpretation menu
-//   reads with these.
+// - an unbounded integer, in the exact readings (real/exact.h): the exact value at every width,
+//   64 characters of '1' read as 18446744073709551615 in natural binary; the expansion line
+//   shows the exact value too. The interpretation menu reads with these.
 
 // Natural binary value of the field. The only decoder that prints: a newline, the characters as
 // read, "=", the powers of two of the '1' positions joined by "+", "=", the value, a newline

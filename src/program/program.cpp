@@ -1,12 +1,15 @@
-#include "console/program.h"
+#include "program/program.h"
 
 #include <cstdio>
 
-#include "console/commands.h"
-#include "console/dialogue.h"
-#include "console/input.h"
-#include "console/session.h"
+#include "commands/commands.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/session.h"
+#include "exercises/exercises.h"
+#include "output/input.h"
 #include "output/output.h"
+#include "real/real.h"
+#include "settings/settings.h"
 
 namespace repbin {
 namespace {
@@ -47,7 +50,31 @@ void PrintUsage() {
       "  repbin interpretar flotante 01000000101011000000000000000000\n");
 }
 
+// A refused command line: one line on standard error.
+int RefuseCommand(const std::string& word) {
+  out::PrintErr(
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar o ejercicios\n",
+      word.c_str());
+  return 2;
+}
+
 }  // namespace
+
+bool IsCommand(const std::string& word) {
+  return word == "representar" || word == "interpretar" || word == "ejercicios";
+}
+
+int RunCommandLine(const std::vector<std::string>& args) {
+  if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
+  // Every command starts from the program's start settings, as a session does.
+  ResetSettings();
+  ResetDescriptor();
+  const int status = args[0] == "ejercicios"
+                         ? RunExercises(std::vector<std::string>(args.begin() + 1, args.end()))
+                         : RunConversion(args);
+  out::Flush();
+  return status;
+}
 
 int RunProgram(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
@@ -79,10 +106,14 @@ int RunProgram(const std::vector<std::string>& args) {
       return 2;
     }
   }
-  console::SetDialogueOptions(options);
+  dialogue::SetDialogueOptions(options);
   const int status = RunSession(nullptr);
-  console::SetDialogueOptions({});  // the options were this run's
+  dialogue::SetDialogueOptions({});  // the options were this run's
   return status;
+}
+
+int RunDialogueOn(std::FILE* in) {
+  return RunSession(in);
 }
 
 Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
@@ -90,11 +121,11 @@ Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_vi
   int status = 0;
   out::Captured printed = out::Capture(
       [&] {
-        console::BindInputText(input);
+        in::BindInputText(input);
         status = RunProgram(args);
       },
       encoding);
-  console::BindInput(stdin);
+  in::BindInput(stdin);
   return {std::move(printed.out), std::move(printed.err), status};
 }
 

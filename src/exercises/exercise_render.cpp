@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "console/commands.h"
-#include "console/exercise_sheet.h"
+#include "exercises/exercise_sheet.h"
+#include "operations/json.h"
 
 namespace repbin::exercises {
 namespace {
@@ -160,7 +160,7 @@ std::string RenderJson(const std::vector<Exercise>& sheet, const SheetHeader& he
     if (e.kind.system == ops::System::kFloat) {
       nlohmann::ordered_json formato;
       if (!e.preset.empty()) formato["nombre"] = e.preset;
-      formato.update(FormatJson(e.formato));
+      formato.update(ops::FormatJson(e.formato));
       j["formato"] = formato;
     }
     j["dato"] = e.dato;

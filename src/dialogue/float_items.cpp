@@ -2,14 +2,14 @@
 
 #include <string_view>
 
-#include "console/dialogue.h"
-#include "console/input.h"
-#include "console/operations.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/questions.h"
+#include "operations/operations.h"
 #include "output/output.h"
 #include "real/real.h"
 #include "settings/settings.h"
 
-namespace repbin::console {
+namespace repbin::dialogue {
 namespace {
 
 // Refuses fixed-point text that the conversion cannot honour, saying what is possible.
@@ -80,4 +80,4 @@ bool InterpretFloat() {
   return true;
 }
 
-}  // namespace repbin::console
+}  // namespace repbin::dialogue

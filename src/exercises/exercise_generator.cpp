@@ -10,8 +10,8 @@
 #include <string>
 #include <unordered_set>
 
-#include "console/dialogue.h"
-#include "console/exercise_sheet.h"
+#include "exercises/exercise_sheet.h"
+#include "operations/layout.h"
 #include "output/output.h"
 #include "real/real.h"
 #include "settings/settings.h"
@@ -362,7 +362,7 @@ class Generator {
     } else {
       e.formato = DrawLayout();
       bool valid = false;
-      out::Silently([&] { valid = console::CheckFloatFormat(e.formato); });
+      out::Silently([&] { valid = ops::CheckFloatFormat(e.formato); });
       if (valid) return;
       e.preset = "ieee16";  // never expected: every drawn layout passes
     }
@@ -413,7 +413,7 @@ class Generator {
     DrawFormat(e);
     e.bits = e.formato.bits;
     const std::string in_format = FormatPhrase(e.formato, e.preset);
-    out::Silently([&] { console::CheckFloatFormat(e.formato); });
+    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
     auto [text, written] = DrawFittingFloat();
 
     if (e.kind.operation == Operation::kRepresent) {
@@ -423,7 +423,7 @@ class Generator {
       ops::FloatRepresentation result{};
       e.traza = out::Capture(
                     [&] {
-                      console::PrintLayoutSummary();
+                      ops::PrintLayoutSummary();
                       result = ops::RepresentFixedText(e.dato, {});
                     },
                     out::Encoding::kUtf8)

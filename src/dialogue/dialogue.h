@@ -1,13 +1,13 @@
-// The console dialogue: one function per menu and per item. Each returns false when the input
+// The dialogue: one function per menu and per item. Each returns false when the input
 // has ended (the session then ends with status 0) and true when the dialogue goes on.
 #pragma once
 
 #include <string_view>
 
-#include "console/operations.h"
+#include "operations/operations.h"
 #include "real/format.h"
 
-namespace repbin::console {
+namespace repbin::dialogue {
 
 // What the dialogue's operations add to their lines (the extended report), set before a session.
 void SetDialogueOptions(const ops::Options& options);
@@ -39,11 +39,6 @@ void MainMenu();
 // The floating-format dialogue. The representation form ends with the layout summary.
 enum class Form { kRepresentation, kInterpretation };
 [[nodiscard]] bool AskFloatFormat(Form form);
-void PrintLayoutSummary();
-
-// Checks a whole layout by the rules and with the messages of the questions (at its width, which
-// must be 3 to 64), and makes it the current format when it passes.
-bool CheckFloatFormat(const FloatFormat& format);
 
 // Whether a typed bit string has exactly `nb` characters; says what is expected when not.
 bool HasWidthLength(std::string_view text);
@@ -51,7 +46,4 @@ bool HasWidthLength(std::string_view text);
 // The items 0 to 5 that both working menus share, on standard error.
 void PrintSystemItems();
 
-// The separator line: 58 '=' and a newline, on standard output.
-void PrintSeparator();
-
-}  // namespace repbin::console
+}  // namespace repbin::dialogue

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "console/operations.h"
+#include "operations/operations.h"
 #include "real/format.h"
 
 namespace repbin::exercises {

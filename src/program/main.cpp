@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "console/program.h"
 #include "output/output.h"
 #include "output/platform.h"
+#include "program/program.h"
 
 int main(int argc, char** argv) {
   repbin::out::PrepareStandardStreams();

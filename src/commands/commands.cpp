@@ -13,7 +13,7 @@
 //   rather than silently ignored.
 // - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
 
-#include "console/commands.h"
+#include "commands/commands.h"
 
 #include <algorithm>
 #include <charconv>
@@ -25,10 +25,11 @@
 #include <optional>
 #include <string_view>
 
-#include "console/dialogue.h"
-#include "console/exercises.h"
-#include "console/input.h"
-#include "console/operations.h"
+#include "operations/json.h"
+#include "operations/layout.h"
+#include "operations/layout_options.h"
+#include "operations/operations.h"
+#include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
 #include "real/format.h"
@@ -125,11 +126,8 @@ struct Request {
   std::optional<std::string> value;
   std::optional<int> bits;
   std::optional<int> excess;
-  FloatFormat format = *FindPreset("ieee32");
-  bool pos_exp_given = false;
-  bool pos_man_given = false;
-  bool pos_signo_given = false;
-  const char* layout_option = nullptr;  // the first floating-point-only option used
+  ops::LayoutOptions layout;
+  std::string layout_option;  // the first floating-point-only option used
   bool valor = false;
   bool json = false;
   ops::Options options;
@@ -157,7 +155,7 @@ bool LooksLikeValue(std::string_view word) {
 Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   const std::string text(value);
   const auto integer = [&](const char* what, int low, int high, int& dest) {
-    const std::optional<int> v = console::ParseWhole<int>(value);
+    const std::optional<int> v = in::ParseWhole<int>(value);
     if (!v || *v < low || *v > high) {
       return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
                     name.data(), text.c_str(), what, low, high);
@@ -165,70 +163,30 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     dest = *v;
     return kDone;
   };
-  const auto layout = [&](const char* option) {
-    if (r.layout_option == nullptr) r.layout_option = option;
-  };
   if (name == "-b" || name == "--bits") {
     int bits = 0;
     if (integer("un número de bits", 1, kMaxWidth, bits) != kDone) return kRefused;
     r.bits = bits;
-    r.format.bits = bits;
+    r.layout.bits = bits;
     return kDone;
   }
   if (name == "-z" || name == "--exceso") {
     int excess = 0;
     if (integer("un exceso", INT32_MIN, INT32_MAX, excess) != kDone) return kRefused;
     r.excess = excess;
-    r.format.exceso = excess;
+    r.layout.exceso = excess;
     return kDone;
   }
-  if (name == "-f" || name == "--formato") {
-    layout("--formato");
-    const std::optional<FloatFormat> preset = FindPreset(value);
-    if (!preset) {
-      return Refuse("formato desconocido: \"%s\"; escriba ieee32, ieee16, ieee64 o bfloat16",
-                    text.c_str());
+  if (ops::IsLayoutOption(name)) {
+    if (r.layout_option.empty()) r.layout_option = name == "-f" ? "--formato" : std::string(name);
+    if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
+      if (name == "-f" || name == "--formato") {
+        return Refuse("formato desconocido: \"%s\"; escriba %s", text.c_str(), accepted->c_str());
+      }
+      return Refuse("%.*s: \"%s\" no vale; escriba %s", static_cast<int>(name.size()), name.data(),
+                    text.c_str(), accepted->c_str());
     }
-    r.format = *preset;
-    r.bits = preset->bits;
-    r.pos_exp_given = r.pos_man_given = r.pos_signo_given = false;
-    return kDone;
-  }
-  if (name == "--exp") {
-    layout("--exp");
-    return integer("un número de bits", 1, kMaxWidth, r.format.exp);
-  }
-  if (name == "--pos-exp") {
-    layout("--pos-exp");
-    r.pos_exp_given = true;
-    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_exp);
-  }
-  if (name == "--pos-man") {
-    layout("--pos-man");
-    r.pos_man_given = true;
-    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_man);
-  }
-  if (name == "--pos-signo") {
-    layout("--pos-signo");
-    r.pos_signo_given = true;
-    return integer("una posición", 0, kMaxWidth - 1, r.format.pos_signo);
-  }
-  if (name == "--sis-exp" || name == "--sis-man") {
-    const bool exponent = name == "--sis-exp";
-    layout(exponent ? "--sis-exp" : "--sis-man");
-    const std::optional<int> code = FindFieldSystem(value, exponent);
-    if (!code) {
-      return Refuse("%s: \"%s\" no vale; escriba %s", exponent ? "--sis-exp" : "--sis-man",
-                    text.c_str(), exponent ? "sm, c1, c2 o exceso" : "sm, c1 o c2");
-    }
-    (exponent ? r.format.sis_exp : r.format.sis_man) = *code;
-    return kDone;
-  }
-  if (name == "--norma") {
-    layout("--norma");
-    const std::optional<int> code = FindNorm(value);
-    if (!code) return Refuse("--norma: \"%s\" no vale; escriba 0M, 1M o 01M", text.c_str());
-    r.format.norma = *code;
+    if (name == "-f" || name == "--formato") r.bits = FindPreset(value)->bits;
     return kDone;
   }
   return Refuse("opción desconocida: %.*s (vea repbin %s --help)", static_cast<int>(name.size()),
@@ -278,7 +236,7 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
       r.options.ampliado = true;
     } else if (word == "--valor") {
       r.valor = true;
-      if (r.layout_option == nullptr) r.layout_option = "--valor";
+      if (r.layout_option.empty()) r.layout_option = "--valor";
     } else if (word == "--cp850" || word == "--utf8") {
       out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
     } else {
@@ -334,24 +292,6 @@ Json ExactNumber(const std::string& decimal) {
   return std::string(kExactNumberMark) + decimal;
 }
 
-}  // namespace
-
-nlohmann::ordered_json FormatJson(const FloatFormat& f) {
-  nlohmann::ordered_json format;
-  format["bits"] = f.bits;
-  format["exp"] = f.exp;
-  format["pos_exp"] = f.pos_exp;
-  format["pos_man"] = f.pos_man;
-  format["pos_signo"] = f.pos_signo;
-  format["sis_exp"] = FieldSystemName(f.sis_exp);
-  format["exceso"] = f.sis_exp == 3 ? Json(f.exceso) : Json(nullptr);
-  format["sis_man"] = FieldSystemName(f.sis_man);
-  format["norma"] = NormName(f.norma);
-  return format;
-}
-
-namespace {
-
 // The fields every floating-point object carries, read from the pattern.
 Json FloatJson(const Request& r, const std::string& bits) {
   Json object;
@@ -359,7 +299,7 @@ Json FloatJson(const Request& r, const std::string& bits) {
   object["sistema"] = "flotante";
   object["bits"] = nb;
   object["cadena"] = bits;
-  object["formato"] = FormatJson(CurrentFormat());
+  object["formato"] = ops::FormatJson(CurrentFormat());
   object["signo"] = std::string(1, bits[static_cast<std::size_t>(possigno)]);
   const FloatReading reading = ReadFloat(bits.c_str());
   object["exponente"] = {
@@ -412,7 +352,7 @@ bool OnlyBits(std::string_view text) {
 }
 
 Status RepresentIntegerValue(const Request& r, const std::string& value) {
-  const std::optional<int> number = console::ParseWhole<int>(value);
+  const std::optional<int> number = in::ParseWhole<int>(value);
   if (!number) {
     return Refuse(
         "valor no válido: \"%s\"; escriba un número entero entre -2147483648 y "
@@ -520,7 +460,7 @@ Status RepresentReal(const Request& r, const std::string& value) {
                                            {value, !r.valor, r.valor ? number : 0.0f}));
     WriteJson(object);
   } else {
-    console::PrintLayoutSummary();
+    ops::PrintLayoutSummary();
     represent();
   }
   if (result.exponent_fits) return kDone;
@@ -574,28 +514,24 @@ Status Prepare(Request& r) {
                   r.represent ? "representar" : "interpretar");
   }
   if (*r.system != System::kFloat) {
-    if (r.layout_option != nullptr) {
-      return Refuse("%s solo vale para flotante", r.layout_option);
+    if (!r.layout_option.empty()) {
+      return Refuse("%s solo vale para flotante", r.layout_option.c_str());
     }
     return kDone;
   }
   if (!r.represent && r.valor) return Refuse("--valor solo vale para representar");
-  FloatFormat& f = r.format;
+  const FloatFormat f = ops::BuildLayout(r.layout);
   if (f.bits < 3) {
     return Refuse(
         "con %i bits no cabe un formato de coma flotante: hacen falta al menos 3 "
         "(signo, exponente y mantisa)",
         f.bits);
   }
-  // What no option gave follows the IEEE shape of the width and exponent width: the fields in
-  // IEEE order and an excess exponent in excess 2^(e-1) - 1 (127 for the default ieee32).
-  if (!r.excess) f.exceso = static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1);
-  if (!r.pos_signo_given) f.pos_signo = 0;
-  if (!r.pos_exp_given) f.pos_exp = 1;
-  if (!r.pos_man_given) f.pos_man = f.pos_exp + f.exp;
-  if (!console::CheckFloatFormat(f)) return kRefused;
+  if (!ops::CheckFloatFormat(f)) return kRefused;
   return kDone;
 }
+
+}  // namespace
 
 int RunConversion(const std::vector<std::string>& args) {
   Request r;
@@ -615,37 +551,13 @@ int RunConversion(const std::vector<std::string>& args) {
   // others. The status is the worst of the lines.
   int worst = kDone;
   std::string line;
-  while (console::ReadLine(line, 4096)) {
+  while (in::ReadLine(line, 4096)) {
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos) continue;
     const std::size_t last = line.find_last_not_of(" \t");
     worst = std::max(worst, static_cast<int>(ConvertOne(r, line.substr(first, last - first + 1))));
   }
   return worst;
-}
-
-}  // namespace
-
-bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios";
-}
-
-int RunCommandLine(const std::vector<std::string>& args) {
-  if (args.empty() || !IsCommand(args[0])) {
-    return Refuse("orden desconocida: \"%s\"; escriba representar, interpretar o ejercicios",
-                  args.empty() ? "" : args[0].c_str());
-  }
-  // Every command starts from the program's start settings, as a session does.
-  ResetSettings();
-  ResetDescriptor();
-  int status = 0;
-  if (args[0] == "ejercicios") {
-    status = RunExercises(std::vector<std::string>(args.begin() + 1, args.end()));
-  } else {
-    status = RunConversion(args);
-  }
-  out::Flush();
-  return status;
 }
 
 }  // namespace repbin

@@ -3,13 +3,14 @@
 
 #include <string_view>
 
-#include "console/dialogue.h"
-#include "console/input.h"
-#include "console/operations.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/questions.h"
+#include "operations/layout.h"
+#include "operations/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 
-namespace repbin::console {
+namespace repbin::dialogue {
 
 // Refuses a typed bit string whose length is not the width: the decoders read exactly `nb`
 // characters, so a shorter one would make them read past its end.
@@ -96,7 +97,7 @@ bool AskWidth(int item) {
 
 bool InterpretationMenu() {
   out::Print("\n");
-  PrintSeparator();
+  ops::PrintSeparator();
   std::optional<int> valor;
   do {
     valor = AskInt([] {
@@ -118,4 +119,4 @@ bool InterpretationMenu() {
   }
 }
 
-}  // namespace repbin::console
+}  // namespace repbin::dialogue

@@ -1,13 +1,14 @@
 // The representation menu and its integer items: a typed integer written as a bit string of the
 // current width. The floating-point item is in float_items.cpp.
 
-#include "console/dialogue.h"
-#include "console/input.h"
-#include "console/operations.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/questions.h"
+#include "operations/layout.h"
+#include "operations/operations.h"
 #include "output/output.h"
 #include "settings/settings.h"
 
-namespace repbin::console {
+namespace repbin::dialogue {
 namespace {
 
 // Every integer item follows the same course: the heading, the value question, the operation.
@@ -71,7 +72,7 @@ bool ChangeWidth() {
 bool RepresentationMenu() {
   std::optional<int> valor;
   do {
-    PrintSeparator();
+    ops::PrintSeparator();
     out::Print(" Representación \n");
     valor = AskInt([] {
       PrintSystemItems();
@@ -91,9 +92,9 @@ bool RepresentationMenu() {
     case 7: return RepresentSignMagnitude();
     default:  // 0: back to the main menu
       out::Print("\n");
-      PrintSeparator();
+      ops::PrintSeparator();
       return true;
   }
 }
 
-}  // namespace repbin::console
+}  // namespace repbin::dialogue

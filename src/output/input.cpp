@@ -1,4 +1,4 @@
-#include "console/input.h"
+#include "output/input.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include "output/output.h"
 #include "output/platform.h"
 
-namespace repbin::console {
+namespace repbin::in {
 namespace {
 
-// The standard input of the dialogue: a C stream, or a text in memory read from `text_pos`.
+// The standard input: a C stream, or a text in memory read from `text_pos`.
 std::FILE* in_stream = stdin;
 std::string_view in_text;
 std::size_t text_pos = 0;
@@ -81,35 +81,4 @@ void DiscardRestOfLine() {
   while (c != EOF && c != '\n') c = Get();
 }
 
-std::optional<int> ParseInt(const Word& word) {
-  const std::string_view text(word.text, word.length <= kWordCapacity ? word.length : 0);
-  if (const std::optional<int> value = ParseWhole<int>(text)) return value;
-  out::PrintErr("\n Escriba un número entero, entre -2147483648 y 2147483647.\n");
-  return std::nullopt;
-}
-
-std::optional<float> ParseFloat(const Word& word) {
-  char* end = nullptr;
-  const float value = out::StrToF(word.text, &end);
-  if (word.length > kWordCapacity || end != word.text + word.length) {
-    out::PrintErr("\n Escriba un número real, con punto decimal (por ejemplo 5.375).\n");
-    return std::nullopt;
-  }
-  // inf, nan and values beyond the single-precision range have no floating-point encoding to
-  // show; a value too small for it reads as the nearest one, as formatted input does.
-  if (!std::isfinite(value)) {
-    out::PrintErr(
-        "\n El valor debe ser un número finito de simple precisión (hasta 3.40282e+38 en valor "
-        "absoluto).\n");
-    return std::nullopt;
-  }
-  return value;
-}
-
-bool FitsCapacity(const Word& word, std::size_t capacity) {
-  if (word.length < capacity) return true;
-  out::PrintErr("\n El texto tiene más de %zu caracteres; escríbalo más corto.\n", capacity - 1);
-  return false;
-}
-
-}  // namespace repbin::console
+}  // namespace repbin::in

@@ -1,10 +1,11 @@
-#include "console/operations.h"
+#include "operations/operations.h"
 
 #include <cstring>
 
 #include "codec/codec.h"
-#include "console/dialogue.h"
+#include "operations/layout.h"
 #include "output/output.h"
+#include "real/exact.h"
 #include "real/real.h"
 #include "real/report.h"
 #include "settings/settings.h"
@@ -90,7 +91,7 @@ IntegerRepresentation RepresentInteger(System system, std::int32_t value, int wi
       system == System::kNatural || system == System::kTwos || system == System::kExcess;
   out::Print(colon ? "\n El dato representado es: %s \n" : "\n El dato representado es %s \n",
              buffer);
-  console::PrintSeparator();
+  ops::PrintSeparator();
   return {buffer, fits != 0};
 }
 
@@ -99,32 +100,32 @@ IntegerInterpretation InterpretInteger(System system, std::string_view bits, int
   nb = static_cast<int>(bits.size());
   zEZ = excess;
   out::Print(" Dato a interpretar %s \n", buffer);
-  // Every reading is exact, at every width: the decoders work on unbounded integers here.
-  BigInt r;
+  // Every reading is exact, at every width.
+  std::string r;
   switch (system) {
     case System::kNatural:
-      r = BNsinsigno<BigInt>(buffer, nb);
-      out::Print("\n El resultado en binario natural es: %s \n", r.str().c_str());
+      r = DecodeExact(IntegerCode::kNatural, buffer, nb);
+      out::Print("\n El resultado en binario natural es: %s \n", r.c_str());
       break;
     case System::kOnes:
-      r = BNC1<BigInt>(buffer, nb);
-      out::Print("\n El resultado en complemento a uno es: %s \n", r.str().c_str());
+      r = DecodeExact(IntegerCode::kOnes, buffer, nb);
+      out::Print("\n El resultado en complemento a uno es: %s \n", r.c_str());
       break;
     case System::kTwos:
-      r = BNC2<BigInt>(buffer, nb);
-      out::Print("\n El resultado en complemento a dos es: %s \n", r.str().c_str());
+      r = DecodeExact(IntegerCode::kTwos, buffer, nb);
+      out::Print("\n El resultado en complemento a dos es: %s \n", r.c_str());
       break;
     case System::kExcess:
-      r = BNEZ<BigInt>(buffer, nb, zEZ);
-      out::Print("\n El resultado en Exceso %i es %s \n", zEZ, r.str().c_str());
+      r = DecodeExact(IntegerCode::kExcess, buffer, nb, zEZ);
+      out::Print("\n El resultado en Exceso %i es %s \n", zEZ, r.c_str());
       break;
     case System::kSignMagnitude:
-      r = BNSM<BigInt>(buffer, nb);
-      out::Print("\n El resultado en signo/magnitud es: %s \n", r.str().c_str());
+      r = DecodeExact(IntegerCode::kSignMagnitude, buffer, nb);
+      out::Print("\n El resultado en signo/magnitud es: %s \n", r.c_str());
       break;
     case System::kFloat: break;
   }
-  return {r.str()};
+  return {r};
 }
 
 FloatRepresentation RepresentFixedText(std::string_view text, const Options& options) {

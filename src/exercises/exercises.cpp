@@ -1,6 +1,6 @@
 // `repbin ejercicios`: reads the options, draws and solves the exercises, writes the sheet.
 
-#include "console/exercises.h"
+#include "exercises/exercises.h"
 
 #include <chrono>
 #include <cstdint>
@@ -10,9 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "console/dialogue.h"
-#include "console/exercise_sheet.h"
-#include "console/input.h"
+#include "exercises/exercise_sheet.h"
+#include "operations/layout.h"
+#include "operations/layout_options.h"
+#include "output/input.h"
 #include "output/output.h"
 
 namespace repbin {
@@ -136,20 +137,12 @@ std::uint64_t ChooseSeed() {
 
 enum class Output { kText, kMarkdown, kGift, kJson };
 
-// The floating layout options as given; each one present changes the base format.
-struct LayoutOptions {
-  std::optional<std::string> preset;
-  std::optional<int> bits, exp, pos_exp, pos_man, pos_signo, sis_exp, sis_man, norma;
-  bool Any() const {
-    return preset || bits || exp || pos_exp || pos_man || pos_signo || sis_exp || sis_man || norma;
-  }
-};
-
 }  // namespace
 
 int RunExercises(const std::vector<std::string>& args) {
   exercises::SheetOptions options;
-  LayoutOptions layout;
+  ops::LayoutOptions layout;
+  std::optional<int> float_bits;  // --bits-flotante
   std::optional<std::uint64_t> seed;
   Output output = Output::kText;
   bool soluciones = false;
@@ -192,7 +185,7 @@ int RunExercises(const std::vector<std::string>& args) {
 
     // Each option with what it accepts, said when the value is refused.
     const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
-      const std::optional<std::int64_t> v = console::ParseWhole<std::int64_t>(value);
+      const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
       if (!v || *v < lo || *v > hi) return std::nullopt;
       return static_cast<int>(*v);
     };
@@ -204,7 +197,7 @@ int RunExercises(const std::vector<std::string>& args) {
       if (!n) return refused("un número de ejercicios entre 1 y 100000");
       options.count = *n;
     } else if (name == "--semilla") {
-      seed = console::ParseWhole<std::uint64_t>(value);
+      seed = in::ParseWhole<std::uint64_t>(value);
       if (!seed) return refused("un número entero entre 0 y 18446744073709551615");
     } else if (name == "--tipos") {
       std::optional<std::vector<Kind>> kinds = ParseKinds(value);
@@ -220,30 +213,16 @@ int RunExercises(const std::vector<std::string>& args) {
     } else if (name == "-z" || name == "--exceso") {
       options.exceso = number(-2147483647, 2147483647);
       if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
-    } else if (name == "-f" || name == "--formato") {
-      if (!FindPreset(value)) return refused("un formato: ieee32, ieee16, ieee64 o bfloat16");
-      layout.preset = value;
+
     } else if (name == "--bits-flotante") {
-      layout.bits = number(3, 64);
-      if (!layout.bits) return refused("un número de bits entre 3 y 64");
-    } else if (name == "--exp") {
-      layout.exp = number(1, 30);
-      if (!layout.exp) return refused("un número de bits entre 1 y 30");
-    } else if (name == "--pos-exp" || name == "--pos-man" || name == "--pos-signo") {
-      const std::optional<int> p = number(0, 63);
-      if (!p) return refused("una posición entre 0 y 63");
-      (name == "--pos-exp"   ? layout.pos_exp
-       : name == "--pos-man" ? layout.pos_man
-                             : layout.pos_signo) = p;
-    } else if (name == "--sis-exp") {
-      layout.sis_exp = FindFieldSystem(value, true);
-      if (!layout.sis_exp) return refused("sm, c1, c2 o exceso");
-    } else if (name == "--sis-man") {
-      layout.sis_man = FindFieldSystem(value, false);
-      if (!layout.sis_man) return refused("sm, c1 o c2");
-    } else if (name == "--norma") {
-      layout.norma = FindNorm(value);
-      if (!layout.norma) return refused("0M, 1M o 01M");
+      float_bits = number(3, 64);
+      if (!float_bits) return refused("un número de bits entre 3 y 64");
+    } else if (ops::IsLayoutOption(name)) {
+      if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(layout, name, value)) {
+        return refused(*accepted);
+      }
+      // The generator's excess exponents are drawn in 32-bit arithmetic.
+      if (name == "--exp" && *layout.exp > 30) return refused("un número de bits entre 1 y 30");
     } else if (name == "--salida") {
       if (value == "texto") {
         output = Output::kText;
@@ -259,26 +238,20 @@ int RunExercises(const std::vector<std::string>& args) {
     }
   }
 
-  if (layout.Any()) {
-    // The preset (ieee32 when none), reshaped when the widths change, then each field given.
+  // The width and the excess apply wherever they stand; -f replaces the layout options before it.
+  layout.bits = float_bits;
+  layout.exceso = options.exceso;
+  if (layout.AnyLayout() || layout.bits) {
+    // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
     const std::string preset_name = layout.preset.value_or("ieee32");
-    FloatFormat f = *FindPreset(preset_name);
-    if (layout.bits || layout.exp)
-      f = IeeeShaped(layout.bits.value_or(f.bits), layout.exp.value_or(f.exp));
-    if (layout.pos_exp) f.pos_exp = *layout.pos_exp;
-    if (layout.pos_man) f.pos_man = *layout.pos_man;
-    if (layout.pos_signo) f.pos_signo = *layout.pos_signo;
-    if (layout.sis_exp) f.sis_exp = *layout.sis_exp;
-    if (options.exceso) f.exceso = *options.exceso;
-    if (layout.sis_man) f.sis_man = *layout.sis_man;
-    if (layout.norma) f.norma = *layout.norma;
+    const FloatFormat f = ops::BuildLayout(layout);
     if (f.exp > f.bits - 2) {
       return UsageError("con " + std::to_string(f.bits) +
                         " bits, el exponente debe tener entre 1 y " + std::to_string(f.bits - 2) +
                         " bits");
     }
-    // The layout passes the dialogue's checks, which say on standard error what is possible.
-    if (!console::CheckFloatFormat(f)) {
+    // The layout passes the layout rules, which say on standard error what is possible.
+    if (!ops::CheckFloatFormat(f)) {
       out::PrintErr("\n");
       return UsageError("el formato de coma flotante no es válido");
     }

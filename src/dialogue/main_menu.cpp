@@ -1,8 +1,8 @@
-#include "console/dialogue.h"
-#include "console/input.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/questions.h"
 #include "output/output.h"
 
-namespace repbin::console {
+namespace repbin::dialogue {
 
 namespace {
 
@@ -16,10 +16,6 @@ void SetDialogueOptions(const ops::Options& options) {
 
 const ops::Options& DialogueOptions() {
   return dialogue_options;
-}
-
-void PrintSeparator() {
-  out::Print("==========================================================\n");
 }
 
 void PrintSystemItems() {
@@ -47,4 +43,4 @@ void MainMenu() {
   }
 }
 
-}  // namespace repbin::console
+}  // namespace repbin::dialogue

@@ -1,7 +1,7 @@
-#include "console/session.h"
+#include "dialogue/session.h"
 
-#include "console/dialogue.h"
-#include "console/input.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/questions.h"
 #include "output/output.h"
 #include "real/real.h"
 #include "settings/settings.h"
@@ -9,10 +9,10 @@
 namespace repbin {
 
 int RunSession(std::FILE* in) {
-  if (in != nullptr) console::BindInput(in);
+  if (in != nullptr) in::BindInput(in);
   ResetSettings();
   ResetDescriptor();
-  console::MainMenu();
+  dialogue::MainMenu();
   out::Flush();
   return 0;
 }
@@ -20,10 +20,10 @@ int RunSession(std::FILE* in) {
 Transcript RunSessionOnText(std::string_view input) {
   int status = 0;
   out::Captured printed = out::Capture([&] {
-    console::BindInputText(input);
+    in::BindInputText(input);
     status = RunSession(nullptr);
   });
-  console::BindInput(stdin);
+  in::BindInput(stdin);
   return {std::move(printed.out), std::move(printed.err), status};
 }
 

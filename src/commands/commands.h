@@ -1,0 +1,16 @@
+// The one-shot commands `repbin representar ...` and `repbin interpretar ...`: one conversion per
+// command line (or one per line of standard input with "-"), printing through the output layer
+// as it is bound: the dialogue's own lines, or one JSON object with --json.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace repbin {
+
+// Runs `representar` or `interpretar` (args[0]) with its arguments, from the program's start
+// settings. Returns the exit status: 0 done, 1 a value that does not fit, 2 a usage error or a
+// refused argument (with a Spanish message on standard error).
+int RunConversion(const std::vector<std::string>& args);
+
+}  // namespace repbin

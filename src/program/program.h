@@ -1,0 +1,37 @@
+// The whole program behind `main`: chooses the door from the command line (the dialogue, a
+// one-shot command, or an exercise sheet) and binds it to the streams.
+#pragma once
+
+#include "dialogue/session.h"
+#include "output/output.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace repbin {
+
+// Whether `word` (argv[1]) names a command: representar, interpretar or ejercicios.
+bool IsCommand(const std::string& word);
+
+// Runs the command line `args` (argv without the program's name: the command, then its
+// arguments). Returns the exit status: 0 done, 1 a value that does not fit, 2 a usage error or a
+// refused argument (with a Spanish message on standard error).
+int RunCommandLine(const std::vector<std::string>& args);
+
+// Runs the program on its arguments (argv without the program's name), with the output layer
+// bound to the streams and encodings it should use: a command when the first argument names one,
+// else the dialogue with its options. Returns the exit status.
+int RunProgram(const std::vector<std::string>& args);
+
+// Runs a dialogue session reading the answers from `in`, writing through the output layer as it
+// is bound (the web page's console); returns the exit status.
+int RunDialogueOn(std::FILE* in);
+
+// Runs the program in memory: `input` is the whole standard input; both streams are captured in
+// `encoding` (the options may change it, as on a console).
+Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
+                            out::Encoding encoding = out::Encoding::kCp850);
+
+}  // namespace repbin
