@@ -1,5 +1,6 @@
 // The floating-point items of both menus.
 
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,7 @@ bool IsConvertibleFixedText(std::string_view text) {
   if (fault == FixedTextFault::kNone) return true;
   std::string message =
       FixedTextMessage(fault, copy, "la respuesta 1, Coma flotante, de la introducción de datos");
-  message[0] = static_cast<char>(message[0] - 'a' + 'A');  // every message starts in lower case
+  message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
   out::PrintErr("\n ");
   out::PrintErrText(message.c_str());
   out::PrintErr("\n");
