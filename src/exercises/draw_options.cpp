@@ -92,7 +92,9 @@ const char* const kDrawOptionsHelp =
     "  --bits-flotante N  ancho del formato (de 3 a 64)\n"
     "  --exp N            bits del exponente (de 1 a 30)\n"
     "  --pos-exp P, --pos-man P, --pos-signo P\n"
-    "                     posición del exponente, de la mantisa y del signo\n"
+    "                     posición del exponente, de la mantisa y del signo, desde la\n"
+    "                     izquierda empezando en 0 (los números S del resumen del formato\n"
+    "                     cuentan desde la derecha: en 32 bits S31 es la posición 0)\n"
     "  --sis-exp SIS      sistema del exponente: sm, c1, c2 o exceso\n"
     "  --sis-man SIS      sistema de la mantisa: sm, c1 o c2\n"
     "  --norma N          normalización: 0M, 1M o 01M\n";
