@@ -8,7 +8,6 @@
 
 #include "operations/bit_input.h"
 #include "operations/operations.h"
-#include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
 #include "real/exact.h"
