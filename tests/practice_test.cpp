@@ -273,9 +273,12 @@ TEST(PracticeCommandTest, RecordFileHasOneObjectPerAnswer) {
   RunProgramOnText(args, "1\n?\n0x3F800000\n\xA2\n");
   const Transcript t = RunProgramOnText(args, "fuera de rango\n");
   EXPECT_EQ(t.status, 0);
-  std::ifstream file(path);
   std::stringstream text;
-  text << file.rdbuf();
+  {
+    std::ifstream file(path);  // closed before the file is removed (Windows refuses otherwise)
+    text << file.rdbuf();
+  }
+  std::filesystem::remove(path);
   const std::vector<nlohmann::json> records = Lines(text.str());
   ASSERT_EQ(records.size(), 5u);
   const char* keys[] = {"ejercicio", "tipo",     "orden",       "enunciado", "respuesta_alumno",
@@ -291,7 +294,6 @@ TEST(PracticeCommandTest, RecordFileHasOneObjectPerAnswer) {
   EXPECT_EQ(records[1]["correcta"], false);
   EXPECT_EQ(records[4]["ejercicio"], 1);
   EXPECT_EQ(records[3]["respuesta_alumno"], "\xEF\xBF\xBD") << "a code page 850 byte, replaced";
-  std::filesystem::remove(path);
 }
 
 TEST(PracticeCommandTest, UsageErrors) {
