@@ -25,6 +25,7 @@
 #include <optional>
 #include <string_view>
 
+#include "operations/integer_report.h"
 #include "operations/json.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
@@ -73,7 +74,10 @@ constexpr const char* kCommonOptionsHelp =
     "  --sis-man SIS        sistema de la mantisa: sm, c1 o c2\n"
     "  --norma N            normalización: 0M, 1M o 01M\n"
     "  --json               un objeto JSON por conversión (JSON Lines) en vez de la traza\n"
-    "  --ampliado           añade a cada resultado en coma flotante el informe ampliado\n"
+    "  --ampliado           añade a cada resultado el informe ampliado: en los enteros, el\n"
+    "                       rango, el hexadecimal y el octal, el método a mano y la cadena\n"
+    "                       leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
+    "                       el valor exacto, el error y el redondeo al más próximo\n"
     "  --cp850, --utf8      codificación de los acentos\n"
     "  -h, --help           muestra esta ayuda y termina\n";
 
@@ -347,6 +351,18 @@ void AddReport(Json& object, const InterpretationReport& report) {
   if (report.ieee) object["ieee"] = IeeeReadingJson(*report.ieee);
 }
 
+// The integer report's fields, which JSON always carries.
+void AddReport(Json& object, const ops::IntegerReport& report) {
+  object["hex"] = "0x" + report.hex;
+  object["rango"] = {{"min", ExactNumber(report.min)}, {"max", ExactNumber(report.max)}};
+  Json readings = Json::object();
+  for (const ops::IntegerReading& reading : report.readings) {
+    readings[ops::SystemName(reading.system)] = ExactNumber(reading.value);
+  }
+  object["lecturas"] = readings;
+  object["metodo"] = report.method;
+}
+
 bool OnlyBits(std::string_view text) {
   return !text.empty() && text.find_first_not_of("01") == std::string_view::npos;
 }
@@ -372,12 +388,13 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     object["valor"] = *number;
     object["en_rango"] = result.en_rango;
     if (*r.system == System::kExcess) object["exceso"] = excess;
+    AddReport(object, ops::ReportIntegerRepresentation(*r.system, *number, result.cadena, excess));
     WriteJson(object);
   } else {
     nb = width;
     zEZ = excess;
     ops::PrintIntegerHeading(*r.system);
-    result = ops::RepresentInteger(*r.system, *number, width, excess);
+    result = ops::RepresentInteger(*r.system, *number, width, excess, r.options);
   }
   return result.en_rango ? kDone : kOutOfRange;
 }
@@ -408,9 +425,10 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     object["cadena"] = bits;
     object["valor"] = ExactNumber(result.valor);
     if (*r.system == System::kExcess) object["exceso"] = excess;
+    AddReport(object, ops::ReportIntegerInterpretation(*r.system, bits, excess));
     WriteJson(object);
   } else {
-    ops::InterpretInteger(*r.system, bits, excess);
+    ops::InterpretInteger(*r.system, bits, excess, r.options);
   }
   return kDone;
 }

@@ -39,8 +39,10 @@ void PrintUsage() {
       "  --cp850     escribe los acentos en la página de códigos 850 (lo habitual,\n"
       "              salvo en un terminal UTF-8)\n"
       "  --utf8      escribe los acentos en UTF-8\n"
-      "  --ampliado  añade a cada resultado en coma flotante un informe ampliado\n"
-      "              (hexadecimal, valor exacto, error, redondeo al más próximo, IEEE 754)\n"
+      "  --ampliado  añade a cada resultado un informe ampliado: en los enteros, el\n"
+      "              rango, el hexadecimal y el octal, el método a mano y la cadena\n"
+      "              leída en los cinco sistemas; en coma flotante, el hexadecimal, el\n"
+      "              valor exacto, el error, el redondeo al más próximo e IEEE 754\n"
       "  -h, --help  muestra esta ayuda y termina\n"
       "  --version   muestra la versión y termina\n"
       "\n"
@@ -84,7 +86,7 @@ int RunProgram(const std::vector<std::string>& args) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
       std::vector<std::string> command(it, args.end());
-      if (options.ampliado && arg != "ejercicios") command.push_back("--ampliado");
+      if (options.ampliado) command.push_back("--ampliado");
       return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {
