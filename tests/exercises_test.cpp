@@ -16,8 +16,8 @@
 #include "exercises/exercise_sheet.h"
 #include "exercises/exercises.h"
 #include "operations/layout.h"
-#include "program/program.h"
 #include "output/output.h"
+#include "program/program.h"
 #include "settings/settings.h"
 #include "support.h"
 
@@ -193,9 +193,23 @@ TEST(ExerciseTest, AnswersAndTracesAreTheOperations) {
   EXPECT_LT(out_of_range * 100, integer_representations * 25);
 }
 
-// Once the one-shot command answers, it prints each exercise's trace for its `orden`.
+// Once the one-shot command answers, it prints each exercise's trace for its `orden`, with the
+// extended report when the sheet asks for it.
 TEST(ExerciseTest, OneShotCommandPrintsTheTrace) {
-  for (const Exercise& e : Sheet(99, 60)) {
+  exercises::SheetOptions extended;
+  extended.seed = 99;
+  extended.count = 30;
+  extended.report.ampliado = true;
+  std::vector<Exercise> sheet = Sheet(99, 60);
+  for (const Exercise& e : exercises::Generate(extended)) {
+    EXPECT_EQ(e.orden.back(), "--ampliado");
+    const bool integer = e.kind.system != ops::System::kFloat;
+    const bool fits = e.en_rango.value_or(true);
+    const char* report = integer ? (fits ? "Método a mano" : " no cabe: ") : "Hexadecimal: ";
+    EXPECT_NE(e.traza.find(report), std::string::npos) << e.traza;
+    sheet.push_back(e);
+  }
+  for (const Exercise& e : sheet) {
     int status = -1;
     const out::Captured printed =
         out::Capture([&] { status = RunCommandLine(e.orden); }, out::Encoding::kUtf8);

@@ -285,7 +285,7 @@ class Generator {
                       zEZ = e.exceso;
                       ops::PrintIntegerHeading(system);
                       result = ops::RepresentInteger(system, static_cast<std::int32_t>(value),
-                                                     e.bits, e.exceso);
+                                                     e.bits, e.exceso, options_.report);
                     },
                     out::Encoding::kUtf8)
                     .out;
@@ -301,12 +301,15 @@ class Generator {
           "Interprete la cadena " + e.dato + " (" + Decimal(e.bits) + " bits) en " + phrase + ".";
       e.orden = {"interpretar", sys, e.dato};
       ops::IntegerInterpretation result{};
-      e.traza = out::Capture([&] { result = ops::InterpretInteger(system, e.dato, e.exceso); },
-                             out::Encoding::kUtf8)
-                    .out;
+      e.traza =
+          out::Capture(
+              [&] { result = ops::InterpretInteger(system, e.dato, e.exceso, options_.report); },
+              out::Encoding::kUtf8)
+              .out;
       e.respuesta = result.valor;
     }
     if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
+    if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
   // --- Floating point -----------------------------------------------------------------------
@@ -424,7 +427,7 @@ class Generator {
       e.traza = out::Capture(
                     [&] {
                       ops::PrintLayoutSummary();
-                      result = ops::RepresentFixedText(e.dato, {});
+                      result = ops::RepresentFixedText(e.dato, options_.report);
                     },
                     out::Encoding::kUtf8)
                     .out;
@@ -438,8 +441,9 @@ class Generator {
       ops::FloatInterpretation result{};
       e.traza = out::Capture(
                     [&] {
-                      result = ops::InterpretFloat(e.dato, {});
-                      out::Print("\n");
+                      result = ops::InterpretFloat(e.dato, options_.report);
+                      // The result line stays open unless the extended report closed it.
+                      if (!options_.report.ampliado) out::Print("\n");
                     },
                     out::Encoding::kUtf8)
                     .out;
@@ -448,6 +452,7 @@ class Generator {
       e.respuesta = value;
     }
     AddFormatArguments(e.formato, e.preset, e.orden);
+    if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
   const SheetOptions& options_;

@@ -51,6 +51,7 @@ struct SheetOptions {
   std::optional<int> exceso;           // the integer excess; when absent, 2^(n-1) or 2^(n-1)-1
   std::optional<FloatFormat> formato;  // the floating format; when absent, a mix
   std::string preset;                  // the preset's name when `formato` is one unchanged
+  ops::Options report;                 // the solutions' traces carry the extended report
 };
 
 // The exercises of a sheet, each solved (answer and trace) by the operation functions. The same

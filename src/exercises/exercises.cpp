@@ -28,7 +28,7 @@ void PrintHelp() {
   out::Print(
       "Uso: repbin ejercicios [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
       "                       [-f FORMATO] [opciones de formato] [--salida SALIDA]\n"
-      "                       [--soluciones]\n"
+      "                       [--soluciones] [--ampliado]\n"
       "\n"
       "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
       "(cada respuesta con la traza que imprime la orden de una sola conversión), o un banco\n"
@@ -63,6 +63,10 @@ void PrintHelp() {
       "                     markdown, gift y json salen siempre en UTF-8\n"
       "  --soluciones       añade las soluciones con su traza (texto y markdown; gift y\n"
       "                     json llevan siempre las respuestas)\n"
+      "  --ampliado         añade a la traza de cada solución el informe ampliado, como\n"
+      "                     la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
+      "                     método a mano y lecturas; en coma flotante: valor exacto,\n"
+      "                     error y redondeo)\n"
       "  --cp850, --utf8    codificación de la salida de texto\n"
       "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
@@ -166,9 +170,10 @@ int RunExercises(const std::vector<std::string>& args) {
       PrintHelp();
       return 0;
     }
-    if (name == "--soluciones" || name == "--cp850" || name == "--utf8") {
+    if (name == "--soluciones" || name == "--ampliado" || name == "--cp850" || name == "--utf8") {
       if (attached) return UsageError("la opción " + name + " no lleva valor");
       if (name == "--soluciones") soluciones = true;
+      if (name == "--ampliado") options.report.ampliado = true;
       if (name == "--cp850") encoding = out::Encoding::kCp850;
       if (name == "--utf8") encoding = out::Encoding::kUtf8;
       continue;
