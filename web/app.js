@@ -144,8 +144,8 @@ var repbinPagina = (function () {
       opcion('--sis-man', 'sis-man');
       opcion('--norma', 'norma');
       if ($('valor').checked && $('operacion').value === 'representar') args.push('--valor');
-      if ($('ampliado').checked) args.push('--ampliado');
     }
+    if ($('ampliado').checked) args.push('--ampliado');
     return args;
   }
 
