@@ -1,3 +1,6 @@
+// The extended integer report: each part computed from the pattern and the value, then written
+// out in Spanish.
+
 #include "operations/integer_report.h"
 
 #include <algorithm>
@@ -10,14 +13,14 @@
 namespace repbin::ops {
 namespace {
 
-// Every value the report meets lies within +-(2^64 + 2^31): a fixed 128-bit integer holds them
-// all without allocating.
+// Every value the report meets (a pattern of at most 64 bits, a 64-bit excess, their sums) lies
+// within +-2^65: a fixed 128-bit integer holds them all without allocating.
 using Big = boost::multiprecision::int128_t;
 using Lines = std::vector<std::string>;
 
 // Every text the printer writes. Values go in as "%s" arguments; the method's lines, built at
 // run time, go out through PrintText so that their accents are converted too.
-constexpr const char* kRangeLine = " Rango en %s con %i %s: de %s a %s";
+constexpr const char* kRangeLine = " Rango en %s con %s: de %s a %s";
 constexpr const char* kZerosPart = ", con dos ceros: %s (+0) y %s (-0)";
 constexpr const char* kAboveLine = " %s no cabe: queda %s por encima del máximo\n";
 constexpr const char* kBelowLine = " %s no cabe: queda %s por debajo del mínimo\n";
@@ -139,6 +142,11 @@ Weights WeightsOf(std::string_view bits) {
   return w;
 }
 
+// "1 bit", "8 bits".
+std::string Bits(int n) {
+  return std::to_string(n) + (n == 1 ? " bit" : " bits");
+}
+
 // A value in a sum or difference: negative ones in parentheses.
 std::string Term(const Big& v) {
   return v < 0 ? "(" + Text(v) + ")" : Text(v);
@@ -174,13 +182,12 @@ void AddColumn(Lines& lines, const std::vector<Row>& rows) {
 
 // The rows of "+ 1" under `bits`: the carries (when there are any), the added 1, the rule and
 // the sum, labelled `sum_label`; returns the sum.
-std::string AddOneRows(std::vector<Row>& rows, const std::string& bits, std::string sum_label,
-                       std::string sum_tail = "") {
+std::string AddOneRows(std::vector<Row>& rows, const std::string& bits, std::string sum_label) {
   const auto [sum, carries] = AddOne(bits);
   if (carries.find('1') != std::string::npos) rows.push_back({"acarreos:", carries});
   rows.push_back({"se suma 1:", std::string(bits.size() - 1, ' ') + "1", "", "+ "});
   rows.push_back({"", std::string(bits.size(), '-')});
-  rows.push_back({std::move(sum_label), sum, std::move(sum_tail)});
+  rows.push_back({std::move(sum_label), sum});
   return sum;
 }
 
@@ -201,8 +208,7 @@ Lines WriteNatural(const Big& v, int width) {
 Lines WriteComplement(bool twos, const Big& v, int width) {
   if (v >= 0) {
     return {Text(v) + " no es negativo: se escribe en binario natural, con el primer bit a 0",
-            Text(v) + " en binario natural con " + std::to_string(width) +
-                " bits: " + Binary(v, width)};
+            Text(v) + " en binario natural con " + Bits(width) + ": " + Binary(v, width)};
   }
   Lines lines = {Text(v) + " es negativo: se invierten los bits de su magnitud" +
                  (twos ? " y se suma 1" : "")};
@@ -226,8 +232,8 @@ Lines WriteSignMagnitude(const Big& v, int width) {
   if (width == 1) {
     lines.push_back("magnitud: con 1 bit no queda ninguno para ella (solo cabe el 0)");
   } else {
-    lines.push_back("magnitud: |" + Text(v) + "| = " + Text(magnitude) + " en " +
-                    std::to_string(width - 1) + " bits: " + field);
+    lines.push_back("magnitud: |" + Text(v) + "| = " + Text(magnitude) + " en " + Bits(width - 1) +
+                    ": " + field);
   }
   lines.push_back("signo " + sign + " y magnitud " + (field.empty() ? "vacía" : field) + ": " +
                   sign + field);
@@ -237,8 +243,7 @@ Lines WriteSignMagnitude(const Big& v, int width) {
 Lines WriteExcess(const Big& v, int width, std::int64_t excess) {
   const Big stored = v + excess;
   return {"se suma el exceso: " + Text(v) + " + " + Term(Big(excess)) + " = " + Text(stored),
-          Text(stored) + " en binario natural con " + std::to_string(width) +
-              " bits: " + Binary(stored, width)};
+          Text(stored) + " en binario natural con " + Bits(width) + ": " + Binary(stored, width)};
 }
 
 // --- Reading a pattern --------------------------------------------------------------------
@@ -310,7 +315,9 @@ IntegerReport Common(System system, std::string_view bits, std::int64_t excess) 
   r.width = static_cast<int>(bits.size());
   // The other systems read the pattern in excess 2^(n-1) - 1, the usual one at each width (127
   // at 8 bits), whatever excess was used last: a pattern reads the same in every door.
-  r.excess = system == System::kExcess ? excess : (std::int64_t{1} << (bits.size() - 1)) - 1;
+  r.excess = system == System::kExcess
+                 ? excess
+                 : static_cast<std::int64_t>((std::uint64_t{1} << (bits.size() - 1)) - 1);
   r.bits = bits;
   const int n = r.width;
   Big min;
@@ -399,8 +406,8 @@ IntegerReport ReportIntegerInterpretation(System system, std::string_view bits,
 }
 
 void PrintIntegerReport(const IntegerReport& r) {
-  out::Print(kRangeLine, SystemPhrase(r.system, r.excess).c_str(), r.width,
-             r.width == 1 ? "bit" : "bits", r.min.c_str(), r.max.c_str());
+  out::Print(kRangeLine, SystemPhrase(r.system, r.excess).c_str(), Bits(r.width).c_str(),
+             r.min.c_str(), r.max.c_str());
   if (r.zeros.size() == 2) out::Print(kZerosPart, r.zeros[0].c_str(), r.zeros[1].c_str());
   out::Print("\n");
   if (r.fit == Fit::kAbove) out::Print(kAboveLine, r.value.c_str(), r.distance.c_str());
