@@ -16,8 +16,8 @@
 #include "exercises/exercise_sheet.h"
 #include "exercises/exercises.h"
 #include "operations/layout.h"
-#include "program/program.h"
 #include "output/output.h"
+#include "program/program.h"
 #include "settings/settings.h"
 #include "support.h"
 
@@ -32,6 +32,13 @@ std::vector<Exercise> Sheet(std::uint64_t seed, int count = 20) {
   options.seed = seed;
   options.count = count;
   return exercises::Generate(options);
+}
+
+exercises::SheetHeader Header(std::uint64_t seed, const std::string& command) {
+  exercises::SheetHeader header;
+  header.seed = seed;
+  header.command = command;
+  return header;
 }
 
 // --- The one-shot command, read from an exercise's `orden` ------------------------------------
@@ -211,7 +218,7 @@ constexpr const char* kSeed2024 =
     "interpretar sm 000011100001 | interpretar c1 100111 | representar c1 -9 -b 5 | ";
 
 TEST(ExerciseTest, SameSeedSameSheetOtherSeedAnother) {
-  const exercises::SheetHeader header{7, "repbin ejercicios --semilla 7"};
+  const exercises::SheetHeader header = Header(7, "repbin ejercicios --semilla 7");
   const std::string first = exercises::RenderJson(Sheet(7, 40), header);
   EXPECT_EQ(first, exercises::RenderJson(Sheet(7, 40), header));
   EXPECT_NE(first, exercises::RenderJson(Sheet(8, 40), header));
@@ -274,7 +281,8 @@ TEST(ExerciseTest, OptionsNarrowTheDraw) {
 struct GiftQuestion {
   std::string category;  // for a $CATEGORY block
   std::string name, text, answer, feedback;
-  char type = '?';  // 's' short answer, 'n' numerical
+  std::vector<std::string> answers;  // every accepted answer of a short answer
+  char type = '?';                   // 's' short answer, 'n' numerical
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -363,7 +371,14 @@ std::vector<GiftQuestion> ReadGift(const std::string& file) {
     } else {
       q.type = 's';
       EXPECT_EQ(answer[0], '=');
-      q.answer = post(answer.substr(1));
+      // Several correct answers, each after its own '='.
+      std::istringstream each(answer.substr(1));
+      std::string one;
+      while (std::getline(each, one, '=')) {
+        while (!one.empty() && one.back() == ' ') one.pop_back();
+        q.answers.push_back(post(one));
+      }
+      q.answer = q.answers.front();
     }
     questions.push_back(q);
   }
@@ -389,9 +404,51 @@ int UnescapedSpecials(const std::string& line) {
   return n;
 }
 
+// Every further accepted answer is the key's bit string: grouped in fours (one short group at
+// an end), or in hexadecimal for a floating-point pattern; each form once.
+void ExpectSameBits(const std::vector<std::string>& answers, const Exercise& e) {
+  const bool bits = e.respuesta.find_first_not_of("01") == std::string::npos;
+  bool hex_seen = false;
+  EXPECT_EQ(std::set<std::string>(answers.begin(), answers.end()).size(), answers.size());
+  for (std::size_t i = 1; i < answers.size(); ++i) {
+    ASSERT_TRUE(bits) << e.respuesta;
+    const std::string& a = answers[i];
+    if (a.rfind("0x", 0) == 0) {
+      hex_seen = true;
+      EXPECT_EQ(e.kind.system, ops::System::kFloat);
+      const std::uint64_t value = std::stoull(a.substr(2), nullptr, 16);
+      EXPECT_EQ(a.size() - 2, (e.respuesta.size() + 3) / 4) << a;
+      EXPECT_EQ(value, std::stoull(e.respuesta, nullptr, 2)) << a;
+      continue;
+    }
+    std::string joined;
+    std::vector<std::size_t> groups;
+    std::istringstream words(a);
+    for (std::string w; words >> w;) {
+      joined += w;
+      groups.push_back(w.size());
+    }
+    EXPECT_EQ(joined, e.respuesta) << a;
+    int short_groups = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+      if (groups[g] == 4) continue;
+      ++short_groups;
+      EXPECT_TRUE(g == 0 || g + 1 == groups.size()) << a;
+    }
+    EXPECT_LE(short_groups, 1) << a;
+  }
+  // A bit string longer than four always has its grouped form, a float pattern its hexadecimal.
+  if (bits && e.respuesta.size() > 4) {
+    EXPECT_GE(answers.size(), 2u) << e.respuesta;
+  }
+  if (bits && e.kind.system == ops::System::kFloat) {
+    EXPECT_TRUE(hex_seen) << e.respuesta;
+  }
+}
+
 // Each question of the bank carries its exercise's statement, answer and trace, and its category.
 void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
-  const std::string file = exercises::RenderGift(sheet, {1, "repbin"});
+  const std::string file = exercises::RenderGift(sheet, Header(1, "repbin"));
   const std::vector<GiftQuestion> bank = ReadGift(file);
   // "::" twice, '{', '=' or '#', "####" and '}', and the tolerance's ':' of floating readings.
   std::istringstream lines(file);
@@ -399,7 +456,13 @@ void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
   while (std::getline(lines, line)) {
     if (line.rfind("::", 0) != 0) continue;
     const bool tolerance = line.find("(interpretar-flotante)") != std::string::npos;
-    EXPECT_EQ(UnescapedSpecials(line), tolerance ? 12 : 11) << line;
+    // One more '=' for each further accepted answer of a representation.
+    const std::size_t open = line.find("</p>{=");
+    int more = 0;
+    for (std::size_t at = open; open != std::string::npos && line[at] != '#'; ++at) {
+      more += line.compare(at, 2, " =") == 0;
+    }
+    EXPECT_EQ(UnescapedSpecials(line), (tolerance ? 12 : 11) + more) << line;
   }
   std::map<int, const Exercise*> by_number;
   for (const Exercise& e : sheet) by_number[e.numero] = &e;
@@ -424,6 +487,7 @@ void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
     if (e.kind.operation == Operation::kRepresent) {
       EXPECT_EQ(q.type, 's');
       EXPECT_EQ(q.answer, e.respuesta);
+      ExpectSameBits(q.answers, e);
     } else if (e.kind.system == ops::System::kFloat) {
       EXPECT_EQ(q.type, 'n');
       EXPECT_EQ(q.answer, e.respuesta + ":0.0000005");
@@ -458,9 +522,27 @@ TEST(ExerciseGiftTest, SpecialCharactersAreEscapedEverywhere) {
 
 // --- The four outputs of one sheet --------------------------------------------------------------
 
+// Markdown's wrapped paragraphs joined again: a line break and its indent become one space.
+std::string Unwrapped(const std::string& markdown) {
+  std::string joined;
+  for (std::size_t i = 0; i < markdown.size(); ++i) {
+    if (markdown[i] == '\n' && i + 1 < markdown.size() && markdown[i + 1] == ' ') {
+      std::size_t next = i + 1;
+      while (next < markdown.size() && markdown[next] == ' ') ++next;
+      if (next < markdown.size() && markdown[next] != '\n') {
+        joined += ' ';
+        i = next - 1;
+        continue;
+      }
+    }
+    joined += markdown[i];
+  }
+  return joined;
+}
+
 TEST(ExerciseRenderTest, OutputsAgree) {
   const std::vector<Exercise> sheet = Sheet(21, 36);
-  const exercises::SheetHeader header{21, "repbin ejercicios -n 36 --semilla 21"};
+  const exercises::SheetHeader header = Header(21, "repbin ejercicios -n 36 --semilla 21");
   const std::string text = exercises::RenderText(sheet, header, true);
   const std::string markdown = exercises::RenderMarkdown(sheet, header, true);
   const std::string bare = exercises::RenderText(sheet, header, false);
@@ -486,11 +568,11 @@ TEST(ExerciseRenderTest, OutputsAgree) {
     const std::string statement = "\n" + number + e.enunciado + "\n";
     EXPECT_NE(text.find(statement), std::string::npos);
     EXPECT_NE(bare.find(statement), std::string::npos);
-    EXPECT_NE(markdown.find(statement), std::string::npos);
+    EXPECT_NE(Unwrapped(markdown).find(statement), std::string::npos);
     EXPECT_NE(text.find("\n" + number + e.respuesta + "\n" + e.traza), std::string::npos);
-    EXPECT_NE(
-        markdown.find("### " + number + "`" + e.respuesta + "`\n\n```text\n" + e.traza + "```\n"),
-        std::string::npos);
+    EXPECT_NE(markdown.find("### " + number + "`" + e.respuesta + "`\n\n```text\n" +
+                            exercises::ExpandTabs(e.traza) + "```\n"),
+              std::string::npos);
   }
   EXPECT_EQ(n, sheet.size());
   EXPECT_FALSE(std::getline(json, line));
@@ -525,7 +607,7 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
       {{"-b", "1"}, "-b espera un número de bits entre 2 y 64"},
       {{"--bits=65"}, "--bits espera un número de bits entre 2 y 64"},
       {{"-f", "ieee128"}, "ieee32, ieee16, ieee64 o bfloat16"},
-      {{"--salida", "pdf"}, "texto, markdown, gift o json"},
+      {{"--salida", "pdf"}, "texto, markdown, html, gift o json"},
       {{"--sis-man", "exceso"}, "sm, c1 o c2"},
       {{"--norma", "2"}, "0M, 1M o 01M"},
       {{"--exp", "12", "--bits-flotante", "8"}, "el exponente debe tener entre 1 y 6 bits"},
@@ -546,17 +628,23 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
 
 TEST(ExerciseCommandTest, OutputsAndEncodings) {
   const std::vector<std::string> args = {"-n", "12", "--semilla", "4", "--soluciones"};
-  // Text follows the console's encoding; the same sheet in both.
+  // Text is UTF-8 whatever the messages' encoding, unless --cp850 asks for code page 850.
   const CommandRun utf8 = Exercises(args, out::Encoding::kUtf8);
-  const CommandRun cp850 = Exercises(args, out::Encoding::kCp850);
+  const CommandRun console = Exercises(args, out::Encoding::kCp850);
+  std::vector<std::string> forced = args;
+  forced.push_back("--cp850");
+  const CommandRun cp850 = Exercises(forced, out::Encoding::kUtf8);
   EXPECT_EQ(utf8.status, 0);
   EXPECT_NE(utf8.printed.out.find("Semilla 4; para crear de nuevo esta hoja: repbin ejercicios "
                                   "-n 12 --semilla 4 --soluciones\n"),
             std::string::npos);
-  EXPECT_EQ(cp850.printed.out, test::Cp850(utf8.printed.out));
-  EXPECT_NE(cp850.printed.out, utf8.printed.out);
-  // GIFT, JSON and Markdown are UTF-8 whatever the console.
-  for (const char* salida : {"gift", "json", "markdown"}) {
+  EXPECT_EQ(console.printed.out, utf8.printed.out);
+  const std::string same_sheet =
+      Replace(utf8.printed.out, "--soluciones\n", "--soluciones --cp850\n");
+  EXPECT_EQ(cp850.printed.out, test::Cp850(same_sheet));
+  EXPECT_NE(cp850.printed.out, same_sheet);
+  // GIFT, JSON, Markdown and HTML are UTF-8 whatever the console.
+  for (const char* salida : {"gift", "json", "markdown", "html"}) {
     std::vector<std::string> a = args;
     a.insert(a.end(), {"--salida", salida});
     EXPECT_EQ(Exercises(a, out::Encoding::kCp850).printed.out,
