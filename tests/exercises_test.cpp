@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -18,6 +19,7 @@
 #include "operations/layout.h"
 #include "output/output.h"
 #include "program/program.h"
+#include "real/report.h"
 #include "settings/settings.h"
 #include "support.h"
 
@@ -273,6 +275,227 @@ TEST(ExerciseTest, OptionsNarrowTheDraw) {
   options.kinds = {{Operation::kInterpret, ops::System::kNatural}};
   options.bits = 2;
   EXPECT_EQ(exercises::Generate(options).size(), 4u);
+}
+
+// --- Variants, exact values, levels ------------------------------------------------------------
+
+struct VariantCase {
+  std::uint64_t seed;
+  int count, variantes, dificultad;
+  bool inexactos;
+  std::vector<exercises::Kind> kinds;
+  std::optional<int> bits;
+};
+
+std::vector<VariantCase> VariantCases() {
+  const exercises::Kind float_kinds[] = {{Operation::kRepresent, ops::System::kFloat},
+                                         {Operation::kInterpret, ops::System::kFloat}};
+  return {
+      {1, 40, 4, 2, false, {}, std::nullopt},
+      {2, 12, 26, 1, false, {}, std::nullopt},
+      {3, 30, 3, 3, false, {}, std::nullopt},
+      {4, 60, 3, 2, true, {std::begin(float_kinds), std::end(float_kinds)}, std::nullopt},
+      {5, 40, 5, 3, false, {std::begin(float_kinds), std::end(float_kinds)}, std::nullopt},
+      // Only eight strings exist: every variant must pose all of them, in its own order.
+      {6, 8, 4, 2, false, {{Operation::kInterpret, ops::System::kNatural}}, 3},
+  };
+}
+
+std::vector<std::vector<Exercise>> ByVariant(const VariantCase& c) {
+  exercises::SheetOptions options;
+  options.seed = c.seed;
+  options.count = c.count;
+  options.variantes = c.variantes;
+  options.dificultad = c.dificultad;
+  options.inexactos = c.inexactos;
+  options.kinds = c.kinds;
+  options.bits = c.bits;
+  std::vector<std::vector<Exercise>> variants(static_cast<std::size_t>(c.variantes));
+  for (const Exercise& e : exercises::Generate(options)) {
+    variants.at(static_cast<std::size_t>(e.variante)).push_back(e);
+  }
+  return variants;
+}
+
+// Every variant has variant A's sequence of kinds, widths, excesses and formats (and, for
+// integer representations, of values that fit or not), numbered from 1, with no value or string
+// posed twice within it.
+TEST(ExerciseVariantTest, SameStructureNoRepeats) {
+  for (const VariantCase& c : VariantCases()) {
+    SCOPED_TRACE("seed " + std::to_string(c.seed));
+    const std::vector<std::vector<Exercise>> variants = ByVariant(c);
+    const std::vector<Exercise>& a = variants[0];
+    ASSERT_EQ(static_cast<int>(a.size()), c.count);
+    std::set<std::string> statements_a;
+    for (const Exercise& e : a) statements_a.insert(e.enunciado);
+    for (const std::vector<Exercise>& v : variants) {
+      ASSERT_EQ(v.size(), a.size());
+      std::set<std::string> posed;
+      int differing = 0;
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        const Exercise &e = v[i], &model = a[i];
+        EXPECT_EQ(e.numero, static_cast<int>(i) + 1);
+        EXPECT_EQ(e.kind, model.kind) << e.enunciado;
+        EXPECT_EQ(e.bits, model.bits) << e.enunciado;
+        EXPECT_EQ(e.exceso, model.exceso) << e.enunciado;
+        EXPECT_EQ(e.formato, model.formato) << e.enunciado;
+        EXPECT_EQ(e.preset, model.preset) << e.enunciado;
+        if (e.kind.system != ops::System::kFloat) {
+          EXPECT_EQ(e.en_rango, model.en_rango);
+        }
+        const char op = e.kind.operation == Operation::kRepresent ? 'r' : 'i';
+        EXPECT_TRUE(posed.insert(op + e.dato).second) << "posed twice: " << e.dato;
+        differing += statements_a.count(e.enunciado) == 0;
+      }
+      // Values are drawn afresh (a range of eight strings may only permute them).
+      if (&v != &a && !c.bits) {
+        EXPECT_GT(differing * 2, c.count);
+      }
+    }
+  }
+}
+
+// The machine's single precision truncating `text` toward zero, as the program's encoder does:
+// an independent reference for ieee32.
+std::string TruncatedIeee32(const std::string& text) {
+  const double exact = std::strtod(text.c_str(), nullptr);
+  float f = static_cast<float>(exact);
+  if (std::fabs(static_cast<double>(f)) > std::fabs(exact)) f = std::nextafter(f, 0.0f);
+  std::string bits;
+  const auto image = std::bit_cast<std::uint32_t>(f);
+  for (int i = 31; i >= 0; --i) bits += (image >> i & 1U) != 0 ? '1' : '0';
+  return bits;
+}
+
+// By default, a key is also the round-to-nearest pattern of the extended report: the value is
+// exactly representable. With --inexactos the key is the truncated pattern, and a statement says
+// to truncate exactly when the value needs rounding.
+TEST(ExerciseVariantTest, FloatingKeysAndTheRoundingRule) {
+  int inexact = 0, exact = 0;
+  for (const VariantCase& c : VariantCases()) {
+    for (const std::vector<Exercise>& v : ByVariant(c)) {
+      for (const Exercise& e : v) {
+        if (e.kind.system != ops::System::kFloat || e.kind.operation != Operation::kRepresent) {
+          continue;
+        }
+        SCOPED_TRACE(e.enunciado);
+        RepresentationReport report;
+        out::Silently([&] {
+          ASSERT_TRUE(ops::CheckFloatFormat(e.formato));
+          report = ReportRepresentation(e.respuesta.c_str(), {e.dato, true, 0});
+        });
+        ASSERT_TRUE(report.error.has_value());
+        const bool needs_rounding = *report.error != "0";
+        const bool says = e.enunciado.find("trunque la mantisa") != std::string::npos;
+        EXPECT_EQ(says, needs_rounding);
+        if (!c.inexactos) {
+          EXPECT_FALSE(needs_rounding);
+          ASSERT_TRUE(report.rounded.has_value());
+          EXPECT_EQ(report.rounded->bits, e.respuesta);
+        } else if (e.preset == "ieee32") {
+          EXPECT_EQ(e.respuesta, TruncatedIeee32(e.dato));
+        }
+        (needs_rounding ? inexact : exact) += 1;
+      }
+    }
+  }
+  EXPECT_GT(exact, 150);
+  EXPECT_GT(inexact, 5);  // --inexactos does draw values that need rounding
+}
+
+// The levels keep to their widths and formats, whatever the variant.
+TEST(ExerciseVariantTest, LevelsOfDifficulty) {
+  for (const VariantCase& c : VariantCases()) {
+    if (c.dificultad == 2 || c.bits) continue;
+    for (const std::vector<Exercise>& v : ByVariant(c)) {
+      for (const Exercise& e : v) {
+        if (e.kind.system == ops::System::kFloat) {
+          if (c.dificultad == 1) {
+            EXPECT_TRUE(e.preset == "ieee32" || e.preset == "ieee16") << e.enunciado;
+          } else {
+            EXPECT_TRUE(e.preset.empty()) << e.enunciado;
+            EXPECT_NE(e.formato.sis_man, 0) << e.enunciado;  // a complement mantissa
+            EXPECT_GE(e.bits, 12);
+          }
+        } else {
+          EXPECT_TRUE(c.dificultad == 1 ? e.bits <= 8 : e.bits >= 8) << e.enunciado;
+        }
+      }
+    }
+  }
+}
+
+// Markdown converts to PDF cleanly: no tab anywhere, no line over 100 characters outside the
+// fenced code blocks, and every block closed.
+TEST(ExerciseRenderTest, MarkdownFitsAPage) {
+  exercises::SheetHeader header = Header(9, "repbin ejercicios " + std::string(120, 'x'));
+  header.titulo = "Examen de representación de la información, convocatoria extraordinaria de ñu";
+  for (const VariantCase& c : VariantCases()) {
+    header.variantes = c.variantes;
+    header.puntos.assign(static_cast<std::size_t>(c.count), 1000 / c.count);
+    std::vector<Exercise> sheet;
+    for (const std::vector<Exercise>& v : ByVariant(c))
+      sheet.insert(sheet.end(), v.begin(), v.end());
+    const std::string markdown = exercises::RenderMarkdown(sheet, header, true);
+    EXPECT_EQ(markdown.find('\t'), std::string::npos);
+    std::istringstream lines(markdown);
+    bool in_code = false;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("```", 0) == 0) {
+        in_code = !in_code;
+        continue;
+      }
+      std::size_t columns = 0;
+      for (char ch : line) columns += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+      if (!in_code) {
+        EXPECT_LE(columns, 100u) << line;
+      }
+      // A wrapped statement never continues with what Markdown reads as a new block.
+      if (!in_code && line.rfind("   ", 0) == 0) {
+        const std::string rest = line.substr(line.find_first_not_of(' '));
+        EXPECT_EQ(std::string("-+*#>").find(rest[0]), std::string::npos) << line;
+      }
+    }
+    EXPECT_FALSE(in_code);
+  }
+}
+
+// --puntos shares 10 (or the total given) among each variant's exercises, in hundredths, and
+// prints each share; a list gives each exercise its own.
+TEST(ExerciseCommandTest, PointsAddUpInEveryVariant) {
+  const struct {
+    std::vector<std::string> args;
+    int total;  // in hundredths
+  } cases[] = {
+      {{"--puntos"}, 1000}, {{"--puntos=20"}, 2000}, {{"--puntos=1,2,3,0.5,0.25,0.25,3"}, 1000}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"-n",        "7", "--variantes", "3",
+                                     "--semilla", "8", "--salida",    "json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    int status = -1;
+    const std::string printed =
+        out::Capture([&] { status = RunExercises(args); }, out::Encoding::kUtf8).out;
+    EXPECT_EQ(status, 0);
+    std::map<std::string, long> sums;
+    std::istringstream lines(printed);
+    for (std::string line; std::getline(lines, line);) {
+      const nlohmann::json j = nlohmann::json::parse(line);
+      sums[j["variante"].get<std::string>()] += std::lround(j["puntos"].get<double>() * 100);
+    }
+    ASSERT_EQ(sums.size(), 3u);
+    for (const auto& [variant, sum] : sums) EXPECT_EQ(sum, c.total) << variant;
+  }
+  std::string text;
+  text = out::Capture(
+             [&] {
+               RunExercises({"-n", "3", "--semilla", "8", "--puntos"});
+             },
+             out::Encoding::kUtf8)
+             .out;
+  EXPECT_NE(text.find("\n1. (3.34 puntos) "), std::string::npos) << text;
+  EXPECT_NE(text.find("\n3. (3.33 puntos) "), std::string::npos) << text;
+  EXPECT_EQ(exercises::PointsText(100), "1 punto");
+  EXPECT_EQ(exercises::PointsText(250), "2.5 puntos");
 }
 
 // --- GIFT, read back as Moodle reads it ---------------------------------------------------------
@@ -614,6 +837,14 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
       {{"-f", "ieee16", "--pos-man", "3"}, "el formato de coma flotante no es válido"},
       {{"--soluciones=si"}, "no lleva valor"},
       {{"--hoja"}, "opción desconocida: --hoja"},
+      {{"--variantes", "27"}, "--variantes espera un número de variantes entre 1 y 26"},
+      {{"--dificultad", "4"}, "--dificultad espera 1, 2 o 3"},
+      {{"--titulo", ""}, "--titulo espera un texto de una línea de 1 a 80 caracteres"},
+      {{"--titulo", std::string(81, 'x')}, "de 1 a 80 caracteres"},
+      {{"--puntos=2,x"}, "--puntos espera un total o una lista de puntos"},
+      {{"--puntos=1.255"}, "con hasta dos decimales"},
+      {{"-n", "3", "--puntos=1,2"}, "--puntos lleva 2 puntos para 3 ejercicios"},
+      {{"--inexactos=si"}, "no lleva valor"},
   };
   for (const auto& c : cases) {
     const CommandRun run = Exercises(c.args, out::Encoding::kUtf8);
