@@ -283,7 +283,7 @@ class Generator {
   // Draws what `e` poses, `e.dato`, with its width, excess and format (`shape`'s when given),
   // and returns the shape it has. From `wider` 1 on, the value comes from a wider choice:
   // integers from their whole range, floating-point values from larger magnitudes and longer
-  // fractions; from 2 on, a width drawn is the level's widest.
+  // fractions; from 2 on, a width drawn is the level's widest, and from 3 on wider still.
   Shape Pose(Exercise& e, const Shape* shape, int wider = 0) {
     wider_ = wider;
     Shape drawn;
@@ -323,7 +323,12 @@ class Generator {
 
   int DrawWidth() {
     if (options_.bits) return *options_.bits;
-    if (wider_ >= 2) return options_.dificultad == 1 ? 8 : options_.dificultad == 3 ? 32 : 16;
+    // The wider draws of a long sheet, whose small widths have no value left: the level's
+    // widest, then wider still.
+    if (wider_ >= 2) {
+      static constexpr int kWidest[3][2] = {{8, 12}, {16, 32}, {32, 32}};
+      return kWidest[std::clamp(options_.dificultad, 1, 3) - 1][wider_ >= 3 ? 1 : 0];
+    }
     if (options_.dificultad == 1) {
       static constexpr std::pair<int, int> kSmall[] = {{4, 2}, {5, 1}, {6, 2}, {8, 4}};
       return random_.Weighted(kSmall);
