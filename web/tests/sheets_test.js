@@ -83,7 +83,8 @@ async function checkPrintedPage(browser, args, variants) {
   check(pages.length >= variants + 1, `${name}: at least one page per variant plus the keys`);
   // The heading is the page's first text: nothing of the previous variant shares its page.
   const first = starts.every((p, i) => {
-    const heading = i < variants ? `Variante ${letter(i)}` : `Soluciones de la variante ${letter(i - variants)}`;
+    const heading =
+      i < variants ? `Variante ${letter(i)}` : `Soluciones de la variante ${letter(i - variants)}`;
     const texts = pages[p].items.map((item) => item.str.trim());
     return texts.indexOf(heading) <= 1; // after the title, or first
   });
@@ -91,7 +92,9 @@ async function checkPrintedPage(browser, args, variants) {
 
   // Printed at its own size: Chromium shrinks a page whose content is wider than the paper,
   // which would hide an overflow from the check below. Every heading is 16 pt.
-  const headings = pages.flatMap((p) => p.items.filter((i) => i.str.startsWith('Soluciones de la variante')));
+  const headings = pages.flatMap((p) =>
+    p.items.filter((i) => i.str.startsWith('Soluciones de la variante')),
+  );
   const sizes = headings.map((i) => Math.hypot(i.transform[0], i.transform[1]));
   check(
     sizes.length > 0 && sizes.every((s) => Math.abs(s - 16) < 0.5),
@@ -108,10 +111,11 @@ async function checkPrintedPage(browser, args, variants) {
         x + item.width <= p.width - kMarginPt + kSlackPt &&
         y >= kMarginPt - kSlackPt - item.height &&
         y <= p.height - kMarginPt + kSlackPt;
-      if (!inside) outside.push(`page ${n + 1} at (${x.toFixed(1)}, ${y.toFixed(1)}): ${item.str}`);
+      if (!inside) outside.push(`page ${n + 1} at (${x.toFixed(0)}, ${y.toFixed(0)}): ${item.str}`);
     }
   }
-  check(outside.length === 0, `${name}: no text outside the page box ${outside.slice(0, 3).join(' | ')}`);
+  const shown = outside.slice(0, 3).join(' | ');
+  check(outside.length === 0, `${name}: no text outside the page box ${shown}`);
 }
 
 // --- The question bank -------------------------------------------------------------------------
@@ -130,10 +134,13 @@ function checkGift(args) {
     return;
   }
   const questions = bank.filter((q) => q.type !== 'Category');
-  check(questions.length === keys.length, `${name}: ${questions.length} questions for ${keys.length} exercises`);
+  check(
+    questions.length === keys.length,
+    `${name}: ${questions.length} questions for ${keys.length} exercises`,
+  );
   const several = keys.some((k) => k.variante !== 'A');
   let category = '';
-  let wrong = [];
+  const wrong = [];
   let accepted = 0;
   for (const q of bank) {
     if (q.type === 'Category') {
@@ -168,11 +175,18 @@ function checkGift(args) {
     const same = (a) => {
       if (a === key.respuesta) return true;
       if (/^0x[0-9A-F]+$/.test(a)) {
-        return BigInt(a) === BigInt(`0b${key.respuesta}`) && a.length - 2 === Math.ceil(key.respuesta.length / 4);
+        const digits = Math.ceil(key.respuesta.length / 4);
+        return BigInt(a) === BigInt(`0b${key.respuesta}`) && a.length - 2 === digits;
       }
       const groups = a.split(' ');
-      const shortGroups = groups.filter((g, i) => g.length !== 4 && (i === 0 || i === groups.length - 1));
-      return groups.join('') === key.respuesta && groups.every((g) => g.length <= 4) && shortGroups.length <= 1;
+      const inner = groups.slice(1, -1);
+      const ends = groups.length > 1 ? [groups[0], groups[groups.length - 1]] : groups;
+      return (
+        groups.join('') === key.respuesta &&
+        inner.every((g) => g.length === 4) &&
+        ends.filter((g) => g.length !== 4).length <= 1 &&
+        ends.every((g) => g.length <= 4)
+      );
     };
     const ok =
       answers[0] === key.respuesta &&
@@ -182,7 +196,11 @@ function checkGift(args) {
     if (!ok) wrong.push(`${q.title}: ${JSON.stringify(answers)} for ${key.respuesta}`);
     accepted += answers.length;
   }
-  check(wrong.length === 0, `${name}: every question with its key's answers (${accepted} short answers) ${wrong.slice(0, 3).join(' | ')}`);
+  check(
+    wrong.length === 0,
+    `${name}: every question with its key's answers (${accepted} short answers) ` +
+      wrong.slice(0, 3).join(' | '),
+  );
 }
 
 const browser = await puppeteer.launch({
@@ -192,10 +210,12 @@ const browser = await puppeteer.launch({
 });
 try {
   const started = Date.now();
-  await checkPrintedPage(browser, ['-n', '12', '--variantes', '3', '--semilla', '5', '--soluciones', '--puntos', '--titulo', 'Examen parcial de representación'], 3);
+  const exam = ['-n', '12', '--variantes', '3', '--semilla', '5', '--soluciones', '--puntos'];
+  await checkPrintedPage(browser, [...exam, '--titulo', 'Examen parcial de representación'], 3);
   // Long traces: 64-bit patterns and long fractions at the hardest level.
-  await checkPrintedPage(browser, ['-n', '6', '--variantes', '2', '--semilla', '6', '--dificultad', '3', '--soluciones', '--tipos', 'flotante', '-f', 'ieee64'], 2);
-  await checkPrintedPage(browser, ['-n', '40', '--variantes', '2', '--semilla', '7', '--dificultad', '3', '--soluciones'], 2);
+  const hard = ['--variantes', '2', '--dificultad', '3', '--soluciones'];
+  await checkPrintedPage(browser, [...hard, '-n', '6', '--semilla', '6', '--tipos', 'flotante', '-f', 'ieee64'], 2);
+  await checkPrintedPage(browser, [...hard, '-n', '40', '--semilla', '7'], 2);
   console.log(`     printing took ${Date.now() - started} ms`);
 } finally {
   await browser.close();
