@@ -214,7 +214,8 @@ try {
   await checkPrintedPage(browser, [...exam, '--titulo', 'Examen parcial de representación'], 3);
   // Long traces: 64-bit patterns and long fractions at the hardest level.
   const hard = ['--variantes', '2', '--dificultad', '3', '--soluciones'];
-  await checkPrintedPage(browser, [...hard, '-n', '6', '--semilla', '6', '--tipos', 'flotante', '-f', 'ieee64'], 2);
+  const wide = ['-n', '6', '--semilla', '6', '--tipos', 'flotante', '-f', 'ieee64'];
+  await checkPrintedPage(browser, [...hard, ...wide], 2);
   await checkPrintedPage(browser, [...hard, '-n', '40', '--semilla', '7'], 2);
   console.log(`     printing took ${Date.now() - started} ms`);
 } finally {
