@@ -229,10 +229,9 @@ class Generator {
       Exercise e;
       e.kind = kind;
       Shape shape = Pose(e, nullptr);
-      // A value posed before is drawn again in the same shape from a wider choice, so that a
-      // long sheet does not spend most of its draws on the few small values.
-      // The first wider draw keeps the shape; the next ones may change it too (the widest
-      // integers), as only the other variants must keep it.
+      // A value posed before is drawn again from a wider choice, so that a long sheet does not
+      // spend most of its draws on the few small values: first in the same shape, then in a
+      // new one (only the other variants must keep variant A's shapes).
       for (int wider = 1; seen_.count(Key(e)) != 0 && wider <= kWiderDraws; ++wider) {
         shape = Pose(e, wider == 1 ? &shape : nullptr, wider);
       }
@@ -252,7 +251,6 @@ class Generator {
       seen_.clear();
       for (std::size_t i = 0; i < shapes.size(); ++i) {
         Exercise e;
-        e.kind = shapes[i].kind;
         for (int tries = 0;; ++tries) {
           e.kind = shapes[i].kind;
           Pose(e, &shapes[i], std::min(tries, kWiderDraws));
