@@ -86,7 +86,7 @@ void PrintHelp() {
       "\n"
       "Ejemplos:\n"
       "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
-      "  repbin ejercicios -n 10 --variantes 3 --puntos --soluciones --salida html > examen.html\n"
+      "  repbin ejercicios --variantes 3 --puntos --soluciones --salida html > examen.html\n"
       "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"
       "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
 }
