@@ -874,6 +874,25 @@ TEST(ExerciseCommandTest, OutputsAndEncodings) {
       Replace(utf8.printed.out, "--soluciones\n", "--soluciones --cp850\n");
   EXPECT_EQ(cp850.printed.out, test::Cp850(same_sheet));
   EXPECT_NE(cp850.printed.out, same_sheet);
+  // --cp850 before the command asks for the same sheet; --utf8 after it has the last word.
+  const std::vector<std::string> sheet = {"-n", "4", "--semilla", "4", "--soluciones"};
+  const auto program = [&](std::vector<std::string> ahead, std::vector<std::string> after) {
+    ahead.push_back("ejercicios");
+    ahead.insert(ahead.end(), sheet.begin(), sheet.end());
+    ahead.insert(ahead.end(), after.begin(), after.end());
+    return RunProgramOnText(ahead, "", out::Encoding::kUtf8).out;
+  };
+  const auto command = [&](std::vector<std::string> options) {
+    options.insert(options.end(), sheet.begin(), sheet.end());
+    return Exercises(options, out::Encoding::kUtf8).printed.out;
+  };
+  EXPECT_EQ(program({"--cp850"}, {}), command({"--cp850"}));
+  EXPECT_NE(command({"--cp850"}), command({}));
+  std::vector<std::string> last_word = sheet;
+  last_word.insert(last_word.begin(), "--cp850");
+  last_word.push_back("--utf8");
+  EXPECT_EQ(program({"--cp850"}, {"--utf8"}),
+            Exercises(last_word, out::Encoding::kUtf8).printed.out);
   // GIFT, JSON, Markdown and HTML are UTF-8 whatever the console.
   for (const char* salida : {"gift", "json", "markdown", "html"}) {
     std::vector<std::string> a = args;
