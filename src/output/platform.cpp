@@ -95,6 +95,11 @@ Encoding DefaultEncoding(std::FILE* stream) {
                                                                      : Encoding::kCp850;
 }
 
+bool IsCp850Console(std::FILE* stream) {
+  constexpr UINT kCp850 = 850;
+  return stream != nullptr && IsTerminal(stream) && GetConsoleOutputCP() == kCp850;
+}
+
 void PrepareStandardStreams() {
   // Text mode would write "\n" as "\r\n": the program's bytes must be the same on every system,
   // so output is binary. Redirected input is read as is too (a "\r" before "\n" is white space
@@ -115,6 +120,10 @@ bool IsTerminal(std::FILE* stream) {
 
 Encoding DefaultEncoding(std::FILE* stream) {
   return IsTerminal(stream) && LocaleIsUtf8() ? Encoding::kUtf8 : Encoding::kCp850;
+}
+
+bool IsCp850Console(std::FILE* /*stream*/) {
+  return false;
 }
 
 void PrepareStandardStreams() {

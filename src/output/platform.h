@@ -20,6 +20,10 @@ bool IsTerminal(std::FILE* stream);
 // 65001), code page 850 everywhere else: files, pipes and every other code page.
 Encoding DefaultEncoding(std::FILE* stream);
 
+// Whether `stream` is a console that shows code page 850 (a Windows console whose output code
+// page is 850); false for a null stream, a file, a pipe, and on every other system.
+bool IsCp850Console(std::FILE* stream);
+
 // std::strtod and std::strtof, correctly rounded on every system: the same grammar (leading
 // white space, a sign, decimal or hexadecimal digits, inf, nan), the same end and the same
 // overflow and underflow. MinGW-w64's own conversions misround some halfway subnormals, so a

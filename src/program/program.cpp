@@ -83,14 +83,19 @@ int RunProgram(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
   // --version or an unknown one. A command may follow them.
   ops::Options options;
+  std::string encoding;  // the last encoding option
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
       std::vector<std::string> command(it, args.end());
       if (options.ampliado) command.push_back("--ampliado");
+      // A sheet's own encoding follows an encoding option given before the command too; one
+      // given after it still has the last word.
+      if (!encoding.empty() && arg == "ejercicios") command.insert(command.begin() + 1, encoding);
       return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {
+      encoding = arg;
       out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
     } else if (arg == "--ampliado") {
       options.ampliado = true;
