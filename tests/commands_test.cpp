@@ -375,7 +375,9 @@ TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
        {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375\n",
         " Hexadecimal: 0x00000000\n", " IEEE 754: cero (+0)",
         " es: 11111111111111111111111111111011 \n Rango en complemento a dos con 32 bits",
-        " es: -5 \n Rango en complemento a dos con 8 bits: de -128 a 127\n"}) {
+        " es: -5 \n Rango en complemento a dos con 8 bits: de -128 a 127\n",
+        " Lecturas de 11111011: natural 251, signo-magnitud -123, complemento a uno -4, "
+        "complemento a dos -5, exceso 127: 124\n"}) {
     EXPECT_NE(extended.out.find(line), std::string::npos) << line;
   }
   // The dialogue's run does not leave the option on for the next one.

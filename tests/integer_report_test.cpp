@@ -14,7 +14,6 @@
 #include "operations/operations.h"
 #include "output/output.h"
 #include "real/exact.h"
-#include "support.h"
 
 namespace repbin {
 namespace {
@@ -198,34 +197,6 @@ TEST(IntegerReportTest, TwosComplementMethodShowsTheCarries) {
       "                                --------",
       "complemento a dos de -40:       11011000"};
   EXPECT_EQ(r.method, method);
-}
-
-TEST(IntegerReportTest, PrintedLines) {
-  const std::string printed = out::Capture(
-                                  [] {
-                                    ops::PrintIntegerReport(ops::ReportIntegerInterpretation(
-                                        System::kTwos, "11011011", 127));
-                                  },
-                                  out::Encoding::kUtf8)
-                                  .out;
-  for (const char* line :
-       {" Rango en complemento a dos con 8 bits: de -128 a 127\n",
-        " Hexadecimal: 1101 1011 = 0xDB\n", " Octal: 11 011 011 = 333 (en base 8)\n",
-        " Método a mano:\n   el primer bit es 1",
-        " Lecturas de 11011011: natural 219, signo-magnitud -91, complemento a uno -36, "
-        "complemento a dos -37, exceso 127: 92\n"}) {
-    EXPECT_NE(printed.find(line), std::string::npos) << line << "\n" << printed;
-  }
-  const std::string outside = out::Capture(
-                                  [] {
-                                    ops::PrintIntegerReport(ops::ReportIntegerRepresentation(
-                                        System::kOnes, -200, "00110111", 127));
-                                  },
-                                  out::Encoding::kUtf8)
-                                  .out;
-  EXPECT_NE(outside.find(", con dos ceros: 00000000 (+0) y 11111111 (-0)\n"), std::string::npos);
-  EXPECT_NE(outside.find(" -200 no cabe: queda 73 por debajo del mínimo\n"), std::string::npos);
-  EXPECT_EQ(outside.find("Método"), std::string::npos);
 }
 
 }  // namespace
