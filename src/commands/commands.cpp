@@ -8,7 +8,8 @@
 // - Options take their value as the next word or after '=' (`--bits=8`), and apply in order:
 //   `-f` replaces the whole layout, later layout options change it. Field positions and the
 //   exponent's excess that no option gives follow the IEEE shape (sign at 0, exponent at 1,
-//   mantissa after it, excess 2^(e-1) - 1), so `-b 16 --exp 5` is the half-precision layout.
+//   mantissa after it, excess 2^(e-1) - 1, capped at 2^31 - 1, the widest excess an int holds,
+//   for an exponent wider than 32 bits), so `-b 16 --exp 5` is the half-precision layout.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
 // - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
@@ -62,7 +63,8 @@ constexpr const char* kCommonOptionsHelp =
     "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
     "                       formato)\n"
     "  -z, --exceso Z       el exceso Z, para exceso (por omisión 127) y para un exponente\n"
-    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32)\n"
+    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32;\n"
+    "                       con más de 32 bits, 2^31-1, el mayor exceso que cabe)\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
     "                       bfloat16\n"
     "  --exp N              bits del exponente\n"
@@ -92,7 +94,8 @@ void PrintRepresentHelp() {
   out::Print("%s", kCommonOptionsHelp);
   out::Print(
       "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
-      "cabe en su campo); 2 error de uso o argumento rechazado.\n"
+      "cabe en su campo), o no se pudo leer la entrada o escribir la salida; 2 error de uso o\n"
+      "argumento rechazado.\n"
       "\nEjemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
@@ -111,7 +114,8 @@ void PrintInterpretHelp() {
   out::Print("\nOpciones:\n");
   out::Print("%s", kCommonOptionsHelp);
   out::Print(
-      "\nEstado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
+      "\nEstado de salida: 0 hecho; 1 no se pudo leer la entrada o escribir la salida; 2 error\n"
+      "de uso o argumento rechazado.\n"
       "\nEjemplos:\n"
       "  repbin interpretar c2 11111011\n"
       "  repbin interpretar flotante 01000000101011000000000000000000\n"
