@@ -64,17 +64,19 @@ int RefuseCommand(const std::string& word) {
 // Ends a run: a failed read of standard input or a failed write gets one line on standard error
 // (a write to a pipe whose reader has left gets none, as SIGPIPE would have ended the program
 // silently), and the status becomes at least 1.
-int CheckStreams(int status) {
+// After the dialogue, whose questions leave their line open, the line starts a line of its own.
+int CheckStreams(int status, bool after_dialogue) {
   out::Flush();
+  const char* start = after_dialogue ? "\n" : "";
   if (const std::optional<out::WriteFailure> failure = out::FirstWriteFailure()) {
     if (failure->error != EPIPE) {
       // When standard error is the stream that failed, this line is lost too; the status stays.
-      out::PrintErr("repbin: no se pudo escribir en la %s: %s\n",
+      out::PrintErr("%srepbin: no se pudo escribir en la %s: %s\n", start,
                     failure->standard_output ? "salida estándar" : "salida de error",
                     out::DescribeError(failure->error).c_str());
     }
   } else if (in::ReadError() != 0) {
-    out::PrintErr("repbin: no se pudo leer la entrada estándar: %s\n",
+    out::PrintErr("%srepbin: no se pudo leer la entrada estándar: %s\n", start,
                   out::DescribeError(in::ReadError()).c_str());
   } else {
     return status;
@@ -83,8 +85,9 @@ int CheckStreams(int status) {
   return std::max(status, 1);
 }
 
-// Runs the program on its arguments, leaving the streams unchecked.
-int RunArguments(const std::vector<std::string>& args) {
+// Runs the program on its arguments, leaving the streams unchecked; says whether it ran the
+// dialogue.
+int RunArguments(const std::vector<std::string>& args, bool& dialogue) {
   // The dialogue's options are read up to the first one that ends the program: --help,
   // --version or an unknown one. A command may follow them; those that apply to it come right
   // after its name, as if written there, so that the user's own arguments (a "--" among them)
@@ -117,6 +120,7 @@ int RunArguments(const std::vector<std::string>& args) {
       return 2;
     }
   }
+  dialogue = true;
   dialogue::SetDialogueOptions(options);
   const int status = RunSession(nullptr);
   dialogue::SetDialogueOptions({});  // the options were this run's
@@ -142,13 +146,15 @@ int RunCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
-  return CheckStreams(RunArguments(args));
+  bool dialogue = false;
+  const int status = RunArguments(args, dialogue);
+  return CheckStreams(status, dialogue);
 }
 
 int CloseStandardOutput(int status) {
   const bool reported = out::FirstWriteFailure().has_value();
   if (out::CloseOutput() || reported) return status;
-  return CheckStreams(status);
+  return CheckStreams(status, false);
 }
 
 int RunDialogueOn(std::FILE* in) {
