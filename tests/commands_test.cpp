@@ -267,7 +267,7 @@ TEST(CommandsTest, JsonAlwaysParses) {
   const Transcript t = Command({"representar", "flotante", "-", "--json"}, batch);
   std::istringstream lines(t.out);
   for (std::string line; std::getline(lines, line);) {
-    EXPECT_NO_THROW((void)nlohmann::json::parse(line)) << line;
+    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
   }
 
   struct Case {
@@ -284,7 +284,7 @@ TEST(CommandsTest, JsonAlwaysParses) {
     args.push_back("--json");
     const Transcript t = Command(args);
     EXPECT_NE(t.out.find(c.has), std::string::npos) << t.out;
-    EXPECT_NO_THROW((void)nlohmann::json::parse(t.out)) << t.out;
+    EXPECT_TRUE(nlohmann::json::accept(t.out)) << t.out;
   }
 }
 

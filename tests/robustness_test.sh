@@ -68,13 +68,18 @@ printf '%s\n' $(seq 1 20000) | "$bin" representar c2 - 2>"$dir/err" | head -c 10
 full="repbin: no se pudo escribir en la salida estándar: no queda espacio en el dispositivo"
 isdir="repbin: no se pudo leer la entrada estándar: es un directorio"
 mkdir "$dir/folder"
+# Under an emulator (Wine, for the Windows build) the system may word a failure its own way: the
+# stream that failed is checked there, and the reason too on the native system.
+case $bin in *launcher*) native=no ;; *) native=yes ;; esac
 while IFS='|' read -r name want redirect message args; do
   [ -e /dev/full ] || case $redirect in *full*) continue ;; esac
   printf '1\n2\nocho\n' >"$dir/in"
   eval "\"\$bin\" $args $redirect 2>\"\$dir/err\""
   rc=$?
   [ "$rc" -eq "$want" ] || fail "$name: exit status $rc, expected $want"
-  [ "$(tail -n 1 "$dir/err")" = "$message" ] || fail "$name: last message $(tail -n 1 "$dir/err")"
+  last=$(tail -n 1 "$dir/err")
+  [ "$native" = yes ] || { last=${last%: *}; message=${message%: *}; }
+  [ "$last" = "$message" ] || fail "$name: last message $last"
   case $name in
     # A batch stops at its first failed write: the refused third line is never read.
     batch\ on*) [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "$name: went on after the failed write" ;;

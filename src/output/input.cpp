@@ -21,9 +21,9 @@ int read_error = 0;
 int Get() {
   if (in_stream != nullptr) {
     if (read_error != 0) return EOF;
+    out::ClearStreamError();
     const int c = std::getc(in_stream);
-    // A stream that fails without saying why is counted as an input/output error.
-    if (c == EOF && std::ferror(in_stream)) read_error = errno != 0 ? errno : EIO;
+    if (c == EOF && std::ferror(in_stream)) read_error = out::StreamError(in_stream);
     return c;
   }
   if (text_pos >= in_text.size()) return EOF;

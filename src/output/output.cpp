@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "output/platform.h"
+
 namespace repbin::out {
 namespace {
 
@@ -23,13 +25,12 @@ std::FILE* last_stream = nullptr;
 
 // Records a failed write on `stream` (the first one only), with the C library's error number.
 void Fail(Stream& stream) {
-  // A stream that fails without saying why is counted as an input/output error.
-  if (stream.error == 0) stream.error = errno != 0 ? errno : EIO;
+  if (stream.error == 0) stream.error = StreamError(stream.sink.file);
 }
 
 // Flushes `file`, recording a failure on the stream (or streams) bound to it.
 void FlushFile(std::FILE* file) {
-  errno = 0;
+  ClearStreamError();
   if (std::fflush(file) == 0) return;
   if (out_stream.sink.file == file) Fail(out_stream);
   if (err_stream.sink.file == file) Fail(err_stream);
@@ -77,7 +78,7 @@ void WriteBytes(Stream& stream, const char* data, std::size_t size) {
   if (stream.error != 0) return;
   if (sink.file != nullptr) {
     SwitchTo(sink.file);
-    errno = 0;
+    ClearStreamError();
     if (std::fwrite(data, 1, size, sink.file) != size) Fail(stream);
   } else if (sink.text != nullptr) {
     sink.text->append(data, size);
@@ -90,7 +91,7 @@ void WriteFormatted(Stream& stream, const char* format, std::va_list args) {
   const char* encoded = EncodeFormat(format, sink.encoding);
   if (sink.file != nullptr) {
     SwitchTo(sink.file);
-    errno = 0;
+    ClearStreamError();
     if (std::vfprintf(sink.file, encoded, args) < 0) Fail(stream);
     return;
   }
@@ -201,9 +202,8 @@ bool CloseOutput() {
   Flush();
   std::FILE* file = out_stream.sink.file;
   if (file == nullptr || out_stream.error != 0) return out_stream.error == 0;
-  errno = 0;
   // Some file systems report a lost write only when the file is closed.
-  if (std::fclose(file) != 0) Fail(out_stream);
+  out_stream.error = CloseStream(file);
   if (last_stream == file) last_stream = nullptr;
   if (err_stream.sink.file == file) err_stream.sink = {};
   out_stream.sink = {};

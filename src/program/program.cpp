@@ -64,10 +64,13 @@ int RefuseCommand(const std::string& word) {
 // Ends a run: a failed read of standard input or a failed write gets one line on standard error
 // (a write to a pipe whose reader has left gets none, as SIGPIPE would have ended the program
 // silently), and the status becomes at least 1.
-// After the dialogue, whose questions leave their line open, the line starts a line of its own.
-int CheckStreams(int status, bool after_dialogue) {
+// Whether this run is the dialogue, whose questions leave their line open: a message about the
+// streams then starts a line of its own.
+bool ran_dialogue = false;
+
+int CheckStreams(int status) {
   out::Flush();
-  const char* start = after_dialogue ? "\n" : "";
+  const char* start = ran_dialogue ? "\n" : "";
   if (const std::optional<out::WriteFailure> failure = out::FirstWriteFailure()) {
     if (failure->error != EPIPE) {
       // When standard error is the stream that failed, this line is lost too; the status stays.
@@ -85,9 +88,8 @@ int CheckStreams(int status, bool after_dialogue) {
   return std::max(status, 1);
 }
 
-// Runs the program on its arguments, leaving the streams unchecked; says whether it ran the
-// dialogue.
-int RunArguments(const std::vector<std::string>& args, bool& dialogue) {
+// Runs the program on its arguments, leaving the streams unchecked.
+int RunArguments(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
   // --version or an unknown one. A command may follow them; those that apply to it come right
   // after its name, as if written there, so that the user's own arguments (a "--" among them)
@@ -120,7 +122,7 @@ int RunArguments(const std::vector<std::string>& args, bool& dialogue) {
       return 2;
     }
   }
-  dialogue = true;
+  ran_dialogue = true;
   dialogue::SetDialogueOptions(options);
   const int status = RunSession(nullptr);
   dialogue::SetDialogueOptions({});  // the options were this run's
@@ -146,15 +148,14 @@ int RunCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
-  bool dialogue = false;
-  const int status = RunArguments(args, dialogue);
-  return CheckStreams(status, dialogue);
+  ran_dialogue = false;
+  return CheckStreams(RunArguments(args));
 }
 
 int CloseStandardOutput(int status) {
   const bool reported = out::FirstWriteFailure().has_value();
   if (out::CloseOutput() || reported) return status;
-  return CheckStreams(status, false);
+  return CheckStreams(status);
 }
 
 int RunDialogueOn(std::FILE* in) {
