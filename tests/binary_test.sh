@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs the built program with piped input and checks both streams byte for byte and the exit
-# status, then the command-line options. Usage: binary_test.sh path/to/repbin
+# status, then the command-line options. Usage: binary_test.sh path/to/repbin VERSION
 set -u
 bin=$1
+version=$2
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 failures=0
@@ -56,7 +57,7 @@ done
 run --help
 [ "$rc" -eq 0 ] && grep -q 'Uso: repbin' "$dir/out" || fail "--help: status $rc or no usage on stdout"
 run --version
-[ "$rc" -eq 0 ] && printf 'repbin 1.0.0\n' | cmp -s - "$dir/out" || fail "--version: status $rc or output"
+[ "$rc" -eq 0 ] && printf 'repbin %s\n' "$version" | cmp -s - "$dir/out" || fail "--version: status $rc or output"
 run --no-such-option
 [ "$rc" -eq 2 ] && grep -q 'Uso: repbin' "$dir/err" && [ ! -s "$dir/out" ] || fail "unknown option"
 [ "$failures" -eq 0 ] && echo "all checks passed" || { echo "$failures check(s) failed"; exit 1; }

@@ -23,6 +23,8 @@ status 1 representar flotante 1e30 --valor -f ieee16
 status 2 representar c2
 status 2 interpretar natural 012
 status 0 interpretar flotante 01000000101011000000000000000000 --json
+status 0 interpretar c2 '1111 1011'
+status 2 interpretar c2 0x1FF -b 8
 status 0 ejercicios -n 3 --semilla 1
 status 2 ejercicios -n cero
 

@@ -288,6 +288,55 @@ TEST(CommandsTest, JsonAlwaysParses) {
   }
 }
 
+// A string typed in groups or in hexadecimal reads as the plain string it stands for, trace and
+// all; the width of a hexadecimal text is the format's, or -b's, or four bits a digit.
+TEST(CommandsTest, GroupedAndHexadecimalStrings) {
+  struct Case {
+    Args typed;
+    std::string plain;  // the same string, only 0 and 1; empty when refused
+    std::string err_has;
+  };
+  const std::string five = "01000000101011000000000000000000";  // 5.375 in ieee32
+  const std::vector<Case> cases = {
+      {{"flotante", "0100 0000 1010 1100 0000 0000 0000 0000"}, five, ""},
+      {{"flotante", " 0100_0000.1010_1100  00000000\t0000_0000 "}, five, ""},
+      {{"flotante", "0x40AC0000"}, five, ""},
+      {{"flotante", "0x40ac_0000"}, five, ""},
+      {{"flotante", "0X3C00", "-f", "ieee16"}, "0011110000000000", ""},
+      {{"flotante", "0x7", "-b", "8", "--exp", "3"}, "00000111", ""},
+      {{"c2", "0xFB"}, "11111011", ""},
+      {{"sm", "0x1"}, "0001", ""},
+      {{"c2", "0xB", "-b", "6"}, "001011", ""},
+      {{"natural", "0x0F", "-b", "4"}, "1111", ""},
+      {{"natural", "0x1F", "-b", "4"}, "", "no cabe en 4 bits"},
+      {{"flotante", "0x1FFFFFFFF"}, "", "no cabe en 32 bits"},
+      {{"c2", "0x"}, "", "faltan las cifras"},
+      {{"c2", "0x1G"}, "", "de A a F"},
+      {{"c2", "10 2"}, "", "0 y 1"},
+      {{"c2", "_ ."}, "", "ningún bit"},
+      {{"flotante", "0100 0000"}, "", "la cadena tiene 8 caracteres y el formato 32"},
+  };
+  for (const Case& c : cases) {
+    Args typed = {"interpretar"};
+    typed.insert(typed.end(), c.typed.begin(), c.typed.end());
+    SCOPED_TRACE(typed[2]);
+    const Transcript got = Command(typed);
+    if (c.plain.empty()) {
+      EXPECT_EQ(got.status, 2);
+      EXPECT_NE(got.err.find(Cp850(c.err_has)), std::string::npos) << got.err;
+      continue;
+    }
+    Args plain = typed;
+    plain[2] = c.plain;
+    const Transcript want = Command(plain);
+    EXPECT_EQ(want.status, 0) << want.err;
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out, want.out);
+  }
+  EXPECT_EQ(Json({"interpretar", "c2", "0xFB", "--json"})["hex"], "0xFB");
+  EXPECT_EQ(Json({"representar", "c2", "-5", "-b", "6", "--json"})["hex"], "0x3B");
+}
+
 TEST(CommandsTest, BatchGoesOnPastARefusedLine) {
   const Transcript t =
       Command({"representar", "c2", "-", "-b", "4", "--json"}, "7\n\nx\n8\r\n-8\n");

@@ -18,8 +18,9 @@ check() {
   cmp -s "$dir/want_err" "$dir/err" || { fail "$1: standard error"; diff -a "$dir/want_err" "$dir/err" | head -5; }
   cmp -s "$dir/want_out" "$dir/out" || { fail "$1: standard output"; diff -a "$dir/want_out" "$dir/out" | head -5; }
 }
-json7='{"operacion":"representar","sistema":"c2","bits":8,"cadena":"00000111","valor":7,"en_rango":true}'
-json5='{"operacion":"representar","sistema":"c2","bits":8,"cadena":"00000101","valor":5,"en_rango":true}'
+# A long or refused line must leave the other lines as they are alone.
+json7=$(printf '7\n' | "$bin" representar c2 - -b 8 --json)
+json5=$(printf '5\n' | "$bin" representar c2 - -b 8 --json)
 
 # Batch lines: NAME, STATUS, the input (printf format), the expected output, the message.
 while IFS='|' read -r name want input out message; do

@@ -12,7 +12,9 @@
 //   for an exponent wider than 32 bits), so `-b 16 --exp 5` is the half-precision layout.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
-// - One-shot strings hold only '0' and '1' (the dialogue still weighs any character).
+// - One-shot strings are '0' and '1', in groups separated by spaces, '_' or '.' if wished, or
+//   hexadecimal after "0x": as many bits as the format has (flotante) or as -b says, otherwise
+//   four a digit (operations/bit_input.h). The dialogue still weighs any character.
 
 #include "commands/commands.h"
 
@@ -26,6 +28,7 @@
 #include <optional>
 #include <string_view>
 
+#include "operations/bit_input.h"
 #include "operations/json.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
@@ -108,6 +111,9 @@ void PrintInterpretHelp() {
       "\n"
       "Interpreta la cadena de bits CADENA en SISTEMA y muestra la traza, como el menú de\n"
       "Interpretación. En los sistemas enteros el número de bits es la longitud de CADENA.\n"
+      "Los bits pueden ir en grupos separados por espacios, _ o . (\"0100 0000 1010 1100 ...\"),\n"
+      "o en hexadecimal con 0x (0x40AC0000): tantos bits como tiene el formato en coma\n"
+      "flotante o como dice -b, con ceros a la izquierda; sin -b, cuatro por cifra.\n"
       "Con CADENA \"-\" lee una cadena por línea de la entrada estándar.\n"
       "\n");
   out::Print("%s", kSystemsHelp);
@@ -387,10 +393,6 @@ void AddReport(Json& object, const InterpretationReport& report) {
   if (report.ieee) object["ieee"] = IeeeReadingJson(*report.ieee);
 }
 
-bool OnlyBits(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("01") == std::string_view::npos;
-}
-
 Status RepresentIntegerValue(const Request& r, const std::string& value) {
   const std::optional<int> number = in::ParseWhole<int>(value);
   if (!number) {
@@ -409,6 +411,7 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     object["sistema"] = ops::SystemName(*r.system);
     object["bits"] = width;
     object["cadena"] = result.cadena;
+    object["hex"] = HexOfBits(result.cadena);
     object["valor"] = *number;
     object["en_rango"] = result.en_rango;
     if (*r.system == System::kExcess) object["exceso"] = excess;
@@ -423,9 +426,6 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
 }
 
 Status InterpretIntegerString(const Request& r, const std::string& bits) {
-  if (!OnlyBits(bits)) {
-    return Refuse("cadena no válida: \"%s\"; escriba solo los caracteres 0 y 1", bits.c_str());
-  }
   const int low = *r.system == System::kSignMagnitude ? 2 : 1;
   if (bits.size() < static_cast<std::size_t>(low) || bits.size() > kMaxWidth) {
     return Refuse("la cadena tiene %zu caracteres; en %s debe tener entre %i y %i", bits.size(),
@@ -446,6 +446,7 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     object["sistema"] = ops::SystemName(*r.system);
     object["bits"] = bits.size();
     object["cadena"] = bits;
+    object["hex"] = HexOfBits(bits);
     object["valor"] = ExactNumber(result.valor);
     if (*r.system == System::kExcess) object["exceso"] = excess;
     WriteJson(object);
@@ -512,9 +513,6 @@ Status RepresentReal(const Request& r, const std::string& value) {
 }
 
 Status InterpretReal(const Request& r, const std::string& bits) {
-  if (!OnlyBits(bits)) {
-    return Refuse("cadena no válida: \"%s\"; escriba solo los caracteres 0 y 1", bits.c_str());
-  }
   if (bits.size() != static_cast<std::size_t>(nb)) {
     return Refuse(
         "la cadena tiene %zu caracteres y el formato %i; elija el formato con -f o "
@@ -537,10 +535,17 @@ Status InterpretReal(const Request& r, const std::string& bits) {
 }
 
 Status ConvertOne(const Request& r, const std::string& item) {
-  if (*r.system == System::kFloat) {
-    return r.represent ? RepresentReal(r, item) : InterpretReal(r, item);
+  const bool real = *r.system == System::kFloat;
+  if (r.represent) return real ? RepresentReal(r, item) : RepresentIntegerValue(r, item);
+  // The format's width is set by now (Prepare).
+  const ops::TypedBits typed = ops::ReadTypedBits(item, real ? nb : r.bits.value_or(0));
+  if (!typed.fault.empty()) {
+    out::PrintErr("repbin: cadena no válida: \"%s\"; ", item.c_str());
+    out::PrintErrText(typed.fault.c_str());
+    out::PrintErr("\n");
+    return kRefused;
   }
-  return r.represent ? RepresentIntegerValue(r, item) : InterpretIntegerString(r, item);
+  return real ? InterpretReal(r, typed.bits) : InterpretIntegerString(r, typed.bits);
 }
 
 // One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL

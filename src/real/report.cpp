@@ -209,16 +209,6 @@ Big RoundToUnits(const Input& in, Wide q) {
   return quotient;
 }
 
-std::string Hex(const std::string& bits) {
-  std::uint64_t v = 0;
-  for (const char c : bits) v = v << 1 | (c == '1' ? 1U : 0U);
-  const int digits = (static_cast<int>(bits.size()) + 3) / 4;
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex = "0x";
-  for (int i = digits - 1; i >= 0; --i) hex += kDigits[(v >> (4 * i)) & 0xF];
-  return hex;
-}
-
 // The pattern as the program reads it: man x 2^(exp - shift).
 ExactDecimal ProgramValue(const char* bits, std::optional<Decimal>* exact = nullptr) {
   const FloatReading r = ReadFloat(bits);
@@ -285,7 +275,7 @@ std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
     if (exp < lowest || exp > highest) return std::nullopt;
     bits = Encode(in.negative, exp, s);
   }
-  RoundedPattern rounded{bits, Hex(bits), std::nullopt, std::nullopt};
+  RoundedPattern rounded{bits, HexOfBits(bits), std::nullopt, std::nullopt};
   std::optional<Decimal> value;
   rounded.value = ProgramValue(bits.c_str(), &value);
   const std::optional<Decimal> input = SignedValue(in);
@@ -407,6 +397,16 @@ void PrintIeeeReading(const IeeeReading& r) {
 
 }  // namespace
 
+std::string HexOfBits(const std::string& bits) {
+  std::uint64_t v = 0;
+  for (const char c : bits) v = v << 1 | (c == '1' ? 1U : 0U);
+  const int digits = (static_cast<int>(bits.size()) + 3) / 4;
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex = "0x";
+  for (int i = digits - 1; i >= 0; --i) hex += kDigits[(v >> (4 * i)) & 0xF];
+  return hex;
+}
+
 const char* IeeeClassName(IeeeClass kind) {
   switch (kind) {
     case IeeeClass::kZero: return "cero";
@@ -426,7 +426,7 @@ bool IsIeeeShaped() {
 RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input) {
   RepresentationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(nb));
-  report.hex = Hex(pattern);
+  report.hex = HexOfBits(pattern);
   std::optional<Decimal> stored;
   report.stored = ProgramValue(pattern.c_str(), &stored);
   const Input in = input.fixed_point ? ParseFixedText(input.text) : FromFloat(input.value);
@@ -447,7 +447,7 @@ RepresentationReport ReportRepresentation(const char* bits, const Representation
     IeeeRepresentation ieee;
     ieee.reading = ReadIeee(pattern.c_str());
     ieee.rounded_bits = RoundIeee(in);
-    ieee.rounded_hex = Hex(ieee.rounded_bits);
+    ieee.rounded_hex = HexOfBits(ieee.rounded_bits);
     report.ieee = ieee;
   }
   return report;
@@ -456,7 +456,7 @@ RepresentationReport ReportRepresentation(const char* bits, const Representation
 InterpretationReport ReportInterpretation(const char* bits) {
   InterpretationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(nb));
-  report.hex = Hex(pattern);
+  report.hex = HexOfBits(pattern);
   report.value = ProgramValue(pattern.c_str());
   if (IsIeeeShaped()) report.ieee = ReadIeee(pattern.c_str());
   return report;

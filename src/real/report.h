@@ -31,6 +31,9 @@ struct RepresentationInput {
   float value = 0;  // when not fixed_point
 };
 
+// "0x" and the bits (at most 64) in hexadecimal, as many digits as four bits take: 0x2E66.
+std::string HexOfBits(const std::string& bits);
+
 // A pattern of the current format, with its hexadecimal form and exact value as the program
 // reads it (ReadFloat), and its error against the input (pattern - input).
 struct RoundedPattern {
