@@ -304,9 +304,19 @@ void Serialize(const Json& value, std::string& line) {
   }
 }
 
+bool HoldsBinary(const Json& value) {
+  if (value.is_binary()) return true;
+  if (!value.is_structured()) return false;
+  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
+}
+
 void WriteJson(const Json& object) {
   std::string line;
-  Serialize(object, line);
+  if (HoldsBinary(object)) {
+    Serialize(object, line);
+  } else {
+    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  }
   line.push_back('\n');
   out::Write(line.data(), line.size());
 }

@@ -21,7 +21,7 @@ int read_error = 0;
 int Get() {
   if (in_stream != nullptr) {
     if (read_error != 0) return EOF;
-    out::ClearStreamError();
+    // A failed read sets the error StreamError reads; none is cleared before each character.
     const int c = std::getc(in_stream);
     if (c == EOF && std::ferror(in_stream)) read_error = out::StreamError(in_stream);
     return c;

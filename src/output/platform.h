@@ -27,8 +27,8 @@ Encoding DefaultEncoding(std::FILE* stream);
 double StrToD(const char* text, char** end);
 float StrToF(const char* text, char** end);
 
-// Clears the error state that StreamError reads; called before each read, write, flush or close
-// of a C stream whose failure is checked.
+// Clears the error state that StreamError reads; called before each write, flush or close of a C
+// stream whose failure is checked.
 void ClearStreamError();
 
 // The C library's error number (errno) of the operation on `stream` that has just failed. On
