@@ -131,7 +131,7 @@ TEST(CommandsTest, ExitStatuses) {
     int status;
     std::string err_has;  // a piece of the message on standard error
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"done", {"representar", "c2", "7", "-b", "4"}, 0, ""},
       {"does not fit", {"representar", "c2", "8", "-b", "4"}, 1, ""},
       {"sign-magnitude says it on standard error",
@@ -173,16 +173,20 @@ TEST(CommandsTest, ExitStatuses) {
        {"representar", "flotante", "1", "-b", "8", "--exp", "7"},
        2,
        "entre 1 y 6 bits"},
-      {"fixed-point text with an exponent",
-       {"representar", "flotante", ".5e1"},
-       2,
-       "sin exponente"},
+      {"fixed-point text with an exponent", {"representar", "flotante", ".5e1"}, 2, "ni exponente"},
       {"a floating value that is not finite",
        {"representar", "flotante", "inf", "--valor"},
        2,
        "finito"},
       {"one value too many", {"representar", "c2", "1", "2"}, 2, "sobra"},
   };
+  // Fixed-point text that is not a decimal number is refused, never read as 0 or as its digits.
+  for (const char* text : {"abc", "1e-10", "1/3", "--5", "5.5.5"}) {
+    cases.push_back({text, {"representar", "flotante", "--", text}, 2, "número en coma fija"});
+  }
+  cases.push_back({"comma", {"representar", "flotante", "0,1"}, 2, "use el punto decimal: 0.1\n"});
+  cases.push_back(
+      {"too small", {"representar", "flotante", "0.00000000000000000001"}, 2, "opción --valor)"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
     const Transcript t = Command(c.args);
@@ -190,6 +194,25 @@ TEST(CommandsTest, ExitStatuses) {
     EXPECT_NE(t.err.find(Cp850(c.err_has)), std::string::npos) << t.err;
     if (c.status == 2) {
       EXPECT_EQ(t.out, "");
+    }
+  }
+}
+
+// Zero has no normalised form: IEEE 754's +0 and -0, from text and from a value, status 0.
+TEST(CommandsTest, ZeroIsIeeeZero) {
+  for (const auto& [format, bits] :
+       {std::pair<std::string, std::size_t>{"ieee32", 32}, {"ieee64", 64}}) {
+    for (const std::string value : {"0", "-0", "0.000", "-.0"}) {
+      for (const bool as_value : {false, true}) {
+        SCOPED_TRACE(format + " " + value + (as_value ? " --valor" : ""));
+        Args args = {"representar", "flotante", value, "-f", format, "--json"};
+        if (as_value) args.push_back("--valor");
+        const Transcript t = Command(args);
+        EXPECT_EQ(t.status, 0);
+        const nlohmann::json object = nlohmann::json::parse(t.out);
+        EXPECT_EQ(object["cadena"], (value[0] == '-' ? "1" : "0") + std::string(bits - 1, '0'));
+        EXPECT_EQ(object["ieee"]["clase"], "cero");
+      }
     }
   }
 }
@@ -237,6 +260,7 @@ TEST(CommandsTest, JsonFields) {
   EXPECT_EQ(half["exponente"]["valor"], -4);
   EXPECT_EQ(half["mantisa"]["cadena"], "1001100110");
   EXPECT_EQ(half["entrada"], "0.1");
+  EXPECT_EQ(half["expansion_binaria"], nlohmann::json({{"cadena", "0.0(0011)"}, {"periodo", 4}}));
   EXPECT_EQ(half["via"], "coma_fija");
   const nlohmann::json format = {{"bits", 16},   {"exp", 5},        {"pos_exp", 1},
                                  {"pos_man", 6}, {"pos_signo", 0},  {"sis_exp", "exceso"},
@@ -374,6 +398,8 @@ TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
   const Transcript command =
       Command({"representar", "flotante", "0.1", "-f", "ieee64", "--ampliado"});
   EXPECT_NE(command.out.find("0x3FB999999999999A"), std::string::npos);
+  EXPECT_NE(command.out.find(Cp850(" Expansión binaria exacta de la entrada: 0.0(0011)\n")),
+            std::string::npos);
   const Transcript reading =
       Command({"interpretar", "flotante", std::string(32, '0'), "--ampliado"});
   EXPECT_TRUE(reading.out.ends_with("\n")) << reading.out;

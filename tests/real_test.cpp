@@ -91,8 +91,8 @@ TEST(CFLBNTest, WritesAndReadsEachFormat) {
            {Single(0, 1, 1), 0.25f, "011111101" + zeros, true, ""},
            {Single(0, 1, 0), 0.25f, "010000010" + zeros, true, ""},
            {Small(64, 0), 0x1.fffffep0f, "010001" + ones + "1" + zeros + "00000000000", true, ""},
-           {Single(), 0.0f, "010000000" + zeros, false, ""},  // exponent -1023 + 127
-           {Single(), -0.0f, "110000000" + zeros, false, ""},
+           {Single(), 0.0f, "000000000" + zeros, false, ""},  // IEEE 754's +0 and -0
+           {Single(), -0.0f, "100000000" + zeros, false, ""},
            // Complement mantissas: the implicit bit reads complemented ('1' after a carry).
            {Single(1), -1.0f, "101111111" + ones, true, "(-1)^1 1'" + ones + " 2^0=-1.000000"},
            {Single(1), -1.25f, "10111111110111111111111111111111", true, ""},
@@ -242,7 +242,6 @@ TEST(CFBNTest, ChecksAndWritesFixedTexts) {
       {"-9.99999999", "-1001." + std::string(58, '1'), 4}};
   for (const auto& [input, text, coma] : cases) {
     SCOPED_TRACE(input);
-    ASSERT_EQ(CheckFixedText(input), FixedTextFault::kNone);
     std::string bits(64, '0');  // as CFCFL hands it over
     int exponent = 99, length = 0;
     const auto printed = Capture([&] { length = CFBN(input, bits.data(), &exponent); }).out;
@@ -254,17 +253,30 @@ TEST(CFBNTest, ChecksAndWritesFixedTexts) {
       EXPECT_EQ(printed, Fixed5375());
     }
   }
-  // Integer parts within 32 bits (4294967297 would wrap to 1), fractions up to 1 as floats.
+  // Decimal numbers only; integer parts within 32 bits (4294967297 would wrap to 1); below one,
+  // a first '1' within the text: 2^-61 (4.3e-19) is the last fraction digit that fits.
   using enum FixedTextFault;
-  const std::tuple<FixedTextFault, std::vector<const char*>> faults[] = {
+  const std::tuple<FixedTextFault, std::vector<std::string>> faults[] = {
       {kNone,
-       {"2147483647.5", "-2147483647", "0.9999999", "abc", "3.99999999", "-.99999999", ".1e1",
-        "2147483647.99999999"}},
+       {"5", "-5.375", "5.", ".5", "+0.1", "-0", "0.000", ".0", "2147483647.5", "-2147483647",
+        "0.9999999", "3.99999999", "-.99999999", "2147483647.99999999", "0.0000000000000000005",
+        "0." + std::string(60, '0')}},
+      {kNotANumber,
+       {"abc", "1e-10", ".1e1", ".5e39", "1/3", "--5", "+-5", "5.5.5", "-", "+", ".", "-.", "",
+        " 5", "5 ", "0x10", "inf", "1,000.5", ","}},
+      {kDecimalComma, {"0,1", "3,25", "-,5", "5,"}},
       {kIntegerTooLarge, {"2147483648", "-2147483648", "4294967297.5", "99999999999999999999"}},
-      {kFractionAboveOne, {".5e1", ".15e1", ".10000001e1", ".5e39", "-.5e39"}}};
+      {kTooSmall,
+       {"0.00000000000000000001", "-.0000000000000000004", "0.000000000000000000001",
+        "0.0000000000000000000000000000000000000000000000001"}}};
   for (const auto& [fault, inputs] : faults) {
-    for (const char* input : inputs) EXPECT_EQ(CheckFixedText(input), fault) << input;
+    for (const std::string& input : inputs) {
+      EXPECT_EQ(CheckFixedText(input.c_str()), fault) << input;
+    }
   }
+  // The messages say what to do.
+  EXPECT_EQ(FixedTextMessage(kDecimalComma, "-0,25", ""), "use el punto decimal: -0.25");
+  EXPECT_NE(FixedTextMessage(kTooSmall, "1e-20", "--valor").find("(--valor)"), std::string::npos);
 }
 
 TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
@@ -290,7 +302,6 @@ TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
            {Single(2), "-5.375", "-1.01011 2^(2)", "11000000110101000000000000000000", ""},
            {Single(1), "5.375", "+1.01011 2^(2)", "010000001" + m5375, ""},
            {Single(2), "-0.5", "-1. 2^(-1)", "101111110" + zeros, ""},
-           {Single(0, 0), "0", "+0.00 2^(3)", "010000010" + zeros, ""},
            {Single(0, 1), "0.75", "+1.1 2^(-1)", "0011111101" + std::string(22, '0'), ""},
            {Single(0, 2), "0.75", "+0.11 2^(0)", "0011111111" + std::string(22, '0'), ""},
            {Small(16, 0, 1, 2), "-0.1875", "-0.11 2^(-2)", "1111100011111111", ""},
@@ -317,6 +328,59 @@ TEST(CFCFLTest, NormalisesAndEncodesEachFormat) {
       EXPECT_EQ(printed, ending);
     } else {
       EXPECT_TRUE(printed.ends_with(ending)) << printed;
+    }
+  }
+}
+
+TEST(ZeroTest, SmallestExponentAndZeroMantissaInEverySystem) {
+  // Both encoders, from text and from a value, either sign: the exponent field holds the smallest
+  // exponent of its system, the mantissa field a magnitude of '0' digits in its own. A 40-bit
+  // exponent field needs the exponent beyond 32 bits.
+  const std::string line =
+      " El cero no tiene forma normalizada: se escriben el menor exponente y la mantisa a cero\n";
+  for (const int e : {8, 40}) {
+    for (int type_exp = 0; type_exp < 4; ++type_exp) {
+      for (int type_man = 0; type_man < 3; ++type_man) {
+        for (int norma = 0; norma < 3; ++norma) {
+          const Layout l{64, e, 1, e + 1, 0, type_exp, 1000, type_man, norma};
+          ASSERT_TRUE(Set(l));
+          // Excess: -Z gives the field all '0'; sign-magnitude -(2^(e-1)-1) is all '1'; one's
+          // complement -(2^(e-1)-1) and two's complement -2^(e-1) are '1' and then '0's.
+          const auto ue = static_cast<std::size_t>(e);
+          const std::string exponent = type_exp == 3   ? std::string(ue, '0')
+                                       : type_exp == 0 ? std::string(ue, '1')
+                                                       : "1" + std::string(ue - 1, '0');
+          for (const bool minus : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "e " << e << " exp " << type_exp << " man "
+                                            << type_man << " norma " << norma << " " << minus);
+            const char mantissa = minus && type_man == 1 ? '1' : '0';
+            const std::string expected = (minus ? "1" : "0") + exponent +
+                                         std::string(static_cast<std::size_t>(63 - e), mantissa);
+            int fits = 0;
+            const auto text = Capture([&] { fits = CFCFL(minus ? "-0.000" : "0", buffer); }).out;
+            EXPECT_EQ(std::string(buffer), expected);
+            EXPECT_EQ(fits, 1);
+            // The line stands where the normalised value would, before the exponent's trace.
+            EXPECT_NE(text.find("es " + std::string(minus ? "-" : "+") + "0." +
+                                std::string(minus ? "" : "0") + "\n" + line +
+                                "\n == Calculo del exponente ==\n "),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(text.find("normalizado"), std::string::npos);
+            ASSERT_TRUE(Set(l));
+            const auto value = Capture([&] { fits = CFLBN(minus ? -0.0f : 0.0f, buffer); }).out;
+            EXPECT_EQ(std::string(buffer), expected);
+            EXPECT_EQ(fits, 1);
+            const std::size_t at = value.find(line);
+            ASSERT_NE(at, std::string::npos) << value;
+            // After the exponent's reading (its value, -1023 here) and before the exponent's trace.
+            EXPECT_EQ(value.rfind("=0\n", at), at - 3) << value;
+            EXPECT_TRUE(value.substr(at + line.size())
+                            .starts_with(type_exp == 3 ? " \n El Exceso" : "====="))
+                << value;
+          }
+        }
+      }
     }
   }
 }

@@ -488,6 +488,7 @@ TEST(ReportTest, PrintsTheBlock) {
             " Hexadecimal: 0x34CC\n"
             " Valor exacto almacenado: 0.2998046875\n"
             " Valor exacto de la entrada: 0.3\n"
+            " Expansión binaria exacta de la entrada: 0.0(1001)\n"
             " Error: -0.0001953125 (relativo -0.000651)\n"
             " Redondeo al más próximo (empates al par): 0011010011001101 0x34CD\n"
             "   valor 0.300048828125, error 0.000048828125\n"
@@ -503,6 +504,93 @@ TEST(ReportTest, PrintsTheBlock) {
   Set({16, 3, 1, 4, 0, 3, 3, 0, 1});
   const std::string out = Capture([] { PrintRepresentationReport(FromText("1000")); }).out;
   EXPECT_NE(out.find(test::Cp850(" Redondeo al más próximo (empates al par): fuera del rango")),
+            std::string::npos)
+      << out;
+}
+
+// The value an expansion "-101.0(0011)" writes: integer digits, s digits, then a period of L
+// digits, P/(2^L - 1) units of the last of the s digits. Read back in rationals.
+Rational ExpansionValue(std::string text) {
+  const bool minus = text.starts_with('-');
+  if (minus) text.erase(0, 1);
+  const std::size_t dot = std::min(text.find('.'), text.size());
+  const std::size_t open = std::min(text.find('('), text.size());
+  const auto binary = [](const std::string& digits) {
+    Big n = 0;
+    for (const char c : digits) n = 2 * n + (c - '0');
+    return n;
+  };
+  Rational value(binary(text.substr(0, dot)));
+  if (dot < text.size()) {
+    const std::string pre = text.substr(dot + 1, open - dot - 1);
+    value += Rational(binary(pre)) * Pow2(-static_cast<std::int64_t>(pre.size()));
+    if (open < text.size()) {
+      const std::string period = text.substr(open + 1, text.size() - open - 2);
+      value += Rational(binary(period), (Big(1) << period.size()) - 1) *
+               Pow2(-static_cast<std::int64_t>(pre.size()));
+    }
+  }
+  return minus ? Rational(-value) : value;
+}
+
+TEST(ReportTest, ExactBinaryExpansion) {
+  // Finite, periodic from the point or later, negative, zero, a float's (always finite): the text
+  // given, which reads back as the input's exact value.
+  Set(kSingle);
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"0.1", "0.0(0011)", "4"},   {"5.375", "101.011", "0"},
+      {"0.2", "0.(0011)", "4"},    {"1.1", "1.0(0011)", "4"},
+      {"-0.1", "-0.0(0011)", "4"}, {"5.", "101", "0"},
+      {"-0.000", "-0", "0"},       {"0.04", "0.(00001010001111010111)", "20"}};
+  for (const auto& [text, expansion, period] : cases) {
+    SCOPED_TRACE(text);
+    const RepresentationReport rep = FromText(text);
+    ASSERT_TRUE(rep.expansion);
+    EXPECT_EQ(rep.expansion->text, expansion);
+    EXPECT_EQ(rep.expansion->period, period);
+    EXPECT_FALSE(rep.expansion->shortened);
+    EXPECT_EQ(ExpansionValue(expansion), Parse(text));
+  }
+  const RepresentationReport tenth =
+      ReportRepresentation(std::string(32, '0').c_str(), {"", false, 0.1f});
+  ASSERT_TRUE(tenth.expansion);
+  EXPECT_EQ(tenth.expansion->text, "0.000110011001100110011001101");
+  EXPECT_EQ(ExpansionValue(tenth.expansion->text), Rational(13421773, Big(1) << 27));
+}
+
+TEST(ReportTest, LongPeriodsShowTheirFirstDigitsAndLength) {
+  // A denominator 2^s x 5^t gives s digits before the period; the period's length is the order of
+  // 2 modulo 5^t, found here by counting; its digits are those of floor(x 2^(s+64)).
+  Set(kSingle);
+  for (const std::string text : {"0.0000001", "0.123456789", "3.14159", "-0.00000123", "0.001"}) {
+    SCOPED_TRACE(text);
+    const RepresentationReport rep = FromText(text);
+    ASSERT_TRUE(rep.expansion);
+    const Rational x = mp::abs(Parse(text));
+    const Big den = mp::denominator(x);
+    const unsigned s = mp::lsb(den);
+    const Big odd = den >> s;
+    std::uint64_t order = 1;
+    for (Big p = 2 % odd; p != 1; p = p * 2 % odd) ++order;
+    EXPECT_EQ(rep.expansion->period, std::to_string(order));
+    const std::size_t shown = std::min<std::uint64_t>(order, 64);
+    EXPECT_EQ(rep.expansion->shortened, order > 64);
+    const Rational fraction = x - Rational(mp::numerator(x) / den);
+    const Rational scaled = fraction * Pow2(static_cast<std::int64_t>(s + shown));
+    const Big digits = mp::numerator(scaled) / mp::denominator(scaled);
+    std::string expected;
+    for (std::size_t i = s + shown; i-- > 0;)
+      expected += mp::bit_test(digits, static_cast<unsigned>(i)) ? '1' : '0';
+    expected.insert(s, "(");
+    const std::string& got = rep.expansion->text;
+    const std::size_t dot = got.find('.');
+    ASSERT_NE(dot, std::string::npos);
+    EXPECT_EQ(got.substr(dot + 1), expected + (order > 64 ? "...)" : ")"));
+  }
+  // The line that says how long the period is.
+  const std::string out =
+      Capture([] { PrintRepresentationReport(FromText("0.0000001")); }, out::Encoding::kUtf8).out;
+  EXPECT_NE(out.find("   el periodo tiene 62500 cifras; se muestran las 64 primeras\n"),
             std::string::npos)
       << out;
 }

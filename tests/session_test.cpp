@@ -289,14 +289,16 @@ TEST(BadInputSession, EndOfInputOrWidthOutOfBounds) {
 
 TEST(BadInputSession, AnswersRefusedAndAskedAgain) {
   const std::string msg = Cp850("Escriba un número entero"), back = "\n" + kSep,
-                    n8 = "natural es: 5 \n", x8 = "exactamente 8 caracteres";
+                    n8 = "natural es: 5 \n", x8 = "exactamente 8 caracteres",
+                    menu = Cp850("Elija una opción del menú: ");
   std::vector<Bad> cases = {
-      // Not an integer: the rest of the line goes with the word.
-      {"1\nabc 1\n0\n0\n", RepMenu(32), msg, back},
+      // Not an integer: the rest of the line goes with the word. A menu names its choices.
+      {"1\nabc 1\n0\n0\n", RepMenu(32), menu + Cp850("un número de 0 a 7."), back},
+      {"2\n1.5 1\n0\n0\n", kInterpMenu, menu + Cp850("un número de 0 a 6."), "\n" + kSep},
       {"1\n1\n12x 7\n5\n0\n", kValueQ, msg, kFiveAt32},
       {"1\n6\n1.5 7\n4\n1\n1\n5\n0\n", kWidthQ, msg, " El dato representado es: 0101 \n" + kSep},
       {"1\n5\nabc 7\n" + kIeee + "2\n0\n", kRepFormatQ[0], msg, kIeeeSummary},
-      {kRep5 + "x 0\n2\n0\n", kEntryQ, msg, kIeeeSummary},
+      {kRep5 + "x 0\n2\n0\n", kEntryQ, menu + "0 o 1.", kIeeeSummary},
       // Bit strings of the wrong length.
       {"2\n1\n8\n0101\n00000101\n0\n", kStringQ, x8, n8},
       {"2\n1\n8\n000001010\n00000101\n0\n", kStringQ, x8, n8},
@@ -305,11 +307,22 @@ TEST(BadInputSession, AnswersRefusedAndAskedAgain) {
       {"2\n5\n32\n" + kIeee + std::string(31, '0') + "\n01000000101000000000000000000000\n0\n",
        kBitsQ, "exactamente 32 caracteres", "\n El resultado es 5.000000"}};
   for (const char* word : {"abc", "12x", "99999999999", "1.5", "-", "+"}) {
-    cases.push_back({std::string(word) + " 1\n0\n", kMain, msg, "", kMain, true});
+    cases.push_back({std::string(word) + " 1\n0\n", kMain, menu + Cp850("un número de 0 a 2."), "",
+                     kMain, true});
   }
-  for (const std::string& bad :
-       Strings{"1" + std::string(63, '0'), "2147483648.5", "-2147483648.5", ".5e1"}) {
-    cases.push_back({kRep5 + "0\n" + bad + "\n5.375\n0\n", kFixedQ, "", kFixedResult});
+  // Fixed-point text that is not a decimal number, or that the text cannot hold.
+  const std::string range = "La parte entera debe estar entre";
+  std::vector<std::pair<std::string, std::string>> texts = {
+      {"1" + std::string(63, '0'), Cp850("más de 63 caracteres")},
+      {"2147483648.5", range},
+      {"-2147483648.5", range},
+      {"0,1", "Use el punto decimal: 0.1\n"},
+      {"0.00000000000000000001", Cp850("como valor en coma flotante (la respuesta 1")}};
+  for (const char* bad : {".5e1", "abc", "1e-10", "1/3", "--5", "5.5.5"}) {
+    texts.emplace_back(bad, Cp850("Escriba un número en coma fija"));
+  }
+  for (const auto& [bad, message] : texts) {
+    cases.push_back({kRep5 + "0\n" + bad + "\n5.375\n0\n", kFixedQ, message, kFixedResult});
   }
   for (const char* bad : {"abc", "inf", "nan", "-inf", "1e39", "5.375x"}) {
     cases.push_back({kRep5 + "1\n" + bad + "\n5.375\n0\n", kValueQTight, "", kFloatResult});

@@ -31,6 +31,13 @@ int C2BN(std::int32_t num, char* bitmap, int lim);
 // Fits when 0 <= num + Z <= 2^lim - 1.
 int EZBN(std::int32_t num, char* bitmap, int lim, int Z);
 
+// The same signed encoders on 64-bit values (|num| below 2^62), printing the same traces: the
+// smallest exponent of a field wider than 32 bits lies beyond the 32-bit range.
+int SMBN64(std::int64_t num, char* bitmap, int lim);
+int C1BN64(std::int64_t num, char* bitmap, int lim);
+int C2BN64(std::int64_t num, char* bitmap, int lim);
+int EZBN64(std::int64_t num, char* bitmap, int lim, int Z);
+
 // The decoders come in these forms, chosen by `Int`:
 // - std::int32_t, the default: all arithmetic wraps modulo 2^32, so a field reads as its 32-bit
 //   pattern taken as a signed value (and the expansion line shows that value);

@@ -60,30 +60,45 @@ int DecBN(std::int32_t num, char* bitmap, int lim) {
   return DecBNWide(num, bitmap, lim);
 }
 
-int C2BN(std::int32_t num, char* bitmap, int lim) {
+int C2BN64(std::int64_t num, char* bitmap, int lim) {
   return C2BNWide(num, bitmap, lim);
 }
 
-int C1BN(std::int32_t num, char* bitmap, int lim) {
+int C1BN64(std::int64_t num, char* bitmap, int lim) {
   // The two's complement of num - 1 is the one's complement of num, so zero is always all '0'.
-  return C2BNWide(num >= 0 ? Wide{num} : Wide{num} - 1, bitmap, lim);
+  return C2BNWide(num >= 0 ? num : num - 1, bitmap, lim);
 }
 
-int SMBN(std::int32_t num, char* bitmap, int lim) {
+int SMBN64(std::int64_t num, char* bitmap, int lim) {
   if (lim < 1) {  // no room even for the sign: an empty string, nothing fits
     bitmap[0] = '\0';
     return 0;
   }
   bitmap[0] = num < 0 ? '1' : '0';
-  const Wide magnitude = num < 0 ? -Wide{num} : Wide{num};
-  return DecBNWide(magnitude, bitmap + 1, lim - 1);
+  return DecBNWide(num < 0 ? -num : num, bitmap + 1, lim - 1);
+}
+
+int EZBN64(std::int64_t num, char* bitmap, int lim, int Z) {
+  const Wide sum = num + Z;
+  out::Print(" \n El Exceso %i del %lld es", Z, static_cast<long long>(num));
+  out::Print(" en binario el número %lld \n", static_cast<long long>(sum));
+  return DecBNWide(sum, bitmap, lim);
+}
+
+int C2BN(std::int32_t num, char* bitmap, int lim) {
+  return C2BN64(num, bitmap, lim);
+}
+
+int C1BN(std::int32_t num, char* bitmap, int lim) {
+  return C1BN64(num, bitmap, lim);
+}
+
+int SMBN(std::int32_t num, char* bitmap, int lim) {
+  return SMBN64(num, bitmap, lim);
 }
 
 int EZBN(std::int32_t num, char* bitmap, int lim, int Z) {
-  const Wide sum = Wide{num} + Z;
-  out::Print(" \n El Exceso %i del %i es", Z, num);
-  out::Print(" en binario el número %lld \n", static_cast<long long>(sum));
-  return DecBNWide(sum, bitmap, lim);
+  return EZBN64(num, bitmap, lim, Z);
 }
 
 }  // namespace repbin

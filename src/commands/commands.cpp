@@ -74,6 +74,9 @@ constexpr const char* kCommonOptionsHelp =
     "  --pos-exp P          posición de comienzo del exponente\n"
     "  --pos-man P          posición de comienzo de la mantisa\n"
     "  --pos-signo P        posición del signo\n"
+    "                       (las posiciones cuentan desde la izquierda: el primer bit es la\n"
+    "                       posición 0; los números S del resumen del formato cuentan desde\n"
+    "                       la derecha: en 32 bits S31 es la posición 0 y S0 la 31)\n"
     "  --sis-exp SIS        sistema del exponente: sm, c1, c2 o exceso\n"
     "  --sis-man SIS        sistema de la mantisa: sm, c1 o c2\n"
     "  --norma N            normalización: 0M, 1M o 01M\n"
@@ -381,6 +384,12 @@ void AddReport(Json& object, const RepresentationReport& report) {
   object["entrada_exacta"] = ExactJson(report.input);
   object["error_absoluto"] = ExactJson(report.error);
   object["error_relativo"] = report.relative_error ? Json(*report.relative_error) : Json(nullptr);
+  if (report.expansion) {
+    object["expansion_binaria"] = {{"cadena", report.expansion->text},
+                                   {"periodo", ExactNumber(report.expansion->period)}};
+  } else {
+    object["expansion_binaria"] = nullptr;
+  }
   if (report.rounded) {
     object["redondeo"] = {{"cadena", report.rounded->bits},
                           {"hex", report.rounded->hex},
@@ -483,18 +492,13 @@ Status RepresentReal(const Request& r, const std::string& value) {
       return Refuse("el texto tiene más de %zu caracteres; escríbalo más corto",
                     sizeof decimal - 1);
     }
-    switch (CheckFixedText(value.c_str())) {
-      case FixedTextFault::kNone: break;
-      case FixedTextFault::kIntegerTooLarge:
-        return Refuse(
-            "valor no válido: \"%s\"; la parte entera debe estar entre -2147483647 y "
-            "2147483647",
-            value.c_str());
-      case FixedTextFault::kFractionAboveOne:
-        return Refuse(
-            "valor no válido: \"%s\"; escriba el número en coma fija, sin exponente "
-            "(por ejemplo 5.375)",
-            value.c_str());
+    const FixedTextFault fault = CheckFixedText(value.c_str());
+    if (fault != FixedTextFault::kNone) {
+      // The message is chosen at run time: written as a text, so its accents are converted.
+      out::PrintErr("repbin: valor no válido: \"%s\"; ", value.c_str());
+      out::PrintErrText(FixedTextMessage(fault, value.c_str(), "la opción --valor").c_str());
+      out::PrintErr("\n");
+      return kRefused;
     }
   }
   const auto represent = [&] {

@@ -1,5 +1,7 @@
 // The floating-point items of both menus.
 
+#include <cctype>
+#include <string>
 #include <string_view>
 
 #include "dialogue/dialogue.h"
@@ -12,22 +14,20 @@
 namespace repbin::dialogue {
 namespace {
 
-// Refuses fixed-point text that the conversion cannot honour, saying what is possible.
+// Refuses fixed-point text that is not a decimal number or that the conversion cannot honour,
+// saying what is possible.
 bool IsConvertibleFixedText(std::string_view text) {
   char copy[sizeof decimal];
   text.copy(copy, text.size());
   copy[text.size()] = '\0';
-  switch (CheckFixedText(copy)) {
-    case FixedTextFault::kNone: return true;
-    case FixedTextFault::kIntegerTooLarge:
-      out::PrintErr("\n La parte entera debe estar entre -2147483647 y 2147483647.\n");
-      return false;
-    case FixedTextFault::kFractionAboveOne:
-      out::PrintErr(
-          "\n La parte fraccionaria no debe ser mayor que 1 (por ejemplo .375); escriba el "
-          "número sin exponente.\n");
-      return false;
-  }
+  const FixedTextFault fault = CheckFixedText(copy);
+  if (fault == FixedTextFault::kNone) return true;
+  std::string message =
+      FixedTextMessage(fault, copy, "la respuesta 1, Coma flotante, de la introducción de datos");
+  message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
+  out::PrintErr("\n ");
+  out::PrintErrText(message.c_str());
+  out::PrintErr("\n");
   return false;
 }
 
@@ -62,8 +62,9 @@ bool RepresentFloat() {
     return true;
   }
   if (!AskFloatFormat(Form::kRepresentation)) return false;
-  const std::optional<int> valor = AskInt(
-      [] { out::PrintErr("\n Introducción de datos :\n 0 Coma fija \n 1 Coma flotante \n"); });
+  const std::optional<int> valor = AskMenu(
+      [] { out::PrintErr("\n Introducción de datos :\n 0 Coma fija \n 1 Coma flotante \n"); }, 0,
+      1);
   if (!valor) return false;
   if (*valor == 0) return RepresentFixedText();
   if (*valor == 1) return RepresentFloatValue();

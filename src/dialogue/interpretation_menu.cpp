@@ -100,10 +100,12 @@ bool InterpretationMenu() {
   ops::PrintSeparator();
   std::optional<int> valor;
   do {
-    valor = AskInt([] {
-      PrintSystemItems();
-      out::PrintErr("6) Signo Magnitud \n ");
-    });
+    valor = AskMenu(
+        [] {
+          PrintSystemItems();
+          out::PrintErr("6) Signo Magnitud \n ");
+        },
+        0, 6);
     if (!valor) return false;
   } while (*valor < 0 || *valor > 6);
   if (*valor == 0) return true;

@@ -29,11 +29,13 @@ void PrintSystemItems() {
 
 void MainMenu() {
   for (;;) {
-    const std::optional<int> valor = AskInt([] {
-      out::PrintErr("\n0) Salir \n");
-      out::PrintErr("1) Representación\n");
-      out::PrintErr("2) Interpretación\n ");
-    });
+    const std::optional<int> valor = AskMenu(
+        [] {
+          out::PrintErr("\n0) Salir \n");
+          out::PrintErr("1) Representación\n");
+          out::PrintErr("2) Interpretación\n ");
+        },
+        0, 2);
     if (!valor || *valor == 0) return;
     bool going_on = true;
     if (*valor == 1) going_on = RepresentationMenu();

@@ -14,6 +14,15 @@ std::optional<int> ParseInt(const Word& word) {
   return std::nullopt;
 }
 
+std::optional<int> ParseMenuChoice(const Word& word, int low, int high) {
+  const std::string_view text(word.text, word.length <= in::kWordCapacity ? word.length : 0);
+  if (const std::optional<int> value = in::ParseWhole<int>(text)) return value;
+  out::PrintErr(high == low + 1 ? "\n Elija una opción del menú: %i o %i.\n"
+                                : "\n Elija una opción del menú: un número de %i a %i.\n",
+                low, high);
+  return std::nullopt;
+}
+
 std::optional<float> ParseFloat(const Word& word) {
   char* end = nullptr;
   const float value = out::StrToF(word.text, &end);

@@ -19,6 +19,10 @@ using in::Word;
 // says why on standard error when it cannot.
 std::optional<int> ParseInt(const Word& word);
 
+// Parses a whole word as a menu's answer: any int (a menu decides what an unknown number does);
+// a word that is not one gets a message naming the choices `low` to `high` on standard error.
+std::optional<int> ParseMenuChoice(const Word& word, int low, int high);
+
 // Parses a whole word as a finite single-precision value ('.' as decimal point); says why on
 // standard error when it cannot.
 std::optional<float> ParseFloat(const Word& word);
@@ -46,6 +50,18 @@ std::optional<int> AskInt(Prompt prompt, Check check) {
 template <class Prompt>
 std::optional<int> AskInt(Prompt prompt) {
   return AskInt(prompt, [](int) { return true; });
+}
+
+// Asks a menu's question, whose choices are `low` to `high`, until the answer is an int.
+template <class Prompt>
+std::optional<int> AskMenu(Prompt prompt, int low, int high) {
+  Word word;
+  for (;;) {
+    prompt();
+    if (!ReadWord(word)) return std::nullopt;
+    if (const std::optional<int> value = ParseMenuChoice(word, low, high)) return value;
+    DiscardRestOfLine();
+  }
 }
 
 // Asks until the answer is a finite single-precision real value.

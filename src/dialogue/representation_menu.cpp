@@ -74,11 +74,13 @@ bool RepresentationMenu() {
   do {
     ops::PrintSeparator();
     out::Print(" Representación \n");
-    valor = AskInt([] {
-      PrintSystemItems();
-      out::PrintErr("6) Cambiar el número total de la representación (Actual) %i\n ", nb);
-      out::PrintErr("7) Signo-Magnitud \n");
-    });
+    valor = AskMenu(
+        [] {
+          PrintSystemItems();
+          out::PrintErr("6) Cambiar el número total de la representación (Actual) %i\n ", nb);
+          out::PrintErr("7) Signo-Magnitud \n");
+        },
+        0, 7);
     if (!valor) return false;
   } while (*valor < 0 || *valor > 7);
 

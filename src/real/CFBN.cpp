@@ -1,8 +1,11 @@
+#include <algorithm>
 #include <bit>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "codec/codec.h"
 #include "output/output.h"
@@ -44,20 +47,69 @@ float FractionValue(const char* fraction) {
   return static_cast<float>(out::StrToD(fraction, nullptr));
 }
 
+// Whether `text` is a decimal number in fixed point: an optional sign, then digits with an
+// optional point and optional digits after it, or a point followed by digits.
+bool IsFixedPointNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const auto digits = [&] {
+    const std::size_t first = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - first;
+  };
+  std::size_t count = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    count += digits();
+  }
+  return count > 0 && i == text.size();
+}
+
 }  // namespace
 
 FixedTextFault CheckFixedText(const char* decimal) {
-  const std::size_t i = SeparatorIndex(decimal);
-  if (ReadIntegerPart(decimal, i).magnitude > kMaxMagnitude) {
-    return FixedTextFault::kIntegerTooLarge;
+  const std::string_view text(decimal);
+  if (!IsFixedPointNumber(text)) {
+    // The Spanish decimal comma: a number once ',' reads as the point.
+    std::string pointed(text);
+    std::replace(pointed.begin(), pointed.end(), ',', '.');
+    const bool comma = pointed != text && IsFixedPointNumber(pointed);
+    return comma ? FixedTextFault::kDecimalComma : FixedTextFault::kNotANumber;
   }
-  // A fraction that rounds to 1 in single precision (.99999999) doubles into '1' digits until the
-  // text is full, its correct truncated expansion; above 1 (or inf) the doubling would
-  // write digits of a different number.
-  if (decimal[i] == '.' && !(FractionValue(decimal + i) <= 1.0f)) {
-    return FixedTextFault::kFractionAboveOne;
+  const std::size_t i = SeparatorIndex(decimal);
+  const IntegerPart part = ReadIntegerPart(decimal, i);
+  if (part.magnitude > kMaxMagnitude) return FixedTextFault::kIntegerTooLarge;
+  // Below one, the doubling of the single-precision fraction finds its first '1' at fraction
+  // digit d when the fraction is at least 2^-d; the text "+0." leaves room for 61 digits. A
+  // fraction of 0 in single precision whose text is not all '0' is too small as well.
+  const bool nonzero_digit = text.find_first_of("123456789", i) != std::string_view::npos;
+  if (part.magnitude == 0 && nonzero_digit && FractionValue(decimal + i) < 0x1p-61f) {
+    return FixedTextFault::kTooSmall;
   }
   return FixedTextFault::kNone;
+}
+
+std::string FixedTextMessage(FixedTextFault fault, const char* decimal,
+                             const char* floating_entry) {
+  switch (fault) {
+    case FixedTextFault::kNone: return "";
+    case FixedTextFault::kNotANumber:
+      return "escriba un número en coma fija: un signo si hace falta, cifras y como mucho un "
+             "punto decimal (por ejemplo 5.375, -0.1 o .5), sin letras, comas ni exponente";
+    case FixedTextFault::kDecimalComma: {
+      std::string pointed(decimal);
+      std::replace(pointed.begin(), pointed.end(), ',', '.');
+      return "use el punto decimal: " + pointed;
+    }
+    case FixedTextFault::kIntegerTooLarge:
+      return "la parte entera debe estar entre -2147483647 y 2147483647";
+    case FixedTextFault::kTooSmall:
+      return std::string(
+                 "el valor es tan pequeño que su primer 1 en binario queda más allá de los 64 "
+                 "caracteres de la coma fija; escríbalo como valor en coma flotante (") +
+             floating_entry + ")";
+  }
+  return "";
 }
 
 int CFBN(const char* decimal, char* bitmap, int* coma) {

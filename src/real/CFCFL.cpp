@@ -62,24 +62,32 @@ int CFCFL(const char* decimal, char* bitmap) {
   const int lim = CFBN(decimal, bittmp, &exp);
   const int x = exp;
   const char s = bittmp[0];
-  exp = PrintNormalised(bittmp, lim, exp);
+  // No '1' in the text: the integer part is 0 and CFBN found none among the fraction digits, so
+  // the value is zero (CheckFixedText refuses the non-zero values whose '1' lies beyond the
+  // text). Zero has no normalised form: the smallest exponent and a mantissa of '0' digits.
+  const bool zero = bittmp[1] != '1' && x == 3;
+  if (zero) {
+    PrintZeroLine();
+  } else {
+    exp = PrintNormalised(bittmp, lim, exp);
+  }
   // The exponent field first, then the sign, so that the field's NUL never erases it.
   out::Print("\n == Calculo del exponente ==\n ");
-  const int fits = WriteExponent(exp, bitmap);
+  const int fits = WriteExponent(zero ? SmallestExponent() : exp, bitmap);
   bitmap[possigno] = s == '-' ? '1' : '0';
   // The summary so far; each field prints up to the first NUL after it.
   out::Print(" Resumiendo ....\n");
   out::Print(" El signo es igual %c \n", bitmap[possigno]);
   out::Print(" El exponente es igual %s \n", bitmap + posexp);
   // The normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
-  // '0' past the end of the text; truncated to the field.
+  // '0' past the end of the text; truncated to the field. Zero's are all '0'.
   const bool integer_part = bittmp[1] == '1';
   int j = integer_part ? 1 + bi : 3 + std::abs(x) + bi;
   char digits[65];
   const int nbman = NbMan();
   for (int i = 0; i < nbman; ++i, ++j) {
     while (j < 64 && bittmp[j] == '.') ++j;
-    digits[i] = (j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
+    digits[i] = (!zero && j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
   }
   WriteMantissa(digits, s == '-', bitmap);
   bitmap[nb] = '\0';

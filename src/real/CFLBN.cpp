@@ -15,22 +15,31 @@ int CFLBN(float num, char* bitmap) {
   R64BN(static_cast<double>(num), bittmp);
   // The unbiased exponent; the magnitude is 1.F x 2^e.
   const int e = BNEZ(bittmp + 1, 11, 1023);
-  // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
-  const int exp = typenorma == 1 ? e : e + 1;
-  // The exponent field first, then the sign, so the exponent's NUL never replaces it.
-  const int fits = WriteExponent(exp, bitmap);
-  bitmap[possigno] = bittmp[0];
-  // Without an implicit bit the field starts with the significand's leading 1.
-  int pos = 12;
-  if (bi == 0) {
-    bittmp[11] = '1';
-    pos = 11;
-  }
-  // The first NbMan() significand bits, truncated. A field wider than the image's
-  // significand continues with '0', which is exact: the value has no further bits.
   char digits[65];
   const int nbman = NbMan();
-  for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
+  int fits = 0;
+  if (num == 0.0f) {
+    // Zero (either sign) has no 1.F: the smallest exponent and a magnitude of '0' digits. The
+    // exponent field first, then the sign, so the exponent's NUL never replaces it.
+    PrintZeroLine();
+    fits = WriteExponent(SmallestExponent(), bitmap);
+    bitmap[possigno] = bittmp[0];
+    for (int i = 0; i < nbman; ++i) digits[i] = '0';
+  } else {
+    // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
+    const int exp = typenorma == 1 ? e : e + 1;
+    fits = WriteExponent(exp, bitmap);
+    bitmap[possigno] = bittmp[0];
+    // Without an implicit bit the field starts with the significand's leading 1.
+    int pos = 12;
+    if (bi == 0) {
+      bittmp[11] = '1';
+      pos = 11;
+    }
+    // The first NbMan() significand bits, truncated. A field wider than the image's
+    // significand continues with '0', which is exact: the value has no further bits.
+    for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
+  }
   WriteMantissa(digits, bittmp[0] == '1', bitmap);
   bitmap[nb] = '\0';
   return fits;

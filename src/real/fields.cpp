@@ -1,6 +1,7 @@
 #include "real/fields.h"
 
 #include "codec/codec.h"
+#include "output/output.h"
 #include "real/real.h"
 #include "settings/settings.h"
 
@@ -17,15 +18,31 @@ void ClearString(char* bitmap) {
   for (int i = 0; i <= nb; ++i) bitmap[i] = '\0';
 }
 
-int WriteExponent(int exp, char* bitmap) {
+int WriteExponent(std::int64_t exp, char* bitmap) {
   char* field = bitmap + posexp;
   switch (TypeExp) {
-    case 0: return SMBN(exp, field, nbexp);
-    case 1: return C1BN(exp, field, nbexp);
-    case 2: return C2BN(exp, field, nbexp);
-    case 3: return EZBN(exp, field, nbexp, zEZ);
+    case 0: return SMBN64(exp, field, nbexp);
+    case 1: return C1BN64(exp, field, nbexp);
+    case 2: return C2BN64(exp, field, nbexp);
+    case 3: return EZBN64(exp, field, nbexp, zEZ);
     default: return 0;  // unknown system: the field stays empty
   }
+}
+
+std::int64_t SmallestExponent() {
+  const std::int64_t half = std::int64_t{1} << (nbexp - 1);
+  switch (TypeExp) {
+    case 0:
+    case 1: return -(half - 1);
+    case 2: return -half;
+    default: return -std::int64_t{zEZ};
+  }
+}
+
+void PrintZeroLine() {
+  out::Print(
+      " El cero no tiene forma normalizada: se escriben el menor exponente y la mantisa a "
+      "cero\n");
 }
 
 void WriteMantissa(const char* digits, bool negative, char* bitmap) {

@@ -1,6 +1,8 @@
 // Field writers shared by the two floating-point encoders.
 #pragma once
 
+#include <cstdint>
+
 namespace repbin {
 
 // Clears positions 0 to `nb` to NUL before a string is written, so that a summary printed
@@ -11,7 +13,15 @@ void ClearString(char* bitmap);
 // Writes `exp` into the exponent field with the encoder of TypeExp (printing its trace); the
 // encoder also writes a NUL right after the field. Returns the encoder's range flag: 0 when the
 // exponent does not fit its field (the field then holds what the encoder wrote).
-int WriteExponent(int exp, char* bitmap);
+int WriteExponent(std::int64_t exp, char* bitmap);
+
+// The smallest exponent the exponent field holds in its system: -zEZ in excess (a field of '0'),
+// -(2^(nbexp-1) - 1) in sign-magnitude and one's complement, -2^(nbexp-1) in two's complement.
+std::int64_t SmallestExponent();
+
+// Zero has no normalised form; both encoders say so with this line, on standard output, before
+// they write the smallest exponent and a mantissa of '0' digits.
+void PrintZeroLine();
 
 // Writes the NbMan() magnitude digits `digits` into the mantissa field in the system of TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including

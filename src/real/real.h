@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace repbin {
 
@@ -30,8 +31,9 @@ bool DescriptorIsValid();
 
 // Writes `num` into `bitmap` (`nb` characters and a NUL) through its IEEE 754 double image: the
 // exponent field first, then the sign, then the mantissa, truncated. Prints the traces of the
-// image, of the exponent's reading and of the exponent's encoder. Returns 1, or 0 when the
-// exponent does not fit its field (the string is written all the same).
+// image, of the exponent's reading and of the exponent's encoder. Zero (+0 or -0) is written as
+// CFCFL writes it: the zero line, the smallest exponent and a mantissa of '0' digits. Returns 1, or
+// 0 when the exponent does not fit its field (the string is written all the same).
 int CFLBN(float num, char* bitmap);
 
 // Reads the `nb`-character string at `bitmap` in the described format. Prints the exponent and
@@ -54,10 +56,21 @@ FloatReading ReadFloat(const char* bitmap);
 // What keeps a fixed-point text from being converted soundly.
 enum class FixedTextFault {
   kNone,
-  kIntegerTooLarge,   // integer part beyond +-2147483647
-  kFractionAboveOne,  // fraction whose single-precision value is above 1 (.5e1, .15e1, .5e39)
+  kNotANumber,       // not an optional sign and digits with at most one point ("abc", "1e-10",
+                     // "1/3", "5.5.5", "--5", "-", "")
+  kDecimalComma,     // a number once its ',' is a point ("0,1")
+  kIntegerTooLarge,  // integer part beyond +-2147483647
+  kTooSmall,         // not zero, but its first '1' lies beyond the 64-character binary text
 };
+// Accepted: an optional sign, then digits with an optional point and optional digits after it,
+// or a point followed by digits ("5", "-5.375", "5.", ".5", "+0.1"), whose integer part is
+// within +-2147483647 and whose value is zero or has its first '1' within the binary text.
 FixedTextFault CheckFixedText(const char* decimal);
+
+// What the doors say about a refused text `decimal`, in Spanish, starting in lower case and
+// without a final stop; `floating_entry` names the door's way of typing a floating value ("la
+// opción --valor"), which the message for a value too small for the text recommends.
+std::string FixedTextMessage(FixedTextFault fault, const char* decimal, const char* floating_entry);
 
 // Writes the binary fixed-point text of `decimal` into `bitmap` (room for 65 characters): sign,
 // integer digits, '.', fraction digits by repeated doubling in single precision, at most 64
@@ -68,8 +81,11 @@ FixedTextFault CheckFixedText(const char* decimal);
 int CFBN(const char* decimal, char* bitmap, int* coma);
 
 // Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
-// fixed-point conversion, the normalised value, the exponent calculation and a summary. Returns
-// 1, or 0 when the exponent does not fit its field (the string is written all the same).
+// fixed-point conversion, the normalised value, the exponent calculation and a summary. Zero
+// (a text without '1') has no normalised form: a line says so, and the string gets the smallest
+// exponent (SmallestExponent) and a mantissa of '0' digits in its system, with the typed sign.
+// Returns 1, or 0 when the exponent does not fit its field (the string is written all the same).
+// Requires CheckFixedText(decimal) == kNone.
 int CFCFL(const char* decimal, char* bitmap);
 
 }  // namespace repbin

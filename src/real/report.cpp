@@ -27,6 +27,9 @@ constexpr const char* kHexLine = " Hexadecimal: %s\n";
 constexpr const char* kStoredLabel = " Valor exacto almacenado: ";
 constexpr const char* kReadLabel = " Valor exacto: ";
 constexpr const char* kInputLabel = " Valor exacto de la entrada: ";
+constexpr const char* kExpansionLine = " Expansión binaria exacta de la entrada: %s\n";
+constexpr const char* kLongPeriodLine =
+    "   el periodo tiene %s cifras; se muestran las %i primeras\n";
 constexpr const char* kErrorLabel = " Error: ";
 constexpr const char* kRelativePart = " (relativo %.3g)";
 constexpr const char* kRoundedLine = " Redondeo al más próximo (empates al par): %s %s\n";
@@ -207,6 +210,64 @@ Big RoundToUnits(const Input& in, Wide q) {
   remainder <<= 1;
   if (remainder > den || (remainder == den && mp::bit_test(quotient, 0))) ++quotient;
   return quotient;
+}
+
+// The digits of the natural binary of `n`, most significant first ("0" for 0).
+std::string BinaryDigits(const Big& n) {
+  if (n == 0) return "0";
+  std::string digits;
+  for (auto i = static_cast<long>(mp::msb(n)); i >= 0; --i) {
+    digits += mp::bit_test(n, static_cast<unsigned>(i)) ? '1' : '0';
+  }
+  return digits;
+}
+
+// The next `count` binary digits of the fraction r / den (r < den), by long division; leaves in
+// `r` the remainder after them.
+std::string DivideDigits(Big& r, const Big& den, Wide count) {
+  std::string digits;
+  for (Wide i = 0; i < count; ++i) {
+    r <<= 1;
+    if (r >= den) {
+      r -= den;
+      digits += '1';
+    } else {
+      digits += '0';
+    }
+  }
+  return digits;
+}
+
+// The expansion of the exact input. In lowest terms the fraction is a / (2^s x m), m odd: its
+// expansion runs s digits before the period, and the period is the order of 2 modulo m, the
+// length after which 2^L a leaves the remainder a again. Every input is a decimal fraction, so m
+// is 5^t, and 2, a primitive root modulo every power of 5, has the order 4 x 5^(t-1) there.
+std::optional<BinaryExpansion> Expand(const Input& in) {
+  if (!in.exact || !in.finite) return std::nullopt;
+  Big integer;
+  Big r;
+  mp::divide_qr(in.magnitude, in.denominator, integer, r);
+  BinaryExpansion e{in.negative ? "-" : "", "0", false};
+  e.text += BinaryDigits(integer);
+  if (r == 0) return e;
+  const Big g = mp::gcd(r, in.denominator);
+  r /= g;
+  const Big den = in.denominator / g;
+  const auto s = static_cast<Wide>(mp::lsb(den));
+  Big m = den >> static_cast<unsigned>(s);
+  Wide t = 0;
+  while (m % 5 == 0) {
+    m /= 5;
+    ++t;
+  }
+  e.text += "." + DivideDigits(r, den, s);
+  if (t == 0) return e;  // only 2s in the denominator: the expansion ends
+  const Big period = 4 * mp::pow(Big(5), static_cast<unsigned>(t - 1));
+  e.period = period.str();
+  e.shortened = period > kMaxPeriodDigits;
+  const Wide shown = e.shortened ? kMaxPeriodDigits : period.convert_to<Wide>();
+  e.text += "(" + DivideDigits(r, den, shown) + (e.shortened ? "...)" : ")");
+  return e;
 }
 
 // The pattern as the program reads it: man x 2^(exp - shift).
@@ -442,6 +503,7 @@ RepresentationReport ReportRepresentation(const char* bits, const Representation
               : Ratio(error.num, exact_input->num * Pow10(error.scale - exact_input->scale));
     }
   }
+  report.expansion = Expand(in);
   report.rounded = RoundIntoFormat(in);
   if (IsIeeeShaped()) {
     IeeeRepresentation ieee;
@@ -466,6 +528,12 @@ void PrintRepresentationReport(const RepresentationReport& report) {
   out::Print(kHexLine, report.hex.c_str());
   PrintLine(kStoredLabel, report.stored);
   PrintLine(kInputLabel, report.input);
+  if (report.expansion) {
+    out::Print(kExpansionLine, report.expansion->text.c_str());
+    if (report.expansion->shortened) {
+      out::Print(kLongPeriodLine, report.expansion->period.c_str(), kMaxPeriodDigits);
+    }
+  }
   out::Print(kErrorLabel);
   PrintExact(report.error, kUndefined);
   if (report.relative_error) out::Print(kRelativePart, *report.relative_error);

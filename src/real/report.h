@@ -66,12 +66,26 @@ struct IeeeRepresentation {
   std::string rounded_hex;
 };
 
+// The exact binary expansion of a value: the integer digits, and after a point the fraction's
+// digits with the repeating part in parentheses ("-101.0(0011)", "101.011", "0").
+struct BinaryExpansion {
+  // A period longer than kMaxPeriodDigits shows its first kMaxPeriodDigits digits and "..."
+  // inside the parentheses.
+  std::string text;
+  std::string period;  // the number of repeating digits, in decimal; "0" when the expansion ends
+  bool shortened = false;  // the period is longer than kMaxPeriodDigits
+};
+inline constexpr int kMaxPeriodDigits = 64;
+
 struct RepresentationReport {
   std::string hex;                       // of the stored pattern
   ExactDecimal stored;                   // the stored pattern as the program reads it
   ExactDecimal input;                    // the exact value converted
   ExactDecimal error;                    // stored - input
   std::optional<double> relative_error;  // (stored - input) / input; empty for a zero input
+  // The input's exact expansion: of the typed decimal text, or of the single-precision value
+  // (which always ends); empty when the input is not finite or too long to be exact.
+  std::optional<BinaryExpansion> expansion;
   // The pattern of the nearest value of the format, ties to even; empty when that value's
   // exponent does not fit the exponent field (beyond the format's range), for a non-finite
   // input, and for a zero input in a format without zero (1'M and 0'1M).
