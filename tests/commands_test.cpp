@@ -294,6 +294,43 @@ TEST(CommandsTest, JsonIntegerReport) {
   EXPECT_NE(wide.out.find("\"metodo\":[]"), std::string::npos);  // it does not fit
 }
 
+// Every --json line parses, whatever the user typed: text that looks like the program's own
+// markup stays the user's string, and values JSON has no number for are strings.
+TEST(CommandsTest, JsonAlwaysParses) {
+  const std::string marks[] = {"\x01number:}", "\x01number:5.375", "5.375\x01number:",
+                               "\"},{\"a\":1", "\\u0001number:7",  "\x01"};
+  std::string batch;
+  for (const std::string& mark : marks) {
+    batch += mark + "\n";
+    const Transcript t = Command({"representar", "flotante", mark, "--json"});
+    if (!t.out.empty()) {  // a refusal is allowed
+      EXPECT_EQ(nlohmann::json::parse(t.out)["entrada"], mark);
+    }
+  }
+  const Transcript t = Command({"representar", "flotante", "-", "--json"}, batch);
+  std::istringstream lines(t.out);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+  }
+
+  struct Case {
+    Args args;
+    std::string has;
+  };
+  const std::string ones(64, '1');
+  for (const Case& c : std::vector<Case>{
+           {{"interpretar", "flotante", "01111111110000000000000000000000"}, "\"valor\":\"inf\","},
+           {{"interpretar", "flotante", "11111111100000000000000000000000"}, "\"valor\":\"-inf\","},
+           {{"interpretar", "exceso", ones, "-z", "-5"}, "\"valor\":18446744073709551620,"},
+       }) {
+    Args args = c.args;
+    args.push_back("--json");
+    const Transcript t = Command(args);
+    EXPECT_NE(t.out.find(c.has), std::string::npos) << t.out;
+    EXPECT_TRUE(nlohmann::json::accept(t.out)) << t.out;
+  }
+}
+
 // A string typed in groups or in hexadecimal reads as the plain string it stands for, trace and
 // all; the width of a hexadecimal text is the format's, or -b's, or four bits a digit.
 TEST(CommandsTest, GroupedAndHexadecimalStrings) {

@@ -31,6 +31,19 @@ bool IsCp850Console(std::FILE* stream);
 double StrToD(const char* text, char** end);
 float StrToF(const char* text, char** end);
 
+// Clears the error state that StreamError reads; called before each write, flush or close of a C
+// stream whose failure is checked.
+void ClearStreamError();
+
+// The C library's error number (errno) of the operation on `stream` that has just failed. On
+// Windows, where the C runtime often leaves errno unset, the system's own error says it: a full
+// disk is ENOSPC, a pipe whose reader has left is EPIPE. A failure that says nothing is EIO.
+int StreamError(std::FILE* stream);
+
+// Closes `stream`; returns 0, or the error number of a failure as StreamError gives it (on
+// Windows, a write to a pipe whose reader has left often fails only here).
+int CloseStream(std::FILE* stream);
+
 // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer flushes
 // one stream before it writes to the other, and both before each read, so prompts and results
 // keep program order wherever the streams go.

@@ -1,6 +1,9 @@
 #include "program/program.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <optional>
 
 #include "commands/commands.h"
 #include "dialogue/dialogue.h"
@@ -61,37 +64,50 @@ int RefuseCommand(const std::string& word) {
   return 2;
 }
 
-}  // namespace
+// Ends a run: a failed read of standard input or a failed write gets one line on standard error
+// (a write to a pipe whose reader has left gets none, as SIGPIPE would have ended the program
+// silently), and the status becomes at least 1.
+// Whether this run is the dialogue, whose questions leave their line open: a message about the
+// streams then starts a line of its own.
+bool ran_dialogue = false;
 
-bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios";
-}
-
-int RunCommandLine(const std::vector<std::string>& args) {
-  if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
-  // Every command starts from the program's start settings, as a session does.
-  ResetSettings();
-  ResetDescriptor();
-  const int status = args[0] == "ejercicios"
-                         ? RunExercises(std::vector<std::string>(args.begin() + 1, args.end()))
-                         : RunConversion(args);
+int CheckStreams(int status) {
   out::Flush();
-  return status;
+  const char* start = ran_dialogue ? "\n" : "";
+  if (const std::optional<out::WriteFailure> failure = out::FirstWriteFailure()) {
+    if (failure->error != EPIPE) {
+      // When standard error is the stream that failed, this line is lost too; the status stays.
+      out::PrintErr("%srepbin: no se pudo escribir en la %s: %s\n", start,
+                    failure->standard_output ? "salida estándar" : "salida de error",
+                    out::DescribeError(failure->error).c_str());
+    }
+  } else if (in::ReadError() != 0) {
+    out::PrintErr("%srepbin: no se pudo leer la entrada estándar: %s\n", start,
+                  out::DescribeError(in::ReadError()).c_str());
+  } else {
+    return status;
+  }
+  out::Flush();
+  return std::max(status, 1);
 }
 
-int RunProgram(const std::vector<std::string>& args) {
+// Runs the program on its arguments, leaving the streams unchecked.
+int RunArguments(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
-  // --version or an unknown one. A command may follow them.
+  // --version or an unknown one. A command may follow them; those that apply to it come right
+  // after its name, as if written there, so that the user's own arguments (a "--" among them)
+  // keep their meaning.
   ops::Options options;
   std::string encoding;  // the last encoding option
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
-      std::vector<std::string> command(it, args.end());
-      if (options.ampliado) command.push_back("--ampliado");
+      std::vector<std::string> command{arg};
+      if (options.ampliado) command.emplace_back("--ampliado");
       // A sheet's own encoding follows an encoding option given before the command too; one
       // given after it still has the last word.
-      if (!encoding.empty() && arg == "ejercicios") command.insert(command.begin() + 1, encoding);
+      if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
+      command.insert(command.end(), it + 1, args.end());
       return RunCommandLine(command);
     }
     if (arg == "--cp850" || arg == "--utf8") {
@@ -114,10 +130,40 @@ int RunProgram(const std::vector<std::string>& args) {
       return 2;
     }
   }
+  ran_dialogue = true;
   dialogue::SetDialogueOptions(options);
   const int status = RunSession(nullptr);
   dialogue::SetDialogueOptions({});  // the options were this run's
   return status;
+}
+
+}  // namespace
+
+bool IsCommand(const std::string& word) {
+  return word == "representar" || word == "interpretar" || word == "ejercicios";
+}
+
+int RunCommandLine(const std::vector<std::string>& args) {
+  if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
+  // Every command starts from the program's start settings, as a session does.
+  ResetSettings();
+  ResetDescriptor();
+  const int status = args[0] == "ejercicios"
+                         ? RunExercises(std::vector<std::string>(args.begin() + 1, args.end()))
+                         : RunConversion(args);
+  out::Flush();
+  return status;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+  ran_dialogue = false;
+  return CheckStreams(RunArguments(args));
+}
+
+int CloseStandardOutput(int status) {
+  const bool reported = out::FirstWriteFailure().has_value();
+  if (out::CloseOutput() || reported) return status;
+  return CheckStreams(status);
 }
 
 int RunDialogueOn(std::FILE* in) {
