@@ -1,8 +1,10 @@
 // Exercise sheets: 10,000 exercises drawn, solved (answers and traces) and written out, per
-// output, in memory.
+// output, in memory; an exam of 26 variants of 40 exercises with its keys, per output; and the
+// peak memory and time of the built program writing a 100,000-exercise sheet.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -10,9 +12,79 @@
 #include "exercises/exercises.h"
 #include "output/output.h"
 
+#if defined(__linux__)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 using repbin::exercises::Exercise;
+
+#if defined(__linux__) && defined(REPBIN_BINARY)
+// The built program writing `repbin ejercicios -n N --soluciones --salida SALIDA` to /dev/null,
+// run as a child process: its peak resident memory and its processor time. The kernel's peak for
+// a child may count what the benchmark itself held when it forked, so these run first, while
+// that is small (`floor_MB`, the benchmark's own peak then).
+void BM_LargeSheet(benchmark::State& state, const char* salida) {
+  const std::string count = std::to_string(state.range(0));
+  double peak_mb = 0, cpu_s = 0;
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      execl(REPBIN_BINARY, "repbin", "ejercicios", "-n", count.c_str(), "--semilla", "1",
+            "--soluciones", "--salida", salida, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    const auto end = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the program failed");
+    peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB on Linux
+    cpu_s = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  }
+  state.counters["peak_MB"] = peak_mb;
+  state.counters["floor_MB"] = static_cast<double>(self.ru_maxrss) / 1024.0;
+  state.counters["cpu_s"] = cpu_s;  // the child's own processor time, steadier under load
+}
+BENCHMARK_CAPTURE(BM_LargeSheet, texto, "texto")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LargeSheet, markdown, "markdown")
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LargeSheet, html, "html")
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LargeSheet, gift, "gift")
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LargeSheet, json, "json")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+#endif
 
 // Drawing and solving alone.
 void BM_Generate(benchmark::State& state) {
@@ -28,23 +100,39 @@ void BM_Generate(benchmark::State& state) {
 }
 BENCHMARK(BM_Generate)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// The whole command, `repbin ejercicios -n 10000 --soluciones` in each output, printed into
-// memory.
-void BM_Command(benchmark::State& state, const char* salida) {
+// The whole command with `args` and a new seed each time, printed into memory.
+void RunCommand(benchmark::State& state, std::vector<std::string> args) {
   std::size_t bytes = 0;
   std::uint64_t seed = 0;
+  args.insert(args.end(), {"--semilla", ""});
   for (auto _ : state) {
-    const std::vector<std::string> args = {
-        "-n", "10000", "--semilla", std::to_string(++seed), "--soluciones", "--salida", salida};
+    args.back() = std::to_string(++seed);
     const repbin::out::Captured printed = repbin::out::Capture([&] { repbin::RunExercises(args); });
     bytes += printed.out.size();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
+
+// `repbin ejercicios -n 10000 --soluciones` in each output.
+void BM_Command(benchmark::State& state, const char* salida) {
+  RunCommand(state, {"-n", "10000", "--soluciones", "--salida", salida});
+}
 BENCHMARK_CAPTURE(BM_Command, texto, "texto")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Command, markdown, "markdown")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Command, html, "html")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Command, gift, "gift")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Command, json, "json")->Unit(benchmark::kMillisecond);
+
+// An exam: 26 variants of 40 exercises with their keys (1,040 exercises), in each output.
+void BM_Exam(benchmark::State& state, const char* salida) {
+  RunCommand(state,
+             {"-n", "40", "--variantes", "26", "--soluciones", "--puntos", "--salida", salida});
+}
+BENCHMARK_CAPTURE(BM_Exam, texto, "texto")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Exam, markdown, "markdown")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Exam, html, "html")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Exam, gift, "gift")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Exam, json, "json")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

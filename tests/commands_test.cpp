@@ -277,6 +277,62 @@ TEST(CommandsTest, JsonFields) {
   EXPECT_EQ(reading.contains("entrada"), false);
 }
 
+// Integer objects carry the extended report's data always, exact beyond 64 bits.
+TEST(CommandsTest, JsonIntegerReport) {
+  const auto c2 = Json({"interpretar", "c2", "11011011", "--json"});
+  EXPECT_EQ(c2["hex"], "0xDB");
+  EXPECT_EQ(c2["rango"], (nlohmann::json{{"min", -128}, {"max", 127}}));
+  const nlohmann::json readings = {
+      {"natural", 219}, {"sm", -91}, {"c1", -36}, {"c2", -37}, {"exceso", 92}};
+  EXPECT_EQ(c2["lecturas"], readings);
+  EXPECT_EQ(c2["metodo"].back(), "valor: -37");
+
+  // An excess of -2^31 at 64 bits puts the top of the range past 2^64.
+  const Transcript wide =
+      Command({"representar", "exceso", "7", "-b", "64", "-z", "-2147483648", "--json"});
+  EXPECT_NE(wide.out.find("\"rango\":{\"min\":2147483648,\"max\":18446744075857035263}"),
+            std::string::npos)
+      << wide.out;
+  EXPECT_NE(wide.out.find("\"metodo\":[]"), std::string::npos);  // it does not fit
+}
+
+// Every --json line parses, whatever the user typed: text that looks like the program's own
+// markup stays the user's string, and values JSON has no number for are strings.
+TEST(CommandsTest, JsonAlwaysParses) {
+  const std::string marks[] = {"\x01number:}", "\x01number:5.375", "5.375\x01number:",
+                               "\"},{\"a\":1", "\\u0001number:7",  "\x01"};
+  std::string batch;
+  for (const std::string& mark : marks) {
+    batch += mark + "\n";
+    const Transcript t = Command({"representar", "flotante", mark, "--json"});
+    if (!t.out.empty()) {  // a refusal is allowed
+      EXPECT_EQ(nlohmann::json::parse(t.out)["entrada"], mark);
+    }
+  }
+  const Transcript t = Command({"representar", "flotante", "-", "--json"}, batch);
+  std::istringstream lines(t.out);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+  }
+
+  struct Case {
+    Args args;
+    std::string has;
+  };
+  const std::string ones(64, '1');
+  for (const Case& c : std::vector<Case>{
+           {{"interpretar", "flotante", "01111111110000000000000000000000"}, "\"valor\":\"inf\","},
+           {{"interpretar", "flotante", "11111111100000000000000000000000"}, "\"valor\":\"-inf\","},
+           {{"interpretar", "exceso", ones, "-z", "-5"}, "\"valor\":18446744073709551620,"},
+       }) {
+    Args args = c.args;
+    args.push_back("--json");
+    const Transcript t = Command(args);
+    EXPECT_NE(t.out.find(c.has), std::string::npos) << t.out;
+    EXPECT_TRUE(nlohmann::json::accept(t.out)) << t.out;
+  }
+}
+
 // A string typed in groups or in hexadecimal reads as the plain string it stands for, trace and
 // all; the width of a hexadecimal text is the format's, or -b's, or four bits a digit.
 TEST(CommandsTest, GroupedAndHexadecimalStrings) {
@@ -347,14 +403,20 @@ TEST(CommandsTest, BatchGoesOnPastARefusedLine) {
 // The extended report follows each floating-point result, in the dialogue and in the commands,
 // and only when asked for.
 TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
-  const std::string answers =
-      "1 5 " + kIeee32 + "0 5.375 2 5 32 " + kIeee32 + "00000000000000000000000000000000 0\n";
+  const std::string answers = "1 5 " + kIeee32 + "0 5.375 2 5 32 " + kIeee32 +
+                              "00000000000000000000000000000000 1 3 -5 2 3 8 11111011 0\n";
   const Transcript plain = RunProgramOnText({}, answers);
   const Transcript extended = RunProgramOnText({"--ampliado"}, answers);
   EXPECT_EQ(plain.out, RunSessionOnText(answers).out);
   EXPECT_EQ(plain.out.find("Hexadecimal"), std::string::npos);
-  for (const char* line : {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375\n",
-                           " Hexadecimal: 0x00000000\n", " IEEE 754: cero (+0)"}) {
+  EXPECT_EQ(plain.out.find("Rango"), std::string::npos);
+  for (const char* line :
+       {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375\n",
+        " Hexadecimal: 0x00000000\n", " IEEE 754: cero (+0)",
+        " es: 11111111111111111111111111111011 \n Rango en complemento a dos con 32 bits",
+        " es: -5 \n Rango en complemento a dos con 8 bits: de -128 a 127\n",
+        " Lecturas de 11111011: natural 251, signo-magnitud -123, complemento a uno -4, "
+        "complemento a dos -5, exceso 127: 124\n"}) {
     EXPECT_NE(extended.out.find(line), std::string::npos) << line;
   }
   // The dialogue's run does not leave the option on for the next one.
@@ -368,6 +430,13 @@ TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
   const Transcript reading =
       Command({"interpretar", "flotante", std::string(32, '0'), "--ampliado"});
   EXPECT_TRUE(reading.out.ends_with("\n")) << reading.out;
+  // An integer report comes before the separator, and says how far outside a value falls.
+  const Transcript outside = Command({"representar", "c2", "200", "-b", "8", "--ampliado"});
+  EXPECT_NE(outside.out.find(" 200 no cabe: queda 73 por encima del m\xA0ximo\n Hexadecimal: "
+                             "1100 1000 = 0xC8\n"),
+            std::string::npos)
+      << outside.out;
+  EXPECT_TRUE(outside.out.ends_with(" exceso 127: 73\n" + std::string(58, '=') + "\n"));
 }
 
 TEST(CommandsTest, EncodingOptions) {

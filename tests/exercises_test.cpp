@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -16,8 +17,9 @@
 #include "exercises/exercise_sheet.h"
 #include "exercises/exercises.h"
 #include "operations/layout.h"
-#include "program/program.h"
 #include "output/output.h"
+#include "program/program.h"
+#include "real/report.h"
 #include "settings/settings.h"
 #include "support.h"
 
@@ -32,6 +34,13 @@ std::vector<Exercise> Sheet(std::uint64_t seed, int count = 20) {
   options.seed = seed;
   options.count = count;
   return exercises::Generate(options);
+}
+
+exercises::SheetHeader Header(std::uint64_t seed, const std::string& command) {
+  exercises::SheetHeader header;
+  header.seed = seed;
+  header.command = command;
+  return header;
 }
 
 // --- The one-shot command, read from an exercise's `orden` ------------------------------------
@@ -193,9 +202,23 @@ TEST(ExerciseTest, AnswersAndTracesAreTheOperations) {
   EXPECT_LT(out_of_range * 100, integer_representations * 25);
 }
 
-// Once the one-shot command answers, it prints each exercise's trace for its `orden`.
+// Once the one-shot command answers, it prints each exercise's trace for its `orden`, with the
+// extended report when the sheet asks for it.
 TEST(ExerciseTest, OneShotCommandPrintsTheTrace) {
-  for (const Exercise& e : Sheet(99, 60)) {
+  exercises::SheetOptions extended;
+  extended.seed = 99;
+  extended.count = 30;
+  extended.report.ampliado = true;
+  std::vector<Exercise> sheet = Sheet(99, 60);
+  for (const Exercise& e : exercises::Generate(extended)) {
+    EXPECT_EQ(e.orden.back(), "--ampliado");
+    const bool integer = e.kind.system != ops::System::kFloat;
+    const bool fits = e.en_rango.value_or(true);
+    const char* report = integer ? (fits ? "Método a mano" : " no cabe: ") : "Hexadecimal: ";
+    EXPECT_NE(e.traza.find(report), std::string::npos) << e.traza;
+    sheet.push_back(e);
+  }
+  for (const Exercise& e : sheet) {
     int status = -1;
     const out::Captured printed =
         out::Capture([&] { status = RunCommandLine(e.orden); }, out::Encoding::kUtf8);
@@ -211,7 +234,7 @@ constexpr const char* kSeed2024 =
     "interpretar sm 000011100001 | interpretar c1 100111 | representar c1 -9 -b 5 | ";
 
 TEST(ExerciseTest, SameSeedSameSheetOtherSeedAnother) {
-  const exercises::SheetHeader header{7, "repbin ejercicios --semilla 7"};
+  const exercises::SheetHeader header = Header(7, "repbin ejercicios --semilla 7");
   const std::string first = exercises::RenderJson(Sheet(7, 40), header);
   EXPECT_EQ(first, exercises::RenderJson(Sheet(7, 40), header));
   EXPECT_NE(first, exercises::RenderJson(Sheet(8, 40), header));
@@ -268,13 +291,235 @@ TEST(ExerciseTest, OptionsNarrowTheDraw) {
   EXPECT_EQ(exercises::Generate(options).size(), 4u);
 }
 
+// --- Variants, exact values, levels ------------------------------------------------------------
+
+struct VariantCase {
+  std::uint64_t seed;
+  int count, variantes, dificultad;
+  bool inexactos;
+  std::vector<exercises::Kind> kinds;
+  std::optional<int> bits;
+};
+
+std::vector<VariantCase> VariantCases() {
+  const exercises::Kind float_kinds[] = {{Operation::kRepresent, ops::System::kFloat},
+                                         {Operation::kInterpret, ops::System::kFloat}};
+  return {
+      {1, 40, 4, 2, false, {}, std::nullopt},
+      {2, 12, 26, 1, false, {}, std::nullopt},
+      {3, 30, 3, 3, false, {}, std::nullopt},
+      {4, 60, 3, 2, true, {std::begin(float_kinds), std::end(float_kinds)}, std::nullopt},
+      {5, 40, 5, 3, false, {std::begin(float_kinds), std::end(float_kinds)}, std::nullopt},
+      // Only eight strings exist: every variant must pose all of them, in its own order.
+      {6, 8, 4, 2, false, {{Operation::kInterpret, ops::System::kNatural}}, 3},
+  };
+}
+
+std::vector<std::vector<Exercise>> ByVariant(const VariantCase& c) {
+  exercises::SheetOptions options;
+  options.seed = c.seed;
+  options.count = c.count;
+  options.variantes = c.variantes;
+  options.dificultad = c.dificultad;
+  options.inexactos = c.inexactos;
+  options.kinds = c.kinds;
+  options.bits = c.bits;
+  std::vector<std::vector<Exercise>> variants(static_cast<std::size_t>(c.variantes));
+  for (const Exercise& e : exercises::Generate(options)) {
+    variants.at(static_cast<std::size_t>(e.variante)).push_back(e);
+  }
+  return variants;
+}
+
+// Every variant has variant A's sequence of kinds, widths, excesses and formats (and, for
+// integer representations, of values that fit or not), numbered from 1, with no value or string
+// posed twice within it.
+TEST(ExerciseVariantTest, SameStructureNoRepeats) {
+  for (const VariantCase& c : VariantCases()) {
+    SCOPED_TRACE("seed " + std::to_string(c.seed));
+    const std::vector<std::vector<Exercise>> variants = ByVariant(c);
+    const std::vector<Exercise>& a = variants[0];
+    ASSERT_EQ(static_cast<int>(a.size()), c.count);
+    std::set<std::string> statements_a;
+    for (const Exercise& e : a) statements_a.insert(e.enunciado);
+    for (const std::vector<Exercise>& v : variants) {
+      ASSERT_EQ(v.size(), a.size());
+      std::set<std::string> posed;
+      int differing = 0;
+      for (std::size_t i = 0; i < v.size(); ++i) {
+        const Exercise &e = v[i], &model = a[i];
+        EXPECT_EQ(e.numero, static_cast<int>(i) + 1);
+        EXPECT_EQ(e.kind, model.kind) << e.enunciado;
+        EXPECT_EQ(e.bits, model.bits) << e.enunciado;
+        EXPECT_EQ(e.exceso, model.exceso) << e.enunciado;
+        EXPECT_EQ(e.formato, model.formato) << e.enunciado;
+        EXPECT_EQ(e.preset, model.preset) << e.enunciado;
+        if (e.kind.system != ops::System::kFloat) {
+          EXPECT_EQ(e.en_rango, model.en_rango);
+        }
+        const char op = e.kind.operation == Operation::kRepresent ? 'r' : 'i';
+        EXPECT_TRUE(posed.insert(op + e.dato).second) << "posed twice: " << e.dato;
+        differing += statements_a.count(e.enunciado) == 0;
+      }
+      // Values are drawn afresh (a range of eight strings may only permute them).
+      if (&v != &a && !c.bits) {
+        EXPECT_GT(differing * 2, c.count);
+      }
+    }
+  }
+}
+
+// The machine's single precision truncating `text` toward zero, as the program's encoder does:
+// an independent reference for ieee32.
+std::string TruncatedIeee32(const std::string& text) {
+  const double exact = std::strtod(text.c_str(), nullptr);
+  float f = static_cast<float>(exact);
+  if (std::fabs(static_cast<double>(f)) > std::fabs(exact)) f = std::nextafter(f, 0.0f);
+  std::string bits;
+  const auto image = std::bit_cast<std::uint32_t>(f);
+  for (int i = 31; i >= 0; --i) bits += (image >> i & 1U) != 0 ? '1' : '0';
+  return bits;
+}
+
+// By default, a key is also the round-to-nearest pattern of the extended report: the value is
+// exactly representable. With --inexactos the key is the truncated pattern, and a statement says
+// to truncate exactly when the value needs rounding.
+TEST(ExerciseVariantTest, FloatingKeysAndTheRoundingRule) {
+  int inexact = 0, exact = 0;
+  for (const VariantCase& c : VariantCases()) {
+    for (const std::vector<Exercise>& v : ByVariant(c)) {
+      for (const Exercise& e : v) {
+        if (e.kind.system != ops::System::kFloat || e.kind.operation != Operation::kRepresent) {
+          continue;
+        }
+        SCOPED_TRACE(e.enunciado);
+        RepresentationReport report;
+        out::Silently([&] {
+          ASSERT_TRUE(ops::CheckFloatFormat(e.formato));
+          report = ReportRepresentation(e.respuesta.c_str(), {e.dato, true, 0});
+        });
+        ASSERT_TRUE(report.error.has_value());
+        const bool needs_rounding = *report.error != "0";
+        const bool says = e.enunciado.find("trunque la mantisa") != std::string::npos;
+        EXPECT_EQ(says, needs_rounding);
+        if (!c.inexactos) {
+          EXPECT_FALSE(needs_rounding);
+          ASSERT_TRUE(report.rounded.has_value());
+          EXPECT_EQ(report.rounded->bits, e.respuesta);
+        } else if (e.preset == "ieee32") {
+          EXPECT_EQ(e.respuesta, TruncatedIeee32(e.dato));
+        }
+        (needs_rounding ? inexact : exact) += 1;
+      }
+    }
+  }
+  EXPECT_GT(exact, 150);
+  EXPECT_GT(inexact, 5);  // --inexactos does draw values that need rounding
+}
+
+// The levels keep to their widths and formats, whatever the variant.
+TEST(ExerciseVariantTest, LevelsOfDifficulty) {
+  for (const VariantCase& c : VariantCases()) {
+    if (c.dificultad == 2 || c.bits) continue;
+    for (const std::vector<Exercise>& v : ByVariant(c)) {
+      for (const Exercise& e : v) {
+        if (e.kind.system == ops::System::kFloat) {
+          if (c.dificultad == 1) {
+            EXPECT_TRUE(e.preset == "ieee32" || e.preset == "ieee16") << e.enunciado;
+          } else {
+            EXPECT_TRUE(e.preset.empty()) << e.enunciado;
+            EXPECT_NE(e.formato.sis_man, 0) << e.enunciado;  // a complement mantissa
+            EXPECT_GE(e.bits, 12);
+          }
+        } else {
+          EXPECT_TRUE(c.dificultad == 1 ? e.bits <= 8 : e.bits >= 8) << e.enunciado;
+        }
+      }
+    }
+  }
+}
+
+// Markdown converts to PDF cleanly: no tab anywhere, no line over 100 characters outside the
+// fenced code blocks, and every block closed.
+TEST(ExerciseRenderTest, MarkdownFitsAPage) {
+  exercises::SheetHeader header = Header(9, "repbin ejercicios " + std::string(120, 'x'));
+  header.titulo = "Examen de representación de la información, convocatoria extraordinaria de ñu";
+  for (const VariantCase& c : VariantCases()) {
+    header.variantes = c.variantes;
+    header.puntos.assign(static_cast<std::size_t>(c.count), 1000 / c.count);
+    std::vector<Exercise> sheet;
+    for (const std::vector<Exercise>& v : ByVariant(c))
+      sheet.insert(sheet.end(), v.begin(), v.end());
+    const std::string markdown = exercises::RenderMarkdown(sheet, header, true);
+    EXPECT_EQ(markdown.find('\t'), std::string::npos);
+    std::istringstream lines(markdown);
+    bool in_code = false;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("```", 0) == 0) {
+        in_code = !in_code;
+        continue;
+      }
+      std::size_t columns = 0;
+      for (char ch : line) columns += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+      if (!in_code) {
+        EXPECT_LE(columns, 100u) << line;
+      }
+      // A wrapped statement never continues with what Markdown reads as a new block.
+      if (!in_code && line.rfind("   ", 0) == 0) {
+        const std::string rest = line.substr(line.find_first_not_of(' '));
+        EXPECT_EQ(std::string("-+*#>").find(rest[0]), std::string::npos) << line;
+      }
+    }
+    EXPECT_FALSE(in_code);
+  }
+}
+
+// --puntos shares 10 (or the total given) among each variant's exercises, in hundredths, and
+// prints each share; a list gives each exercise its own.
+TEST(ExerciseCommandTest, PointsAddUpInEveryVariant) {
+  const struct {
+    std::vector<std::string> args;
+    int total;  // in hundredths
+  } cases[] = {
+      {{"--puntos"}, 1000}, {{"--puntos=20"}, 2000}, {{"--puntos=1,2,3,0.5,0.25,0.25,3"}, 1000}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"-n",        "7", "--variantes", "3",
+                                     "--semilla", "8", "--salida",    "json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    int status = -1;
+    const std::string printed =
+        out::Capture([&] { status = RunExercises(args); }, out::Encoding::kUtf8).out;
+    EXPECT_EQ(status, 0);
+    std::map<std::string, long> sums;
+    std::istringstream lines(printed);
+    for (std::string line; std::getline(lines, line);) {
+      const nlohmann::json j = nlohmann::json::parse(line);
+      sums[j["variante"].get<std::string>()] += std::lround(j["puntos"].get<double>() * 100);
+    }
+    ASSERT_EQ(sums.size(), 3u);
+    for (const auto& [variant, sum] : sums) EXPECT_EQ(sum, c.total) << variant;
+  }
+  std::string text;
+  text = out::Capture(
+             [&] {
+               RunExercises({"-n", "3", "--semilla", "8", "--puntos"});
+             },
+             out::Encoding::kUtf8)
+             .out;
+  EXPECT_NE(text.find("\n1. (3.34 puntos) "), std::string::npos) << text;
+  EXPECT_NE(text.find("\n3. (3.33 puntos) "), std::string::npos) << text;
+  EXPECT_EQ(exercises::PointsText(100), "1 punto");
+  EXPECT_EQ(exercises::PointsText(250), "2.5 puntos");
+}
+
 // --- GIFT, read back as Moodle reads it ---------------------------------------------------------
 
 // A question as Moodle's GIFT import sees it.
 struct GiftQuestion {
   std::string category;  // for a $CATEGORY block
   std::string name, text, answer, feedback;
-  char type = '?';  // 's' short answer, 'n' numerical
+  std::vector<std::string> answers;  // every accepted answer of a short answer
+  char type = '?';                   // 's' short answer, 'n' numerical
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -363,7 +608,14 @@ std::vector<GiftQuestion> ReadGift(const std::string& file) {
     } else {
       q.type = 's';
       EXPECT_EQ(answer[0], '=');
-      q.answer = post(answer.substr(1));
+      // Several correct answers, each after its own '='.
+      std::istringstream each(answer.substr(1));
+      std::string one;
+      while (std::getline(each, one, '=')) {
+        while (!one.empty() && one.back() == ' ') one.pop_back();
+        q.answers.push_back(post(one));
+      }
+      q.answer = q.answers.front();
     }
     questions.push_back(q);
   }
@@ -389,9 +641,51 @@ int UnescapedSpecials(const std::string& line) {
   return n;
 }
 
+// Every further accepted answer is the key's bit string: grouped in fours (one short group at
+// an end), or in hexadecimal for a floating-point pattern; each form once.
+void ExpectSameBits(const std::vector<std::string>& answers, const Exercise& e) {
+  const bool bits = e.respuesta.find_first_not_of("01") == std::string::npos;
+  bool hex_seen = false;
+  EXPECT_EQ(std::set<std::string>(answers.begin(), answers.end()).size(), answers.size());
+  for (std::size_t i = 1; i < answers.size(); ++i) {
+    ASSERT_TRUE(bits) << e.respuesta;
+    const std::string& a = answers[i];
+    if (a.rfind("0x", 0) == 0) {
+      hex_seen = true;
+      EXPECT_EQ(e.kind.system, ops::System::kFloat);
+      const std::uint64_t value = std::stoull(a.substr(2), nullptr, 16);
+      EXPECT_EQ(a.size() - 2, (e.respuesta.size() + 3) / 4) << a;
+      EXPECT_EQ(value, std::stoull(e.respuesta, nullptr, 2)) << a;
+      continue;
+    }
+    std::string joined;
+    std::vector<std::size_t> groups;
+    std::istringstream words(a);
+    for (std::string w; words >> w;) {
+      joined += w;
+      groups.push_back(w.size());
+    }
+    EXPECT_EQ(joined, e.respuesta) << a;
+    int short_groups = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+      if (groups[g] == 4) continue;
+      ++short_groups;
+      EXPECT_TRUE(g == 0 || g + 1 == groups.size()) << a;
+    }
+    EXPECT_LE(short_groups, 1) << a;
+  }
+  // A bit string longer than four always has its grouped form, a float pattern its hexadecimal.
+  if (bits && e.respuesta.size() > 4) {
+    EXPECT_GE(answers.size(), 2u) << e.respuesta;
+  }
+  if (bits && e.kind.system == ops::System::kFloat) {
+    EXPECT_TRUE(hex_seen) << e.respuesta;
+  }
+}
+
 // Each question of the bank carries its exercise's statement, answer and trace, and its category.
 void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
-  const std::string file = exercises::RenderGift(sheet, {1, "repbin"});
+  const std::string file = exercises::RenderGift(sheet, Header(1, "repbin"));
   const std::vector<GiftQuestion> bank = ReadGift(file);
   // "::" twice, '{', '=' or '#', "####" and '}', and the tolerance's ':' of floating readings.
   std::istringstream lines(file);
@@ -399,7 +693,13 @@ void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
   while (std::getline(lines, line)) {
     if (line.rfind("::", 0) != 0) continue;
     const bool tolerance = line.find("(interpretar-flotante)") != std::string::npos;
-    EXPECT_EQ(UnescapedSpecials(line), tolerance ? 12 : 11) << line;
+    // One more '=' for each further accepted answer of a representation.
+    const std::size_t open = line.find("</p>{=");
+    int more = 0;
+    for (std::size_t at = open; open != std::string::npos && line[at] != '#'; ++at) {
+      more += line.compare(at, 2, " =") == 0;
+    }
+    EXPECT_EQ(UnescapedSpecials(line), (tolerance ? 12 : 11) + more) << line;
   }
   std::map<int, const Exercise*> by_number;
   for (const Exercise& e : sheet) by_number[e.numero] = &e;
@@ -424,6 +724,7 @@ void ExpectGiftHolds(const std::vector<Exercise>& sheet) {
     if (e.kind.operation == Operation::kRepresent) {
       EXPECT_EQ(q.type, 's');
       EXPECT_EQ(q.answer, e.respuesta);
+      ExpectSameBits(q.answers, e);
     } else if (e.kind.system == ops::System::kFloat) {
       EXPECT_EQ(q.type, 'n');
       EXPECT_EQ(q.answer, e.respuesta + ":0.0000005");
@@ -458,9 +759,27 @@ TEST(ExerciseGiftTest, SpecialCharactersAreEscapedEverywhere) {
 
 // --- The four outputs of one sheet --------------------------------------------------------------
 
+// Markdown's wrapped paragraphs joined again: a line break and its indent become one space.
+std::string Unwrapped(const std::string& markdown) {
+  std::string joined;
+  for (std::size_t i = 0; i < markdown.size(); ++i) {
+    if (markdown[i] == '\n' && i + 1 < markdown.size() && markdown[i + 1] == ' ') {
+      std::size_t next = i + 1;
+      while (next < markdown.size() && markdown[next] == ' ') ++next;
+      if (next < markdown.size() && markdown[next] != '\n') {
+        joined += ' ';
+        i = next - 1;
+        continue;
+      }
+    }
+    joined += markdown[i];
+  }
+  return joined;
+}
+
 TEST(ExerciseRenderTest, OutputsAgree) {
   const std::vector<Exercise> sheet = Sheet(21, 36);
-  const exercises::SheetHeader header{21, "repbin ejercicios -n 36 --semilla 21"};
+  const exercises::SheetHeader header = Header(21, "repbin ejercicios -n 36 --semilla 21");
   const std::string text = exercises::RenderText(sheet, header, true);
   const std::string markdown = exercises::RenderMarkdown(sheet, header, true);
   const std::string bare = exercises::RenderText(sheet, header, false);
@@ -486,11 +805,11 @@ TEST(ExerciseRenderTest, OutputsAgree) {
     const std::string statement = "\n" + number + e.enunciado + "\n";
     EXPECT_NE(text.find(statement), std::string::npos);
     EXPECT_NE(bare.find(statement), std::string::npos);
-    EXPECT_NE(markdown.find(statement), std::string::npos);
+    EXPECT_NE(Unwrapped(markdown).find(statement), std::string::npos);
     EXPECT_NE(text.find("\n" + number + e.respuesta + "\n" + e.traza), std::string::npos);
-    EXPECT_NE(
-        markdown.find("### " + number + "`" + e.respuesta + "`\n\n```text\n" + e.traza + "```\n"),
-        std::string::npos);
+    EXPECT_NE(markdown.find("### " + number + "`" + e.respuesta + "`\n\n```text\n" +
+                            exercises::ExpandTabs(e.traza) + "```\n"),
+              std::string::npos);
   }
   EXPECT_EQ(n, sheet.size());
   EXPECT_FALSE(std::getline(json, line));
@@ -525,13 +844,21 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
       {{"-b", "1"}, "-b espera un número de bits entre 2 y 64"},
       {{"--bits=65"}, "--bits espera un número de bits entre 2 y 64"},
       {{"-f", "ieee128"}, "ieee32, ieee16, ieee64 o bfloat16"},
-      {{"--salida", "pdf"}, "texto, markdown, gift o json"},
+      {{"--salida", "pdf"}, "texto, markdown, html, gift o json"},
       {{"--sis-man", "exceso"}, "sm, c1 o c2"},
       {{"--norma", "2"}, "0M, 1M o 01M"},
       {{"--exp", "12", "--bits-flotante", "8"}, "el exponente debe tener entre 1 y 6 bits"},
       {{"-f", "ieee16", "--pos-man", "3"}, "el formato de coma flotante no es válido"},
       {{"--soluciones=si"}, "no lleva valor"},
       {{"--hoja"}, "opción desconocida: --hoja"},
+      {{"--variantes", "27"}, "--variantes espera un número de variantes entre 1 y 26"},
+      {{"--dificultad", "4"}, "--dificultad espera 1, 2 o 3"},
+      {{"--titulo", ""}, "--titulo espera un texto de una línea de 1 a 80 caracteres"},
+      {{"--titulo", std::string(81, 'x')}, "de 1 a 80 caracteres"},
+      {{"--puntos=2,x"}, "--puntos espera un total o una lista de puntos"},
+      {{"--puntos=1.255"}, "con hasta dos decimales"},
+      {{"-n", "3", "--puntos=1,2"}, "--puntos lleva 2 puntos para 3 ejercicios"},
+      {{"--inexactos=si"}, "no lleva valor"},
   };
   for (const auto& c : cases) {
     const CommandRun run = Exercises(c.args, out::Encoding::kUtf8);
@@ -546,17 +873,42 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
 
 TEST(ExerciseCommandTest, OutputsAndEncodings) {
   const std::vector<std::string> args = {"-n", "12", "--semilla", "4", "--soluciones"};
-  // Text follows the console's encoding; the same sheet in both.
+  // Text is UTF-8 whatever the messages' encoding, unless --cp850 asks for code page 850.
   const CommandRun utf8 = Exercises(args, out::Encoding::kUtf8);
-  const CommandRun cp850 = Exercises(args, out::Encoding::kCp850);
+  const CommandRun console = Exercises(args, out::Encoding::kCp850);
+  std::vector<std::string> forced = args;
+  forced.push_back("--cp850");
+  const CommandRun cp850 = Exercises(forced, out::Encoding::kUtf8);
   EXPECT_EQ(utf8.status, 0);
   EXPECT_NE(utf8.printed.out.find("Semilla 4; para crear de nuevo esta hoja: repbin ejercicios "
                                   "-n 12 --semilla 4 --soluciones\n"),
             std::string::npos);
-  EXPECT_EQ(cp850.printed.out, test::Cp850(utf8.printed.out));
-  EXPECT_NE(cp850.printed.out, utf8.printed.out);
-  // GIFT, JSON and Markdown are UTF-8 whatever the console.
-  for (const char* salida : {"gift", "json", "markdown"}) {
+  EXPECT_EQ(console.printed.out, utf8.printed.out);
+  const std::string same_sheet =
+      Replace(utf8.printed.out, "--soluciones\n", "--soluciones --cp850\n");
+  EXPECT_EQ(cp850.printed.out, test::Cp850(same_sheet));
+  EXPECT_NE(cp850.printed.out, same_sheet);
+  // --cp850 before the command asks for the same sheet; --utf8 after it has the last word.
+  const std::vector<std::string> sheet = {"-n", "4", "--semilla", "4", "--soluciones"};
+  const auto program = [&](std::vector<std::string> ahead, std::vector<std::string> after) {
+    ahead.push_back("ejercicios");
+    ahead.insert(ahead.end(), sheet.begin(), sheet.end());
+    ahead.insert(ahead.end(), after.begin(), after.end());
+    return RunProgramOnText(ahead, "", out::Encoding::kUtf8).out;
+  };
+  const auto command = [&](std::vector<std::string> options) {
+    options.insert(options.end(), sheet.begin(), sheet.end());
+    return Exercises(options, out::Encoding::kUtf8).printed.out;
+  };
+  EXPECT_EQ(program({"--cp850"}, {}), command({"--cp850"}));
+  EXPECT_NE(command({"--cp850"}), command({}));
+  std::vector<std::string> last_word = sheet;
+  last_word.insert(last_word.begin(), "--cp850");
+  last_word.push_back("--utf8");
+  EXPECT_EQ(program({"--cp850"}, {"--utf8"}),
+            Exercises(last_word, out::Encoding::kUtf8).printed.out);
+  // GIFT, JSON, Markdown and HTML are UTF-8 whatever the console.
+  for (const char* salida : {"gift", "json", "markdown", "html"}) {
     std::vector<std::string> a = args;
     a.insert(a.end(), {"--salida", salida});
     EXPECT_EQ(Exercises(a, out::Encoding::kCp850).printed.out,

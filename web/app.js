@@ -208,10 +208,8 @@ var repbinPagina = (function () {
   function argumentos() {
     var args = [$('operacion').value, $('sistema').value, $('dato').value.trim()];
     args = args.concat(opcionesFormato(true));
-    if (flotante()) {
-      if ($('valor').checked && !interpretando()) args.push('--valor');
-      if ($('ampliado').checked) args.push('--ampliado');
-    }
+    if (flotante() && $('valor').checked && !interpretando()) args.push('--valor');
+    if ($('ampliado').checked) args.push('--ampliado');
     return args;
   }
 

@@ -8,7 +8,8 @@
 // - Options take their value as the next word or after '=' (`--bits=8`), and apply in order:
 //   `-f` replaces the whole layout, later layout options change it. Field positions and the
 //   exponent's excess that no option gives follow the IEEE shape (sign at 0, exponent at 1,
-//   mantissa after it, excess 2^(e-1) - 1), so `-b 16 --exp 5` is the half-precision layout.
+//   mantissa after it, excess 2^(e-1) - 1, capped at 2^31 - 1, the widest excess an int holds,
+//   for an exponent wider than 32 bits), so `-b 16 --exp 5` is the half-precision layout.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
 // - One-shot strings are '0' and '1', in groups separated by spaces, '_' or '.' if wished, or
@@ -28,6 +29,7 @@
 #include <string_view>
 
 #include "operations/bit_input.h"
+#include "operations/integer_report.h"
 #include "operations/json.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
@@ -65,7 +67,8 @@ constexpr const char* kCommonOptionsHelp =
     "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
     "                       formato)\n"
     "  -z, --exceso Z       el exceso Z, para exceso (por omisión 127) y para un exponente\n"
-    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32)\n"
+    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32;\n"
+    "                       con más de 32 bits, 2^31-1, el mayor exceso que cabe)\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
     "                       bfloat16\n"
     "  --exp N              bits del exponente\n"
@@ -79,7 +82,11 @@ constexpr const char* kCommonOptionsHelp =
     "  --sis-man SIS        sistema de la mantisa: sm, c1 o c2\n"
     "  --norma N            normalización: 0M, 1M o 01M\n"
     "  --json               un objeto JSON por conversión (JSON Lines) en vez de la traza\n"
-    "  --ampliado           añade a cada resultado en coma flotante el informe ampliado\n"
+    "  --ampliado           añade a cada resultado el informe ampliado: en los enteros, el\n"
+    "                       rango, el hexadecimal y el octal, el método a mano y la cadena\n"
+    "                       leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
+    "                       el valor exacto, el error, el redondeo al más próximo y la\n"
+    "                       expansión binaria exacta\n"
     "  --cp850, --utf8      codificación de los acentos\n"
     "  -h, --help           muestra esta ayuda y termina\n";
 
@@ -98,7 +105,8 @@ void PrintRepresentHelp() {
   out::PrintText(kCommonOptionsHelp);
   out::Print(
       "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
-      "cabe en su campo); 2 error de uso o argumento rechazado.\n"
+      "cabe en su campo), o no se pudo leer la entrada o escribir la salida; 2 error de uso o\n"
+      "argumento rechazado.\n"
       "\nEjemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
@@ -120,7 +128,8 @@ void PrintInterpretHelp() {
   out::Print("\nOpciones:\n");
   out::PrintText(kCommonOptionsHelp);
   out::Print(
-      "\nEstado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
+      "\nEstado de salida: 0 hecho; 1 no se pudo leer la entrada o escribir la salida; 2 error\n"
+      "de uso o argumento rechazado.\n"
       "\nEjemplos:\n"
       "  repbin interpretar c2 11111011\n"
       "  repbin interpretar flotante 01000000101011000000000000000000\n"
@@ -273,22 +282,55 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
 
 // --- One conversion -------------------------------------------------------------------------
 
-// A JSON number written exactly from its decimal digits, whatever its size.
-constexpr const char* kExactNumberMark = "\x01number:";
+// Appends `value` to `line` as JSON. Every string, key and ordinary number is written by the
+// library, escaped; an exact integer too wide for the library's numbers is carried as a binary
+// value, which no text can become, and written as its decimal digits.
+void Serialize(const Json& value, std::string& line) {
+  const auto dump = [](const Json& j) {
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
+  if (value.is_binary()) {
+    line.append(value.get_binary().begin(), value.get_binary().end());
+  } else if (value.is_object()) {
+    line.push_back('{');
+    for (auto member = value.begin(); member != value.end(); ++member) {
+      if (member != value.begin()) line.push_back(',');
+      line += dump(member.key());
+      line.push_back(':');
+      Serialize(member.value(), line);
+    }
+    line.push_back('}');
+  } else if (value.is_array()) {
+    line.push_back('[');
+    for (auto item = value.begin(); item != value.end(); ++item) {
+      if (item != value.begin()) line.push_back(',');
+      Serialize(*item, line);
+    }
+    line.push_back(']');
+  } else {
+    line += dump(value);
+  }
+}
+
+bool HoldsBinary(const Json& value) {
+  if (value.is_binary()) return true;
+  if (!value.is_structured()) return false;
+  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
+}
 
 void WriteJson(const Json& object) {
-  std::string line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  // Exact integers beyond 64 bits were stored as marked strings; unquote them.
-  for (std::size_t at = line.find("\"\\u0001number:"); at != std::string::npos;
-       at = line.find("\"\\u0001number:", at)) {
-    const std::size_t digits = at + std::char_traits<char>::length("\"\\u0001number:");
-    const std::size_t end = line.find('"', digits);
-    line = line.substr(0, at) + line.substr(digits, end - digits) + line.substr(end + 1);
+  std::string line;
+  if (HoldsBinary(object)) {
+    Serialize(object, line);
+  } else {
+    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
   }
   line.push_back('\n');
   out::Write(line.data(), line.size());
 }
 
+// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
+// its size.
 Json ExactNumber(const std::string& decimal) {
   long long signed_value = 0;
   auto [end, error] =
@@ -298,7 +340,12 @@ Json ExactNumber(const std::string& decimal) {
   auto [uend, uerror] =
       std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
   if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
-  return std::string(kExactNumberMark) + decimal;
+  const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
+  if (decimal.size() == digits ||
+      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return decimal;  // not a number: kept as text
+  }
+  return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));
 }
 
 // The fields every floating-point object carries, read from the pattern.
@@ -317,6 +364,14 @@ Json FloatJson(const Request& r, const std::string& bits) {
   object["mantisa"] = {{"cadena", bits.substr(static_cast<std::size_t>(posmantisa),
                                               static_cast<std::size_t>(NbMan()))}};
   return object;
+}
+
+// A value as JSON; inf and nan, which JSON numbers lack, as the text the trace shows for them.
+Json RealJson(float value) {
+  if (std::isfinite(value)) return static_cast<double>(value);
+  char text[16];
+  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+  return text;
 }
 
 Json ExactJson(const ExactDecimal& value) {
@@ -362,6 +417,17 @@ void AddReport(Json& object, const InterpretationReport& report) {
   if (report.ieee) object["ieee"] = IeeeReadingJson(*report.ieee);
 }
 
+// The integer report's fields, which JSON always carries (the object has its `hex` already).
+void AddReport(Json& object, const ops::IntegerReport& report) {
+  object["rango"] = {{"min", ExactNumber(report.min)}, {"max", ExactNumber(report.max)}};
+  Json readings = Json::object();
+  for (const ops::IntegerReading& reading : report.readings) {
+    readings[ops::SystemName(reading.system)] = ExactNumber(reading.value);
+  }
+  object["lecturas"] = readings;
+  object["metodo"] = report.method;
+}
+
 Status RepresentIntegerValue(const Request& r, const std::string& value) {
   const std::optional<int> number = in::ParseWhole<int>(value);
   if (!number) {
@@ -384,12 +450,13 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     object["valor"] = *number;
     object["en_rango"] = result.en_rango;
     if (*r.system == System::kExcess) object["exceso"] = excess;
+    AddReport(object, ops::ReportIntegerRepresentation(*r.system, *number, result.cadena, excess));
     WriteJson(object);
   } else {
     nb = width;
     zEZ = excess;
     ops::PrintIntegerHeading(*r.system);
-    result = ops::RepresentInteger(*r.system, *number, width, excess);
+    result = ops::RepresentInteger(*r.system, *number, width, excess, r.options);
   }
   return result.en_rango ? kDone : kOutOfRange;
 }
@@ -418,9 +485,10 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     object["hex"] = HexOfBits(bits);
     object["valor"] = ExactNumber(result.valor);
     if (*r.system == System::kExcess) object["exceso"] = excess;
+    AddReport(object, ops::ReportIntegerInterpretation(*r.system, bits, excess));
     WriteJson(object);
   } else {
-    ops::InterpretInteger(*r.system, bits, excess);
+    ops::InterpretInteger(*r.system, bits, excess, r.options);
   }
   return kDone;
 }
@@ -487,7 +555,7 @@ Status InterpretReal(const Request& r, const std::string& bits) {
     ops::FloatInterpretation result{};
     out::Silently([&] { result = ops::InterpretFloat(bits, r.options); });
     Json object = FloatJson(r, bits);
-    object["valor"] = static_cast<double>(result.valor);
+    object["valor"] = RealJson(result.valor);
     AddReport(object, ReportInterpretation(bits.c_str()));
     WriteJson(object);
   } else {
@@ -510,6 +578,26 @@ Status ConvertOne(const Request& r, const std::string& item) {
     return kRefused;
   }
   return real ? InterpretReal(r, typed.bits) : InterpretIntegerString(r, typed.bits);
+}
+
+// One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL
+// byte is refused whole, never cut.
+Status ConvertLine(const Request& r, const in::Line& line) {
+  if (line.length > line.text.size()) {
+    return Refuse("la línea tiene %zu caracteres; una línea puede tener como mucho %zu",
+                  line.length, in::kLineCapacity);
+  }
+  const std::size_t first = line.text.find_first_not_of(" \t");
+  if (first == std::string::npos) return kDone;
+  const std::size_t last = line.text.find_last_not_of(" \t");
+  const std::string value = line.text.substr(first, last - first + 1);
+  if (value.find('\0') != std::string::npos) {
+    std::string shown;
+    for (const char c : value) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return Refuse("valor no válido: \"%s\"; un valor no puede contener el carácter nulo (\\0)",
+                  shown.c_str());
+  }
+  return ConvertOne(r, value);
 }
 
 // Checks what applies to the whole command before any conversion; sets the format.
@@ -557,14 +645,12 @@ int RunConversion(const std::vector<std::string>& args) {
   if (Prepare(r) != kDone) return kRefused;
   if (*r.value != "-") return ConvertOne(r, *r.value);
   // A batch: one value per line; blank lines are skipped, and a refused line does not stop the
-  // others. The status is the worst of the lines.
+  // others. The status is the worst of the lines. A failed read or write ends the batch (the
+  // program reports it).
   int worst = kDone;
-  std::string line;
-  while (in::ReadLine(line, 4096)) {
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos) continue;
-    const std::size_t last = line.find_last_not_of(" \t");
-    worst = std::max(worst, static_cast<int>(ConvertOne(r, line.substr(first, last - first + 1))));
+  in::Line line;
+  while (in::ReadLine(line)) {
+    worst = std::max(worst, static_cast<int>(ConvertLine(r, line)));
   }
   return worst;
 }

@@ -25,7 +25,7 @@ namespace {
 
 bool RunIntegerItem(ops::System system, void (*prompt)()) {
   if (!AskWord(prompt, buffer, sizeof buffer, HasWidthLength)) return false;
-  ops::InterpretInteger(system, buffer, zEZ);
+  ops::InterpretInteger(system, buffer, zEZ, DialogueOptions());
   return true;
 }
 

@@ -47,4 +47,10 @@ bool FitsCapacity(const Word& word, std::size_t capacity) {
   return false;
 }
 
+bool HasNoNul(const Word& word) {
+  if (std::string_view(word.text, word.length).find('\0') == std::string_view::npos) return true;
+  out::PrintErr("\n El texto contiene un carácter nulo; escríbalo sin él.\n");
+  return false;
+}
+
 }  // namespace repbin::dialogue

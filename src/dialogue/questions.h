@@ -30,6 +30,9 @@ std::optional<float> ParseFloat(const Word& word);
 // Whether the word has fewer than `capacity` characters; says why on standard error when not.
 bool FitsCapacity(const Word& word, std::size_t capacity);
 
+// Whether the word holds no NUL byte (which would end the text early); says why when it does.
+bool HasNoNul(const Word& word);
+
 // Asks (`prompt()` writes the question) until the answer is an int that `check` accepts; a check
 // that refuses prints why.
 template <class Prompt, class Check>
@@ -81,7 +84,8 @@ bool AskWord(Prompt prompt, char* dest, std::size_t capacity, Check check) {
   for (;;) {
     prompt();
     if (!ReadWord(word)) return false;
-    if (FitsCapacity(word, capacity) && check(std::string_view(word.text, word.length))) {
+    if (FitsCapacity(word, capacity) && HasNoNul(word) &&
+        check(std::string_view(word.text, word.length))) {
       std::string_view(word.text, word.length + 1).copy(dest, word.length + 1);
       return true;
     }

@@ -16,7 +16,7 @@ bool RunIntegerItem(ops::System system, void (*prompt)()) {
   ops::PrintIntegerHeading(system);
   const std::optional<int> valor = AskInt(prompt);
   if (!valor) return false;
-  ops::RepresentInteger(system, *valor, nb, zEZ);
+  ops::RepresentInteger(system, *valor, nb, zEZ, DialogueOptions());
   return true;
 }
 

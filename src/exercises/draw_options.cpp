@@ -47,7 +47,7 @@ std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
 bool IsDrawOption(std::string_view name) {
   return name == "-n" || name == "--semilla" || name == "--tipos" || name == "-b" ||
          name == "--bits" || name == "-z" || name == "--exceso" || name == "--bits-flotante" ||
-         ops::IsLayoutOption(name);
+         name == "--dificultad" || ops::IsLayoutOption(name);
 }
 
 bool Among(const std::vector<std::string_view>& names, std::string_view name) {
@@ -97,7 +97,13 @@ const char* const kDrawOptionsHelp =
     "                     cuentan desde la derecha: en 32 bits S31 es la posición 0)\n"
     "  --sis-exp SIS      sistema del exponente: sm, c1, c2 o exceso\n"
     "  --sis-man SIS      sistema de la mantisa: sm, c1 o c2\n"
-    "  --norma N          normalización: 0M, 1M o 01M\n";
+    "  --norma N          normalización: 0M, 1M o 01M\n"
+    "  --dificultad D     1: anchos pequeños, formatos IEEE y fracciones cortas; 2 (lo\n"
+    "                     normal): la mezcla de siempre; 3: enteros anchos, formatos\n"
+    "                     propios con la mantisa en complemento y fracciones largas\n"
+    "  --inexactos        admite valores de coma flotante que el formato no representa\n"
+    "                     exactamente (el enunciado pide truncar la mantisa); sin ella,\n"
+    "                     todos son exactos: truncar y redondear dan la misma cadena\n";
 
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
                                                const OwnOptions& own, DrawCommandLine& line) {
@@ -121,11 +127,18 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
       line.help = true;
       return std::nullopt;
     }
-    if (name == "--cp850" || name == "--utf8" || Among(own.flags, name)) {
+    if (Among(own.optionally_valued, name)) {
+      if (const std::optional<std::string> accepted = own.apply(name, attached)) {
+        return name + " espera " + *accepted + ", no «" + attached.value_or("") + "»";
+      }
+      continue;
+    }
+    if (name == "--cp850" || name == "--utf8" || name == "--inexactos" || Among(own.flags, name)) {
       if (attached) return "la opción " + name + " no lleva valor";
       if (name == "--cp850") line.encoding = out::Encoding::kCp850;
       if (name == "--utf8") line.encoding = out::Encoding::kUtf8;
-      if (Among(own.flags, name)) own.apply(name, "");
+      if (name == "--inexactos") options.inexactos = true;
+      if (Among(own.flags, name)) own.apply(name, std::nullopt);
       continue;
     }
     if (!IsDrawOption(name) && !Among(own.valued, name)) return "opción desconocida: " + name;
@@ -166,6 +179,10 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
     } else if (name == "-z" || name == "--exceso") {
       options.exceso = number(-2147483647, 2147483647);
       if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
+    } else if (name == "--dificultad") {
+      const std::optional<int> n = number(1, 3);
+      if (!n) return refused("1, 2 o 3");
+      options.dificultad = *n;
     } else if (name == "--bits-flotante") {
       float_bits = number(3, 64);
       if (!float_bits) return refused("un número de bits entre 3 y 64");

@@ -1,6 +1,6 @@
 // The command line of the doors that draw exercises (`repbin ejercicios`, `repbin practicar`):
-// the drawing options they share (-n, --semilla, --tipos, -b, -z, the floating-point layout, the
-// encoding), read once here, beside each command's own options.
+// the drawing options they share (-n, --semilla, --tipos, -b, -z, the floating-point layout,
+// --dificultad, --inexactos, the encoding), read once here, beside each command's own options.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +28,14 @@ struct DrawCommandLine {
 
 // A command's own options beside the drawing ones.
 struct OwnOptions {
-  std::vector<std::string_view> flags;   // taking no value ("--soluciones")
-  std::vector<std::string_view> valued;  // taking one ("--salida", "--registro")
-  // Takes one of them (with an empty value for a flag), in the order given; returns nothing when
-  // it is accepted, else what the option accepts ("texto, markdown, gift o json").
-  std::function<std::optional<std::string>(const std::string& name, const std::string& value)>
+  std::vector<std::string_view> flags;              // taking no value ("--soluciones")
+  std::vector<std::string_view> valued;             // taking one ("--salida", "--registro")
+  std::vector<std::string_view> optionally_valued;  // a value only after '=' ("--puntos=20")
+  // Takes one of them (with no value for a flag, or an optional value not given), in the order
+  // given; returns nothing when it is accepted, else what the option accepts ("texto, markdown,
+  // gift o json").
+  std::function<std::optional<std::string>(const std::string& name,
+                                           const std::optional<std::string>& value)>
       apply;
 };
 

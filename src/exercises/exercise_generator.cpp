@@ -14,6 +14,7 @@
 #include "operations/layout.h"
 #include "output/output.h"
 #include "real/real.h"
+#include "real/report.h"
 #include "settings/settings.h"
 
 namespace repbin::exercises {
@@ -172,20 +173,52 @@ Range IntegerRange(ops::System system, int width, int excess) {
   return r;
 }
 
+// What exercise i shares in every variant: its kind, width, excess and format, and for an
+// integer representation whether its value fits.
+struct Shape {
+  Kind kind;
+  int bits = 0;
+  int exceso = 0;
+  FloatFormat formato{};
+  std::string preset;
+  bool beyond = false;
+};
+
+// The draw's bounds at a level of difficulty.
+struct Level {
+  std::int64_t scale;  // the integer part of a floating value is at most this
+  int fraction_bits;   // binary places of its fraction, at most
+};
+Level LevelOf(int dificultad) {
+  switch (dificultad) {
+    case 1: return {64, 2};
+    case 3: return {1000, 8};
+    default: return {300, 4};
+  }
+}
+
+// An exact decimal short enough for a student to copy ("154.875").
+bool ShortDecimal(const std::string& text) {
+  return text.size() <= 16 && text != "0" && text != "-0";
+}
+
 class Generator {
  public:
-  explicit Generator(const SheetOptions& options) : options_(options), random_(options.seed) {}
+  Generator(const SheetOptions& options, const std::function<void(const Exercise&)>& each)
+      : options_(options),
+        each_(each),
+        random_(options.seed),
+        level_(LevelOf(options.dificultad)) {}
 
-  std::vector<Exercise> Run() {
+  int Run() {
     const SavedSettings saved;
-    std::vector<Kind> kinds = options_.kinds.empty() ? AllKinds() : options_.kinds;
-    std::vector<Exercise> sheet;
-    sheet.reserve(static_cast<std::size_t>(options_.count));
-    std::unordered_set<std::string> seen;
+    const std::vector<Kind> kinds = options_.kinds.empty() ? AllKinds() : options_.kinds;
+    std::vector<Shape> shapes;  // variant A's, for the other variants
     // Kinds come round in turns, each turn in its own order, so that every sheet mixes them.
     std::vector<Kind> turn;
     int failures = 0;
-    while (static_cast<int>(sheet.size()) < options_.count && failures < kMaxFailures) {
+    int count = 0;
+    while (count < options_.count && failures < kMaxFailures) {
       if (turn.empty()) {
         turn = kinds;
         for (std::size_t i = turn.size(); i > 1; --i)
@@ -193,42 +226,116 @@ class Generator {
       }
       const Kind kind = turn.back();
       turn.pop_back();
-      Exercise e = Draw(kind);
-      if (!seen.insert(Key(e)).second) {
+      Exercise e;
+      e.kind = kind;
+      Shape shape = Pose(e, nullptr);
+      // A value posed before is drawn again from a wider choice, so that a long sheet does not
+      // spend most of its draws on the few small values: first in the same shape, then in a
+      // new one (only the other variants must keep variant A's shapes).
+      for (int wider = 1; seen_.count(Key(e)) != 0 && wider <= kWiderDraws; ++wider) {
+        shape = Pose(e, wider == 1 ? &shape : nullptr, wider);
+      }
+      if (!seen_.insert(Key(e)).second) {
         ++failures;
         continue;
       }
       failures = 0;
-      e.numero = static_cast<int>(sheet.size()) + 1;
-      sheet.push_back(std::move(e));
+      e.numero = ++count;
+      Solve(e);
+      each_(e);
+      if (options_.variantes > 1) shapes.push_back(std::move(shape));
     }
-    return sheet;
+    // The other variants: the same shapes, values drawn afresh from a seed of their own.
+    for (int v = 1; v < options_.variantes; ++v) {
+      random_ = Random(options_.seed ^ (0x9E3779B97F4A7C15u * static_cast<std::uint64_t>(v)));
+      seen_.clear();
+      for (std::size_t i = 0; i < shapes.size(); ++i) {
+        Exercise e;
+        for (int tries = 0;; ++tries) {
+          e.kind = shapes[i].kind;
+          Pose(e, &shapes[i], std::min(tries, kWiderDraws));
+          // Beyond many draws that only repeat earlier values (a range of a few values), the
+          // value stays repeated: variant A proves the shapes hold different values, but a
+          // random draw need not find them.
+          if (seen_.insert(Key(e)).second || tries == kMaxFailures) break;
+        }
+        e.numero = static_cast<int>(i) + 1;
+        e.variante = v;
+        Solve(e);
+        each_(e);
+      }
+    }
+    return count;
   }
 
  private:
   static constexpr int kMaxFailures = 2000;  // draws in a row that only repeat earlier ones
+  static constexpr int kWiderDraws = 3;      // draws of one shape from ever wider choices
 
+  // What an exercise poses: a value to represent or a string to read. No two in one variant
+  // pose the same, whatever their systems.
   static std::string Key(const Exercise& e) {
-    std::string key = KindName(e.kind);
-    for (const std::string& a : e.orden) key += ' ' + a;
-    return key;
+    return (e.kind.operation == Operation::kRepresent ? "r " : "i ") + e.dato;
   }
 
-  Exercise Draw(Kind kind) {
-    Exercise e;
-    e.kind = kind;
-    if (kind.system == ops::System::kFloat) {
-      DrawFloat(e);
+  // Draws what `e` poses, `e.dato`, with its width, excess and format (`shape`'s when given),
+  // and returns the shape it has. From `wider` 1 on, the value comes from a wider choice:
+  // integers from their whole range, floating-point values from larger magnitudes and longer
+  // fractions; from 2 on, a width drawn is the level's widest, and from 3 on wider still.
+  Shape Pose(Exercise& e, const Shape* shape, int wider = 0) {
+    wider_ = wider;
+    Shape drawn;
+    if (e.kind.system == ops::System::kFloat) {
+      PoseFloat(e, shape);
     } else {
-      DrawInteger(e);
+      drawn.beyond = PoseInteger(e, shape);
     }
-    return e;
+    drawn.kind = e.kind;
+    drawn.bits = e.bits;
+    drawn.exceso = e.exceso;
+    drawn.formato = e.formato;
+    drawn.preset = e.preset;
+    return drawn;
+  }
+
+  // Runs `fn`, keeping what it prints as the exercise's trace when traces are wanted.
+  template <class Fn>
+  std::string Trace(Fn&& fn) {
+    if (!options_.trazas) {
+      out::Silently(fn);
+      return {};
+    }
+    return out::Capture(fn, out::Encoding::kUtf8).out;
+  }
+
+  // Writes the statement, the command, the answer and the trace of a posed exercise.
+  void Solve(Exercise& e) {
+    if (e.kind.system == ops::System::kFloat) {
+      SolveFloat(e);
+    } else {
+      SolveInteger(e);
+    }
   }
 
   // --- Integers -----------------------------------------------------------------------------
 
   int DrawWidth() {
     if (options_.bits) return *options_.bits;
+    // The wider draws of a long sheet, whose small widths have no value left: the level's
+    // widest, then wider still.
+    if (wider_ >= 2) {
+      static constexpr int kWidest[3][2] = {{8, 12}, {16, 32}, {32, 32}};
+      return kWidest[std::clamp(options_.dificultad, 1, 3) - 1][wider_ >= 3 ? 1 : 0];
+    }
+    if (options_.dificultad == 1) {
+      static constexpr std::pair<int, int> kSmall[] = {{4, 2}, {5, 1}, {6, 2}, {8, 4}};
+      return random_.Weighted(kSmall);
+    }
+    if (options_.dificultad == 3) {
+      static constexpr std::pair<int, int> kWide[] = {{8, 2},  {10, 1}, {12, 2},
+                                                      {16, 3}, {24, 1}, {32, 1}};
+      return random_.Weighted(kWide);
+    }
     static constexpr std::pair<int, int> kWidths[] = {{4, 2},  {5, 1},  {6, 2}, {8, 5},
                                                       {10, 1}, {12, 2}, {16, 2}};
     return random_.Weighted(kWidths);
@@ -243,6 +350,7 @@ class Generator {
   // A value that fits `r`: now and then an end of the range or a small value, often small
   // magnitudes on wide formats (they are worked by hand), else anything in the range.
   std::int64_t DrawFitting(const Range& r) {
+    if (wider_ > 0) return random_.Between(r.lo, r.hi);
     if (random_.Chance(10)) return random_.Chance(50) ? r.lo : r.hi;
     if (r.hi - r.lo > 511 && random_.Chance(50)) {
       return random_.Between(r.lo < -255 ? -255 : r.lo, r.hi > 255 ? 255 : r.hi);
@@ -261,62 +369,72 @@ class Generator {
     return r.lo - 1 - random_.Between(0, std::min(reach, r.lo + kMaxValue - 1));
   }
 
-  void DrawInteger(Exercise& e) {
+  // Returns whether the value to represent is beyond the range.
+  bool PoseInteger(Exercise& e, const Shape* shape) {
     const ops::System system = e.kind.system;
-    e.bits = DrawWidth();
-    e.exceso = system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
+    if (shape != nullptr) {
+      e.bits = shape->bits;
+      e.exceso = shape->exceso;
+    } else {
+      e.bits = DrawWidth();
+      e.exceso = system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
+    }
     const Range range = IntegerRange(system, e.bits, e.exceso);
+    if (e.kind.operation == Operation::kRepresent) {
+      std::optional<std::int64_t> beyond;
+      if (shape != nullptr ? shape->beyond : random_.Chance(12)) beyond = DrawBeyond(range);
+      e.dato = Decimal(beyond ? *beyond : DrawFitting(range));
+      return beyond.has_value();
+    }
+    // The string to read is the writing of a value that fits, so it reads as a sensible value.
+    const auto value = static_cast<std::int32_t>(DrawFitting(range));
+    out::Silently([&] { e.dato = ops::RepresentInteger(system, value, e.bits, e.exceso).cadena; });
+    return false;
+  }
+
+  void SolveInteger(Exercise& e) {
+    const ops::System system = e.kind.system;
     const std::string sys = ops::SystemName(system);
     const std::string phrase = IntegerSystemPhrase(system, e.exceso);
-
     if (e.kind.operation == Operation::kRepresent) {
-      std::int64_t value = 0;
-      std::optional<std::int64_t> beyond;
-      if (random_.Chance(12)) beyond = DrawBeyond(range);
-      value = beyond ? *beyond : DrawFitting(range);
-      e.dato = Decimal(value);
       e.enunciado = "Represente " + e.dato + " en " + phrase + " con " + Decimal(e.bits) +
                     " bits; si no cabe, responda Fuera de Rango.";
       e.orden = {"representar", sys, e.dato, "-b", Decimal(e.bits)};
+      const auto value = static_cast<std::int32_t>(std::stoll(e.dato));
       ops::IntegerRepresentation result{};
-      e.traza = out::Capture(
-                    [&] {
-                      nb = e.bits;
-                      zEZ = e.exceso;
-                      ops::PrintIntegerHeading(system);
-                      result = ops::RepresentInteger(system, static_cast<std::int32_t>(value),
-                                                     e.bits, e.exceso);
-                    },
-                    out::Encoding::kUtf8)
-                    .out;
+      e.traza = Trace([&] {
+        nb = e.bits;
+        zEZ = e.exceso;
+        ops::PrintIntegerHeading(system);
+        result = ops::RepresentInteger(system, value, e.bits, e.exceso, options_.report);
+      });
       e.en_rango = result.en_rango;
       e.respuesta = result.en_rango ? result.cadena : "Fuera de Rango";
     } else {
-      // The string to read is the writing of a value that fits, so it reads as a sensible value.
-      const auto value = static_cast<std::int32_t>(DrawFitting(range));
-      ops::IntegerRepresentation written{};
-      out::Silently([&] { written = ops::RepresentInteger(system, value, e.bits, e.exceso); });
-      e.dato = written.cadena;
       e.enunciado =
           "Interprete la cadena " + e.dato + " (" + Decimal(e.bits) + " bits) en " + phrase + ".";
       e.orden = {"interpretar", sys, e.dato};
       ops::IntegerInterpretation result{};
-      e.traza = out::Capture([&] { result = ops::InterpretInteger(system, e.dato, e.exceso); },
-                             out::Encoding::kUtf8)
-                    .out;
+      e.traza =
+          Trace([&] { result = ops::InterpretInteger(system, e.dato, e.exceso, options_.report); });
       e.respuesta = result.valor;
     }
     if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
+    if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
   // --- Floating point -----------------------------------------------------------------------
 
-  // A layout of its own: 8 to 16 bits, the fields in any order, any systems and normalisation.
+  // A layout of its own: the three fields side by side in any order, any systems (complement
+  // mantissas only at the hardest level) and normalisation; 8 to 16 bits, 12 to 24 at the
+  // hardest level, for longer fractions.
   FloatFormat DrawLayout() {
+    const bool hard = options_.dificultad == 3;
     static constexpr std::pair<int, int> kWidths[] = {{8, 2}, {10, 1}, {12, 2}, {16, 1}};
+    static constexpr std::pair<int, int> kHardWidths[] = {{12, 2}, {16, 2}, {20, 1}, {24, 1}};
     FloatFormat f{};
-    f.bits = random_.Weighted(kWidths);
-    f.exp = static_cast<int>(random_.Between(3, f.bits <= 8 ? 4 : 5));
+    f.bits = hard ? random_.Weighted(kHardWidths) : random_.Weighted(kWidths);
+    f.exp = static_cast<int>(random_.Between(3, f.bits <= 8 ? 4 : (hard ? 6 : 5)));
     const int man = f.bits - f.exp - 1;
     // The three fields side by side, in one of the six orders.
     static constexpr char kOrders[6][4] = {"SEM", "SME", "ESM", "EMS", "MSE", "MES"};
@@ -342,7 +460,8 @@ class Generator {
     f.sis_exp = random_.Weighted(kExpSystems);
     f.exceso = (1 << (f.exp - 1)) - static_cast<int>(random_.Below(2));
     static constexpr std::pair<int, int> kManSystems[] = {{0, 4}, {1, 1}, {2, 2}};
-    f.sis_man = random_.Weighted(kManSystems);
+    static constexpr std::pair<int, int> kComplements[] = {{1, 1}, {2, 2}};
+    f.sis_man = hard ? random_.Weighted(kComplements) : random_.Weighted(kManSystems);
     static constexpr std::pair<int, int> kNorms[] = {{1, 4}, {0, 2}, {2, 2}};
     f.norma = random_.Weighted(kNorms);
     return f;
@@ -355,9 +474,11 @@ class Generator {
       return;
     }
     const int pick = static_cast<int>(random_.Below(10));
-    if (pick < 6) {
+    if (options_.dificultad == 1) {
+      e.preset = pick < 6 ? "ieee32" : "ieee16";
+    } else if (pick < 6 && options_.dificultad == 2) {
       e.preset = "ieee32";
-    } else if (pick < 8) {
+    } else if (pick < 8 && options_.dificultad == 2) {
       e.preset = "ieee16";
     } else {
       e.formato = DrawLayout();
@@ -369,16 +490,17 @@ class Generator {
     e.formato = *FindPreset(e.preset);
   }
 
-  // Fixed-point text: mostly a short binary fraction (k/2^m, m up to 4, written exactly), now and
-  // then an integer, and a few tenths whose binary expansion does not end. `scale` bounds the
-  // integer part.
+  // Fixed-point text: mostly a short binary fraction (k/2^m, m up to the level's places, written
+  // exactly), now and then an integer, and, when inexact values are allowed, a few tenths whose
+  // binary expansion does not end. `scale` bounds the integer part.
   std::string DrawFixedText(std::int64_t scale) {
     const bool minus = random_.Chance(40);
     std::int64_t whole = random_.Between(0, scale);
     std::string fraction;
-    const int shape = static_cast<int>(random_.Below(100));
+    int shape = static_cast<int>(random_.Below(100));
+    if (shape >= 87 && !options_.inexactos) shape = 0;  // a binary fraction instead of tenths
     if (shape < 75) {
-      const int m = static_cast<int>(random_.Between(1, 4));
+      const int m = static_cast<int>(random_.Between(1, level_.fraction_bits + 2 * wider_));
       const std::int64_t k = 2 * random_.Between(0, (std::int64_t{1} << (m - 1)) - 1) + 1;
       std::int64_t digits = k;  // k/2^m = k*5^m/10^m
       for (int i = 0; i < m; ++i) digits *= 5;
@@ -399,7 +521,7 @@ class Generator {
   // Fixed-point text whose exponent fits the current format, with its writing: the integer part
   // shrinks until it does.
   std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat() {
-    std::int64_t scale = 300;
+    std::int64_t scale = level_.scale << (4 * wider_);
     for (;;) {
       std::string text = DrawFixedText(scale);
       ops::FloatRepresentation written{};
@@ -409,49 +531,90 @@ class Generator {
     }
   }
 
-  void DrawFloat(Exercise& e) {
-    DrawFormat(e);
-    e.bits = e.formato.bits;
-    const std::string in_format = FormatPhrase(e.formato, e.preset);
-    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
-    auto [text, written] = DrawFittingFloat();
+  // Whether the format holds `text` exactly (its truncated pattern `bits` is worth it).
+  static bool Exact(const std::string& bits, const std::string& text, std::string* stored) {
+    const RepresentationReport report = ReportRepresentation(bits.c_str(), {text, true, 0});
+    if (stored != nullptr) *stored = report.stored.value_or("");
+    return report.error && *report.error == "0";
+  }
 
+  // A value to convert, with its writing: exactly representable unless inexact values are
+  // allowed. A drawn value the format does not hold becomes the value of its truncated pattern
+  // when that is short to write, so the draw keeps its spread of magnitudes.
+  std::pair<std::string, ops::FloatRepresentation> DrawFloatValue() {
+    auto drawn = DrawFittingFloat();
+    if (options_.inexactos) return drawn;
+    for (int tries = 0; tries < 100; ++tries) {
+      std::string stored;
+      if (drawn.second.exponent_fits && Exact(drawn.second.cadena, drawn.first, &stored)) {
+        return drawn;
+      }
+      if (drawn.second.exponent_fits && ShortDecimal(stored)) {
+        ops::FloatRepresentation written{};
+        out::Silently([&] { written = ops::RepresentFixedText(stored, {}); });
+        if (written.exponent_fits && Exact(written.cadena, stored, nullptr)) {
+          return {stored, written};
+        }
+      }
+      drawn = DrawFittingFloat();
+    }
+    return drawn;  // never expected: its statement then says to truncate
+  }
+
+  void PoseFloat(Exercise& e, const Shape* shape) {
+    if (shape != nullptr) {
+      e.formato = shape->formato;
+      e.preset = shape->preset;
+    } else {
+      DrawFormat(e);
+    }
+    e.bits = e.formato.bits;
+    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
+    auto [text, written] = DrawFloatValue();
+    e.dato = e.kind.operation == Operation::kRepresent ? text : written.cadena;
+  }
+
+  void SolveFloat(Exercise& e) {
+    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
+    const std::string in_format = FormatPhrase(e.formato, e.preset);
     if (e.kind.operation == Operation::kRepresent) {
-      e.dato = text;
-      e.enunciado = "Represente " + e.dato + " en " + in_format + ".";
       e.orden = {"representar", "flotante", e.dato};
       ops::FloatRepresentation result{};
-      e.traza = out::Capture(
-                    [&] {
-                      ops::PrintLayoutSummary();
-                      result = ops::RepresentFixedText(e.dato, {});
-                    },
-                    out::Encoding::kUtf8)
-                    .out;
+      e.traza = Trace([&] {
+        ops::PrintLayoutSummary();
+        result = ops::RepresentFixedText(e.dato, options_.report);
+      });
       e.en_rango = result.exponent_fits;
       e.respuesta = result.cadena;
+      // The program's rule, said where it matters: the value needs rounding.
+      const bool exact = Exact(result.cadena, e.dato, nullptr);
+      e.enunciado =
+          "Represente " + e.dato + " en " + in_format +
+          (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
     } else {
-      e.dato = written.cadena;
       e.enunciado = "Interprete la cadena " + e.dato + " en " + in_format +
                     "; dé el valor con seis decimales.";
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
-      e.traza = out::Capture(
-                    [&] {
-                      result = ops::InterpretFloat(e.dato, {});
-                      out::Print("\n");
-                    },
-                    out::Encoding::kUtf8)
-                    .out;
+      e.traza = Trace([&] {
+        result = ops::InterpretFloat(e.dato, options_.report);
+        // The result line stays open unless the extended report closed it.
+        if (!options_.report.ampliado) out::Print("\n");
+      });
       char value[64];
       std::snprintf(value, sizeof value, "%f", static_cast<double>(result.valor));
       e.respuesta = value;
     }
     AddFormatArguments(e.formato, e.preset, e.orden);
+    if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
   const SheetOptions& options_;
+  const std::function<void(const Exercise&)>& each_;
   Random random_;
+  Level level_;
+  int wider_ = 0;  // how much wider than usual the value being drawn is chosen
+  std::unordered_set<std::string> seen_;
 };
 
 }  // namespace
@@ -472,8 +635,16 @@ std::string KindName(const Kind& kind) {
          ops::SystemName(kind.system);
 }
 
+int GenerateEach(const SheetOptions& options, const std::function<void(const Exercise&)>& each) {
+  return Generator(options, each).Run();
+}
+
 std::vector<Exercise> Generate(const SheetOptions& options) {
-  return Generator(options).Run();
+  std::vector<Exercise> sheet;
+  sheet.reserve(static_cast<std::size_t>(options.count) *
+                static_cast<std::size_t>(options.variantes < 1 ? 1 : options.variantes));
+  GenerateEach(options, [&](const Exercise& e) { sheet.push_back(e); });
+  return sheet;
 }
 
 }  // namespace repbin::exercises

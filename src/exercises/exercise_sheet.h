@@ -1,9 +1,10 @@
 // Exercise sheets: exercises drawn from a seed, each solved by the operations themselves, and
-// the four ways of writing a sheet (plain text, Markdown, Moodle GIFT, JSON Lines), all rendered
-// from the same list of exercises.
+// the five ways of writing a sheet (plain text, Markdown, a printable HTML page, Moodle GIFT,
+// JSON Lines), all rendered from the same exercises, written as they are drawn.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,7 +33,8 @@ std::string KindName(const Kind& kind);
 std::string KindTitle(const Kind& kind);
 
 struct Exercise {
-  int numero = 0;  // position on the sheet, from 1
+  int numero = 0;    // position in its variant, from 1
+  int variante = 0;  // 0 for variant A, 1 for B...
   Kind kind{Operation::kRepresent, ops::System::kNatural};
   int bits = 0;                    // the integer width, or the floating format's width
   int exceso = 0;                  // the excess of an `exceso` exercise
@@ -47,38 +49,110 @@ struct Exercise {
 };
 
 struct SheetOptions {
-  int count = 10;
+  int count = 10;  // exercises in each variant
   std::uint64_t seed = 0;
   std::vector<Kind> kinds;             // empty: every kind
   std::optional<int> bits;             // the integer width; when absent, widths that suit
   std::optional<int> exceso;           // the integer excess; when absent, 2^(n-1) or 2^(n-1)-1
   std::optional<FloatFormat> formato;  // the floating format; when absent, a mix
   std::string preset;                  // the preset's name when `formato` is one unchanged
+  // Versions of the sheet, 1 to 26: exercise i of every variant has the kind, width, excess and
+  // format of variant A's exercise i, with its value drawn afresh.
+  int variantes = 1;
+  // Floating-point values to represent that need rounding in their format are allowed; their
+  // statement says to truncate the mantissa. Otherwise every such value is exactly
+  // representable, so truncating and rounding to nearest give the same pattern.
+  bool inexactos = false;
+  // 1: small widths, IEEE formats and short fractions; 2: the usual mix; 3: wide integers,
+  // layouts of their own with complement mantissas, long fractions.
+  int dificultad = 2;
+  // False leaves every `traza` empty: statements alone need no trace, and drawing is faster.
+  bool trazas = true;
+  ops::Options report;  // the solutions' traces carry the extended report
 };
 
-// The exercises of a sheet, each solved (answer and trace) by the operation functions. The same
-// options and seed give the same exercises on every platform. Fewer than `count` come back only
-// when the options do not allow that many different exercises. The program-wide settings (width,
-// excess, floating format) are as they were when it returns.
+// Draws the exercises, variant A's first, then B's..., and hands each one, solved (answer and
+// trace by the operation functions), to `each` as soon as it is drawn, so a sheet of any length
+// needs no more memory than one exercise. The same options and seed give the same exercises on
+// every platform. No two exercises of one variant pose the same value or string. Returns how
+// many exercises each variant has: fewer than `count` only when the options do not allow that
+// many different ones. The program-wide settings (width, excess, floating format) are as they
+// were when it returns.
+int GenerateEach(const SheetOptions& options, const std::function<void(const Exercise&)>& each);
+
+// All the exercises of GenerateEach, in its order.
 std::vector<Exercise> Generate(const SheetOptions& options);
 
-// What a sheet says about itself: the seed, and the command line that makes it again.
+// What a sheet says about itself besides its exercises.
 struct SheetHeader {
   std::uint64_t seed = 0;
-  std::string command;
+  std::string command;  // the command line that makes the sheet again
+  std::string titulo;   // empty: "Hoja de ejercicios de repbin"
+  int variantes = 1;
+  // Each exercise's points in hundredths, by its number (puntos[0] for exercise 1); empty when
+  // the sheet prints none.
+  std::vector<int> puntos;
 };
 
-// The sheet in UTF-8; `soluciones` adds the answer key (text and Markdown; GIFT and JSON always
-// carry the answers).
+enum class Form { kText, kMarkdown, kHtml, kGift, kJson };
+
+// Writes a sheet while its exercises are drawn. Add() takes every exercise in the order drawn;
+// then, when WantsKeys(), AddKey() takes every exercise again in the same order (text, Markdown
+// and HTML write the answer key after all the variants); Finish() closes the sheet. Everything
+// is appended to `out` (UTF-8), which the caller may write out and empty between calls.
+class SheetWriter {
+ public:
+  SheetWriter(Form form, const SheetHeader& header, bool soluciones, std::string& out);
+  // Whether Add() uses the traces (GIFT and JSON carry them with each question).
+  bool TracesFirst() const;
+  // Whether a second round of exercises, for the answer key, is wanted.
+  bool WantsKeys() const;
+  void Add(const Exercise& e);
+  void AddKey(const Exercise& e);
+  void Finish();
+
+ private:
+  void Begin();
+  void BeginVariant(int variante);
+  void Statement(const Exercise& e);
+  void Question(const Exercise& e);
+
+  Form form_;
+  const SheetHeader& header_;
+  bool soluciones_;
+  std::string& out_;
+  bool begun_ = false;
+  int variant_ = -1;      // the variant whose statements are being written
+  int key_variant_ = -1;  // the variant whose key is being written
+  std::string category_;  // GIFT: the category of the last question
+};
+
+// A whole sheet in one string, rendered through a SheetWriter; `soluciones` adds the answer key
+// (text, Markdown, HTML; GIFT and JSON always carry the answers).
+std::string Render(Form form, const std::vector<Exercise>& sheet, const SheetHeader& header,
+                   bool soluciones);
 std::string RenderText(const std::vector<Exercise>& sheet, const SheetHeader& header,
                        bool soluciones);
 std::string RenderMarkdown(const std::vector<Exercise>& sheet, const SheetHeader& header,
                            bool soluciones);
+std::string RenderHtml(const std::vector<Exercise>& sheet, const SheetHeader& header,
+                       bool soluciones);
 std::string RenderGift(const std::vector<Exercise>& sheet, const SheetHeader& header);
 std::string RenderJson(const std::vector<Exercise>& sheet, const SheetHeader& header);
 
 // `text` with GIFT's special characters (~ = # { } : and backslash) escaped, and line ends
 // written as \n, so that it stays on one line.
 std::string GiftEscape(const std::string& text);
+
+// The accepted answers of a representation in GIFT: the bit string, the same grouped in fours
+// with spaces (from the right, and from the left when that differs), and for a floating-point
+// pattern its hexadecimal ("0x4AC0"); "Fuera de Rango" alone.
+std::vector<std::string> AcceptedAnswers(const Exercise& e);
+
+// `text` with tabs expanded to the next multiple of 8 columns.
+std::string ExpandTabs(const std::string& text);
+
+// "1 punto", "2.5 puntos", "0.33 puntos" for a number of hundredths.
+std::string PointsText(int hundredths);
 
 }  // namespace repbin::exercises

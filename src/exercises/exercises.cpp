@@ -4,37 +4,58 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "output/input.h"
 #include "output/output.h"
+#include "output/platform.h"
 
 namespace repbin {
 namespace {
 
+constexpr std::size_t kWriteChunk = 1 << 16;  // bytes of sheet gathered before each write
+
 void PrintHelp() {
   out::Print(
       "Uso: repbin ejercicios [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
-      "                       [-f FORMATO] [opciones de formato] [--salida SALIDA]\n"
-      "                       [--soluciones]\n"
+      "                       [-f FORMATO] [opciones de formato] [--variantes N]\n"
+      "                       [--dificultad 1|2|3] [--inexactos] [--titulo TEXTO]\n"
+      "                       [--puntos[=PUNTOS]] [--salida SALIDA] [--soluciones]\n"
+      "                       [--ampliado]\n"
       "\n"
       "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
-      "(cada respuesta con la traza que imprime la orden de una sola conversión), o un banco\n"
-      "de preguntas para Moodle (GIFT) o en JSON Lines.\n"
+      "(cada respuesta con la traza que imprime la orden de una sola conversión), una página\n"
+      "para imprimir (HTML), o un banco de preguntas para Moodle (GIFT) o en JSON Lines.\n"
       "\n"
       "Opciones:\n");
   out::PrintText(exercises::kDrawOptionsHelp);
   out::Print(
-      "  --salida SALIDA    texto (lo normal), markdown, gift (Moodle) o json (JSON Lines);\n"
-      "                     markdown, gift y json salen siempre en UTF-8\n"
-      "  --soluciones       añade las soluciones con su traza (texto y markdown; gift y\n"
-      "                     json llevan siempre las respuestas)\n"
-      "  --cp850, --utf8    codificación de la salida de texto\n"
+      "  --variantes N      de 1 a 26 versiones (A, B, C...) con la misma estructura: el\n"
+      "                     ejercicio i de cada una es del mismo tipo, sistema, ancho y\n"
+      "                     formato, con otro valor; las soluciones van tras todas ellas\n"
+      "  --titulo TEXTO     el título de la hoja (hasta 80 caracteres)\n"
+      "  --puntos[=PUNTOS]  escribe los puntos de cada ejercicio: partes iguales de 10, de\n"
+      "                     un total (--puntos=20) o una lista con los de cada ejercicio\n"
+      "                     (--puntos=2,2,3,3; hasta dos decimales con '.')\n"
+      "  --salida SALIDA    texto (lo normal), markdown, html (una página para imprimir),\n"
+      "                     gift (Moodle) o json (JSON Lines); todas en UTF-8\n"
+      "  --soluciones       añade las soluciones con su traza (texto, markdown y html; gift\n"
+      "                     y json llevan siempre las respuestas)\n"
+      "  --ampliado         añade a la traza de cada solución el informe ampliado, como\n"
+      "                     la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
+      "                     método a mano y lecturas; en coma flotante: valor exacto,\n"
+      "                     error y redondeo)\n"
+      "  --cp850, --utf8    codificación de los mensajes; --cp850 escribe también la hoja de\n"
+      "                     texto en la página de códigos 850 (como en una consola de Windows\n"
+      "                     con esa página)\n"
       "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
       "Ejemplos:\n"
       "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
+      "  repbin ejercicios --variantes 3 --puntos --soluciones --salida html > examen.html\n"
       "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"
       "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
 }
@@ -47,29 +68,115 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
-enum class Output { kText, kMarkdown, kGift, kJson };
+// Points in hundredths: "2", "2.5", "0.25", from 0 to 1000.
+std::optional<int> ParseHundredths(std::string_view text) {
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view cents = point == std::string_view::npos ? "" : text.substr(point + 1);
+  if (whole.empty() || whole.size() > 4 || cents.size() > 2 ||
+      (point != std::string_view::npos && cents.empty())) {
+    return std::nullopt;
+  }
+  int value = 0;
+  for (char c : whole) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  for (std::size_t i = 0; i < 2; ++i) {
+    const char c = i < cents.size() ? cents[i] : '0';
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > 100000) return std::nullopt;
+  return value;
+}
+
+// What --puntos asks for: a total to share (10 when alone) or each exercise's points.
+struct PointsRequest {
+  int total = 1000;
+  std::vector<int> each;
+};
+
+std::optional<PointsRequest> ParsePoints(std::string_view text) {
+  PointsRequest request;
+  std::vector<int> items;
+  while (true) {
+    const std::size_t comma = text.find(',');
+    const std::optional<int> v = ParseHundredths(text.substr(0, comma));
+    if (!v) return std::nullopt;
+    items.push_back(*v);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (items.size() == 1) {
+    request.total = items[0];
+  } else {
+    request.each = std::move(items);
+  }
+  return request;
+}
+
+// `total` hundredths shared among `count` exercises, the odd hundredths to the first ones.
+std::vector<int> Shares(int total, int count) {
+  std::vector<int> shares(static_cast<std::size_t>(count), total / count);
+  for (int i = 0; i < total % count; ++i) ++shares[static_cast<std::size_t>(i)];
+  return shares;
+}
+
+// A title fit for one line of every form: 1 to 80 characters, no control character.
+bool TitleAccepted(const std::string& title) {
+  std::size_t characters = 0;
+  for (char c : title) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  return characters >= 1 && characters <= 80;
+}
 
 }  // namespace
 
 int RunExercises(const std::vector<std::string>& args) {
-  Output output = Output::kText;
+  exercises::Form form = exercises::Form::kText;
   bool soluciones = false;
+  bool ampliado = false;
+  int variantes = 1;
+  std::optional<PointsRequest> points;
+  std::string titulo;
   exercises::OwnOptions own;
-  own.flags = {"--soluciones"};
-  own.valued = {"--salida"};
-  own.apply = [&](const std::string& name, const std::string& value) -> std::optional<std::string> {
+  own.flags = {"--soluciones", "--ampliado"};
+  own.valued = {"--salida", "--variantes", "--titulo"};
+  own.optionally_valued = {"--puntos"};
+  own.apply = [&](const std::string& name,
+                  const std::optional<std::string>& value) -> std::optional<std::string> {
     if (name == "--soluciones") {
       soluciones = true;
-    } else if (value == "texto") {
-      output = Output::kText;
-    } else if (value == "markdown") {
-      output = Output::kMarkdown;
-    } else if (value == "gift") {
-      output = Output::kGift;
-    } else if (value == "json") {
-      output = Output::kJson;
+    } else if (name == "--ampliado") {
+      ampliado = true;
+    } else if (name == "--puntos") {
+      points = value ? ParsePoints(*value) : PointsRequest{};
+      if (!points) {
+        return "un total o una lista de puntos separados por comas (números de 0 a 1000 con "
+               "hasta dos decimales)";
+      }
+    } else if (name == "--variantes") {
+      const std::optional<int> n = in::ParseWhole<int>(*value);
+      if (!n || *n < 1 || *n > 26) return "un número de variantes entre 1 y 26";
+      variantes = *n;
+    } else if (name == "--titulo") {
+      if (!TitleAccepted(*value)) return "un texto de una línea de 1 a 80 caracteres";
+      titulo = *value;
+    } else if (*value == "texto") {
+      form = exercises::Form::kText;
+    } else if (*value == "markdown") {
+      form = exercises::Form::kMarkdown;
+    } else if (*value == "html") {
+      form = exercises::Form::kHtml;
+    } else if (*value == "gift") {
+      form = exercises::Form::kGift;
+    } else if (*value == "json") {
+      form = exercises::Form::kJson;
     } else {
-      return "texto, markdown, gift o json";
+      return "texto, markdown, html, gift o json";
     }
     return std::nullopt;
   };
@@ -82,40 +189,81 @@ int RunExercises(const std::vector<std::string>& args) {
     return 0;
   }
   exercises::SheetOptions& options = line.options;
+  options.variantes = variantes;
+  options.report.ampliado = ampliado;
   const std::optional<out::Encoding> encoding = line.encoding;
+  std::optional<std::uint64_t>& seed = line.seed;
+  if (points && !points->each.empty() && static_cast<int>(points->each.size()) != options.count) {
+    return UsageError("--puntos lleva " + std::to_string(points->each.size()) + " puntos para " +
+                      std::to_string(options.count) +
+                      " ejercicios; dé uno por ejercicio, o un total");
+  }
 
   exercises::SheetHeader header;
   header.command = exercises::CommandText("ejercicios", args);
-  if (!line.seed) {
-    line.seed = exercises::ChooseSeed();
-    header.command += " --semilla " + std::to_string(*line.seed);
+  if (!seed) {
+    seed = exercises::ChooseSeed();
+    header.command += " --semilla " + std::to_string(*seed);
   }
-  header.seed = options.seed = *line.seed;
+  header.seed = options.seed = *seed;
+  header.titulo = titulo;
+  header.variantes = options.variantes;
+  if (points) {
+    if (!points->each.empty()) {
+      header.puntos = points->each;
+    } else {
+      // Shared among the exercises the options allow, which a quick draw without traces counts.
+      exercises::SheetOptions counting = options;
+      counting.trazas = false;
+      counting.variantes = 1;
+      const int count = exercises::GenerateEach(counting, [](const exercises::Exercise&) {});
+      header.puntos = Shares(points->total, count);
+    }
+  }
 
-  const std::vector<exercises::Exercise> sheet = exercises::Generate(options);
-  if (static_cast<int>(sheet.size()) < options.count) {
+  // The text sheet is UTF-8, unless asked for in code page 850 or going to a Windows console
+  // that shows that page; the files for other programs are always UTF-8.
+  const bool cp850 = form == exercises::Form::kText &&
+                     encoding.value_or(out::IsCp850Console(out::BoundOut().file)
+                                           ? out::Encoding::kCp850
+                                           : out::Encoding::kUtf8) == out::Encoding::kCp850;
+  // The sheet goes out in pieces as it is drawn, so a long one needs little memory.
+  std::string pending;
+  std::string converted;
+  const auto write = [&](bool all) {
+    if (!all && pending.size() < kWriteChunk) return;
+    if (cp850) {
+      converted.assign(pending.size() + 1, '\0');
+      out::Encode(pending.c_str(), out::Encoding::kCp850, converted.data(), converted.size());
+      out::Write(converted.c_str(), std::char_traits<char>::length(converted.c_str()));
+    } else {
+      out::Write(pending.data(), pending.size());
+    }
+    pending.clear();
+  };
+  exercises::SheetWriter writer(form, header, soluciones, pending);
+  // Statements first (the traces only where the form carries them), then, for the answer key,
+  // the same exercises drawn again from the same seed.
+  options.trazas = writer.TracesFirst();
+  const int drawn = exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
+    writer.Add(e);
+    write(false);
+  });
+  if (drawn < options.count) {
     out::PrintErr(
         "repbin ejercicios: con estas opciones solo hay %i ejercicios distintos; la hoja lleva "
         "esos.\n",
-        static_cast<int>(sheet.size()));
+        drawn);
   }
-
-  std::string text;
-  switch (output) {
-    case Output::kText: text = exercises::RenderText(sheet, header, soluciones); break;
-    case Output::kMarkdown: text = exercises::RenderMarkdown(sheet, header, soluciones); break;
-    case Output::kGift: text = exercises::RenderGift(sheet, header); break;
-    case Output::kJson: text = exercises::RenderJson(sheet, header); break;
+  if (writer.WantsKeys()) {
+    options.trazas = true;
+    exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
+      writer.AddKey(e);
+      write(false);
+    });
   }
-  // Plain text goes out in the console's encoding; the files for other programs in UTF-8.
-  const out::Encoding text_encoding = encoding.value_or(out::BoundOut().encoding);
-  if (output == Output::kText && text_encoding == out::Encoding::kCp850) {
-    std::string converted(text.size() + 1, '\0');
-    out::Encode(text.c_str(), out::Encoding::kCp850, converted.data(), converted.size());
-    converted.resize(std::char_traits<char>::length(converted.c_str()));
-    text = std::move(converted);
-  }
-  out::Write(text.data(), text.size());
+  writer.Finish();
+  write(true);
   out::Flush();
   return 0;
 }

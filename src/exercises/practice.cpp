@@ -24,9 +24,6 @@ namespace {
 using exercises::Exercise;
 using Json = nlohmann::ordered_json;
 
-// Longest answer line kept; the rest of a longer one is read and dropped.
-constexpr std::size_t kMaxAnswer = 1000;
-
 void PrintHelp() {
   out::Print(
       "Uso: repbin practicar [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
@@ -168,9 +165,10 @@ int RunPractice(const std::vector<std::string>& args) {
   std::optional<std::string> record_path;
   exercises::OwnOptions own;
   own.valued = {"--registro"};
-  own.apply = [&](const std::string&, const std::string& value) -> std::optional<std::string> {
-    if (value.empty()) return "el nombre de un fichero";
-    record_path = value;
+  own.apply = [&](const std::string&,
+                  const std::optional<std::string>& value) -> std::optional<std::string> {
+    if (value->empty()) return "el nombre de un fichero";
+    record_path = *value;
     return std::nullopt;
   };
   exercises::DrawCommandLine line;
@@ -211,11 +209,12 @@ int RunPractice(const std::vector<std::string>& args) {
   for (const exercises::Kind& kind : exercises::AllKinds()) scores.push_back({kind, {}});
   Score overall;
   int unanswered = 0;
-  std::string typed;
+  in::Line line_read;
   for (const Exercise& e : round) {
     Ask("\nEjercicio " + std::to_string(e.numero) + " de " + std::to_string(total) + ". " +
         e.enunciado + "\nRespuesta: ");
-    if (!in::ReadLine(typed, kMaxAnswer)) break;
+    if (!in::ReadLine(line_read)) break;
+    std::string& typed = line_read.text;
     if (e.numero == 1 && typed.rfind("\xEF\xBB\xBF", 0) == 0) typed.erase(0, 3);  // a file's BOM
     const std::string_view answer = Trimmed(typed);
     if (answer == "q" || answer == "Q") break;

@@ -29,7 +29,8 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view 
   };
   if (name == "-f" || name == "--formato") {
     if (!FindPreset(value)) return "ieee32, ieee16, ieee64 o bfloat16";
-    o = {.preset = std::string(value)};
+    o = LayoutOptions{};
+    o.preset = std::string(value);
     return std::nullopt;
   }
   if (name == "--exp") return whole(1, kMaxWidth, "un número de bits", o.exp);
@@ -58,6 +59,8 @@ FloatFormat BuildLayout(const LayoutOptions& o) {
   f.sis_exp = o.sis_exp.value_or(f.sis_exp);
   f.sis_man = o.sis_man.value_or(f.sis_man);
   f.norma = o.norma.value_or(f.norma);
+  // 2^(e-1) - 1, and 2^31 - 1 (the widest excess an int holds) for an exponent wider than 32
+  // bits.
   f.exceso =
       o.exceso.value_or(static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1));
   f.pos_signo = o.pos_signo.value_or(0);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "codec/codec.h"
+#include "operations/integer_report.h"
 #include "operations/layout.h"
 #include "output/output.h"
 #include "real/exact.h"
@@ -65,7 +66,8 @@ void PrintIntegerHeading(System system) {
   }
 }
 
-IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess) {
+IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess,
+                                       const Options& options) {
   nb = width;
   zEZ = excess;
   out::Print("Valor a representar %i \n", value);
@@ -91,11 +93,16 @@ IntegerRepresentation RepresentInteger(System system, std::int32_t value, int wi
       system == System::kNatural || system == System::kTwos || system == System::kExcess;
   out::Print(colon ? "\n El dato representado es: %s \n" : "\n El dato representado es %s \n",
              buffer);
+  if (options.ampliado) {
+    PrintIntegerReport(ReportIntegerRepresentation(
+        system, value, std::string_view(buffer, static_cast<std::size_t>(nb)), zEZ));
+  }
   ops::PrintSeparator();
   return {buffer, fits != 0};
 }
 
-IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess) {
+IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess,
+                                       const Options& options) {
   CopyText(bits, buffer, sizeof buffer);
   nb = static_cast<int>(bits.size());
   zEZ = excess;
@@ -124,6 +131,10 @@ IntegerInterpretation InterpretInteger(System system, std::string_view bits, int
       out::Print("\n El resultado en signo/magnitud es: %s \n", r.c_str());
       break;
     case System::kFloat: break;
+  }
+  if (options.ampliado) {
+    PrintIntegerReport(
+        ReportIntegerInterpretation(system, std::string_view(buffer, bits.size()), zEZ));
   }
   return {r};
 }

@@ -22,7 +22,8 @@ std::optional<System> FindSystem(std::string_view name);
 // The short command-line name of a system ("c2").
 const char* SystemName(System system);
 
-// What the operations add to the dialogue's lines: the extended floating-point report.
+// What the operations add to the dialogue's lines: the extended report (integer_report.h for the
+// integers, real/report.h for floating point).
 struct Options {
   bool ampliado = false;
 };
@@ -39,15 +40,17 @@ struct IntegerRepresentation {
 };
 // Writes `value` in `system` with `width` bits (and excess `excess`), which become the current
 // width and excess: the echo, the conversion trace, "Fuera de Rango" when it does not fit, the
-// result line and the separator.
-IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess);
+// result line, the extended report when asked for, and the separator.
+IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess,
+                                       const Options& options = {});
 
 struct IntegerInterpretation {
   std::string valor;  // the exact value, in decimal
 };
-// Reads `bits` (its length is the width, 1 to 64) in `system`: the echo, the decoder's trace and
-// the result line.
-IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess);
+// Reads `bits` (its length is the width, 1 to 64) in `system`: the echo, the decoder's trace, the
+// result line and the extended report when asked for.
+IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess,
+                                       const Options& options = {});
 
 // --- Floating point -------------------------------------------------------------------------
 

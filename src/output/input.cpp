@@ -1,5 +1,6 @@
 #include "output/input.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -14,9 +15,17 @@ namespace {
 std::FILE* in_stream = stdin;
 std::string_view in_text;
 std::size_t text_pos = 0;
+// The error number of the first failed read; the input ends there.
+int read_error = 0;
 
 int Get() {
-  if (in_stream != nullptr) return std::getc(in_stream);
+  if (in_stream != nullptr) {
+    if (read_error != 0) return EOF;
+    // A failed read sets the error StreamError reads; none is cleared before each character.
+    const int c = std::getc(in_stream);
+    if (c == EOF && std::ferror(in_stream)) read_error = out::StreamError(in_stream);
+    return c;
+  }
   if (text_pos >= in_text.size()) return EOF;
   return static_cast<unsigned char>(in_text[text_pos++]);
 }
@@ -39,16 +48,24 @@ bool IsSpace(int c) {
 
 void BindInput(std::FILE* in) {
   in_stream = in;
+  read_error = 0;
 }
 
 void BindInputText(std::string_view text) {
   in_stream = nullptr;
   in_text = text;
   text_pos = 0;
+  read_error = 0;
+}
+
+int ReadError() {
+  return read_error;
 }
 
 bool ReadWord(Word& word) {
-  out::Flush();  // everything written so far is seen before the program waits
+  // Everything written so far is seen before the program waits; once that has failed, the
+  // answers would go unseen.
+  if (!out::Flush()) return false;
   int c = Get();
   while (c != EOF && IsSpace(c)) c = Get();
   if (c == EOF) return false;
@@ -57,6 +74,7 @@ bool ReadWord(Word& word) {
     if (word.length < kWordCapacity) word.text[word.length] = static_cast<char>(c);
     ++word.length;
   }
+  if (read_error != 0) return false;  // a word cut by a failed read is no answer
   // The character that ended the word stays unread, so that discarding the rest of the line
   // stops at this line's end and not at the next one's.
   if (c != EOF) Unget(c);
@@ -64,15 +82,23 @@ bool ReadWord(Word& word) {
   return true;
 }
 
-bool ReadLine(std::string& line, std::size_t limit) {
-  out::Flush();
-  line.clear();
+bool ReadLine(Line& line) {
+  if (!out::Flush()) return false;
+  line.text.clear();
+  line.length = 0;
   int c = Get();
   if (c == EOF) return false;
+  int last = EOF;
   for (; c != EOF && c != '\n'; c = Get()) {
-    if (line.size() < limit) line.push_back(static_cast<char>(c));
+    if (line.length < kLineCapacity) line.text.push_back(static_cast<char>(c));
+    ++line.length;
+    last = c;
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (read_error != 0) return false;  // a line cut by a failed read is no line
+  if (last == '\r') {
+    --line.length;
+    if (line.text.size() > line.length) line.text.pop_back();
+  }
   return true;
 }
 

@@ -1,6 +1,8 @@
 // The program's standard input as the doors read it: whitespace-delimited words, like formatted
 // console input (so "1 1 5" on one line answers three of the dialogue's questions), or whole
-// lines (a command's batch). Every reader returns false at end of input.
+// lines (a command's batch). Every reader returns false at end of input, and also when the input
+// cannot be read (ReadError says why) or the output cannot be written (out::FirstWriteFailure):
+// then nothing more would be seen, and the program ends as at the end of its input.
 #pragma once
 
 #include <charconv>
@@ -28,9 +30,22 @@ struct Word {
 // Reads the next word, after flushing the output; false at end of input.
 bool ReadWord(Word& word);
 
+// Longest line kept (64 KiB); a longer one is read to its end and refused by its reader with its
+// length, never split, so memory stays bounded.
+inline constexpr std::size_t kLineCapacity = std::size_t{1} << 16;
+
+struct Line {
+  std::string text;    // without its end, cut at kLineCapacity characters
+  std::size_t length;  // the whole length, also when longer than kLineCapacity
+};
+
 // Reads the next line, without its end ("\n", or "\r\n"), after flushing the output; false at
-// end of input. A line is cut at `limit` characters (the rest is read and dropped).
-bool ReadLine(std::string& line, std::size_t limit);
+// end of input.
+bool ReadLine(Line& line);
+
+// The C library's error number (errno) of a failed read of standard input, or 0 when every read
+// has succeeded (the end of the input is no error).
+int ReadError();
 
 // Discards what is left of the current input line.
 void DiscardRestOfLine();

@@ -1,20 +1,43 @@
 #include "output/output.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <string>
 
+#include "output/platform.h"
+
 namespace repbin::out {
 namespace {
 
-Sink out_sink{stdout, nullptr, Encoding::kCp850};
-Sink err_sink{stderr, nullptr, Encoding::kCp850};
+// A bound stream and the error number of its first failed write (0 while none has failed).
+// Once a write has failed, nothing more is written to that stream.
+struct Stream {
+  Sink sink;
+  int error = 0;
+};
+
+Stream out_stream{{stdout, nullptr, Encoding::kCp850}};
+Stream err_stream{{stderr, nullptr, Encoding::kCp850}};
 // The stream written last. Before the other one is written, this one is flushed, so that the
 // two keep program order even when both are buffered and go to the same file.
 std::FILE* last_stream = nullptr;
 
+// Records a failed write on `stream` (the first one only), with the C library's error number.
+void Fail(Stream& stream) {
+  if (stream.error == 0) stream.error = StreamError(stream.sink.file);
+}
+
+// Flushes `file`, recording a failure on the stream (or streams) bound to it.
+void FlushFile(std::FILE* file) {
+  ClearStreamError();
+  if (std::fflush(file) == 0) return;
+  if (out_stream.sink.file == file) Fail(out_stream);
+  if (err_stream.sink.file == file) Fail(err_stream);
+}
+
 void SwitchTo(std::FILE* stream) {
-  if (last_stream != nullptr && last_stream != stream) std::fflush(last_stream);
+  if (last_stream != nullptr && last_stream != stream) FlushFile(last_stream);
   last_stream = stream;
 }
 
@@ -50,21 +73,26 @@ const char* EncodeFormat(const char* format, Encoding encoding) {
   return converted.c_str();
 }
 
-void WriteBytes(const Sink& sink, const char* data, std::size_t size) {
+void WriteBytes(Stream& stream, const char* data, std::size_t size) {
+  const Sink& sink = stream.sink;
+  if (stream.error != 0) return;
   if (sink.file != nullptr) {
     SwitchTo(sink.file);
-    std::fwrite(data, 1, size, sink.file);
+    ClearStreamError();
+    if (std::fwrite(data, 1, size, sink.file) != size) Fail(stream);
   } else if (sink.text != nullptr) {
     sink.text->append(data, size);
   }
 }
 
-void WriteFormatted(const Sink& sink, const char* format, std::va_list args) {
-  if (sink.file == nullptr && sink.text == nullptr) return;  // silenced
+void WriteFormatted(Stream& stream, const char* format, std::va_list args) {
+  const Sink& sink = stream.sink;
+  if ((sink.file == nullptr && sink.text == nullptr) || stream.error != 0) return;
   const char* encoded = EncodeFormat(format, sink.encoding);
   if (sink.file != nullptr) {
     SwitchTo(sink.file);
-    std::vfprintf(sink.file, encoded, args);
+    ClearStreamError();
+    if (std::vfprintf(sink.file, encoded, args) < 0) Fail(stream);
     return;
   }
   // In memory: format straight into the string's new end.
@@ -84,20 +112,23 @@ void WriteFormatted(const Sink& sink, const char* format, std::va_list args) {
 }
 
 // Writes a message text converted like a format text, with no substitutions.
-void WriteText(const Sink& sink, const char* text) {
-  if (sink.file == nullptr && sink.text == nullptr) return;  // silenced
-  const char* encoded = EncodeFormat(text, sink.encoding);
-  WriteBytes(sink, encoded, std::strlen(encoded));
+void WriteText(Stream& stream, const char* text) {
+  if (stream.sink.file == nullptr && stream.sink.text == nullptr) return;  // silenced
+  const char* encoded = EncodeFormat(text, stream.sink.encoding);
+  WriteBytes(stream, encoded, std::strlen(encoded));
 }
 
-// Binds `out` and `err` while `run(context)` runs, then the sinks bound before.
+// Binds `out` and `err` while `run(context)` runs, then the streams bound before, with the
+// failures they had.
 void RunBound(const Sink& out, const Sink& err, void (*run)(void*), void* context) {
-  const Sink saved_out = out_sink;
-  const Sink saved_err = err_sink;
   Flush();
+  const Stream saved_out = out_stream;
+  const Stream saved_err = err_stream;
   Bind(out, err);
   run(context);
-  Bind(saved_out, saved_err);
+  out_stream = saved_out;
+  err_stream = saved_err;
+  last_stream = nullptr;
 }
 
 }  // namespace
@@ -107,57 +138,92 @@ void Bind(std::FILE* out, std::FILE* err, Encoding out_encoding, Encoding err_en
 }
 
 void Bind(const Sink& out, const Sink& err) {
-  out_sink = out;
-  err_sink = err;
+  out_stream = {out};
+  err_stream = {err};
   last_stream = nullptr;
 }
 
 void SetEncoding(Encoding encoding) {
-  out_sink.encoding = encoding;
-  err_sink.encoding = encoding;
+  out_stream.sink.encoding = encoding;
+  err_stream.sink.encoding = encoding;
 }
 
 Sink BoundOut() {
-  return out_sink;
+  return out_stream.sink;
 }
 
 Sink BoundErr() {
-  return err_sink;
+  return err_stream.sink;
 }
 
 void Print(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  WriteFormatted(out_sink, format, args);
+  WriteFormatted(out_stream, format, args);
   va_end(args);
 }
 
 void PrintErr(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  WriteFormatted(err_sink, format, args);
+  WriteFormatted(err_stream, format, args);
   va_end(args);
 }
 
 void PrintText(const char* text) {
-  WriteText(out_sink, text);
+  WriteText(out_stream, text);
 }
 
 void PrintErrText(const char* text) {
-  WriteText(err_sink, text);
+  WriteText(err_stream, text);
 }
 
 void PrintErrV(const char* format, std::va_list args) {
-  WriteFormatted(err_sink, format, args);
+  WriteFormatted(err_stream, format, args);
 }
 
 void Write(const char* data, std::size_t size) {
-  WriteBytes(out_sink, data, size);
+  WriteBytes(out_stream, data, size);
 }
 
-void Flush() {
-  if (out_sink.file != nullptr) std::fflush(out_sink.file);
-  if (err_sink.file != nullptr) std::fflush(err_sink.file);
+bool Flush() {
+  if (out_stream.sink.file != nullptr && out_stream.error == 0) FlushFile(out_stream.sink.file);
+  if (err_stream.sink.file != nullptr && err_stream.error == 0) FlushFile(err_stream.sink.file);
+  return out_stream.error == 0 && err_stream.error == 0;
+}
+
+std::optional<WriteFailure> FirstWriteFailure() {
+  if (out_stream.error != 0) return WriteFailure{true, out_stream.error};
+  if (err_stream.error != 0) return WriteFailure{false, err_stream.error};
+  return std::nullopt;
+}
+
+bool CloseOutput() {
+  Flush();
+  std::FILE* file = out_stream.sink.file;
+  if (file == nullptr || out_stream.error != 0) return out_stream.error == 0;
+  // Some file systems report a lost write only when the file is closed.
+  out_stream.error = CloseStream(file);
+  if (last_stream == file) last_stream = nullptr;
+  if (err_stream.sink.file == file) err_stream.sink = {};
+  out_stream.sink = {};
+  return out_stream.error == 0;
+}
+
+std::string DescribeError(int error) {
+  switch (error) {
+    case ENOSPC: return "no queda espacio en el dispositivo";
+    case EISDIR: return "es un directorio";
+    case EIO: return "error de entrada/salida";
+    case EBADF: return "el descriptor no está abierto";
+    case EFBIG: return "el archivo ha llegado a su tamaño máximo";
+    case EACCES:
+    case EPERM: return "permiso denegado";
+#ifdef EDQUOT
+    case EDQUOT: return "se ha agotado la cuota de disco";
+#endif
+    default: return "error del sistema número " + std::to_string(error);
+  }
 }
 
 Captured CaptureOutput(void (*run)(void*), void* context, Encoding encoding) {

@@ -9,6 +9,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -66,8 +67,25 @@ void PrintErrV(const char* format, std::va_list args);
 // Writes `size` bytes as they are (no conversion) to standard output.
 void Write(const char* data, std::size_t size);
 
-// Flushes both streams; called before every read and at the end of a session.
-void Flush();
+// Flushes both streams; called before every read and at the end of a session. False once a
+// write to either stream has failed (now or earlier): a full disk, a closed descriptor, a reader
+// gone.
+bool Flush();
+
+// The first failed write since the streams were bound: on which stream, and the C library's
+// error number (errno).
+struct WriteFailure {
+  bool standard_output;  // otherwise standard error
+  int error;
+};
+std::optional<WriteFailure> FirstWriteFailure();
+
+// Flushes both streams and closes standard output's file, whose last writes some file systems
+// report only then; false when standard output has failed. Nothing is written there afterwards.
+bool CloseOutput();
+
+// A short Spanish description of a C library error number, for messages ("es un directorio").
+std::string DescribeError(int error);
 
 // What was printed on each stream while captured.
 struct Captured {

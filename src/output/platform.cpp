@@ -1,5 +1,6 @@
 #include "output/platform.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -81,6 +82,62 @@ float StrToF(const char* text, char** end) {
   return ReadReal<float>(text, end, [](const char* t, char** e) { return std::strtof(t, e); });
 }
 
+void ClearStreamError() {
+  errno = 0;
+#ifdef _WIN32
+  SetLastError(ERROR_SUCCESS);
+#endif
+}
+
+namespace {
+
+#ifdef _WIN32
+bool IsPipe(std::FILE* stream) {
+  const int fd = stream != nullptr ? _fileno(stream) : -1;
+  return fd >= 0 && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE;
+}
+#endif
+
+// StreamError, with what is known of the stream (which may be closed by now).
+int ErrorNumber([[maybe_unused]] bool pipe) {
+#ifdef _WIN32
+  switch (GetLastError()) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED: return EPIPE;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_DIRECTORY: return EISDIR;
+    default: break;
+  }
+  // The runtime's own calls may have cleared the system's error by now; a pipe that refuses a
+  // write has lost its reader.
+  if (pipe) return EPIPE;
+#endif
+  return errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
+int StreamError([[maybe_unused]] std::FILE* stream) {
+#ifdef _WIN32
+  return ErrorNumber(IsPipe(stream));
+#else
+  return ErrorNumber(false);
+#endif
+}
+
+int CloseStream(std::FILE* stream) {
+#ifdef _WIN32
+  const bool pipe = IsPipe(stream);
+#else
+  const bool pipe = false;
+#endif
+  ClearStreamError();
+  return std::fclose(stream) == 0 ? 0 : ErrorNumber(pipe);
+}
+
 #ifdef _WIN32
 
 bool IsTerminal(std::FILE* stream) {
@@ -93,6 +150,11 @@ Encoding DefaultEncoding(std::FILE* stream) {
   constexpr UINT kUtf8CodePage = 65001;
   return IsTerminal(stream) && GetConsoleOutputCP() == kUtf8CodePage ? Encoding::kUtf8
                                                                      : Encoding::kCp850;
+}
+
+bool IsCp850Console(std::FILE* stream) {
+  constexpr UINT kCp850 = 850;
+  return stream != nullptr && IsTerminal(stream) && GetConsoleOutputCP() == kCp850;
 }
 
 void PrepareStandardStreams() {
@@ -115,6 +177,10 @@ bool IsTerminal(std::FILE* stream) {
 
 Encoding DefaultEncoding(std::FILE* stream) {
   return IsTerminal(stream) && LocaleIsUtf8() ? Encoding::kUtf8 : Encoding::kCp850;
+}
+
+bool IsCp850Console(std::FILE* /*stream*/) {
+  return false;
 }
 
 void PrepareStandardStreams() {

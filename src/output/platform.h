@@ -20,12 +20,29 @@ bool IsTerminal(std::FILE* stream);
 // 65001), code page 850 everywhere else: files, pipes and every other code page.
 Encoding DefaultEncoding(std::FILE* stream);
 
+// Whether `stream` is a console that shows code page 850 (a Windows console whose output code
+// page is 850); false for a null stream, a file, a pipe, and on every other system.
+bool IsCp850Console(std::FILE* stream);
+
 // std::strtod and std::strtof, correctly rounded on every system: the same grammar (leading
 // white space, a sign, decimal or hexadecimal digits, inf, nan), the same end and the same
 // overflow and underflow. MinGW-w64's own conversions misround some halfway subnormals, so a
 // value would otherwise read differently on Windows.
 double StrToD(const char* text, char** end);
 float StrToF(const char* text, char** end);
+
+// Clears the error state that StreamError reads; called before each write, flush or close of a C
+// stream whose failure is checked.
+void ClearStreamError();
+
+// The C library's error number (errno) of the operation on `stream` that has just failed. On
+// Windows, where the C runtime often leaves errno unset, the system's own error says it: a full
+// disk is ENOSPC, a pipe whose reader has left is EPIPE. A failure that says nothing is EIO.
+int StreamError(std::FILE* stream);
+
+// Closes `stream`; returns 0, or the error number of a failure as StreamError gives it (on
+// Windows, a write to a pipe whose reader has left often fails only here).
+int CloseStream(std::FILE* stream);
 
 // A terminal gets every piece at once; a file or pipe gets full buffers. The output layer flushes
 // one stream before it writes to the other, and both before each read, so prompts and results

@@ -15,6 +15,5 @@ int main(int argc, char** argv) {
                     repbin::out::DefaultEncoding(stderr));
   for (std::FILE* stream : {stdout, stderr}) repbin::out::SetBuffering(stream);
   const int status = repbin::RunProgram(std::vector<std::string>(argv + 1, argv + argc));
-  repbin::out::Flush();
-  return status;
+  return repbin::CloseStandardOutput(status);
 }

@@ -1,6 +1,9 @@
 #include "program/program.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <optional>
 
 #include "commands/commands.h"
 #include "dialogue/dialogue.h"
@@ -43,8 +46,11 @@ void PrintUsage() {
       "  --cp850     escribe los acentos en la página de códigos 850 (lo habitual,\n"
       "              salvo en un terminal UTF-8)\n"
       "  --utf8      escribe los acentos en UTF-8\n"
-      "  --ampliado  añade a cada resultado en coma flotante un informe ampliado\n"
-      "              (hexadecimal, valor exacto, error, redondeo al más próximo, IEEE 754)\n"
+      "  --ampliado  añade a cada resultado un informe ampliado: en los enteros, el\n"
+      "              rango, el hexadecimal y el octal, el método a mano y la cadena\n"
+      "              leída en los cinco sistemas; en coma flotante, el hexadecimal, el\n"
+      "              valor exacto, el error, el redondeo al más próximo, IEEE 754 y la\n"
+      "              expansión binaria exacta\n"
       "  -h, --help  muestra esta ayuda y termina\n"
       "  --version   muestra la versión y termina\n"
       "\n"
@@ -61,6 +67,80 @@ int RefuseCommand(const std::string& word) {
       "practicar\n",
       word.c_str());
   return 2;
+}
+
+// Ends a run: a failed read of standard input or a failed write gets one line on standard error
+// (a write to a pipe whose reader has left gets none, as SIGPIPE would have ended the program
+// silently), and the status becomes at least 1.
+// Whether this run is the dialogue, whose questions leave their line open: a message about the
+// streams then starts a line of its own.
+bool ran_dialogue = false;
+
+int CheckStreams(int status) {
+  out::Flush();
+  const char* start = ran_dialogue ? "\n" : "";
+  if (const std::optional<out::WriteFailure> failure = out::FirstWriteFailure()) {
+    if (failure->error != EPIPE) {
+      // When standard error is the stream that failed, this line is lost too; the status stays.
+      out::PrintErr("%srepbin: no se pudo escribir en la %s: %s\n", start,
+                    failure->standard_output ? "salida estándar" : "salida de error",
+                    out::DescribeError(failure->error).c_str());
+    }
+  } else if (in::ReadError() != 0) {
+    out::PrintErr("%srepbin: no se pudo leer la entrada estándar: %s\n", start,
+                  out::DescribeError(in::ReadError()).c_str());
+  } else {
+    return status;
+  }
+  out::Flush();
+  return std::max(status, 1);
+}
+
+// Runs the program on its arguments, leaving the streams unchecked.
+int RunArguments(const std::vector<std::string>& args) {
+  // The dialogue's options are read up to the first one that ends the program: --help,
+  // --version or an unknown one. A command may follow them; those that apply to it come right
+  // after its name, as if written there, so that the user's own arguments (a "--" among them)
+  // keep their meaning.
+  ops::Options options;
+  std::string encoding;  // the last encoding option
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    const std::string& arg = *it;
+    if (IsCommand(arg)) {
+      std::vector<std::string> command{arg};
+      // The extended report belongs to the conversions and the sheets, not to a practice round.
+      if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
+      // A sheet's own encoding follows an encoding option given before the command too; one
+      // given after it still has the last word.
+      if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
+      command.insert(command.end(), it + 1, args.end());
+      return RunCommandLine(command);
+    }
+    if (arg == "--cp850" || arg == "--utf8") {
+      encoding = arg;
+      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+    } else if (arg == "--ampliado") {
+      options.ampliado = true;
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage();
+      return 0;
+    } else if (arg == "--version") {
+      out::Print("repbin %s\n", REPBIN_VERSION);
+      return 0;
+    } else {
+      out::PrintErr("repbin: opción desconocida: %s\n", arg.c_str());
+      const out::Sink err = out::BoundErr();
+      out::Bind(err, err);  // the usage goes there too
+      PrintUsage();
+      out::Flush();
+      return 2;
+    }
+  }
+  ran_dialogue = true;
+  dialogue::SetDialogueOptions(options);
+  const int status = RunSession(nullptr);
+  dialogue::SetDialogueOptions({});  // the options were this run's
+  return status;
 }
 
 }  // namespace
@@ -89,42 +169,14 @@ int RunCommandLine(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::vector<std::string>& args) {
-  // The dialogue's options are read up to the first one that ends the program: --help,
-  // --version or an unknown one. A command may follow them.
-  ops::Options options;
-  for (auto it = args.begin(); it != args.end(); ++it) {
-    const std::string& arg = *it;
-    if (IsCommand(arg)) {
-      std::vector<std::string> command(it, args.end());
-      // The extended report belongs to the conversions; the exercise commands have none.
-      if (options.ampliado && arg != "ejercicios" && arg != "practicar") {
-        command.push_back("--ampliado");
-      }
-      return RunCommandLine(command);
-    }
-    if (arg == "--cp850" || arg == "--utf8") {
-      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
-    } else if (arg == "--ampliado") {
-      options.ampliado = true;
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage();
-      return 0;
-    } else if (arg == "--version") {
-      out::Print("repbin %s\n", REPBIN_VERSION);
-      return 0;
-    } else {
-      out::PrintErr("repbin: opción desconocida: %s\n", arg.c_str());
-      const out::Sink err = out::BoundErr();
-      out::Bind(err, err);  // the usage goes there too
-      PrintUsage();
-      out::Flush();
-      return 2;
-    }
-  }
-  dialogue::SetDialogueOptions(options);
-  const int status = RunSession(nullptr);
-  dialogue::SetDialogueOptions({});  // the options were this run's
-  return status;
+  ran_dialogue = false;
+  return CheckStreams(RunArguments(args));
+}
+
+int CloseStandardOutput(int status) {
+  const bool reported = out::FirstWriteFailure().has_value();
+  if (out::CloseOutput() || reported) return status;
+  return CheckStreams(status);
 }
 
 int RunDialogueOn(std::FILE* in) {

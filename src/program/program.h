@@ -23,8 +23,13 @@ int RunCommandLine(const std::vector<std::string>& args);
 
 // Runs the program on its arguments (argv without the program's name), with the output layer
 // bound to the streams and encodings it should use: a command when the first argument names one,
-// else the dialogue with its options. Returns the exit status.
+// else the dialogue with its options. Returns the exit status; a failed read of standard input
+// or a failed write (reported on standard error) makes it at least 1.
 int RunProgram(const std::vector<std::string>& args);
+
+// Closes standard output after RunProgram, reporting a write that fails only then; returns
+// `status`, made at least 1 by such a failure.
+int CloseStandardOutput(int status);
 
 // Runs a dialogue session reading the answers from `in`, writing through the output layer as it
 // is bound (the web page's console); returns the exit status.

@@ -168,6 +168,10 @@ const formCases = [
   { fields: { sistema: 'c2', dato: 'abc' }, args: 'representar c2 abc' },
   { fields: { operacion: 'interpretar', sistema: 'sm', dato: '1101' }, args: 'interpretar sm 1101' },
   {
+    fields: { operacion: 'interpretar', sistema: 'c2', dato: '11011011', ampliado: true },
+    args: 'interpretar c2 11011011 --ampliado',
+  },
+  {
     fields: { operacion: 'interpretar', sistema: 'c1', dato: '11111010' },
     args: 'interpretar c1 11111010',
   },
