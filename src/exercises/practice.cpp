@@ -27,7 +27,8 @@ using Json = nlohmann::ordered_json;
 void PrintHelp() {
   out::Print(
       "Uso: repbin practicar [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
-      "                      [-f FORMATO] [opciones de formato] [--registro FICHERO]\n"
+      "                      [-f FORMATO] [opciones de formato] [--dificultad 1|2|3]\n"
+      "                      [--inexactos] [--registro FICHERO]\n"
       "\n"
       "Propone ejercicios de uno en uno y lee una respuesta por línea: dice si es correcta\n"
       "y, si no lo es, qué está mal, con la solución y su traza. Con la misma semilla y las\n"
