@@ -179,6 +179,11 @@ TEST(CommandsTest, ExitStatuses) {
        2,
        "finito"},
       {"one value too many", {"representar", "c2", "1", "2"}, 2, "sobra"},
+      {"what an option accepts, in the stream's encoding",
+       {"representar", "flotante", "1", "--pos-exp", "x"},
+       2,
+       "escriba una posición entre 0 y 63"},
+      {"the same for a width", {"representar", "c2", "1", "-b", "x"}, 2, "un número de bits"},
   };
   // Fixed-point text that is not a decimal number is refused, never read as 0 or as its digits.
   for (const char* text : {"abc", "1e-10", "1/3", "--5", "5.5.5"}) {

@@ -164,6 +164,16 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
+// The program's own words chosen at run time, in standard error's encoding: a format's arguments
+// are written as they are, which is right for the user's words but not for "posición".
+std::string OwnWords(const char* text) {
+  const std::size_t size = std::char_traits<char>::length(text) + 1;
+  std::string converted(size, '\0');
+  out::Encode(text, out::BoundErr().encoding, converted.data(), size);
+  converted.resize(std::char_traits<char>::length(converted.c_str()));
+  return converted;
+}
+
 bool LooksLikeValue(std::string_view word) {
   return word == "-" || (word.size() >= 2 && word[0] == '-' &&
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
@@ -176,7 +186,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     const std::optional<int> v = in::ParseWhole<int>(value);
     if (!v || *v < low || *v > high) {
       return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
-                    name.data(), text.c_str(), what, low, high);
+                    name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
     }
     dest = *v;
     return kDone;
@@ -199,10 +209,11 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     if (r.layout_option.empty()) r.layout_option = name == "-f" ? "--formato" : std::string(name);
     if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
       if (name == "-f" || name == "--formato") {
-        return Refuse("formato desconocido: \"%s\"; escriba %s", text.c_str(), accepted->c_str());
+        return Refuse("formato desconocido: \"%s\"; escriba %s", text.c_str(),
+                      OwnWords(accepted->c_str()).c_str());
       }
       return Refuse("%.*s: \"%s\" no vale; escriba %s", static_cast<int>(name.size()), name.data(),
-                    text.c_str(), accepted->c_str());
+                    text.c_str(), OwnWords(accepted->c_str()).c_str());
     }
     if (name == "-f" || name == "--formato") r.bits = FindPreset(value)->bits;
     return kDone;
