@@ -226,6 +226,14 @@ std::uint64_t ChooseSeed() {
   return ((high << 32) | low) ^ now;
 }
 
+int UsageError(const char* command, const std::string& message) {
+  out::PrintErr("repbin %s: ", command);
+  out::PrintErrText(message.c_str());  // its words may carry accents
+  out::PrintErr("\n");
+  out::PrintErr("Pruebe «repbin %s --help» para ver las opciones.\n", command);
+  return 2;
+}
+
 std::string CommandText(std::string_view command, const std::vector<std::string>& args) {
   std::string text = "repbin " + std::string(command);
   for (const std::string& a : args) text += " " + ShellWord(a);

@@ -48,6 +48,10 @@ struct OwnOptions {
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
                                                const OwnOptions& own, DrawCommandLine& line);
 
+// A usage error of `repbin COMMAND`: the message, and where to see the options, on standard
+// error. Returns the exit status, 2.
+int UsageError(const char* command, const std::string& message);
+
 // A seed from the system's entropy and the clock, for a line without --semilla.
 std::uint64_t ChooseSeed();
 

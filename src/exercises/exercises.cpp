@@ -60,14 +60,6 @@ void PrintHelp() {
       "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
 }
 
-int UsageError(const std::string& message) {
-  out::PrintErr("repbin ejercicios: ");
-  out::PrintErrText(message.c_str());  // its words may carry accents
-  out::PrintErr("\n");
-  out::PrintErr("Pruebe «repbin ejercicios --help» para ver las opciones.\n");
-  return 2;
-}
-
 // Points in hundredths: "2", "2.5", "0.25", from 0 to 1000.
 std::optional<int> ParseHundredths(std::string_view text) {
   const std::size_t point = text.find('.');
@@ -182,7 +174,7 @@ int RunExercises(const std::vector<std::string>& args) {
   };
   exercises::DrawCommandLine line;
   if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
-    return UsageError(*refusal);
+    return exercises::UsageError("ejercicios", *refusal);
   }
   if (line.help) {
     PrintHelp();
@@ -194,9 +186,10 @@ int RunExercises(const std::vector<std::string>& args) {
   const std::optional<out::Encoding> encoding = line.encoding;
   std::optional<std::uint64_t>& seed = line.seed;
   if (points && !points->each.empty() && static_cast<int>(points->each.size()) != options.count) {
-    return UsageError("--puntos lleva " + std::to_string(points->each.size()) + " puntos para " +
-                      std::to_string(options.count) +
-                      " ejercicios; dé uno por ejercicio, o un total");
+    return exercises::UsageError("ejercicios", "--puntos lleva " +
+                                                   std::to_string(points->each.size()) +
+                                                   " puntos para " + std::to_string(options.count) +
+                                                   " ejercicios; dé uno por ejercicio, o un total");
   }
 
   exercises::SheetHeader header;

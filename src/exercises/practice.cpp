@@ -68,14 +68,6 @@ void PrintHelp() {
       "  repbin practicar --semilla 5 < respuestas.txt > informe.txt\n");
 }
 
-int UsageError(const std::string& message) {
-  out::PrintErr("repbin practicar: ");
-  out::PrintErrText(message.c_str());  // its words may carry accents
-  out::PrintErr("\n");
-  out::PrintErr("Pruebe «repbin practicar --help» para ver las opciones.\n");
-  return 2;
-}
-
 // Texts built at run time (statements, diagnoses, traces: UTF-8) in the console's encoding.
 void Say(const std::string& text) {
   out::PrintText(text.c_str());
@@ -174,7 +166,7 @@ int RunPractice(const std::vector<std::string>& args) {
   };
   exercises::DrawCommandLine line;
   if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
-    return UsageError(*refusal);
+    return exercises::UsageError("practicar", *refusal);
   }
   if (line.help) {
     PrintHelp();
