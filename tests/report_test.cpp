@@ -411,11 +411,11 @@ TEST(ReportTest, RoundsToTheNearestValueOfSmallFormats) {
             const std::string text = RationalText(x);
             const RepresentationReport rep = FromText(text);
             const Rational mag = mp::abs(x);
-            const bool outside =
-                mag >= top + top_unit / 2 ||
-                (mag < bottom * (1 - Pow2(-NbMan() - bi - 1)) && !(typenorma == 0 && mag == 0));
+            const bool outside = mag >= top + top_unit / 2 ||
+                                 (mag < bottom * (1 - Pow2(-NbMan() - bi - 1)) && mag != 0);
             ASSERT_EQ(!rep.rounded, outside) << text;
             if (!rep.rounded) continue;
+            if (mag == 0) continue;  // ZeroRoundsToTheEncodersPattern
             const Rational got = ProgramReading(rep.rounded->bits);
             ASSERT_TRUE(IsNormalised(rep.rounded->bits)) << text;
             // The nearest values of the sorted list lie either side of x.
@@ -435,6 +435,27 @@ TEST(ReportTest, RoundsToTheNearestValueOfSmallFormats) {
               EXPECT_FALSE(mp::bit_test(Big(ReadFloat(rep.rounded->bits.c_str()).man), 0)) << text;
             }
           }
+        }
+      }
+    }
+  }
+}
+
+// Zero has no normalised form: rounded to nearest it is what the encoder writes, the smallest
+// exponent and a zero magnitude, with its sign, in every system and normalisation.
+TEST(ReportTest, ZeroRoundsToTheEncodersPattern) {
+  for (int type_exp = 0; type_exp < 4; ++type_exp) {
+    for (int type_man = 0; type_man < 3; ++type_man) {
+      for (int norma = 0; norma < 3; ++norma) {
+        Set({12, 4, 1, 5, 0, type_exp, 7, type_man, norma});
+        for (const char* text : {"0", "-0.000"}) {
+          SCOPED_TRACE(testing::Message() << type_exp << type_man << norma << " " << text);
+          char typed[sizeof decimal];
+          std::snprintf(typed, sizeof typed, "%s", text);
+          Capture([&] { CFCFL(typed, buffer); });
+          const RepresentationReport rep = FromText(text, buffer);
+          ASSERT_TRUE(rep.rounded.has_value());
+          EXPECT_EQ(rep.rounded->bits, std::string(buffer));
         }
       }
     }

@@ -312,7 +312,8 @@ std::string Encode(bool negative, Wide exp, const Big& significand) {
 
 // The pattern of the format's nearest value to the input, ties to even. The values are
 // ±S x 2^(E - shift) with S of p = NbMan() + bi bits, its leading bit 1, and E inside the
-// exponent field's range; with 0'M a mantissa of '0' digits holds zero too.
+// exponent field's range. Zero has no such form: it is written as the encoders write it, the
+// smallest exponent and a zero magnitude, in every normalisation.
 std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
   if (!in.finite) return std::nullopt;
   Wide lowest = 0;
@@ -323,7 +324,6 @@ std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
   const int p = nbman + bi;
   std::string bits;
   if (in.magnitude == 0) {
-    if (bi == 1) return std::nullopt;
     bits = Encode(in.negative, lowest, Big(0));
   } else {
     Wide q = FloorLog2(in) - p + 1;  // the unit of S's last bit
