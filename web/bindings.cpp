@@ -15,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include "exercises/practice.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "program/program.h"
@@ -101,13 +100,13 @@ const char* repbin_command(const char* line) {
 // The practice round that `options` (practicar's drawing options, separated by '\n') ask for,
 // as JSON (exercises/practice.h).
 const char* repbin_practice_round(const char* options) {
-  result = repbin::exercises::PracticeRoundJson(Words(options));
+  result = repbin::PracticeRoundJson(Words(options));
   return result.c_str();
 }
 
 // The verdict on `answer` to exercise `numero` of that round, as JSON.
 const char* repbin_practice_verdict(const char* options, int numero, const char* answer) {
-  result = repbin::exercises::PracticeVerdictJson(Words(options), numero, answer);
+  result = repbin::PracticeVerdictJson(Words(options), numero, answer);
   return result.c_str();
 }
 

@@ -179,6 +179,15 @@ int CloseStandardOutput(int status) {
   return CheckStreams(status);
 }
 
+std::string PracticeRoundJson(const std::vector<std::string>& args) {
+  return exercises::PracticeRoundJson(args);
+}
+
+std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
+                                std::string_view answer) {
+  return exercises::PracticeVerdictJson(args, numero, answer);
+}
+
 int RunDialogueOn(std::FILE* in) {
   return RunSession(in);
 }

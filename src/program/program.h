@@ -35,6 +35,13 @@ int CloseStandardOutput(int status);
 // is bound (the web page's console); returns the exit status.
 int RunDialogueOn(std::FILE* in);
 
+// The page's practice rounds, which the web bindings reach through the program like every door:
+// the round `args` (practicar's drawing options) asks for, and the verdict on `answer` to its
+// exercise `numero`, each as one JSON object (see exercises/practice.h).
+std::string PracticeRoundJson(const std::vector<std::string>& args);
+std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
+                                std::string_view answer);
+
 // Runs the program in memory: `input` is the whole standard input; both streams are captured in
 // `encoding` (the options may change it, as on a console).
 Transcript RunProgramOnText(const std::vector<std::string>& args, std::string_view input,
