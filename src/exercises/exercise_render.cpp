@@ -7,6 +7,7 @@
 
 #include "exercises/exercise_sheet.h"
 #include "operations/json.h"
+#include "real/report.h"
 
 namespace repbin::exercises {
 namespace {
@@ -116,22 +117,6 @@ std::string Points(const SheetHeader& header, int numero) {
   return "(" + PointsText(header.puntos[static_cast<std::size_t>(numero) - 1]) + ") ";
 }
 
-// Hexadecimal of a bit string, its digits aligned on the right ("0x2AC" for 10 bits).
-std::string Hex(const std::string& bits) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  const std::size_t digits = (bits.size() + 3) / 4;
-  const std::size_t pad = digits * 4 - bits.size();
-  for (std::size_t d = 0; d < digits; ++d) {
-    int v = 0;
-    for (std::size_t i = d * 4; i < d * 4 + 4; ++i) {
-      v = v * 2 + (i >= pad && bits[i - pad] == '1' ? 1 : 0);
-    }
-    hex += kDigits[v];
-  }
-  return "0x" + hex;
-}
-
 // The bit string in groups of four with spaces, the first group shorter (from the right) or
 // the last one (from the left).
 std::string Grouped(const std::string& bits, bool from_right) {
@@ -191,7 +176,7 @@ std::vector<std::string> AcceptedAnswers(const Exercise& e) {
     const std::string grouped = Grouped(e.respuesta, from_right);
     if (grouped != e.respuesta && grouped != answers.back()) answers.push_back(grouped);
   }
-  if (e.kind.system == ops::System::kFloat) answers.push_back(Hex(e.respuesta));
+  if (e.kind.system == ops::System::kFloat) answers.push_back(HexOfBits(e.respuesta));
   return answers;
 }
 
