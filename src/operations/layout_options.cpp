@@ -52,6 +52,10 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view 
   return "una opción de formato";
 }
 
+int UsualExcess(int n) {
+  return static_cast<int>((std::int64_t{1} << (std::clamp(n, 1, 32) - 1)) - 1);
+}
+
 FloatFormat BuildLayout(const LayoutOptions& o) {
   FloatFormat f = *FindPreset(o.preset.value_or("ieee32"));
   f.bits = o.bits.value_or(f.bits);
@@ -59,10 +63,7 @@ FloatFormat BuildLayout(const LayoutOptions& o) {
   f.sis_exp = o.sis_exp.value_or(f.sis_exp);
   f.sis_man = o.sis_man.value_or(f.sis_man);
   f.norma = o.norma.value_or(f.norma);
-  // 2^(e-1) - 1, and 2^31 - 1 (the widest excess an int holds) for an exponent wider than 32
-  // bits.
-  f.exceso =
-      o.exceso.value_or(static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1));
+  f.exceso = o.exceso.value_or(UsualExcess(f.exp));
   f.pos_signo = o.pos_signo.value_or(0);
   f.pos_exp = o.pos_exp.value_or(1);
   f.pos_man = o.pos_man.value_or(f.pos_exp + f.exp);
