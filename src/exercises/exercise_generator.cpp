@@ -121,6 +121,15 @@ const char* PresetTitle(const std::string& preset) {
   return "bfloat16";
 }
 
+// "[S30-S23]": the field of `width` bits from position `first` (counted from the left) of a
+// `bits`-bit pattern, numbered from the right as the layout summary numbers it.
+std::string SRange(int bits, int first, int width) {
+  const int high = bits - 1 - first;
+  const int low = bits - first - width;
+  if (width == 1) return "[S" + Decimal(high) + "]";
+  return "[S" + Decimal(high) + "-S" + Decimal(low) + "]";
+}
+
 // The format as the statement names it, after "en": by preset name with its fields, or field by
 // field.
 std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
@@ -133,11 +142,13 @@ std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
            " de mantisa en signo-magnitud, normalización " + NormPhrase(f.norma) + ")";
   }
   return "coma flotante de " + Decimal(f.bits) +
-         " bits (posiciones contadas desde la izquierda a partir de 0): signo en la posición " +
-         Decimal(f.pos_signo) + "; exponente de " + Decimal(f.exp) + " bits desde la posición " +
-         Decimal(f.pos_exp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
-         " bits desde la posición " + Decimal(f.pos_man) + ", en " + FieldSystemPhrase(f.sis_man) +
-         "; normalización " + NormPhrase(f.norma);
+         " bits (posiciones contadas desde la izquierda a partir de 0; entre corchetes, los "
+         "números S del resumen del formato, contados desde la derecha): signo en la posición " +
+         Decimal(f.pos_signo) + " " + SRange(f.bits, f.pos_signo, 1) + "; exponente de " +
+         Decimal(f.exp) + " bits desde la posición " + Decimal(f.pos_exp) + " " +
+         SRange(f.bits, f.pos_exp, f.exp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
+         " bits desde la posición " + Decimal(f.pos_man) + " " + SRange(f.bits, f.pos_man, man) +
+         ", en " + FieldSystemPhrase(f.sis_man) + "; normalización " + NormPhrase(f.norma);
 }
 
 void AddFormatArguments(const FloatFormat& f, const std::string& preset,
