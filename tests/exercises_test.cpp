@@ -289,6 +289,43 @@ TEST(ExerciseTest, OptionsNarrowTheDraw) {
   EXPECT_EQ(exercises::Generate(options).size(), 4u);
 }
 
+// A custom layout's statement gives each field's positions as the solution's layout summary
+// numbers them too, S counted from the right, once, so the two can be matched.
+TEST(ExerciseTest, CustomLayoutStatementsCarryTheSummarysNumbers) {
+  // bits, exp, pos_exp, pos_man, pos_signo, sis_exp, exceso, sis_man, norma
+  for (const FloatFormat& f :
+       {FloatFormat{16, 5, 1, 6, 0, 3, 15, 0, 1}, FloatFormat{16, 6, 9, 0, 15, 3, 31, 0, 1},
+        FloatFormat{24, 7, 17, 1, 0, 3, 63, 2, 2}}) {
+    exercises::SheetOptions options;
+    options.seed = 5;
+    options.count = 4;
+    options.kinds = {{Operation::kRepresent, ops::System::kFloat}};
+    options.formato = f;
+    // "posición 9 [S6-S1]": bit p from the left is S(bits - 1 - p).
+    const auto field = [&](int first, int width) {
+      const std::string high = "S" + std::to_string(f.nb - 1 - first);
+      return "posición " + std::to_string(first) + " [" + high +
+             (width == 1 ? "" : "-S" + std::to_string(f.nb - first - width)) + "]";
+    };
+    const std::vector<Exercise> sheet = exercises::Generate(options);
+    ASSERT_EQ(sheet.size(), 4u);
+    for (const Exercise& e : sheet) {
+      for (const std::string& part : {field(f.possigno, 1), field(f.posexp, f.nbexp),
+                                      field(f.posmantisa, f.nb - f.nbexp - 1)}) {
+        EXPECT_NE(e.enunciado.find(part), std::string::npos) << part << " in " << e.enunciado;
+        // The summary in the trace says the same numbers.
+        const std::string range = part.substr(part.find('[') + 1, part.size() - part.find('[') - 2);
+        EXPECT_NE(e.traza.find(range + " \n"), std::string::npos) << range << " in " << e.traza;
+      }
+      std::size_t brackets = 0;  // one pair each, no more
+      for (std::size_t at = 0; (at = e.enunciado.find("[S", at)) != std::string::npos; ++at) {
+        ++brackets;
+      }
+      EXPECT_EQ(brackets, 3u) << e.enunciado;
+    }
+  }
+}
+
 // --- Variants, exact values, levels ------------------------------------------------------------
 
 struct VariantCase {

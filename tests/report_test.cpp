@@ -556,8 +556,9 @@ TEST(ReportTest, PrintsTheBlock) {
             " Hexadecimal: 0x00000000\n Valor exacto: " +
                 ReportInterpretation(zero.c_str()).value.value() +
                 "\n IEEE 754: cero (+0), valor 0\n");
-  // Beyond the range, and the code page 850 of the accents.
-  Set({16, 3, 1, 4, 0, 3, 3, 0, 1});
+  // Beyond the range of a format without an IEEE reading (0'M), and the code page 850 of the
+  // accents.
+  Set({16, 3, 1, 4, 0, 3, 3, 0, 0});
   const std::string out = Capture([] { PrintRepresentationReport(FromText("1000")); }).out;
   EXPECT_NE(out.find(test::Cp850(" Redondeo al más próximo (empates al par): fuera del rango")),
             std::string::npos)

@@ -105,6 +105,11 @@ var repbinPractica = (function () {
       caja.appendChild(elemento('p', 'practica-mal', v.error));
       return;
     }
+    if (v.repetir) {
+      // A number where bits are asked: said, not counted; the student answers again.
+      caja.appendChild(elemento('p', 'practica-diagnostico', v.diagnostico));
+      return;
+    }
     caja.appendChild(elemento('p', v.correcta ? 'practica-bien' : 'practica-mal',
       v.correcta ? 'Correcto' : 'Incorrecto'));
     if (!v.correcta) {

@@ -9,7 +9,8 @@
 //   `-f` replaces the whole layout, later layout options change it. Field positions and the
 //   exponent's excess that no option gives follow the IEEE shape (sign at 0, exponent at 1,
 //   mantissa after it, excess 2^(e-1) - 1, capped at 2^31 - 1, the widest excess an int holds,
-//   for an exponent wider than 32 bits), so `-b 16 --exp 5` is the half-precision layout.
+//   for an exponent wider than 32 bits), so `-b 16 --exp 5` is the half-precision layout. The
+//   excess system follows the same rule with the string's width: 2^(n-1) - 1 for n bits.
 // - Layout options and --valor belong to `flotante`; with an integer system they are refused
 //   rather than silently ignored.
 // - One-shot strings are '0' and '1', in groups separated by spaces, '_' or '.' if wished, or
@@ -66,9 +67,11 @@ constexpr const char* kSystemsHelp =
 constexpr const char* kCommonOptionsHelp =
     "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
     "                       formato)\n"
-    "  -z, --exceso Z       el exceso Z, para exceso (por omisión 127) y para un exponente\n"
-    "                       en exceso (por omisión 2^(e-1)-1 con e bits: 127 en ieee32;\n"
-    "                       con más de 32 bits, 2^31-1, el mayor exceso que cabe)\n"
+    "  -z, --exceso Z       el exceso Z del sistema exceso y de un exponente en exceso;\n"
+    "                       por omisión 2^(n-1)-1 con los n bits de la cadena o del\n"
+    "                       exponente: 127 con 8 (exceso -b 8, ieee32), 7 con 4; con 32\n"
+    "                       bits o más, 2^31-1, el mayor exceso que cabe. La traza y el\n"
+    "                       JSON (\"exceso\") dicen el exceso usado\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
     "                       bfloat16\n"
     "  --exp N              bits del exponente\n"
@@ -180,6 +183,19 @@ bool LooksLikeValue(std::string_view word) {
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
 }
 
+// Whether `word` is a group of bits, as a string cut at its spaces leaves them.
+bool IsBitGroup(std::string_view word) {
+  return !word.empty() && word.find_first_not_of("01_.") == std::string_view::npos;
+}
+
+// `first` and the groups of bits from args[next] on, joined with spaces.
+std::string GroupsFrom(const std::string& first, const std::vector<std::string>& args,
+                       std::size_t next) {
+  std::string joined = first;
+  for (std::size_t i = next; i < args.size() && IsBitGroup(args[i]); ++i) joined += " " + args[i];
+  return joined;
+}
+
 // Applies one option with its value; returns kDone or the refusal.
 Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   const std::string text(value);
@@ -249,6 +265,12 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
         }
       } else if (positional == 1) {
         r.value = args[i];
+      } else if (!r.represent && IsBitGroup(*r.value) && IsBitGroup(word)) {
+        // A grouped string the shell cut into words.
+        return Refuse(
+            "sobra el argumento \"%s\": si son grupos de una misma cadena, póngalos entre "
+            "comillas: \"%s\"",
+            args[i].c_str(), GroupsFrom(*r.value, args, i).c_str());
       } else {
         return Refuse(
             "sobra el argumento \"%s\" (una orden convierte un solo valor; use \"-\" "
@@ -408,7 +430,13 @@ void AddReport(Json& object, const RepresentationReport& report) {
   } else {
     object["expansion_binaria"] = nullptr;
   }
-  if (report.rounded) {
+  if (report.ieee && report.ieee->overflows) {
+    object["redondeo"] = {{"desborda", true},
+                          {"cadena", report.ieee->rounded_bits},
+                          {"hex", report.ieee->rounded_hex},
+                          {"valor_exacto", report.ieee->rounded_bits[0] == '1' ? "-inf" : "inf"},
+                          {"error_absoluto", nullptr}};
+  } else if (report.rounded) {
     object["redondeo"] = {{"cadena", report.rounded->bits},
                           {"hex", report.rounded->hex},
                           {"valor_exacto", ExactJson(report.rounded->value)},
@@ -450,7 +478,7 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
         value.c_str());
   }
   const int width = r.bits.value_or(32);
-  const int excess = r.excess.value_or(127);
+  const int excess = r.excess.value_or(ops::UsualExcess(width));
   const ops::IntegerFormat format{*r.system, width, excess};
   ops::IntegerRepresentation result;
   if (r.json) {
@@ -485,7 +513,7 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
         "longitud de la cadena",
         bits.size(), *r.bits);
   }
-  const int excess = r.excess.value_or(127);
+  const int excess = r.excess.value_or(ops::UsualExcess(static_cast<int>(bits.size())));
   const ops::IntegerFormat format{*r.system, static_cast<int>(bits.size()), excess};
   if (r.json) {
     const ops::IntegerInterpretation result = ops::InterpretInteger(format, bits, {}, NoTrace());
@@ -503,6 +531,18 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     ops::InterpretInteger(format, bits, r.options, PrintedTrace());
   }
   return kDone;
+}
+
+// Whether `text` is a number in scientific notation ("1e-10", "2.5E3"), which only --valor reads.
+bool IsScientific(const std::string& text) {
+  if (text.find_first_of("eE") == std::string::npos ||
+      text.find_first_of("xXnN") != std::string::npos) {
+    return false;  // hexadecimal, inf and nan are no such numbers
+  }
+  if (text.find_first_of("0123456789") > text.find_first_of("eE")) return false;
+  char* end = nullptr;
+  out::StrToD(text.c_str(), &end);
+  return end == text.c_str() + text.size();
 }
 
 Status RepresentReal(const Request& r, const std::string& value) {
@@ -526,6 +566,10 @@ Status RepresentReal(const Request& r, const std::string& value) {
       // The message is chosen at run time: written as a text, so its accents are converted.
       out::PrintErr("repbin: valor no válido: \"%s\"; ", value.c_str());
       out::PrintErrText(FixedTextMessage(fault, value.c_str(), "la opción --valor").c_str());
+      if (fault == FixedTextFault::kNotANumber && IsScientific(value)) {
+        out::PrintErr("; un número con exponente, como %s, se lee con la opción --valor",
+                      value.c_str());
+      }
       out::PrintErr("\n");
       return kRefused;
     }

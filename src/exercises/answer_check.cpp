@@ -127,12 +127,18 @@ std::vector<std::int64_t> OtherExcesses(int width, std::int64_t excess) {
   return others;
 }
 
-// A whole number in its plain decimal form ("+007" is "7", "-0" is "0").
+// A whole number in its plain decimal form ("+007" is "7", "-0" is "0"), also when written with a
+// decimal point or comma and only zeros after it ("-59.0", "59,00", "59.").
 std::optional<std::string> WholeNumber(std::string_view text) {
   bool minus = false;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
     minus = text[0] == '-';
     text.remove_prefix(1);
+  }
+  const std::size_t point = text.find_first_of(".,");
+  if (point != std::string_view::npos) {
+    if (text.find_first_not_of('0', point + 1) != std::string_view::npos) return std::nullopt;
+    text = text.substr(0, point);
   }
   if (text.empty()) return std::nullopt;
   for (char c : text) {
@@ -146,6 +152,35 @@ std::optional<std::string> WholeNumber(std::string_view text) {
 std::string Negated(const std::string& value) {
   if (value == "0") return value;
   return value[0] == '-' ? value.substr(1) : "-" + value;
+}
+
+// A real number as a student writes it: '.' or ',' before the decimals, an optional sign.
+std::optional<double> RealNumber(std::string_view text) {
+  std::string plain(text);
+  for (char& c : plain) {
+    if (c == ',') c = '.';
+    const bool allowed =
+        (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
+    if (!allowed) return std::nullopt;
+  }
+  if (plain.empty()) return std::nullopt;
+  char* end = nullptr;
+  const double value = out::StrToD(plain.c_str(), &end);
+  if (end != plain.c_str() + plain.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A number typed where a bit string of `width` bits is asked: the student answers again.
+std::optional<Verdict> NumberForBits(std::string_view answer, int width) {
+  if (ops::ReadTypedBits(answer, width).fault.empty()) return std::nullopt;
+  if (!WholeNumber(answer) && !RealNumber(answer)) return std::nullopt;
+  Verdict verdict;
+  verdict.repetir = true;
+  verdict.diagnostico = Quoted(answer) + " es un número; se pide la cadena de bits de " +
+                        std::to_string(width) +
+                        " bits (o Fuera de Rango, si el valor no cabe). Responda otra vez: "
+                        "esta respuesta no cuenta.";
+  return verdict;
 }
 
 // What a wrong integer writing most likely comes from, or nothing recognised.
@@ -224,6 +259,7 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
     if (fits) verdict.diagnostico = e.dato + " sí cabe: " + range + ".";
     return verdict;
   }
+  if (std::optional<Verdict> again = NumberForBits(answer, e.bits)) return *again;
   const std::optional<std::string> bits = TypedBits(answer, e.bits);
   if (!fits) {
     verdict.diagnostico = e.dato + " no cabe: " + range + "; la respuesta es Fuera de Rango.";
@@ -398,6 +434,15 @@ std::string MantissaMistake(const FloatFormat& f, const std::string& given, cons
   return "";
 }
 
+// Whether `bits` is `key` with one more bit where the mantissa starts: the implicit bit, which the
+// format does not keep, written out.
+bool WroteImplicitBit(const FloatFormat& f, const std::string& bits, const std::string& key) {
+  if (f.typenorma == 0 || bits.size() != key.size() + 1) return false;
+  std::string without = bits;
+  without.erase(static_cast<std::size_t>(f.posmantisa), 1);
+  return without == key;
+}
+
 // "signo en la posición 0, exponente en la 1, mantisa en la 9", in the order of the positions.
 std::string FieldOrder(const FloatFormat& f) {
   struct Placed {
@@ -422,6 +467,7 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
           "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.nbexp) + " bits.";
     return verdict;
   }
+  if (std::optional<Verdict> again = NumberForBits(answer, f.nb)) return *again;
   const std::optional<std::string> read = TypedBits(answer, f.nb);
   if (!read) {
     verdict.diagnostico = NotBits(answer, f.nb);
@@ -431,6 +477,10 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
   const std::string& key = e.respuesta;
   if (bits.size() != key.size()) {
     verdict.diagnostico = LengthText(bits, key, "el formato tiene");
+    if (WroteImplicitBit(f, bits, key)) {
+      verdict.diagnostico += " Ha escrito el bit implícito: con " + NormPhrase(f.typenorma) +
+                             " no se guarda en la mantisa; sin él, la cadena es la correcta.";
+    }
     return verdict;
   }
   const int man = f.nb - f.nbexp - 1;
@@ -483,22 +533,6 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
   }
   verdict.diagnostico = d;
   return verdict;
-}
-
-// A real number as a student writes it: '.' or ',' before the decimals, an optional sign.
-std::optional<double> RealNumber(std::string_view text) {
-  std::string plain(text);
-  for (char& c : plain) {
-    if (c == ',') c = '.';
-    const bool allowed =
-        (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
-    if (!allowed) return std::nullopt;
-  }
-  if (plain.empty()) return std::nullopt;
-  char* end = nullptr;
-  const double value = out::StrToD(plain.c_str(), &end);
-  if (end != plain.c_str() + plain.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
 }
 
 // Whether `given` stands for `value`: within the sheet's tolerance, or a millionth of it.

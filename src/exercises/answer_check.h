@@ -25,12 +25,17 @@ struct Verdict {
   bool correcta = false;
   std::string diagnostico;           // UTF-8, plain Spanish; empty when the answer is right
   std::optional<FieldMarks> campos;  // floating-point representations of the right length
+  // The answer is a number where a bit string is asked: the student may answer again, and the
+  // answer does not count as a try (diagnostico says what is asked).
+  bool repetir = false;
 };
 
 // Checks `answer` (one line as typed) against the exercise's key. Accepted forms: a bit string
 // grouped with spaces, '_' or '.' (and a pattern in hexadecimal after "0x"); "fuera de rango" in
-// any case, with or without accents; a whole number for an integer reading; for a floating-point
-// reading a real number (with '.' or ',') within half a unit of the sixth decimal of the key.
+// any case, with or without accents; a whole number for an integer reading (or a decimal number
+// equal to it: "-59.0", "-59,00"); for a floating-point reading a real number (with '.' or ',')
+// within half a unit of the sixth decimal of the key. A number where a bit string is asked gets
+// `repetir`.
 // The program-wide settings are as they were when it returns.
 Verdict CheckAnswer(const Exercise& exercise, std::string_view answer);
 

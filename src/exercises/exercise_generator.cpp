@@ -84,6 +84,15 @@ const char* PresetTitle(const std::string& preset) {
   return "bfloat16";
 }
 
+// "[S30-S23]": the field of `width` bits from position `first` (counted from the left) of a
+// `bits`-bit pattern, numbered from the right as the layout summary numbers it.
+std::string SRange(int bits, int first, int width) {
+  const int high = bits - 1 - first;
+  const int low = bits - first - width;
+  if (width == 1) return "[S" + Decimal(high) + "]";
+  return "[S" + Decimal(high) + "-S" + Decimal(low) + "]";
+}
+
 // The format as the statement names it, after "en": by preset name with its fields, or field by
 // field.
 std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
@@ -96,11 +105,14 @@ std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
            " de mantisa en signo-magnitud, normalización " + NormPhrase(f.typenorma) + ")";
   }
   return "coma flotante de " + Decimal(f.nb) +
-         " bits (posiciones contadas desde la izquierda a partir de 0): signo en la posición " +
-         Decimal(f.possigno) + "; exponente de " + Decimal(f.nbexp) + " bits desde la posición " +
-         Decimal(f.posexp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
-         " bits desde la posición " + Decimal(f.posmantisa) + ", en " +
-         FieldSystemPhrase(f.TypeMan) + "; normalización " + NormPhrase(f.typenorma);
+         " bits (posiciones contadas desde la izquierda a partir de 0; entre corchetes, los "
+         "números S del resumen del formato, contados desde la derecha): signo en la posición " +
+         Decimal(f.possigno) + " " + SRange(f.nb, f.possigno, 1) + "; exponente de " +
+         Decimal(f.nbexp) + " bits desde la posición " + Decimal(f.posexp) + " " +
+         SRange(f.nb, f.posexp, f.nbexp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
+         " bits desde la posición " + Decimal(f.posmantisa) + " " +
+         SRange(f.nb, f.posmantisa, man) + ", en " + FieldSystemPhrase(f.TypeMan) +
+         "; normalización " + NormPhrase(f.typenorma);
 }
 
 void AddFormatArguments(const FloatFormat& f, const std::string& preset,

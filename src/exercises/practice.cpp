@@ -40,8 +40,10 @@ void PrintHelp() {
       "                     _ o . (1111 1011); en coma flotante, también el patrón en\n"
       "                     hexadecimal tras 0x (0x40AC0000)\n"
       "  Fuera de Rango     en mayúsculas o minúsculas, con o sin acentos\n"
-      "  números            enteros (-5); reales con punto o coma decimal (5.375 o 5,375),\n"
-      "                     correctos si no se apartan más de media unidad del sexto decimal\n"
+      "  números            enteros (-5, también -5.0); reales con punto o coma decimal\n"
+      "                     (5.375 o 5,375), correctos si no se apartan más de media unidad\n"
+      "                     del sexto decimal. Un número donde se pide una cadena de bits\n"
+      "                     no cuenta: se pide la respuesta otra vez\n"
       "  ? o línea en blanco  muestra la solución; el ejercicio queda sin responder\n"
       "  q                  termina la ronda (también el final de la entrada)\n"
       "Al final, un resumen de aciertos por tipo de ejercicio y el total.\n"
@@ -49,8 +51,9 @@ void PrintHelp() {
       "Opciones:\n");
   out::PrintText(exercises::kDrawOptionsHelp);
   out::Print(
-      "  --registro FICHERO añade a FICHERO una línea JSON por ejercicio respondido (JSON\n"
-      "                     Lines, UTF-8): ejercicio, tipo, orden, enunciado,\n"
+      "  --registro FICHERO añade a FICHERO una línea JSON por ejercicio respondido o\n"
+      "                     dejado sin responder (JSON Lines, UTF-8): ejercicio, tipo,\n"
+      "                     orden, enunciado,\n"
       "                     respuesta_alumno, respuesta, correcta, diagnostico, semilla,\n"
       "                     instante\n"
       "  --cp850, --utf8    codificación de los acentos\n"
@@ -204,19 +207,35 @@ int RunPractice(const std::vector<std::string>& args) {
   for (const Exercise& e : round) {
     Ask("\nEjercicio " + std::to_string(e.numero) + " de " + std::to_string(total) + ". " +
         e.enunciado + "\nRespuesta: ");
-    if (!in::ReadLine(line_read)) break;
-    std::string& typed = line_read.text;
-    if (e.numero == 1 && typed.rfind("\xEF\xBB\xBF", 0) == 0) typed.erase(0, 3);  // a file's BOM
-    const std::string_view answer = Trimmed(typed);
-    if (answer == "q" || answer == "Q") break;
-
-    const bool skipped = answer.empty() || answer == "?";
+    // An answer of the wrong kind (a number where bits are asked) is asked again, uncounted.
+    std::string_view answer;
     exercises::Verdict verdict;
-    if (skipped) {
-      verdict.diagnostico = "Sin responder.";
-    } else {
+    bool skipped = false;
+    bool ended = false;
+    for (bool first = e.numero == 1;; first = false) {
+      if (!in::ReadLine(line_read)) {
+        ended = true;
+        break;
+      }
+      std::string& typed = line_read.text;
+      if (first && typed.rfind("\xEF\xBB\xBF", 0) == 0) typed.erase(0, 3);  // a file's BOM
+      answer = Trimmed(typed);
+      if (answer == "q" || answer == "Q") {
+        ended = true;
+        break;
+      }
+      skipped = answer.empty() || answer == "?";
+      if (skipped) {
+        verdict = {};
+        verdict.diagnostico = "Sin responder.";
+        break;
+      }
       verdict = exercises::CheckAnswer(e, answer);
+      if (!verdict.repetir) break;
+      Ask(verdict.diagnostico + "\nRespuesta: ");
     }
+    if (ended) break;
+
     // The answer as typed goes out unchanged, in whatever encoding it came.
     out::Print("\nEjercicio %i: %s\n", e.numero,
                skipped ? "(sin respuesta)" : std::string(answer).c_str());
@@ -321,6 +340,7 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   Json j;
   j["correcta"] = verdict.correcta;
   j["diagnostico"] = verdict.diagnostico;
+  if (verdict.repetir) j["repetir"] = true;
   if (verdict.campos) {
     j["campos"] = {{"signo", verdict.campos->sign},
                    {"exponente", verdict.campos->exponent},

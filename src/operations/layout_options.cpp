@@ -52,6 +52,10 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view 
   return "una opción de formato";
 }
 
+int UsualExcess(int n) {
+  return static_cast<int>((std::int64_t{1} << (std::clamp(n, 1, 32) - 1)) - 1);
+}
+
 FloatFormat BuildLayout(const LayoutOptions& o) {
   FloatFormat f = *FindPreset(o.preset.value_or("ieee32"));
   f.nb = o.bits.value_or(f.nb);
@@ -59,9 +63,7 @@ FloatFormat BuildLayout(const LayoutOptions& o) {
   f.TypeExp = o.sis_exp.value_or(f.TypeExp);
   f.TypeMan = o.sis_man.value_or(f.TypeMan);
   f.typenorma = o.norma.value_or(f.typenorma);
-  // 2^(e-1) - 1, and 2^31 - 1 (the widest excess an int holds) for an exponent wider than 32
-  // bits.
-  f.zEZ = o.exceso.value_or(static_cast<int>((std::int64_t{1} << (std::min(f.nbexp, 32) - 1)) - 1));
+  f.zEZ = o.exceso.value_or(UsualExcess(f.nbexp));
   f.possigno = o.pos_signo.value_or(0);
   f.posexp = o.pos_exp.value_or(1);
   f.posmantisa = o.pos_man.value_or(f.posexp + f.nbexp);

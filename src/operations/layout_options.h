@@ -37,4 +37,8 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& options, std::string
 // `-b 16 --exp 5` is the half-precision layout. Not checked: CheckFloatFormat says what is wrong.
 FloatFormat BuildLayout(const LayoutOptions& options);
 
+// The usual excess of an `n`-bit field, 2^(n-1) - 1 (127 at 8 bits), capped at 2^31 - 1, the
+// widest excess an int holds, for fields wider than 32 bits.
+int UsualExcess(int n);
+
 }  // namespace repbin::ops

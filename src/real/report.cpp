@@ -37,6 +37,8 @@ constexpr const char* kRoundedValueLabel = "   valor ";
 constexpr const char* kRoundedErrorLabel = ", error ";
 constexpr const char* kOutOfRangeLine =
     " Redondeo al más próximo (empates al par): fuera del rango del formato\n";
+constexpr const char* kOverflowLine =
+    " Redondeo al más próximo (empates al par): desborda: %cinfinito %s %s\n";
 constexpr const char* kIeeeLine = " IEEE 754: %s";
 constexpr const char* kIeeeValueLabel = ", valor ";
 constexpr const char* kIeeeRoundedLine = " IEEE 754 redondeado: %s %s\n";
@@ -514,6 +516,8 @@ RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits
     ieee.reading = ReadIeee(f, pattern.c_str());
     ieee.rounded_bits = RoundIeee(f, in);
     ieee.rounded_hex = HexOfBits(ieee.rounded_bits);
+    ieee.overflows =
+        in.finite && ReadIeee(f, ieee.rounded_bits.c_str()).kind == IeeeClass::kInfinity;
     report.ieee = ieee;
   }
   return report;
@@ -542,7 +546,10 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
   PrintExact(trace, report.error, kUndefined);
   if (report.relative_error) trace.Print(kRelativePart, *report.relative_error);
   trace.Print("\n");
-  if (report.rounded) {
+  if (report.ieee && report.ieee->overflows) {
+    trace.Print(kOverflowLine, report.ieee->rounded_bits[0] == '1' ? '-' : '+',
+                report.ieee->rounded_bits.c_str(), report.ieee->rounded_hex.c_str());
+  } else if (report.rounded) {
     const RoundedPattern& r = *report.rounded;
     trace.Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());
     trace.Print(kRoundedValueLabel);

@@ -66,6 +66,9 @@ struct IeeeRepresentation {
   IeeeReading reading;       // of the stored pattern
   std::string rounded_bits;  // the IEEE 754 round-to-nearest-even encoding of the input
   std::string rounded_hex;
+  // A finite input that IEEE 754 rounds to infinity (rounded_bits): the report's round-to-nearest
+  // line says so instead of the pattern with the all-ones exponent that the program reads.
+  bool overflows = false;
 };
 
 // The exact binary expansion of a value: the integer digits, and after a point the fraction's
