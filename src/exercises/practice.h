@@ -11,8 +11,8 @@ namespace repbin {
 // Runs `repbin practicar ARGS...` (`args` without the command's own name), reading the answers
 // one a line from standard input: the questions on standard error, the verdicts, solutions and
 // summary on standard output. Returns the exit status: 0 once the round is over, whatever the
-// score; 2 a usage error, or a record file that cannot be written (with a Spanish message on
-// standard error).
+// score; 1 a record that could not be written (the round stops there); 2 a usage error, or a
+// record file that cannot be opened (with a Spanish message on standard error).
 int RunPractice(const std::vector<std::string>& args);
 
 namespace exercises {
