@@ -126,11 +126,14 @@ class Record {
 constexpr std::size_t kRecordedAnswer = 4096;
 constexpr std::size_t kRecordedDiagnosis = 2 * kRecordedAnswer;
 
-// The first `limit` bytes of `text` at most, not splitting a UTF-8 character.
+// The first `limit` bytes of `text` at most, not splitting a UTF-8 character (a text in another
+// encoding loses at most three bytes more).
 std::string Prefix(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return std::string(text);
   std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  while (end + 3 > limit && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) {
+    --end;
+  }
   return std::string(text.substr(0, end));
 }
 
