@@ -348,17 +348,24 @@ TEST(PracticeRoundTest, DrawnAsAskedLikeTheSheet) {
     const std::vector<nlohmann::json> want = Lines(RunProgramOnText(sheet, "").out);
     const Transcript round = RunProgramOnText(c.args, "", out::Encoding::kUtf8);
     ASSERT_FALSE(want.empty()) << c.name;
-    // With no answers the round poses its first exercise only; then the page's round gives all.
-    const nlohmann::json page = nlohmann::json::parse(
-        PracticeRoundJson(std::vector<std::string>(c.args.begin() + 1, c.args.end())));
-    ASSERT_EQ(page["ejercicios"].size(), want.size()) << c.name;
+    // With no answers the round poses its first exercise only; the page's round, drawn one
+    // exercise at a time, gives them all and no more.
+    const std::vector<std::string> options(c.args.begin() + 1, c.args.end());
+    const nlohmann::json page = nlohmann::json::parse(PracticeRoundJson(options));
+    EXPECT_EQ(page["total"], want.size()) << c.name;
     EXPECT_NE(round.err.find(want[0]["enunciado"].get<std::string>()), std::string::npos) << c.name;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-      EXPECT_EQ(page["ejercicios"][i]["enunciado"], want[i]["enunciado"]) << c.name << " " << i;
-      // The page's verdict, drawn one at a time, on the sheet's own key.
+    for (std::size_t i = 0; i <= want.size(); ++i) {
+      const int numero = static_cast<int>(i) + 1;
+      const nlohmann::json e = nlohmann::json::parse(PracticeExerciseJson(options, numero));
+      if (i == want.size()) {
+        EXPECT_EQ(e["error"], "no hay ejercicio " + std::to_string(numero)) << c.name;
+        break;
+      }
+      EXPECT_EQ(e["enunciado"], want[i]["enunciado"]) << c.name << " " << i;
+      EXPECT_EQ(e["traza"], want[i]["traza"]) << c.name << " " << i;
+      // The page's verdict on the sheet's own key.
       const nlohmann::json verdict = nlohmann::json::parse(
-          PracticeVerdictJson(std::vector<std::string>(c.args.begin() + 1, c.args.end()),
-                              static_cast<int>(i) + 1, want[i]["respuesta"].get<std::string>()));
+          PracticeVerdictJson(options, numero, want[i]["respuesta"].get<std::string>()));
       EXPECT_EQ(verdict["correcta"], true) << c.name << " " << i << verdict.dump();
     }
   }
@@ -368,8 +375,16 @@ TEST(PracticeRoundTest, DrawnAsAskedLikeTheSheet) {
 TEST(PracticeRoundTest, PageVerdictsInAnyOrder) {
   const std::vector<std::string> a = {"--semilla", "3", "-n", "12"};
   const std::vector<std::string> b = {"--semilla", "4", "-n", "12", "--tipos", "c2"};
-  const nlohmann::json round_a = nlohmann::json::parse(PracticeRoundJson(a));
-  const nlohmann::json round_b = nlohmann::json::parse(PracticeRoundJson(b));
+  // Each round's exercises, asked for in order before any verdict.
+  const auto exercises = [](const std::vector<std::string>& args) {
+    nlohmann::json list = nlohmann::json::array();
+    for (int numero = 1; numero <= 12; ++numero) {
+      list.push_back(nlohmann::json::parse(PracticeExerciseJson(args, numero)));
+    }
+    return nlohmann::json{{"ejercicios", list}};
+  };
+  const nlohmann::json round_a = exercises(a);
+  const nlohmann::json round_b = exercises(b);
   const struct {
     const std::vector<std::string>* args;
     const nlohmann::json* round;

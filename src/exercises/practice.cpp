@@ -155,6 +155,15 @@ std::string NulsShown(std::string_view text) {
 // asked, and says so if the options run out of exercises before its end.
 constexpr int kCountedRound = 1000;
 
+// How many exercises the round has, as its heading says: all the options allow, up to the count,
+// for a round of up to kCountedRound exercises; the count for a longer one.
+int RoundLength(const exercises::SheetOptions& options) {
+  if (options.count > kCountedRound) return options.count;
+  exercises::SheetOptions counting = options;
+  counting.trazas = false;
+  return exercises::GenerateEach(counting, [](const Exercise&) {});
+}
+
 struct Score {
   int posed = 0;
   int right = 0;
@@ -177,8 +186,9 @@ std::optional<std::string> ReadRound(const std::vector<std::string>& args,
 }
 
 // The page's round being answered: its options and a draw that has reached one of its exercises.
-// Verdicts come in the round's order, so each draws one exercise more, whatever the round's
-// length; one on an earlier exercise, or another round, starts the draw again.
+// The page asks for each exercise, then its verdict, in the round's order, so each draws one
+// exercise more, whatever the round's length; one before the last drawn, or another round,
+// starts the draw again.
 struct PageRound {
   std::vector<std::string> args;
   std::optional<exercises::ExerciseStream> draw;
@@ -191,10 +201,8 @@ const Exercise* PageExercise(const std::vector<std::string>& args,
                              const exercises::SheetOptions& options, int numero) {
   static PageRound round;
   if (!round.draw || round.args != args || (round.last && round.last->numero > numero)) {
-    exercises::SheetOptions statements = options;
-    statements.trazas = false;  // a verdict needs the answer, not the trace
     round.args = args;
-    round.draw.emplace(statements);
+    round.draw.emplace(options);
     round.last.reset();
   }
   while (!round.last || round.last->numero < numero) {
@@ -246,12 +254,7 @@ int RunPractice(const std::vector<std::string>& args) {
 
   // The exercises are drawn as they are asked for, so a long round starts at once.
   exercises::ExerciseStream round(line.options);
-  int total = line.options.count;
-  if (total <= kCountedRound) {
-    exercises::SheetOptions counting = line.options;
-    counting.trazas = false;
-    total = exercises::GenerateEach(counting, [](const Exercise&) {});
-  }
+  const int total = RoundLength(line.options);
   if (total < line.options.count) {
     out::PrintErr(
         "repbin practicar: con estas opciones solo hay %i ejercicios distintos; la ronda lleva "
@@ -387,24 +390,33 @@ std::string PracticeRoundJson(const std::vector<std::string>& args) {
     command += " --semilla " + std::to_string(*line.seed);
   }
   line.options.seed = *line.seed;
-  Json list = Json::array();
-  for (const Exercise& e : Generate(line.options)) {
-    Json j;
-    j["numero"] = e.numero;
-    j["tipo"] = KindName(e.kind);
-    j["titulo"] = KindTitle(e.kind);
-    j["enunciado"] = e.enunciado;
-    j["respuesta"] = e.respuesta;
-    j["traza"] = e.traza;
-    j["bits"] = e.bits;
-    if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
-    list.push_back(j);
-  }
   Json round;
   round["semilla"] = *line.seed;
   round["orden"] = command;
-  round["ejercicios"] = list;
+  round["total"] = RoundLength(line.options);
   return round.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero) {
+  DrawCommandLine line;
+  if (const std::optional<std::string> refusal = ReadRound(args, line)) {
+    return ErrorJson(*refusal);
+  }
+  if (!line.seed) return ErrorJson("falta la semilla");
+  line.options.seed = *line.seed;
+  const Exercise* found = numero >= 1 ? PageExercise(args, line.options, numero) : nullptr;
+  if (found == nullptr) return ErrorJson("no hay ejercicio " + std::to_string(numero));
+  const Exercise& e = *found;
+  Json j;
+  j["numero"] = e.numero;
+  j["tipo"] = KindName(e.kind);
+  j["titulo"] = KindTitle(e.kind);
+  j["enunciado"] = e.enunciado;
+  j["respuesta"] = e.respuesta;
+  j["traza"] = e.traza;
+  j["bits"] = e.bits;
+  if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
+  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
