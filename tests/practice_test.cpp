@@ -405,6 +405,10 @@ TEST(PracticeRoundTest, PageVerdictsInAnyOrder) {
       EXPECT_EQ(verdict["error"], "no hay ejercicio " + std::to_string(q.numero));
     }
   }
+  // A NUL in the answer shows in the diagnosis as the console writes it.
+  const nlohmann::json nul =
+      nlohmann::json::parse(PracticeVerdictJson(a, 1, std::string_view("1\0x", 3)));
+  EXPECT_NE(nul["diagnostico"].get<std::string>().find("1\\0x"), std::string::npos) << nul.dump();
 }
 
 #ifndef _WIN32

@@ -433,7 +433,7 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   const Verdict verdict = CheckAnswer(e, answer);
   Json j;
   j["correcta"] = verdict.correcta;
-  j["diagnostico"] = verdict.diagnostico;
+  j["diagnostico"] = NulsShown(verdict.diagnostico);  // as the console shows it
   if (verdict.campos) {
     j["campos"] = {{"signo", verdict.campos->sign},
                    {"exponente", verdict.campos->exponent},
