@@ -74,6 +74,16 @@ if [ -w /dev/full ] && [ "$native" = yes ]; then
   lacks "/dev/full" "$dir/out" "Resumen de la ronda"
 fi
 
+# A round too long to count before it starts, whose options allow fewer exercises: it says so
+# when they run out, after as many as the sheet of the same options has.
+narrow="-n 5000 --semilla 5 --tipos natural -b 2 --utf8"
+allowed=$("$bin" ejercicios $narrow --salida json | wc -l)
+yes '?' | head -n 100 | "$bin" practicar $narrow >"$dir/out" 2>"$dir/err"
+rc=$?
+[ "$rc" -eq 0 ] || fail "narrow round: exit status $rc"
+has "narrow round" "$dir/err" "solo hay $allowed ejercicios distintos; la ronda termina con ellos."
+has "narrow round" "$dir/out" "Total: 0 de $allowed ($allowed sin responder)"
+
 # Sheet titles: NAME, the title (printf format), the status, how a refusal shows it.
 accepts="--titulo espera un texto de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de control, no"
 while IFS='|' read -r name title want shown; do
