@@ -1,6 +1,7 @@
 // Exercise sheets: 10,000 exercises drawn, solved (answers and traces) and written out, per
 // output, in memory; an exam of 26 variants of 40 exercises with its keys, per output; and the
-// peak memory and time of the built program writing a 100,000-exercise sheet.
+// peak memory and time of the built program writing a 100,000-exercise sheet, and starting a
+// practice round of as many.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include "exercises/exercise_sheet.h"
 #include "exercises/exercises.h"
 #include "output/output.h"
+#include "program/program.h"
 
 #if defined(__linux__)
 #include <fcntl.h>
@@ -84,7 +86,76 @@ BENCHMARK_CAPTURE(BM_LargeSheet, json, "json")
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// The built program starting `repbin practicar -n N`: the time until its first question has
+// been asked (the prompt "Respuesta: " read from its standard error), then the end of its input;
+// its peak resident memory over the whole round.
+void BM_PracticeStart(benchmark::State& state) {
+  const std::string count = std::to_string(state.range(0));
+  double peak_mb = 0;
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  for (auto _ : state) {
+    int answers[2], questions[2];
+    if (pipe(answers) != 0 || pipe(questions) != 0) state.SkipWithError("no pipe");
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+      dup2(answers[0], STDIN_FILENO);
+      dup2(questions[1], STDERR_FILENO);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      close(answers[1]);
+      close(questions[0]);
+      execl(REPBIN_BINARY, "repbin", "practicar", "-n", count.c_str(), "--semilla", "1",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(answers[0]);
+    close(questions[1]);
+    // Read until the first prompt ends what has come.
+    const std::string prompt = "Respuesta: ";
+    std::string asked;
+    char buffer[4096];
+    while (asked.size() < prompt.size() ||
+           asked.compare(asked.size() - prompt.size(), prompt.size(), prompt) != 0) {
+      const ssize_t n = read(questions[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      asked.append(buffer, static_cast<std::size_t>(n));
+    }
+    const auto first = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(first - start).count());
+    close(answers[1]);  // the end of the answers ends the round
+    while (read(questions[0], buffer, sizeof buffer) > 0) {
+    }
+    close(questions[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("the program failed");
+    peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  }
+  state.counters["peak_MB"] = peak_mb;
+  state.counters["floor_MB"] = static_cast<double>(self.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PracticeStart)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 #endif
+
+// The page's verdicts on a round's exercises, one after another: each costs the same in a round of
+// 100 exercises as in one of 100,000 (the first 100 are answered in both).
+void BM_PageVerdict(benchmark::State& state) {
+  const std::vector<std::string> args = {"--semilla", "1", "-n", std::to_string(state.range(0))};
+  int numero = 0;
+  for (auto _ : state) {
+    numero = numero % 100 + 1;
+    benchmark::DoNotOptimize(repbin::PracticeVerdictJson(args, numero, "0"));
+  }
+}
+BENCHMARK(BM_PageVerdict)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 // Drawing and solving alone.
 void BM_Generate(benchmark::State& state) {

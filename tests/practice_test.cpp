@@ -3,14 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "exercises/answer_check.h"
 #include "exercises/exercise_sheet.h"
@@ -317,6 +324,156 @@ TEST(PracticeCommandTest, UsageErrors) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Uso: repbin practicar", 0), 0u);
 }
+
+// Rounds drawn one exercise at a time give the sheet's exercises, in its order, also when the
+// options run out of different exercises before the count.
+TEST(PracticeRoundTest, DrawnAsAskedLikeTheSheet) {
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"mixed", {"practicar", "-n", "40", "--semilla", "1"}},
+      {"hard", {"practicar", "-n", "30", "--semilla", "42", "--dificultad", "3"}},
+      {"inexact",
+       {"practicar", "-n", "30", "--semilla", "9", "--inexactos", "--tipos", "flotante"}},
+      {"own layout",
+       {"practicar", "-n", "20", "--semilla", "12", "--bits-flotante", "12", "--exp", "4"}},
+      {"runs out", {"practicar", "-n", "50", "--semilla", "5", "--tipos", "natural", "-b", "2"}},
+  };
+  for (const auto& c : cases) {
+    // The sheet of the same options, and the round, through the program.
+    std::vector<std::string> sheet = c.args;
+    sheet[0] = "ejercicios";
+    sheet.insert(sheet.end(), {"--salida", "json"});
+    const std::vector<nlohmann::json> want = Lines(RunProgramOnText(sheet, "").out);
+    const Transcript round = RunProgramOnText(c.args, "", out::Encoding::kUtf8);
+    ASSERT_FALSE(want.empty()) << c.name;
+    // With no answers the round poses its first exercise only; the page's round, drawn one
+    // exercise at a time, gives them all and no more.
+    const std::vector<std::string> options(c.args.begin() + 1, c.args.end());
+    const nlohmann::json page = nlohmann::json::parse(PracticeRoundJson(options));
+    EXPECT_EQ(page["total"], want.size()) << c.name;
+    EXPECT_NE(round.err.find(want[0]["enunciado"].get<std::string>()), std::string::npos) << c.name;
+    for (std::size_t i = 0; i <= want.size(); ++i) {
+      const int numero = static_cast<int>(i) + 1;
+      const nlohmann::json e = nlohmann::json::parse(PracticeExerciseJson(options, numero));
+      if (i == want.size()) {
+        EXPECT_EQ(e["error"], "no hay ejercicio " + std::to_string(numero)) << c.name;
+        break;
+      }
+      EXPECT_EQ(e["enunciado"], want[i]["enunciado"]) << c.name << " " << i;
+      EXPECT_EQ(e["traza"], want[i]["traza"]) << c.name << " " << i;
+      // The page's verdict on the sheet's own key.
+      const nlohmann::json verdict = nlohmann::json::parse(
+          PracticeVerdictJson(options, numero, want[i]["respuesta"].get<std::string>()));
+      EXPECT_EQ(verdict["correcta"], true) << c.name << " " << i << verdict.dump();
+    }
+  }
+}
+
+// The page asks for verdicts in any order, and on several rounds: each on its own exercise.
+TEST(PracticeRoundTest, PageVerdictsInAnyOrder) {
+  const std::vector<std::string> a = {"--semilla", "3", "-n", "12"};
+  const std::vector<std::string> b = {"--semilla", "4", "-n", "12", "--tipos", "c2"};
+  // Each round's exercises, asked for in order before any verdict.
+  const auto exercises = [](const std::vector<std::string>& args) {
+    nlohmann::json list = nlohmann::json::array();
+    for (int numero = 1; numero <= 12; ++numero) {
+      list.push_back(nlohmann::json::parse(PracticeExerciseJson(args, numero)));
+    }
+    return nlohmann::json{{"ejercicios", list}};
+  };
+  const nlohmann::json round_a = exercises(a);
+  const nlohmann::json round_b = exercises(b);
+  const struct {
+    const std::vector<std::string>* args;
+    const nlohmann::json* round;
+    int numero;
+  } asked[] = {{&a, &round_a, 5},  {&a, &round_a, 5},  {&a, &round_a, 2}, {&b, &round_b, 12},
+               {&a, &round_a, 12}, {&b, &round_b, 1},  {&a, &round_a, 1}, {&a, &round_a, 7},
+               {&b, &round_b, 6},  {&b, &round_b, 13}, {&a, &round_a, 0}, {&a, &round_a, 3}};
+  for (const auto& q : asked) {
+    const std::size_t i = static_cast<std::size_t>(q.numero - 1);
+    const bool exists = q.numero >= 1 && i < (*q.round)["ejercicios"].size();
+    const std::string key =
+        exists ? (*q.round)["ejercicios"][i]["respuesta"].get<std::string>() : std::string("0");
+    const nlohmann::json verdict =
+        nlohmann::json::parse(PracticeVerdictJson(*q.args, q.numero, key));
+    if (exists) {
+      EXPECT_EQ(verdict["correcta"], true) << q.numero << verdict.dump();
+    } else {
+      EXPECT_EQ(verdict["error"], "no hay ejercicio " + std::to_string(q.numero));
+    }
+  }
+  // A NUL in the answer shows in the diagnosis as the console writes it.
+  const nlohmann::json nul =
+      nlohmann::json::parse(PracticeVerdictJson(a, 1, std::string_view("1\0x", 3)));
+  EXPECT_NE(nul["diagnostico"].get<std::string>().find("1\\0x"), std::string::npos) << nul.dump();
+}
+
+#ifndef _WIN32
+// Rounds run at once by several processes append long records to one file: no line is torn,
+// and every record is there.
+TEST(PracticeCommandTest, ConcurrentRoundsKeepWholeLines) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("repbin_concurrente_" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::filesystem::remove(path);
+  constexpr int kRounds = 8;
+  constexpr int kExercises = 150;
+  constexpr std::size_t kAnswer = 5000;  // bits: each record repeats it, well over 4 KiB
+  std::string answers;
+  for (int i = 0; i < kExercises; ++i)
+    answers += std::string(kAnswer, i % 2 == 0 ? '1' : '0') + "\n";
+  // The rounds wait for one another, then all start at once.
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  std::vector<pid_t> children;
+  for (int r = 0; r < kRounds; ++r) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(start[1]);
+      char go = 0;
+      while (read(start[0], &go, 1) > 0) {
+      }
+      const Transcript t =
+          RunProgramOnText({"practicar", "--semilla", std::to_string(100 + r), "-n",
+                            std::to_string(kExercises), "--registro", path.string()},
+                           answers);
+      _exit(t.status);
+    }
+    children.push_back(child);
+  }
+  close(start[0]);
+  close(start[1]);  // the end of the pipe: every round goes
+  for (const pid_t child : children) {
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::stringstream text;
+  {
+    std::ifstream file(path);
+    text << file.rdbuf();
+  }
+  std::filesystem::remove(path);
+  std::set<std::pair<int, int>> seen;  // (seed, exercise)
+  std::istringstream lines(text.str());
+  std::size_t longest = 0;
+  for (std::string line; std::getline(lines, line);) {
+    longest = std::max(longest, line.size());
+    const nlohmann::json r = nlohmann::json::parse(line, nullptr, false);
+    ASSERT_FALSE(r.is_discarded()) << line.substr(0, 200);
+    EXPECT_EQ(r["respuesta_alumno"].get<std::string>().size(), 4096u);
+    EXPECT_EQ(r["longitud_respuesta_alumno"], kAnswer);
+    EXPECT_TRUE(seen.insert({r["semilla"].get<int>(), r["ejercicio"].get<int>()}).second);
+  }
+  EXPECT_EQ(seen.size(), std::size_t{kRounds} * kExercises);
+  EXPECT_GT(longest, std::size_t{4096});
+}
+#endif
 
 }  // namespace
 }  // namespace repbin

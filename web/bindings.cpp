@@ -104,6 +104,12 @@ const char* repbin_practice_round(const char* options) {
   return result.c_str();
 }
 
+// Exercise `numero` of that round (its seed among the options), drawn when asked for, as JSON.
+const char* repbin_practice_exercise(const char* options, int numero) {
+  result = repbin::PracticeExerciseJson(Words(options), numero);
+  return result.c_str();
+}
+
 // The verdict on `answer` to exercise `numero` of that round, as JSON.
 const char* repbin_practice_verdict(const char* options, int numero, const char* answer) {
   result = repbin::PracticeVerdictJson(Words(options), numero, answer);

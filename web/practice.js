@@ -1,14 +1,15 @@
 // The "Practicar" tab: a round of `repbin practicar` in the page. The options become the command's
 // words; the module draws the round (the same exercises as `repbin ejercicios` with the same
-// seed) and judges each answer (bindings.cpp: repbin_practice_round, repbin_practice_verdict),
-// so the verdicts and diagnoses are the console's own. Nothing leaves the browser.
+// seed), one at a time as they are asked, and judges each answer (bindings.cpp:
+// repbin_practice_round, repbin_practice_exercise, repbin_practice_verdict), so the verdicts and
+// diagnoses are the console's own. Nothing leaves the browser.
 'use strict';
 
 var repbinPractica = (function () {
-  var pedirRonda, veredicto;  // the module's functions
-  var ronda;           // the round drawn: {semilla, orden, ejercicios}
+  var pedirRonda, pedirEjercicio, veredicto;  // the module's functions
+  var ronda;           // the round: {semilla, orden, total}
   var opciones = [];   // the round's command words, --semilla included
-  var ejercicios = [];
+  var ejercicio;       // the exercise on screen, as the module gives it
   var actual = 0;      // index of the exercise on screen
   var resultados = []; // per exercise answered: {tipo, titulo, correcta, respondida}
   var resuelto = false; // the exercise on screen has its verdict
@@ -46,11 +47,18 @@ var repbinPractica = (function () {
   function marcador() {
     var bien = resultados.filter(function (r) { return r.correcta; }).length;
     $('practica-marcador').textContent = 'Ejercicio ' + (actual + 1) + ' de ' +
-      ejercicios.length + ' · Correctas: ' + bien + ' de ' + resultados.length;
+      ronda.total + ' · Correctas: ' + bien + ' de ' + resultados.length;
   }
 
+  // Draws the exercise `actual` and shows it; a round whose options allow fewer exercises than
+  // its count ends there.
   function mostrarEjercicio() {
-    var e = ejercicios[actual];
+    var e = JSON.parse(pedirEjercicio(opciones.join('\n'), actual + 1));
+    if (e.error) {
+      terminar();
+      return;
+    }
+    ejercicio = e;
     resuelto = false;
     marcador();
     $('practica-enunciado').textContent = e.enunciado;
@@ -97,7 +105,7 @@ var repbinPractica = (function () {
       verSolucion();
       return;
     }
-    var e = ejercicios[actual];
+    var e = ejercicio;
     var v = JSON.parse(veredicto(opciones.join('\n'), e.numero, respuesta));
     var caja = $('practica-veredicto');
     caja.replaceChildren();
@@ -123,7 +131,7 @@ var repbinPractica = (function () {
     if (!resuelto) {
       var caja = $('practica-veredicto');
       caja.replaceChildren(elemento('p', 'practica-mal', 'Sin responder.'));
-      anotar(ejercicios[actual], false, false);
+      anotar(ejercicio, false, false);
     }
     $('practica-solucion').hidden = false;
   }
@@ -136,13 +144,13 @@ var repbinPractica = (function () {
     $('practica-entrada').disabled = true;
     $('practica-comprobar').disabled = true;
     var siguiente = $('practica-siguiente');
-    siguiente.textContent = actual + 1 < ejercicios.length ? 'Siguiente' : 'Ver el resumen';
+    siguiente.textContent = actual + 1 < ronda.total ? 'Siguiente' : 'Ver el resumen';
     siguiente.hidden = false;
     siguiente.focus();
   }
 
   function siguiente() {
-    if (actual + 1 < ejercicios.length) {
+    if (actual + 1 < ronda.total) {
       ++actual;
       mostrarEjercicio();
     } else {
@@ -202,7 +210,6 @@ var repbinPractica = (function () {
       args = ['--semilla', String(r.semilla)].concat(args);
     }
     opciones = args;
-    ejercicios = r.ejercicios;
     actual = 0;
     resultados = [];
     $('practica-orden').textContent = r.orden;
@@ -212,6 +219,7 @@ var repbinPractica = (function () {
 
   function iniciar() {
     pedirRonda = Module.cwrap('repbin_practice_round', 'string', ['string']);
+    pedirEjercicio = Module.cwrap('repbin_practice_exercise', 'string', ['string', 'number']);
     veredicto = Module.cwrap('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
     $('practica-opciones').addEventListener('submit', empezar);
     $('practica-linea').addEventListener('submit', comprobar);

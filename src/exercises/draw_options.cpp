@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "exercises/text_check.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
 #include "output/input.h"
@@ -129,7 +130,7 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
     }
     if (Among(own.optionally_valued, name)) {
       if (const std::optional<std::string> accepted = own.apply(name, attached)) {
-        return name + " espera " + *accepted + ", no «" + attached.value_or("") + "»";
+        return name + " espera " + *accepted + ", no «" + Visible(attached.value_or("")) + "»";
       }
       continue;
     }
@@ -152,7 +153,7 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
       return static_cast<int>(*v);
     };
     const auto refused = [&](const std::string& accepted) {
-      return name + " espera " + accepted + ", no «" + value + "»";
+      return name + " espera " + accepted + ", no «" + Visible(value) + "»";
     };
     if (Among(own.valued, name)) {
       if (const std::optional<std::string> accepted = own.apply(name, value)) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <unordered_set>
@@ -179,27 +180,24 @@ bool ShortDecimal(const std::string& text) {
 
 class Generator {
  public:
-  Generator(const SheetOptions& options, const std::function<void(const Exercise&)>& each)
+  explicit Generator(const SheetOptions& options)
       : options_(options),
-        each_(each),
+        kinds_(options.kinds.empty() ? AllKinds() : options.kinds),
         random_(options.seed),
         level_(LevelOf(options.dificultad)) {}
 
-  int Run() {
-    const std::vector<Kind> kinds = options_.kinds.empty() ? AllKinds() : options_.kinds;
-    std::vector<Shape> shapes;  // variant A's, for the other variants
+  // Variant A's next exercise, solved, with its shape in `shape` when given; nothing once the
+  // sheet has its count or the options allow no other exercise.
+  std::optional<Exercise> Next(Shape* shape_drawn = nullptr) {
     // Kinds come round in turns, each turn in its own order, so that every sheet mixes them.
-    std::vector<Kind> turn;
-    int failures = 0;
-    int count = 0;
-    while (count < options_.count && failures < kMaxFailures) {
-      if (turn.empty()) {
-        turn = kinds;
-        for (std::size_t i = turn.size(); i > 1; --i)
-          std::swap(turn[i - 1], turn[static_cast<std::size_t>(random_.Below(i))]);
+    while (count_ < options_.count && failures_ < kMaxFailures) {
+      if (turn_.empty()) {
+        turn_ = kinds_;
+        for (std::size_t i = turn_.size(); i > 1; --i)
+          std::swap(turn_[i - 1], turn_[static_cast<std::size_t>(random_.Below(i))]);
       }
-      const Kind kind = turn.back();
-      turn.pop_back();
+      const Kind kind = turn_.back();
+      turn_.pop_back();
       Exercise e;
       e.kind = kind;
       Shape shape = Pose(e, nullptr);
@@ -210,13 +208,23 @@ class Generator {
         shape = Pose(e, wider == 1 ? &shape : nullptr, wider);
       }
       if (!seen_.insert(Key(e)).second) {
-        ++failures;
+        ++failures_;
         continue;
       }
-      failures = 0;
-      e.numero = ++count;
+      failures_ = 0;
+      e.numero = ++count_;
       Solve(e);
-      each_(e);
+      if (shape_drawn != nullptr) *shape_drawn = std::move(shape);
+      return e;
+    }
+    return std::nullopt;
+  }
+
+  int Run(const std::function<void(const Exercise&)>& each) {
+    std::vector<Shape> shapes;  // variant A's, for the other variants
+    Shape shape;
+    while (const std::optional<Exercise> e = Next(&shape)) {
+      each(*e);
       if (options_.variantes > 1) shapes.push_back(std::move(shape));
     }
     // The other variants: the same shapes, values drawn afresh from a seed of their own.
@@ -236,11 +244,13 @@ class Generator {
         e.numero = static_cast<int>(i) + 1;
         e.variante = v;
         Solve(e);
-        each_(e);
+        each(e);
       }
     }
-    return count;
+    return count_;
   }
+
+  int Drawn() const { return count_; }
 
  private:
   static constexpr int kMaxFailures = 2000;  // draws in a row that only repeat earlier ones
@@ -581,12 +591,15 @@ class Generator {
     if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
-  const SheetOptions& options_;
-  const std::function<void(const Exercise&)>& each_;
+  const SheetOptions options_;
+  const std::vector<Kind> kinds_;
   Random random_;
   Level level_;
   int wider_ = 0;  // how much wider than usual the value being drawn is chosen
   std::unordered_set<std::string> seen_;
+  std::vector<Kind> turn_;  // the kinds of the turn under way, drawn from the back
+  int failures_ = 0;        // draws in a row that only repeated earlier ones
+  int count_ = 0;           // variant A's exercises drawn
 };
 
 }  // namespace
@@ -608,7 +621,26 @@ std::string KindName(const Kind& kind) {
 }
 
 int GenerateEach(const SheetOptions& options, const std::function<void(const Exercise&)>& each) {
-  return Generator(options, each).Run();
+  return Generator(options).Run(each);
+}
+
+class ExerciseStream::Draw : public Generator {
+ public:
+  using Generator::Generator;
+};
+
+ExerciseStream::ExerciseStream(const SheetOptions& options)
+    : generator_(std::make_unique<Draw>(options)) {}
+ExerciseStream::~ExerciseStream() = default;
+ExerciseStream::ExerciseStream(ExerciseStream&&) noexcept = default;
+ExerciseStream& ExerciseStream::operator=(ExerciseStream&&) noexcept = default;
+
+std::optional<Exercise> ExerciseStream::Next() {
+  return generator_->Next();
+}
+
+int ExerciseStream::Drawn() const {
+  return generator_->Drawn();
 }
 
 std::vector<Exercise> Generate(const SheetOptions& options) {

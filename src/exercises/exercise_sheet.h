@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,26 @@ struct SheetOptions {
 // many different ones. The program-wide settings (width, excess, floating format) are as they
 // were when it returns.
 int GenerateEach(const SheetOptions& options, const std::function<void(const Exercise&)>& each);
+
+// Variant A's exercises of GenerateEach, drawn one at a time as they are asked for: the same
+// exercises in the same order, with no more memory than the values posed so far (to keep them
+// different) whatever the count. The program-wide settings are as they were between calls.
+class ExerciseStream {
+ public:
+  explicit ExerciseStream(const SheetOptions& options);
+  ~ExerciseStream();
+  ExerciseStream(ExerciseStream&&) noexcept;
+  ExerciseStream& operator=(ExerciseStream&&) noexcept;
+
+  // The next exercise; nothing once `count` have been drawn, or when the options allow no other.
+  std::optional<Exercise> Next();
+  // How many have been drawn.
+  int Drawn() const;
+
+ private:
+  class Draw;
+  std::unique_ptr<Draw> generator_;
+};
 
 // All the exercises of GenerateEach, in its order.
 std::vector<Exercise> Generate(const SheetOptions& options);

@@ -9,6 +9,7 @@
 
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "exercises/text_check.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
@@ -115,14 +116,11 @@ std::vector<int> Shares(int total, int count) {
   return shares;
 }
 
-// A title fit for one line of every form: 1 to 80 characters, no control character.
+// A title fit for one line of every form: 1 to 80 characters of UTF-8, none that breaks a line
+// (a page declared UTF-8 and GIFT's comments would carry it as it is).
 bool TitleAccepted(const std::string& title) {
-  std::size_t characters = 0;
-  for (char c : title) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }
-  return characters >= 1 && characters <= 80;
+  const std::optional<std::size_t> characters = exercises::PlainLineLength(title);
+  return characters && *characters >= 1 && *characters <= 80;
 }
 
 }  // namespace
@@ -155,7 +153,9 @@ int RunExercises(const std::vector<std::string>& args) {
       if (!n || *n < 1 || *n > 26) return "un número de variantes entre 1 y 26";
       variantes = *n;
     } else if (name == "--titulo") {
-      if (!TitleAccepted(*value)) return "un texto de una línea de 1 a 80 caracteres";
+      if (!TitleAccepted(*value))
+        return "un texto de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de "
+               "control";
       titulo = *value;
     } else if (*value == "texto") {
       form = exercises::Form::kText;

@@ -17,6 +17,7 @@
 #include "operations/json.h"
 #include "output/input.h"
 #include "output/output.h"
+#include "output/platform.h"
 
 namespace repbin {
 namespace {
@@ -62,8 +63,14 @@ void PrintHelp() {
       "Las preguntas salen por la salida de error; los veredictos, las soluciones y el\n"
       "resumen, por la estándar.\n"
       "\n"
-      "Estado de salida: 0 ronda terminada, sea cual sea la nota; 2 error de uso, o un\n"
-      "registro que no se puede escribir.\n"
+      "Una línea se escribe entera de una vez, y de una respuesta de más de 4096 bytes se\n"
+      "guardan los primeros (con respuesta_alumno_recortada y longitud_respuesta_alumno).\n"
+      "Una línea de respuesta de más de 65536 caracteres no se lee: el ejercicio queda sin\n"
+      "responder.\n"
+      "\n"
+      "Estado de salida: 0 ronda terminada, sea cual sea la nota; 1 un registro en el que no\n"
+      "se pudo escribir (la ronda se detiene en ese ejercicio); 2 error de uso, o un registro\n"
+      "que no se puede abrir.\n"
       "\n"
       "Ejemplos:\n"
       "  repbin practicar --semilla 5 --tipos c2,c1 -b 8\n"
@@ -95,40 +102,70 @@ std::string Now() {
   return text;
 }
 
-// The record file: one JSON object a line, appended, each written out at once so that a round
-// cut short keeps what was answered.
+// The record file: one JSON object a line, appended. Each line goes out whole, in one write, as
+// soon as its exercise is answered: a round cut short keeps what was answered, and rounds that
+// append to one file at once never split each other's lines.
 class Record {
  public:
-  Record() = default;
-  Record(const Record&) = delete;
-  Record& operator=(const Record&) = delete;
-  ~Record() { Close(); }
-
-  bool Open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "ab");
-    return file_ != nullptr;
-  }
-  void Add(const Json& entry) {
-    if (file_ == nullptr) return;
+  bool Open(const std::string& path) { return file_.Open(path.c_str()); }
+  // False when the line could not be written whole.
+  bool Add(const Json& entry) {
     // Whatever bytes the student typed, the line stays valid UTF-8.
     const std::string line = entry.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
-    if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
-      failed_ = true;
-    }
+    // A line an earlier round left cut short ends before this round's first, which then parses.
+    const bool own_line = first_;
+    first_ = false;
+    return file_.Append(line.data(), line.size(), own_line);
   }
-  // Whether every line reached the file.
-  bool Close() {
-    if (file_ != nullptr) {
-      failed_ = std::fclose(file_) != 0 || failed_;
-      file_ = nullptr;
-    }
-    return !failed_;
-  }
+  bool Close() { return file_.Close(); }
 
  private:
-  std::FILE* file_ = nullptr;
-  bool failed_ = false;
+  out::AppendFile file_;
+  bool first_ = true;
 };
+
+// What a record repeats of a student's text (the answer, and the diagnosis that quotes it), at
+// most: a huge answer does not make a huge line.
+constexpr std::size_t kRecordedAnswer = 4096;
+constexpr std::size_t kRecordedDiagnosis = 2 * kRecordedAnswer;
+
+// The first `limit` bytes of `text` at most, not splitting a UTF-8 character (a text in another
+// encoding loses at most three bytes more).
+std::string Prefix(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return std::string(text);
+  std::size_t end = limit;
+  while (end + 3 > limit && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) {
+    --end;
+  }
+  return std::string(text.substr(0, end));
+}
+
+// `text` with each NUL written \0, so that it shows whole (a C string would end there).
+std::string NulsShown(std::string_view text) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\0') {
+      shown += "\\0";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// Rounds up to this long are drawn once without traces before the first question, so that the
+// heading gives the number of exercises the options allow; a longer one is drawn only as it is
+// asked, and says so if the options run out of exercises before its end.
+constexpr int kCountedRound = 1000;
+
+// How many exercises the round has, as its heading says: all the options allow, up to the count,
+// for a round of up to kCountedRound exercises; the count for a longer one.
+int RoundLength(const exercises::SheetOptions& options) {
+  if (options.count > kCountedRound) return options.count;
+  exercises::SheetOptions counting = options;
+  counting.trazas = false;
+  return exercises::GenerateEach(counting, [](const Exercise&) {});
+}
 
 struct Score {
   int posed = 0;
@@ -147,6 +184,36 @@ std::optional<std::string> ReadRound(const std::vector<std::string>& args,
   if (!refusal && line.help) refusal = "la ayuda está en repbin practicar --help";
   if (refusal) return line.preface + *refusal;
   return std::nullopt;
+}
+
+// The page's round being answered: its options and a draw that has reached one of its exercises.
+// The page asks for each exercise, then its verdict, in the round's order, so each draws one
+// exercise more, whatever the round's length; one before the last drawn, or another round,
+// starts the draw again.
+struct PageRound {
+  std::vector<std::string> args;
+  std::optional<exercises::ExerciseStream> draw;
+  std::optional<Exercise> last;  // the last exercise drawn
+};
+
+// Exercise `numero` (from 1) of the round `args` asks for (with `options`, its seed known), or
+// null when the round has no such exercise.
+const Exercise* PageExercise(const std::vector<std::string>& args,
+                             const exercises::SheetOptions& options, int numero) {
+  static PageRound round;
+  if (!round.draw || round.args != args || (round.last && round.last->numero > numero)) {
+    round.args = args;
+    round.draw.emplace(options);
+    round.last.reset();
+  }
+  while (!round.last || round.last->numero < numero) {
+    round.last = round.draw->Next();
+    if (!round.last) {
+      round.draw.reset();
+      return nullptr;
+    }
+  }
+  return &*round.last;
 }
 
 std::string ErrorJson(const std::string& message) {
@@ -186,8 +253,9 @@ int RunPractice(const std::vector<std::string>& args) {
     return 2;
   }
 
-  const std::vector<Exercise> round = exercises::Generate(line.options);
-  const int total = static_cast<int>(round.size());
+  // The exercises are drawn as they are asked for, so a long round starts at once.
+  exercises::ExerciseStream round(line.options);
+  const int total = RoundLength(line.options);
   if (total < line.options.count) {
     out::PrintErr(
         "repbin practicar: con estas opciones solo hay %i ejercicios distintos; la ronda lleva "
@@ -204,7 +272,18 @@ int RunPractice(const std::vector<std::string>& args) {
   Score overall;
   int unanswered = 0;
   in::Line line_read;
-  for (const Exercise& e : round) {
+  while (true) {
+    const std::optional<Exercise> drawn = round.Next();
+    if (!drawn) {
+      if (round.Drawn() < total) {
+        out::PrintErr(
+            "\nrepbin practicar: con estas opciones solo hay %i ejercicios distintos; la ronda "
+            "termina con ellos.\n",
+            round.Drawn());
+      }
+      break;
+    }
+    const Exercise& e = *drawn;
     Ask("\nEjercicio " + std::to_string(e.numero) + " de " + std::to_string(total) + ". " +
         e.enunciado + "\nRespuesta: ");
     // An answer of the wrong kind (a number where bits are asked) is asked again, uncounted.
@@ -212,12 +291,16 @@ int RunPractice(const std::vector<std::string>& args) {
     exercises::Verdict verdict;
     bool skipped = false;
     bool ended = false;
+    bool too_long = false;
     for (bool first = e.numero == 1;; first = false) {
       if (!in::ReadLine(line_read)) {
         ended = true;
         break;
       }
       std::string& typed = line_read.text;
+      // A line longer than the reader keeps is refused whole: what was kept is not the answer.
+      too_long = line_read.length > typed.size();
+      if (too_long) typed.clear();
       if (first && typed.rfind("\xEF\xBB\xBF", 0) == 0) typed.erase(0, 3);  // a file's BOM
       answer = Trimmed(typed);
       if (answer == "q" || answer == "Q") {
@@ -225,6 +308,16 @@ int RunPractice(const std::vector<std::string>& args) {
         break;
       }
       skipped = answer.empty() || answer == "?";
+      if (too_long) {
+        out::PrintErr(
+            "repbin practicar: la línea tiene %zu caracteres; una respuesta puede tener como "
+            "mucho %zu. El ejercicio queda sin responder.\n",
+            line_read.length, in::kLineCapacity);
+        verdict = {};
+        verdict.diagnostico = "Sin responder: la línea tenía " + std::to_string(line_read.length) +
+                              " caracteres (como mucho " + std::to_string(in::kLineCapacity) + ").";
+        break;
+      }
       if (skipped) {
         verdict = {};
         verdict.diagnostico = "Sin responder.";
@@ -236,13 +329,13 @@ int RunPractice(const std::vector<std::string>& args) {
     }
     if (ended) break;
 
-    // The answer as typed goes out unchanged, in whatever encoding it came.
-    out::Print("\nEjercicio %i: %s\n", e.numero,
-               skipped ? "(sin respuesta)" : std::string(answer).c_str());
+    // The answer as typed goes out unchanged, in whatever encoding it came; a NUL shows as \0.
+    const std::string shown = NulsShown(answer);
+    out::Print("\nEjercicio %i: %s\n", e.numero, skipped ? "(sin respuesta)" : shown.c_str());
     if (verdict.correcta) {
       Say("Correcto\n");
     } else {
-      Say(skipped ? "Sin responder." : "Incorrecto. " + verdict.diagnostico);
+      Say(skipped ? "Sin responder." : "Incorrecto. " + NulsShown(verdict.diagnostico));
       Say("\nSolución: " + e.respuesta + "\n" + e.traza);
       if (!e.traza.empty() && e.traza.back() != '\n') Say("\n");
     }
@@ -257,18 +350,33 @@ int RunPractice(const std::vector<std::string>& args) {
     overall.right += verdict.correcta ? 1 : 0;
     unanswered += skipped ? 1 : 0;
 
+    if (!record_path) continue;
     Json entry;
     entry["ejercicio"] = e.numero;
     entry["tipo"] = exercises::KindName(e.kind);
     entry["orden"] = e.orden;
     entry["enunciado"] = e.enunciado;
-    entry["respuesta_alumno"] = std::string(answer);
+    entry["respuesta_alumno"] = Prefix(answer, kRecordedAnswer);
+    if (answer.size() > kRecordedAnswer || too_long) {
+      // Said in the record itself: the answer was longer than what it keeps.
+      entry["respuesta_alumno_recortada"] = true;
+      entry["longitud_respuesta_alumno"] = too_long ? line_read.length : answer.size();
+    }
     entry["respuesta"] = e.respuesta;
     entry["correcta"] = verdict.correcta;
-    entry["diagnostico"] = verdict.diagnostico;
+    entry["diagnostico"] = verdict.diagnostico.size() > kRecordedDiagnosis
+                               ? Prefix(verdict.diagnostico, kRecordedDiagnosis) + " […]"
+                               : verdict.diagnostico;
     entry["semilla"] = *line.seed;
     entry["instante"] = Now();
-    record.Add(entry);
+    if (!record.Add(entry)) {
+      // Nothing more is asked: the answers would be lost.
+      out::PrintErr(
+          "repbin practicar: no se pudo escribir el registro en \"%s\"; la ronda se detiene en "
+          "el ejercicio %i.\n",
+          record_path->c_str(), e.numero);
+      return 1;
+    }
   }
 
   std::string summary = "\nResumen de la ronda\n";
@@ -285,7 +393,7 @@ int RunPractice(const std::vector<std::string>& args) {
   if (!record.Close()) {
     out::PrintErr("repbin practicar: no se pudo escribir el registro en \"%s\"\n",
                   record_path->c_str());
-    return 2;
+    return 1;
   }
   return 0;
 }
@@ -303,24 +411,33 @@ std::string PracticeRoundJson(const std::vector<std::string>& args) {
     command += " --semilla " + std::to_string(*line.seed);
   }
   line.options.seed = *line.seed;
-  Json list = Json::array();
-  for (const Exercise& e : Generate(line.options)) {
-    Json j;
-    j["numero"] = e.numero;
-    j["tipo"] = KindName(e.kind);
-    j["titulo"] = KindTitle(e.kind);
-    j["enunciado"] = e.enunciado;
-    j["respuesta"] = e.respuesta;
-    j["traza"] = e.traza;
-    j["bits"] = e.bits;
-    if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
-    list.push_back(j);
-  }
   Json round;
   round["semilla"] = *line.seed;
   round["orden"] = command;
-  round["ejercicios"] = list;
+  round["total"] = RoundLength(line.options);
   return round.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero) {
+  DrawCommandLine line;
+  if (const std::optional<std::string> refusal = ReadRound(args, line)) {
+    return ErrorJson(*refusal);
+  }
+  if (!line.seed) return ErrorJson("falta la semilla");
+  line.options.seed = *line.seed;
+  const Exercise* found = numero >= 1 ? PageExercise(args, line.options, numero) : nullptr;
+  if (found == nullptr) return ErrorJson("no hay ejercicio " + std::to_string(numero));
+  const Exercise& e = *found;
+  Json j;
+  j["numero"] = e.numero;
+  j["tipo"] = KindName(e.kind);
+  j["titulo"] = KindTitle(e.kind);
+  j["enunciado"] = e.enunciado;
+  j["respuesta"] = e.respuesta;
+  j["traza"] = e.traza;
+  j["bits"] = e.bits;
+  if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
+  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
@@ -331,15 +448,13 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   }
   if (!line.seed) return ErrorJson("falta la semilla");
   line.options.seed = *line.seed;
-  const std::vector<Exercise> round = Generate(line.options);
-  if (numero < 1 || numero > static_cast<int>(round.size())) {
-    return ErrorJson("no hay ejercicio " + std::to_string(numero));
-  }
-  const Exercise& e = round[static_cast<std::size_t>(numero - 1)];
+  const Exercise* found = numero >= 1 ? PageExercise(args, line.options, numero) : nullptr;
+  if (found == nullptr) return ErrorJson("no hay ejercicio " + std::to_string(numero));
+  const Exercise& e = *found;
   const Verdict verdict = CheckAnswer(e, answer);
   Json j;
   j["correcta"] = verdict.correcta;
-  j["diagnostico"] = verdict.diagnostico;
+  j["diagnostico"] = NulsShown(verdict.diagnostico);  // as the console shows it
   if (verdict.repetir) j["repetir"] = true;
   if (verdict.campos) {
     j["campos"] = {{"signo", verdict.campos->sign},

@@ -11,23 +11,30 @@ namespace repbin {
 // Runs `repbin practicar ARGS...` (`args` without the command's own name), reading the answers
 // one a line from standard input: the questions on standard error, the verdicts, solutions and
 // summary on standard output. Returns the exit status: 0 once the round is over, whatever the
-// score; 2 a usage error, or a record file that cannot be written (with a Spanish message on
-// standard error).
+// score; 1 a record that could not be written (the round stops there); 2 a usage error, or a
+// record file that cannot be opened (with a Spanish message on standard error).
 int RunPractice(const std::vector<std::string>& args);
 
 namespace exercises {
 
 // The round that practicar's drawing options `args` ask for, as one JSON object (UTF-8):
-// {"semilla", "orden" (the command line that poses it again), "ejercicios": [{"numero", "tipo",
-// "titulo", "enunciado", "respuesta", "traza", "bits", and for floating-point exercises
-// "formato"}]}; or {"error": the usage message} for options refused. Without --semilla one is
-// chosen and given back.
+// {"semilla", "orden" (the command line that poses it again), "total" (its exercises, as the
+// command's heading gives them)}; or {"error": the usage message} for options refused. Without
+// --semilla one is chosen and given back.
 std::string PracticeRoundJson(const std::vector<std::string>& args);
+
+// Exercise `numero` of the round `args` gives (with its seed), drawn when it is asked for, as one
+// JSON object: {"numero", "tipo", "titulo", "enunciado", "respuesta", "traza", "bits", and for
+// floating-point exercises "formato"}; {"error"} when there is no such exercise (a long round
+// whose options allow fewer exercises ends there). Asked for in the round's order, each costs the
+// same whatever the round's length.
+std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero);
 
 // The verdict on `answer` to exercise `numero` of the round `args` gives (with its seed), as one
 // JSON object: {"correcta", "diagnostico", and for a floating-point pattern of the right length
 // "campos": {"signo", "exponente", "mantisa"}, each true when right, and "cadena", the pattern
-// as read}; {"error"} when there is no such exercise.
+// as read}; {"error"} when there is no such exercise. After PracticeExerciseJson on the same
+// exercise, it draws nothing.
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer);
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -12,9 +13,13 @@
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <langinfo.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -195,6 +200,115 @@ void SetBuffering(std::FILE* stream) {
   } else {
     std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
   }
+}
+
+#ifdef _WIN32
+
+bool AppendFile::Open(const char* path) {
+  Close();
+  // Read access too, to see how the file ends; a file that only allows writing is still opened.
+  constexpr int kFlags = _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT;
+  fd_ = _open(path, _O_RDWR | kFlags, _S_IREAD | _S_IWRITE);
+  if (fd_ < 0) fd_ = _open(path, _O_WRONLY | kFlags, _S_IREAD | _S_IWRITE);
+  return fd_ >= 0;
+}
+
+bool AppendFile::EndsMidLine() const {
+  if (fd_ < 0 || GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd_))) != FILE_TYPE_DISK) {
+    return false;
+  }
+  const __int64 size = _lseeki64(fd_, 0, SEEK_END);
+  if (size <= 0 || _lseeki64(fd_, size - 1, SEEK_SET) < 0) return false;
+  char last = '\n';
+  const bool read = _read(fd_, &last, 1) == 1;
+  _lseeki64(fd_, 0, SEEK_END);  // appending seeks to the end anyway
+  return read && last != '\n';
+}
+
+bool AppendFile::Append(const char* data, std::size_t size, bool own_line) {
+  if (fd_ < 0) return false;
+  // A byte-range lock far beyond any record, as a lock on the whole file: Windows locks forbid
+  // other handles to write within their range, and no one writes there.
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
+  OVERLAPPED beyond{};
+  beyond.Offset = 0xFFFFFFFE;
+  beyond.OffsetHigh = 0x7FFFFFFF;
+  const bool locked = LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &beyond) != 0;
+  bool written = true;
+  if (own_line && EndsMidLine()) written = WriteOnce("\n", 1);
+  written = written && WriteOnce(data, size);
+  if (locked) UnlockFileEx(handle, 0, 1, 0, &beyond);
+  return written;
+}
+
+bool AppendFile::WriteOnce(const char* data, std::size_t size) {
+  if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) return false;
+  return _write(fd_, data, static_cast<unsigned>(size)) == static_cast<int>(size);
+}
+
+bool AppendFile::Close() {
+  if (fd_ < 0) return true;
+  const int fd = fd_;
+  fd_ = -1;
+  return _close(fd) == 0;
+}
+
+#else
+
+bool AppendFile::Open(const char* path) {
+  Close();
+  // Read access too, to see how the file ends; a file that only allows writing is still opened.
+  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC;
+  constexpr mode_t kMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+  fd_ = open(path, O_RDWR | kFlags, kMode);
+  if (fd_ < 0) fd_ = open(path, O_WRONLY | kFlags, kMode);
+  return fd_ >= 0;
+}
+
+bool AppendFile::EndsMidLine() const {
+  struct stat info {};
+  if (fd_ < 0 || fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+    return false;
+  }
+  char last = '\n';
+  return pread(fd_, &last, 1, info.st_size - 1) == 1 && last != '\n';
+}
+
+bool AppendFile::Append(const char* data, std::size_t size, bool own_line) {
+  if (fd_ < 0) return false;
+  // Other rounds hold the lock while they write, so the file's end is never a line half written
+  // (a file system that knows no locks is written all the same).
+  int locked = -1;
+  do {
+    locked = flock(fd_, LOCK_EX);
+  } while (locked != 0 && errno == EINTR);
+  bool written = true;
+  if (own_line && EndsMidLine()) written = WriteOnce("\n", 1);
+  written = written && WriteOnce(data, size);
+  if (locked == 0) flock(fd_, LOCK_UN);
+  return written;
+}
+
+bool AppendFile::WriteOnce(const char* data, std::size_t size) {
+  if (size > static_cast<std::size_t>(std::numeric_limits<ssize_t>::max())) return false;
+  ssize_t written = 0;
+  do {
+    written = write(fd_, data, size);
+  } while (written < 0 && errno == EINTR);
+  return written >= 0 && static_cast<std::size_t>(written) == size;
+}
+
+bool AppendFile::Close() {
+  if (fd_ < 0) return true;
+  const int fd = fd_;
+  fd_ = -1;
+  return close(fd) == 0;
+}
+
+#endif
+
+AppendFile::~AppendFile() {
+  Close();
 }
 
 }  // namespace repbin::out

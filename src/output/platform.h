@@ -2,6 +2,7 @@
 // Everything here is portable C++ above this header; each system's calls stay in platform.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include "output/output.h"
@@ -48,5 +49,35 @@ int CloseStream(std::FILE* stream);
 // one stream before it writes to the other, and both before each read, so prompts and results
 // keep program order wherever the streams go.
 void SetBuffering(std::FILE* stream);
+
+// A file that several processes may append whole lines to at once (a practice round's record),
+// written with the system's own calls rather than a C stream, so that each line goes out in one
+// write and never in pieces that another process's line could come between.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+  ~AppendFile();
+
+  // Opens `path` for appending, creating it when missing; false when it cannot be.
+  bool Open(const char* path);
+  // Appends `size` bytes (whole lines) with a single write at the file's end, holding the
+  // file's lock against other processes that append this way; with `own_line`, a newline goes
+  // first when the file ends in mid-line (a line that another process left cut short). False
+  // unless every byte went.
+  bool Append(const char* data, std::size_t size, bool own_line);
+  // Closes the file; false when closing it fails.
+  bool Close();
+
+ private:
+  // Whether the file has bytes and its last one is not a newline; false for a device, a pipe
+  // or a file that cannot be read.
+  bool EndsMidLine() const;
+  // A single write of `size` bytes; false unless all of them went.
+  bool WriteOnce(const char* data, std::size_t size);
+
+  int fd_ = -1;
+};
 
 }  // namespace repbin::out

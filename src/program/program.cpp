@@ -179,6 +179,10 @@ std::string PracticeRoundJson(const std::vector<std::string>& args) {
   return exercises::PracticeRoundJson(args);
 }
 
+std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero) {
+  return exercises::PracticeExerciseJson(args, numero);
+}
+
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer) {
   return exercises::PracticeVerdictJson(args, numero, answer);

@@ -36,9 +36,10 @@ int CloseStandardOutput(int status);
 int RunDialogueOn(std::FILE* in);
 
 // The page's practice rounds, which the web bindings reach through the program like every door:
-// the round `args` (practicar's drawing options) asks for, and the verdict on `answer` to its
-// exercise `numero`, each as one JSON object (see exercises/practice.h).
+// the round `args` (practicar's drawing options) asks for, its exercise `numero`, and the verdict
+// on `answer` to that exercise, each as one JSON object (see exercises/practice.h).
 std::string PracticeRoundJson(const std::vector<std::string>& args);
+std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero);
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer);
 
