@@ -313,7 +313,8 @@ void WriteOperationJson(const OperateRequest& r, const ops::IntegerArithmetic& r
       {"N", result.flags.n}, {"Z", result.flags.z}, {"C", result.flags.c}, {"V", result.flags.v}};
   if (r.ampliado) {
     Json method = Json::array();
-    for (const std::vector<std::string>* lines : {&result.steps, &result.extended}) {
+    const std::vector<std::string> extended = ops::ExtendedArithmeticLines(result);
+    for (const std::vector<std::string>* lines : {&result.steps, &extended}) {
       for (const std::string& line : *lines) method.push_back(line.substr(1));
     }
     object["metodo"] = method;
@@ -346,7 +347,9 @@ Status OperateOnce(const OperateRequest& r, const Operation& operation) {
   } else {
     for (const std::string& line : result.steps) out::PrintText((line + "\n").c_str());
     if (r.ampliado) {
-      for (const std::string& line : result.extended) out::PrintText((line + "\n").c_str());
+      for (const std::string& line : ops::ExtendedArithmeticLines(result)) {
+        out::PrintText((line + "\n").c_str());
+      }
     }
   }
   return result.overflow ? kOutOfRange : kDone;

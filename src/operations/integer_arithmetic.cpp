@@ -404,24 +404,7 @@ void AddOperandLines(const IntegerArithmetic& r, Lines& lines) {
 }
 
 IntegerArithmetic Operate(System system, int width, std::int64_t excess, ArithmeticOperator op,
-                          std::string_view a, std::string_view b, bool explain_others);
-
-void AddExtendedLines(IntegerArithmetic& r) {
-  r.extended.push_back(" Rango en " + SystemPhrase(r.system, r.excess) + " con " +
-                       std::to_string(r.width) + " bits: de " + r.range.min + " a " + r.range.max);
-  for (const System other : {System::kSignMagnitude, System::kOnes, System::kTwos}) {
-    if (other == r.system || r.width < MinimumWidth(other)) continue;
-    const IntegerArithmetic o = Operate(other, r.width, r.excess, r.op, r.a.bits, r.b.bits, false);
-    r.extended.push_back(" En " + SystemPhrase(other, r.excess) + " sería " + o.a.value +
-                         (r.op == ArithmeticOperator::kAdd ? " + " : " - ") +
-                         (o.b.value[0] == '-' ? "(" + o.b.value + ")" : o.b.value) + ": " +
-                         o.result_bits + " (" + o.result_value + ")" +
-                         (o.overflow ? ", desborda" : ", correcto"));
-  }
-}
-
-IntegerArithmetic Operate(System system, int width, std::int64_t excess, ArithmeticOperator op,
-                          std::string_view a, std::string_view b, bool explain_others) {
+                          std::string_view a, std::string_view b) {
   IntegerArithmetic r;
   r.system = system;
   r.width = width;
@@ -476,11 +459,9 @@ IntegerArithmetic Operate(System system, int width, std::int64_t excess, Arithme
   lines.push_back(" Valor exacto: " + va.str() + (add ? " + " : " - ") + shown_b + " = " + r.exact);
   const std::string where = " en " + phrase + " con " + std::to_string(width) + " bits (de " +
                             r.range.min + " a " + r.range.max + ")";
-  lines.push_back(r.overflow ? " " + r.exact + " no cabe" + where +
-                                   ": desbordamiento"
+  lines.push_back(r.overflow ? " " + r.exact + " no cabe" + where + ": desbordamiento"
                              : " " + r.exact + " cabe" + where + ": el resultado es correcto");
   AddFlagLines(r, lines);
-  if (explain_others) AddExtendedLines(r);
   return r;
 }
 
@@ -541,7 +522,23 @@ std::string ReadPattern(System system, std::string_view bits, std::int64_t exces
 
 IntegerArithmetic OperateIntegers(System system, int width, std::int64_t excess,
                                   ArithmeticOperator op, std::string_view a, std::string_view b) {
-  return Operate(system, width, excess, op, a, b, true);
+  return Operate(system, width, excess, op, a, b);
+}
+
+std::vector<std::string> ExtendedArithmeticLines(const IntegerArithmetic& r) {
+  Lines extended;
+  extended.push_back(" Rango en " + SystemPhrase(r.system, r.excess) + " con " +
+                     std::to_string(r.width) + " bits: de " + r.range.min + " a " + r.range.max);
+  for (const System other : {System::kSignMagnitude, System::kOnes, System::kTwos}) {
+    if (other == r.system || r.width < MinimumWidth(other)) continue;
+    const IntegerArithmetic o = Operate(other, r.width, r.excess, r.op, r.a.bits, r.b.bits);
+    extended.push_back(" En " + SystemPhrase(other, r.excess) + " sería " + o.a.value +
+                       (r.op == ArithmeticOperator::kAdd ? " + " : " - ") +
+                       (o.b.value[0] == '-' ? "(" + o.b.value + ")" : o.b.value) + ": " +
+                       o.result_bits + " (" + o.result_value + ")" +
+                       (o.overflow ? ", desborda" : ", correcto"));
+  }
+  return extended;
 }
 
 }  // namespace repbin::ops

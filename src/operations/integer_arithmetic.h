@@ -82,9 +82,6 @@ struct IntegerArithmetic {
   // The trace, one line each (UTF-8, no newline): the operands, the system's rule with its
   // columns, the result, the exact value, the verdict and one line per flag.
   std::vector<std::string> steps;
-  // What the extended report adds: the range, and the same patterns operated in the other
-  // signed systems.
-  std::vector<std::string> extended;
 };
 
 // Operates `a` and `b` (patterns of '0' and '1', each 1 to `width` bits; narrower ones are
@@ -93,5 +90,9 @@ struct IntegerArithmetic {
 // only).
 IntegerArithmetic OperateIntegers(System system, int width, std::int64_t excess,
                                   ArithmeticOperator op, std::string_view a, std::string_view b);
+
+// What the extended report adds to an operation, one line each: the range of its system, and
+// the same patterns operated in the other signed systems, where students mix the rules up.
+std::vector<std::string> ExtendedArithmeticLines(const IntegerArithmetic& operation);
 
 }  // namespace repbin::ops
