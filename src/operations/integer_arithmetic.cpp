@@ -248,9 +248,8 @@ Worked Ones(const IntegerArithmetic& r, Lines& lines) {
                  bottom, "suma");
   std::string result = first.result;
   if (first.out) {
-    lines.push_back(
-        " Sale un acarreo del bit de signo: en complemento a uno se suma de vuelta en la "
-        "columna de la derecha (acarreo circular):");
+    lines.push_back(" Sale un acarreo del bit de signo: en complemento a uno se suma de vuelta");
+    lines.push_back(" en la columna de la derecha (acarreo circular):");
     const std::string one = BitsOf(1, r.width);
     const Columns second = AddColumns(first.result, one, false);
     AddColumnLines(lines, second, "acarreos", "suma", first.result, '+', "acarreo", one,
@@ -320,7 +319,8 @@ Worked Excess(const IntegerArithmetic& r, Lines& lines) {
   Columns c;
   if (r.op == ArithmeticOperator::kAdd) {
     lines.push_back(" Cada código es su valor más " + z + ": (A + " + z + ") + (B + " + z +
-                    ") lleva el exceso dos veces; se suman los códigos y se resta " + z + ":");
+                    ") lleva el exceso dos veces;");
+    lines.push_back(" se suman los códigos y se resta " + z + ":");
     c = AddColumns(r.a.bits, r.b.bits, false);
     AddColumnLines(lines, c, "acarreos", "código A", r.a.bits, '+', "código B", r.b.bits, "suma");
     const Big sum = a + b;
@@ -329,7 +329,8 @@ Worked Excess(const IntegerArithmetic& r, Lines& lines) {
     lines.push_back(" Corrección: " + sum.str() + " - " + z + " = " + corrected.str());
   } else {
     lines.push_back(" Cada código es su valor más " + z + ": (A + " + z + ") - (B + " + z +
-                    ") pierde el exceso; se restan los códigos y se suma " + z + ":");
+                    ") pierde el exceso;");
+    lines.push_back(" se restan los códigos y se suma " + z + ":");
     c = SubtractColumns(r.a.bits, r.b.bits);
     AddColumnLines(lines, c, "préstamos", "código A", r.a.bits, '-', "código B", r.b.bits, "resta");
     const Big difference = a - b;
