@@ -132,6 +132,14 @@ std::string Check(System s, UInt pa, UInt pb, bool add, int n, Int z) {
   if (r.flags.c != c) return where + ": C";
   if (r.flags.v != (t < twos.min || t > twos.max)) return where + ": V";
   if (r.carries.size() != static_cast<std::size_t>(n)) return where + ": carry row width";
+  // Without its trace, the operation gives the same answers.
+  const auto quiet = OperateIntegers(s, n, static_cast<std::int64_t>(z),
+                                     add ? ArithmeticOperator::kAdd : ArithmeticOperator::kSubtract,
+                                     Pattern(pa, n), Pattern(pb, n), false);
+  if (quiet.result_bits != r.result_bits || quiet.carries != r.carries ||
+      quiet.overflow != r.overflow || quiet.flags.v != r.flags.v || !quiet.steps.empty()) {
+    return where + ": differs without the trace";
+  }
   return "";
 }
 

@@ -340,8 +340,8 @@ Status OperateOnce(const OperateRequest& r, const Operation& operation) {
   if (!a_bits) return kRefused;
   const std::optional<std::string> b_bits = PatternAt(r, *b, width, excess);
   if (!b_bits) return kRefused;
-  const ops::IntegerArithmetic result =
-      ops::OperateIntegers(*r.system, width, excess, operation.op, *a_bits, *b_bits);
+  const ops::IntegerArithmetic result = ops::OperateIntegers(
+      *r.system, width, excess, operation.op, *a_bits, *b_bits, !r.json || r.ampliado);
   if (r.json) {
     WriteOperationJson(r, result);
   } else {

@@ -348,6 +348,49 @@ Worked Excess(const IntegerArithmetic& r, Lines& lines) {
   return {result, c.carries};
 }
 
+// The same results as the traced rules above, without a line of text: what JSON needs.
+Worked Compute(const IntegerArithmetic& r) {
+  const bool add = r.op == ArithmeticOperator::kAdd;
+  switch (r.system) {
+    case System::kNatural: {
+      const Columns c =
+          add ? AddColumns(r.a.bits, r.b.bits, false) : SubtractColumns(r.a.bits, r.b.bits);
+      return {c.result, c.carries};
+    }
+    case System::kTwos: {
+      const Columns c = AddColumns(r.a.bits, add ? r.b.bits : Invert(r.b.bits), !add);
+      return {c.result, c.carries};
+    }
+    case System::kOnes: {
+      // One row whose carry in is the end-around carry.
+      const std::string bottom = add ? r.b.bits : Invert(r.b.bits);
+      const Columns c = AddColumns(r.a.bits, bottom, AddColumns(r.a.bits, bottom, false).out);
+      return {c.result, c.carries};
+    }
+    case System::kSignMagnitude: {
+      const char sign_a = r.a.bits[0];
+      const char sign_b = add ? r.b.bits[0] : (r.b.bits[0] == '1' ? '0' : '1');
+      const std::string ma = r.a.bits.substr(1);
+      const std::string mb = r.b.bits.substr(1);
+      if (sign_a == sign_b) {
+        const Columns c = AddColumns(ma, mb, false);
+        return {sign_a + c.result, Bit(c.out) + c.carries};
+      }
+      const bool a_larger = ma > mb;  // same width: the text order is the numeric order
+      const Columns c = a_larger ? SubtractColumns(ma, mb) : SubtractColumns(mb, ma);
+      const char sign = ma == mb ? '0' : a_larger ? sign_a : sign_b;
+      return {sign + c.result, '0' + c.carries};
+    }
+    case System::kExcess:
+    case System::kFloat: break;
+  }
+  const Columns c =
+      add ? AddColumns(r.a.bits, r.b.bits, false) : SubtractColumns(r.a.bits, r.b.bits);
+  const Big a = NaturalOf(r.a.bits);
+  const Big b = NaturalOf(r.b.bits);
+  return {BitsOf(add ? Big(a + b - r.excess) : Big(a - b + r.excess), r.width), c.carries};
+}
+
 // --- The flags --------------------------------------------------------------------------------
 
 void AddFlagLines(const IntegerArithmetic& r, Lines& lines) {
@@ -405,7 +448,7 @@ void AddOperandLines(const IntegerArithmetic& r, Lines& lines) {
 }
 
 IntegerArithmetic Operate(System system, int width, std::int64_t excess, ArithmeticOperator op,
-                          std::string_view a, std::string_view b) {
+                          std::string_view a, std::string_view b, bool trace) {
   IntegerArithmetic r;
   r.system = system;
   r.width = width;
@@ -422,17 +465,21 @@ IntegerArithmetic Operate(System system, int width, std::int64_t excess, Arithme
   r.b = operand(b);
   const bool add = op == ArithmeticOperator::kAdd;
   Lines& lines = r.steps;
-  lines.push_back(std::string(" ") + (add ? "Suma" : "Resta") + " en " +
-                  SystemPhrase(system, excess) + " con " + std::to_string(width) + " bits");
-  AddOperandLines(r, lines);
   Worked worked;
-  switch (system) {
-    case System::kNatural: worked = Natural(r, lines); break;
-    case System::kTwos: worked = Twos(r, lines); break;
-    case System::kOnes: worked = Ones(r, lines); break;
-    case System::kSignMagnitude: worked = SignMagnitude(r, lines); break;
-    case System::kExcess:
-    case System::kFloat: worked = Excess(r, lines); break;
+  if (trace) {
+    lines.push_back(std::string(" ") + (add ? "Suma" : "Resta") + " en " +
+                    SystemPhrase(system, excess) + " con " + std::to_string(width) + " bits");
+    AddOperandLines(r, lines);
+    switch (system) {
+      case System::kNatural: worked = Natural(r, lines); break;
+      case System::kTwos: worked = Twos(r, lines); break;
+      case System::kOnes: worked = Ones(r, lines); break;
+      case System::kSignMagnitude: worked = SignMagnitude(r, lines); break;
+      case System::kExcess:
+      case System::kFloat: worked = Excess(r, lines); break;
+    }
+  } else {
+    worked = Compute(r);
   }
   r.result_bits = worked.result;
   r.carries = worked.carries;
@@ -452,6 +499,7 @@ IntegerArithmetic Operate(System system, int width, std::int64_t excess, Arithme
       add ? AddColumns(r.a.bits, r.b.bits, false).out : SubtractColumns(r.a.bits, r.b.bits).out;
   const Columns twos = AddColumns(r.a.bits, add ? r.b.bits : Invert(r.b.bits), !add);
   r.flags.v = (twos.carries[0] == '1') != twos.out;
+  if (!trace) return r;
 
   const std::string phrase = SystemPhrase(system, excess);
   lines.push_back(" Resultado: " + r.result_bits + ", que en " + phrase + " vale " +
@@ -522,8 +570,9 @@ std::string ReadPattern(System system, std::string_view bits, std::int64_t exces
 }
 
 IntegerArithmetic OperateIntegers(System system, int width, std::int64_t excess,
-                                  ArithmeticOperator op, std::string_view a, std::string_view b) {
-  return Operate(system, width, excess, op, a, b);
+                                  ArithmeticOperator op, std::string_view a, std::string_view b,
+                                  bool trace) {
+  return Operate(system, width, excess, op, a, b, trace);
 }
 
 std::vector<std::string> ExtendedArithmeticLines(const IntegerArithmetic& r) {
@@ -532,7 +581,7 @@ std::vector<std::string> ExtendedArithmeticLines(const IntegerArithmetic& r) {
                      std::to_string(r.width) + " bits: de " + r.range.min + " a " + r.range.max);
   for (const System other : {System::kSignMagnitude, System::kOnes, System::kTwos}) {
     if (other == r.system || r.width < MinimumWidth(other)) continue;
-    const IntegerArithmetic o = Operate(other, r.width, r.excess, r.op, r.a.bits, r.b.bits);
+    const IntegerArithmetic o = Operate(other, r.width, r.excess, r.op, r.a.bits, r.b.bits, false);
     extended.push_back(" En " + SystemPhrase(other, r.excess) + " sería " + o.a.value +
                        (r.op == ArithmeticOperator::kAdd ? " + " : " - ") +
                        (o.b.value[0] == '-' ? "(" + o.b.value + ")" : o.b.value) + ": " +

@@ -87,9 +87,10 @@ struct IntegerArithmetic {
 // Operates `a` and `b` (patterns of '0' and '1', each 1 to `width` bits; narrower ones are
 // widened by ExtendPattern, so in excess they must be `width` bits already) in `system` (not
 // kFloat) at `width` bits (MinimumWidth to 64), with excess `excess` (used by the excess system
-// only).
+// only). Without `trace`, `steps` stays empty and nothing else changes.
 IntegerArithmetic OperateIntegers(System system, int width, std::int64_t excess,
-                                  ArithmeticOperator op, std::string_view a, std::string_view b);
+                                  ArithmeticOperator op, std::string_view a, std::string_view b,
+                                  bool trace = true);
 
 // What the extended report adds to an operation, one line each: the range of its system, and
 // the same patterns operated in the other signed systems, where students mix the rules up.
