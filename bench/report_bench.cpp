@@ -8,26 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "output/output.h"
+#include "output/trace.h"
+#include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
-#include "settings/settings.h"
 
 namespace {
 
 // ieee64: sign, 11-bit exponent in excess 1023, 52-bit sign-magnitude mantissa, 1'M.
-void SetDouble() {
-  repbin::nb = 64;
-  repbin::nbexp = 11;
-  repbin::posexp = 1;
-  repbin::posmantisa = 12;
-  repbin::possigno = 0;
-  repbin::TypeExp = 3;
-  repbin::zEZ = 1023;
-  repbin::TypeMan = 0;
-  repbin::typenorma = 1;
-  repbin::bi = 1;
-}
+const repbin::FloatFormat kDouble = *repbin::FindPreset("ieee64");
 
 // Fixed-point texts as students type them, with the patterns the encoder wrote for them.
 struct Conversion {
@@ -35,7 +24,6 @@ struct Conversion {
   std::string bits;
 };
 std::vector<Conversion> MakeConversions() {
-  SetDouble();
   std::mt19937 r(50);
   std::vector<Conversion> conversions;
   for (int n = 0; n < 256; ++n) {
@@ -47,8 +35,9 @@ std::vector<Conversion> MakeConversions() {
           .append(".")
           .append(std::to_string(r() % 1000000000));
     }
-    repbin::out::Silently([&] { repbin::CFCFL(text.c_str(), repbin::buffer); });
-    conversions.push_back({text, repbin::buffer});
+    char bits[65];
+    repbin::CFCFL(kDouble, text.c_str(), bits, repbin::NoTrace());
+    conversions.push_back({text, bits});
   }
   return conversions;
 }
@@ -59,10 +48,10 @@ void BM_ReportIeee64(benchmark::State& state) {
   for (auto _ : state) {
     const Conversion& c = conversions[i++ % conversions.size()];
     const repbin::RepresentationReport report =
-        repbin::ReportRepresentation(c.bits.c_str(), {c.text, true, 0});
-    const repbin::out::Captured printed =
-        repbin::out::Capture([&] { repbin::PrintRepresentationReport(report); });
-    benchmark::DoNotOptimize(printed.out.data());
+        repbin::ReportRepresentation(kDouble, c.bits.c_str(), {c.text, true, 0});
+    repbin::RecordedTrace printed;
+    repbin::PrintRepresentationReport(report, printed);
+    benchmark::DoNotOptimize(printed.out().data());
   }
 }
 BENCHMARK(BM_ReportIeee64)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
@@ -76,10 +65,10 @@ void BM_ReportIeee64Median(benchmark::State& state) {
     for (const Conversion& c : conversions) {
       const auto start = std::chrono::steady_clock::now();
       const repbin::RepresentationReport report =
-          repbin::ReportRepresentation(c.bits.c_str(), {c.text, true, 0});
-      const repbin::out::Captured printed =
-          repbin::out::Capture([&] { repbin::PrintRepresentationReport(report); });
-      benchmark::DoNotOptimize(printed.out.data());
+          repbin::ReportRepresentation(kDouble, c.bits.c_str(), {c.text, true, 0});
+      repbin::RecordedTrace printed;
+      repbin::PrintRepresentationReport(report, printed);
+      benchmark::DoNotOptimize(printed.out().data());
       micros.push_back(
           std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
               .count());
@@ -97,8 +86,9 @@ void BM_ConversionIeee64(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     const Conversion& c = conversions[i++ % conversions.size()];
-    repbin::out::Silently([&] { repbin::CFCFL(c.text.c_str(), repbin::buffer); });
-    benchmark::DoNotOptimize(repbin::buffer);
+    char bits[65];
+    repbin::CFCFL(kDouble, c.text.c_str(), bits, repbin::NoTrace());
+    benchmark::DoNotOptimize(bits);
   }
 }
 BENCHMARK(BM_ConversionIeee64)

@@ -56,26 +56,28 @@ enum class Sys { kNat, kSM, kC1, kC2, kEZ };
 
 std::tuple<S, int, S> RunEncode(Sys sys, std::int32_t num, int lim, int z = 0) {
   return RunField(lim, [&](char* b) {
-    if (sys == Sys::kSM) return SMBN(num, b, lim);
-    if (sys == Sys::kC1) return C1BN(num, b, lim);
-    if (sys == Sys::kC2) return C2BN(num, b, lim);
-    return sys == Sys::kEZ ? EZBN(num, b, lim, z) : DecBN(num, b, lim);
+    Trace& t = PrintedTrace();
+    if (sys == Sys::kSM) return SMBN(num, b, lim, t);
+    if (sys == Sys::kC1) return C1BN(num, b, lim, t);
+    if (sys == Sys::kC2) return C2BN(num, b, lim, t);
+    return sys == Sys::kEZ ? EZBN(num, b, lim, z, t) : DecBN(num, b, lim, t);
   });
 }
 
 template <class Int>
 Int Decode(Sys sys, const char* bitmap, int lim, Int z) {
-  if (sys == Sys::kSM) return BNSM<Int>(bitmap, lim);
-  if (sys == Sys::kC1) return BNC1<Int>(bitmap, lim);
-  if (sys == Sys::kC2) return BNC2<Int>(bitmap, lim);
-  return sys == Sys::kEZ ? BNEZ<Int>(bitmap, lim, z) : BNsinsigno<Int>(bitmap, lim);
+  Trace& t = PrintedTrace();
+  if (sys == Sys::kSM) return BNSM<Int>(bitmap, lim, t);
+  if (sys == Sys::kC1) return BNC1<Int>(bitmap, lim, t);
+  if (sys == Sys::kC2) return BNC2<Int>(bitmap, lim, t);
+  return sys == Sys::kEZ ? BNEZ<Int>(bitmap, lim, z, t) : BNsinsigno<Int>(bitmap, lim, t);
 }
 
 // The exact reading, in decimal.
 S DecodeExactly(Sys sys, const char* bitmap, int lim, std::int64_t z) {
-  constexpr IntegerCode kCodes[] = {IntegerCode::kNatural, IntegerCode::kSignMagnitude,
-                                    IntegerCode::kOnes, IntegerCode::kTwos, IntegerCode::kExcess};
-  return DecodeExact(kCodes[static_cast<int>(sys)], bitmap, lim, z);
+  constexpr System kSystems[] = {System::kNatural, System::kSignMagnitude, System::kOnes,
+                                 System::kTwos, System::kExcess};
+  return DecodeExact(kSystems[static_cast<int>(sys)], bitmap, lim, z, PrintedTrace());
 }
 
 // Representable values in `lim` bits, from the textbook range of each system.
@@ -268,12 +270,13 @@ TEST(R64BNTest, ImagesAndWordTraces) {
         std::tuple(double{0.1f}, 0x3FB99999A0000000ULL, 1),
         std::tuple(-0.1, 0xBFB999999999999AULL, 0)}) {
     SCOPED_TRACE(num);
-    const auto [bits, result, out] = RunField(64, [&](char* b) { return R64BN(num, b); });
+    const auto [bits, result, out] =
+        RunField(64, [&](char* b) { return R64BN(num, b, PrintedTrace()); });
     EXPECT_EQ(bits, std::bitset<64>(image).to_string());
     EXPECT_EQ(result, flag);
   }
   // Each word is converted as a signed 32-bit value: -2.0 shows only string lines.
-  EXPECT_EQ(std::get<2>(RunField(64, [](char* b) { return R64BN(-2.0, b); })),
+  EXPECT_EQ(std::get<2>(RunField(64, [](char* b) { return R64BN(-2.0, b, PrintedTrace()); })),
             Heading(-1073741824) + StrLines("11" + S(30, '0')) + Heading(0) + StrLines(S(32, '0')));
 }
 

@@ -20,7 +20,6 @@
 #include "output/output.h"
 #include "program/program.h"
 #include "real/report.h"
-#include "settings/settings.h"
 #include "support.h"
 
 namespace repbin {
@@ -71,15 +70,15 @@ FloatFormat FormatOf(const Command& c) {
   const std::map<std::string, int> systems = {{"sm", 0}, {"c1", 1}, {"c2", 2}, {"exceso", 3}};
   const std::map<std::string, int> norms = {{"0M", 0}, {"1M", 1}, {"01M", 2}};
   for (const auto& [name, value] : c.options) {
-    if (name == "--bits") f.bits = std::stoi(value);
-    if (name == "--exp") f.exp = std::stoi(value);
-    if (name == "--pos-exp") f.pos_exp = std::stoi(value);
-    if (name == "--pos-man") f.pos_man = std::stoi(value);
-    if (name == "--pos-signo") f.pos_signo = std::stoi(value);
-    if (name == "--sis-exp") f.sis_exp = Code(systems, value);
-    if (name == "--sis-man") f.sis_man = Code(systems, value);
-    if (name == "--norma") f.norma = Code(norms, value);
-    if (name == "-z") f.exceso = std::stoi(value);
+    if (name == "--bits") f.nb = std::stoi(value);
+    if (name == "--exp") f.nbexp = std::stoi(value);
+    if (name == "--pos-exp") f.posexp = std::stoi(value);
+    if (name == "--pos-man") f.posmantisa = std::stoi(value);
+    if (name == "--pos-signo") f.possigno = std::stoi(value);
+    if (name == "--sis-exp") f.TypeExp = Code(systems, value);
+    if (name == "--sis-man") f.TypeMan = Code(systems, value);
+    if (name == "--norma") f.typenorma = Code(norms, value);
+    if (name == "-z") f.zEZ = std::stoi(value);
   }
   return f;
 }
@@ -99,19 +98,20 @@ Solved Solve(const Command& c) {
   EXPECT_TRUE(system.has_value()) << c.system;
   const bool represent = c.operation == "representar";
   if (*system == ops::System::kFloat) {
-    bool valid = false;
-    out::Silently([&] { valid = ops::CheckFloatFormat(FormatOf(c)); });
-    EXPECT_TRUE(valid);
+    const FloatFormat format = FormatOf(c);
+    EXPECT_FALSE(ops::CheckFloatFormat(format).has_value());
     s.out = out::Capture(
                 [&] {
+                  Trace& trace = PrintedTrace();
                   if (represent) {
-                    ops::PrintLayoutSummary();
-                    const ops::FloatRepresentation r = ops::RepresentFixedText(c.dato, {});
+                    ops::PrintLayoutSummary(format, trace);
+                    const ops::FloatRepresentation r =
+                        ops::RepresentFixedText(format, c.dato, {}, trace);
                     s.cadena = r.cadena;
                     s.en_rango = r.exponent_fits;
                   } else {
-                    s.real = ops::InterpretFloat(c.dato, {}).valor;
-                    out::Print("\n");
+                    s.real = ops::InterpretFloat(format, c.dato, {}, trace).valor;
+                    trace.Print("\n");
                   }
                 },
                 out::Encoding::kUtf8)
@@ -122,16 +122,15 @@ Solved Solve(const Command& c) {
   s.out = out::Capture(
               [&] {
                 if (represent) {
-                  const int width = std::stoi(c.options.at("-b"));
-                  nb = width;
-                  zEZ = excess;
-                  ops::PrintIntegerHeading(*system);
+                  const ops::IntegerFormat format{*system, std::stoi(c.options.at("-b")), excess};
+                  ops::PrintIntegerHeading(format, PrintedTrace());
                   const ops::IntegerRepresentation r =
-                      ops::RepresentInteger(*system, std::stoi(c.dato), width, excess);
+                      ops::RepresentInteger(format, std::stoi(c.dato), {}, PrintedTrace());
                   s.cadena = r.cadena;
                   s.en_rango = r.en_rango;
                 } else {
-                  s.valor = ops::InterpretInteger(*system, c.dato, excess).valor;
+                  s.valor =
+                      ops::InterpretInteger({*system, 0, excess}, c.dato, {}, PrintedTrace()).valor;
                 }
               },
               out::Encoding::kUtf8)
@@ -169,20 +168,19 @@ TEST(ExerciseTest, AnswersAndTracesAreTheOperations) {
           }
           // The bit string reads back as the value.
           EXPECT_EQ(e.respuesta, s.cadena);
-          std::string back;
-          out::Silently([&] {
-            back = ops::InterpretInteger(*ops::FindSystem(c.system), e.respuesta, e.exceso).valor;
-          });
+          const std::string back =
+              ops::InterpretInteger({*ops::FindSystem(c.system), e.bits, e.exceso}, e.respuesta, {},
+                                    NoTrace())
+                  .valor;
           EXPECT_EQ(back, e.dato);
         } else {
           EXPECT_TRUE(s.en_rango);  // drawn values fit their format
           EXPECT_EQ(e.respuesta, s.cadena);
-          ASSERT_EQ(static_cast<int>(e.respuesta.size()), e.formato.bits);
+          ASSERT_EQ(static_cast<int>(e.respuesta.size()), e.formato.nb);
           if (e.preset == "ieee32") {
             // The machine's own single precision is the reference: truncation is within one
             // unit of the last place of a 24-bit significand.
-            float back = 0;
-            out::Silently([&] { back = ops::InterpretFloat(e.respuesta, {}).valor; });
+            const float back = ops::InterpretFloat(e.formato, e.respuesta, {}, NoTrace()).valor;
             const float value = std::strtof(e.dato.c_str(), nullptr);
             EXPECT_LE(std::fabs(back - value), std::fabs(value) * 0x1p-22f) << e.respuesta;
           }
@@ -393,11 +391,9 @@ TEST(ExerciseVariantTest, FloatingKeysAndTheRoundingRule) {
           continue;
         }
         SCOPED_TRACE(e.enunciado);
-        RepresentationReport report;
-        out::Silently([&] {
-          ASSERT_TRUE(ops::CheckFloatFormat(e.formato));
-          report = ReportRepresentation(e.respuesta.c_str(), {e.dato, true, 0});
-        });
+        ASSERT_FALSE(ops::CheckFloatFormat(e.formato).has_value());
+        const RepresentationReport report =
+            ReportRepresentation(e.formato, e.respuesta.c_str(), {e.dato, true, 0});
         ASSERT_TRUE(report.error.has_value());
         const bool needs_rounding = *report.error != "0";
         const bool says = e.enunciado.find("trunque la mantisa") != std::string::npos;
@@ -428,7 +424,7 @@ TEST(ExerciseVariantTest, LevelsOfDifficulty) {
             EXPECT_TRUE(e.preset == "ieee32" || e.preset == "ieee16") << e.enunciado;
           } else {
             EXPECT_TRUE(e.preset.empty()) << e.enunciado;
-            EXPECT_NE(e.formato.sis_man, 0) << e.enunciado;  // a complement mantissa
+            EXPECT_NE(e.formato.TypeMan, 0) << e.enunciado;  // a complement mantissa
             EXPECT_GE(e.bits, 12);
           }
         } else {

@@ -68,8 +68,6 @@ Int128 ReadingOf(System s, const std::string& bits, Int128 z) {
 
 constexpr System kSystems[] = {System::kNatural, System::kSignMagnitude, System::kOnes,
                                System::kTwos, System::kExcess};
-constexpr IntegerCode kCodes[] = {IntegerCode::kNatural, IntegerCode::kSignMagnitude,
-                                  IntegerCode::kOnes, IntegerCode::kTwos, IntegerCode::kExcess};
 constexpr int kWidths[] = {1, 2, 8, 32, 64};
 constexpr Int128 kExcesses[] = {127, 0, -5, 2147483647};  // the default, none, negative, huge
 
@@ -105,10 +103,8 @@ void CheckCommon(const ops::IntegerReport& r, System s, const std::string& bits,
   ASSERT_EQ(r.readings.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) {
     EXPECT_EQ(r.readings[i].system, kSystems[i]);
-    std::string decoded;
-    out::Silently([&] {
-      decoded = DecodeExact(kCodes[i], bits.c_str(), n, static_cast<std::int64_t>(reading_z));
-    });
+    const std::string decoded =
+        DecodeExact(kSystems[i], bits.c_str(), n, static_cast<std::int64_t>(reading_z), NoTrace());
     EXPECT_EQ(r.readings[i].value, decoded);
   }
 }
@@ -129,8 +125,8 @@ TEST(IntegerReportTest, RepresentationAtTheEdges) {
           const auto value = static_cast<std::int32_t>(v);
           SCOPED_TRACE(std::string(ops::SystemName(s)) + " " + Text(v) + " in " +
                        std::to_string(n) + " bits, Z " + Text(z));
-          ops::IntegerRepresentation written{};
-          out::Silently([&] { written = ops::RepresentInteger(s, value, n, static_cast<int>(z)); });
+          const ops::IntegerRepresentation written =
+              ops::RepresentInteger({s, n, static_cast<int>(z)}, value, {}, NoTrace());
           const ops::IntegerReport r =
               ops::ReportIntegerRepresentation(s, value, written.cadena, static_cast<int>(z));
           CheckCommon(r, s, written.cadena, z);
@@ -169,10 +165,8 @@ TEST(IntegerReportTest, InterpretationEndsWithTheDecodersValue) {
       for (const std::string& bits : patterns) {
         for (const Int128 z : {Int128{127}, Int128{-5}}) {
           SCOPED_TRACE(std::string(ops::SystemName(kSystems[i])) + " " + bits);
-          std::string decoded;
-          out::Silently([&] {
-            decoded = DecodeExact(kCodes[i], bits.c_str(), n, static_cast<std::int64_t>(z));
-          });
+          const std::string decoded =
+              DecodeExact(kSystems[i], bits.c_str(), n, static_cast<std::int64_t>(z), NoTrace());
           const ops::IntegerReport r =
               ops::ReportIntegerInterpretation(kSystems[i], bits, static_cast<std::int64_t>(z));
           CheckCommon(r, kSystems[i], bits, z);

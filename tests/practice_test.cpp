@@ -40,7 +40,7 @@ Exercise Float(Operation op, const FloatFormat& format, const char* dato, const 
   Exercise e;
   e.kind = {op, System::kFloat};
   e.formato = format;
-  e.bits = format.bits;
+  e.bits = format.nb;
   e.dato = dato;
   e.respuesta = key;
   if (op == Operation::kRepresent) e.en_rango = true;

@@ -14,10 +14,10 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
+#include "codec/codec.h"
 #include "output/platform.h"
 #include "real/real.h"
 #include "real/report.h"
-#include "settings/settings.h"
 #include "support.h"
 
 namespace repbin {
@@ -36,11 +36,45 @@ constexpr Layout kSingle{32, 8, 1, 9, 0, 3, 127, 0, 1};
 constexpr Layout kDouble{64, 11, 1, 12, 0, 3, 1023, 0, 1};
 constexpr Layout kBfloat{16, 8, 1, 9, 0, 3, 127, 0, 1};
 
+// The format the functions below are run in, and a working string, as the dialogue keeps them.
+FloatFormat format{};
+char buffer[kMaxWidth + 1];
+int& nb = format.nb;
+int& typenorma = format.typenorma;
+
 void Set(const Layout& l) {
-  std::tie(nb, nbexp, posexp, posmantisa, possigno, TypeExp, zEZ, TypeMan, typenorma) = std::tie(
-      l.nb, l.nbexp, l.posexp, l.posmantisa, l.possigno, l.type_exp, l.z, l.type_man, l.norma);
-  bi = l.norma > 0 ? 1 : 0;
-  ASSERT_TRUE(DescriptorIsValid());
+  format = {l.nb,       l.nbexp, l.posexp,   l.posmantisa, l.possigno,
+            l.type_exp, l.z,     l.type_man, l.norma};
+  ASSERT_TRUE(DescriptorIsValid(format));
+}
+
+// The report's functions and the codecs in that format; the codecs print their traces.
+int NbMan() {
+  return format.NbMan();
+}
+FloatReading ReadFloat(const char* bits) {
+  return repbin::ReadFloat(format, bits);
+}
+bool IsIeeeShaped() {
+  return repbin::IsIeeeShaped(format);
+}
+RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input) {
+  return repbin::ReportRepresentation(format, bits, input);
+}
+InterpretationReport ReportInterpretation(const char* bits) {
+  return repbin::ReportInterpretation(format, bits);
+}
+void PrintRepresentationReport(const RepresentationReport& report) {
+  repbin::PrintRepresentationReport(report, PrintedTrace());
+}
+void PrintInterpretationReport(const InterpretationReport& report) {
+  repbin::PrintInterpretationReport(report, PrintedTrace());
+}
+int CFLBN(float num, char* bitmap) {
+  return repbin::CFLBN(format, num, bitmap, PrintedTrace());
+}
+int CFCFL(const char* decimal, char* bitmap) {
+  return repbin::CFCFL(format, decimal, bitmap, PrintedTrace());
 }
 
 // A plain decimal ("-12.5", "0.001", "7") as a rational.
@@ -364,7 +398,7 @@ bool NegativesReadBack() {
 bool IsNormalised(const std::string& bits) {
   const FloatReading f = ReadFloat(bits.c_str());
   const Big m = mp::abs(Big(f.man));
-  const int p = NbMan() + bi;
+  const int p = NbMan() + format.bi();
   return (m >= (Big(1) << (p - 1)) && m < (Big(1) << p)) || (typenorma == 0 && m == 0);
 }
 
@@ -411,8 +445,9 @@ TEST(ReportTest, RoundsToTheNearestValueOfSmallFormats) {
             const std::string text = RationalText(x);
             const RepresentationReport rep = FromText(text);
             const Rational mag = mp::abs(x);
-            const bool outside = mag >= top + top_unit / 2 ||
-                                 (mag < bottom * (1 - Pow2(-NbMan() - bi - 1)) && mag != 0);
+            const bool outside =
+                mag >= top + top_unit / 2 ||
+                (mag < bottom * (1 - Pow2(-NbMan() - format.bi() - 1)) && mag != 0);
             ASSERT_EQ(!rep.rounded, outside) << text;
             if (!rep.rounded) continue;
             if (mag == 0) continue;  // ZeroRoundsToTheEncodersPattern
@@ -450,7 +485,7 @@ TEST(ReportTest, ZeroRoundsToTheEncodersPattern) {
         Set({12, 4, 1, 5, 0, type_exp, 7, type_man, norma});
         for (const char* text : {"0", "-0.000"}) {
           SCOPED_TRACE(testing::Message() << type_exp << type_man << norma << " " << text);
-          char typed[sizeof decimal];
+          char typed[kMaxWidth];
           std::snprintf(typed, sizeof typed, "%s", text);
           Capture([&] { CFCFL(typed, buffer); });
           const RepresentationReport rep = FromText(text, buffer);
@@ -471,7 +506,7 @@ TEST(ReportTest, RoundsBetweenItsNeighboursInWideFormats) {
       for (int norma = 0; norma < 3; ++norma) {
         Set({32, 8, 24, 1, 0, type_exp, 127, type_man, norma});
         const bool negatives = NegativesReadBack();
-        const int p = NbMan() + bi;
+        const int p = NbMan() + format.bi();
         for (int n = 0; n < 40; ++n) {
           std::string text = std::to_string(r() % 100000) + "." + std::to_string(r() % 1000000000);
           if (n % 4 == 0) text = "0.000" + std::to_string(r());

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "codec/codec.h"
-#include "output/output.h"
+#include "output/trace.h"
 
 namespace repbin {
 namespace decoding {
@@ -34,49 +34,49 @@ typename decoding::Arithmetic<Int>::Acc Weight(char c) {
 }  // namespace decoding
 
 template <class Int>
-Int BNsinsigno(const char* bitmap, int lim) {
+Int BNsinsigno(const char* bitmap, int lim, Trace& trace) {
   using Acc = typename decoding::Arithmetic<Int>::Acc;
   Acc num = 0;
-  out::Print("\n");
+  trace.Print("\n");
   // An empty field has no last character: it reads as 0 and prints "==0".
   if (lim <= 0) {
-    out::Print("==0\n");
+    trace.Print("==0\n");
     return Int{0};
   }
   // The characters as read, and the value: doubled after every character but the last.
   for (int i = 0; i < lim - 1; ++i) {
-    out::Print("%c", bitmap[i]);
+    trace.Print("%c", bitmap[i]);
     num = static_cast<Acc>((num + decoding::Weight<Int>(bitmap[i])) * 2u);
   }
   num = static_cast<Acc>(num + decoding::Weight<Int>(bitmap[lim - 1]));
-  out::Print("%c=", bitmap[lim - 1]);
+  trace.Print("%c=", bitmap[lim - 1]);
   // One power of two for each '1'; other characters weigh in the value but show no term.
   bool pri = false;
   for (int i = 0; i < lim; ++i) {
     if (bitmap[i] != '1') continue;
-    if (pri) out::Print("+");
+    if (pri) trace.Print("+");
     pri = true;
-    out::Print("2^%i", lim - 1 - i);
+    trace.Print("2^%i", lim - 1 - i);
   }
   // The value as the result type reads it.
   const Int value = static_cast<Int>(num);
-  out::Print("=%s\n", decoding::Arithmetic<Int>::Text(value).c_str());
+  trace.Print("=%s\n", decoding::Arithmetic<Int>::Text(value).c_str());
   return value;
 }
 
 template <class Int>
-Int BNSM(const char* bitmap, int lim) {
+Int BNSM(const char* bitmap, int lim, Trace& trace) {
   using Acc = typename decoding::Arithmetic<Int>::Acc;
-  const Int num = BNsinsigno<Int>(bitmap + 1, lim - 1);
+  const Int num = BNsinsigno<Int>(bitmap + 1, lim - 1, trace);
   // The sign is tested after the expansion line; "1000" is a negative zero and reads 0.
   if (bitmap[0] == '1') return static_cast<Int>(static_cast<Acc>(Acc{0} - static_cast<Acc>(num)));
   return num;
 }
 
 template <class Int>
-Int BNC1(const char* bitmap, int lim) {
+Int BNC1(const char* bitmap, int lim, Trace& trace) {
   using Acc = typename decoding::Arithmetic<Int>::Acc;
-  if (lim >= 1 && bitmap[0] == '0') return BNsinsigno<Int>(bitmap, lim);
+  if (lim >= 1 && bitmap[0] == '0') return BNsinsigno<Int>(bitmap, lim, trace);
   // Negative: minus the value of the complemented field ('0' counts 1, '1' counts 0), silently.
   Acc num = 0;
   for (int i = 0; i < lim; ++i) {
@@ -87,9 +87,9 @@ Int BNC1(const char* bitmap, int lim) {
 }
 
 template <class Int>
-Int BNC2(const char* bitmap, int lim) {
+Int BNC2(const char* bitmap, int lim, Trace& trace) {
   using Acc = typename decoding::Arithmetic<Int>::Acc;
-  const Int num = BNC1<Int>(bitmap, lim);
+  const Int num = BNC1<Int>(bitmap, lim, trace);
   // The sign is the field's: BNC1 reads an all-'1' field as 0, which here must become -1.
   if (lim >= 1 && bitmap[0] != '0') {
     return static_cast<Int>(static_cast<Acc>(static_cast<Acc>(num) - Acc{1}));
@@ -98,9 +98,9 @@ Int BNC2(const char* bitmap, int lim) {
 }
 
 template <class Int>
-Int BNEZ(const char* bitmap, int lim, Int Z) {
+Int BNEZ(const char* bitmap, int lim, Int Z, Trace& trace) {
   using Acc = typename decoding::Arithmetic<Int>::Acc;
-  const Int stored = BNsinsigno<Int>(bitmap, lim);
+  const Int stored = BNsinsigno<Int>(bitmap, lim, trace);
   return static_cast<Int>(static_cast<Acc>(static_cast<Acc>(stored) - static_cast<Acc>(Z)));
 }
 

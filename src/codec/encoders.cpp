@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "codec/codec.h"
-#include "output/output.h"
+#include "output/trace.h"
 
 namespace repbin {
 namespace {
@@ -20,10 +20,10 @@ int ClampWidth(int lim) {
   return lim < 0 ? 0 : lim;
 }
 
-int DecBNWide(Wide num, char* bitmap, int lim) {
+int DecBNWide(Wide num, char* bitmap, int lim, Trace& trace) {
   lim = ClampWidth(lim);
   // The heading names the number actually converted.
-  out::Print("=======Conversión a binario del número %lld ======\n", static_cast<long long>(num));
+  trace.Print("=======Conversión a binario del número %lld ======\n", static_cast<long long>(num));
   // Every position starts as '_', "not produced yet", so each trace line shows the digits found.
   for (int i = 0; i < lim; ++i) bitmap[i] = '_';
   bitmap[lim] = '\0';
@@ -33,11 +33,11 @@ int DecBNWide(Wide num, char* bitmap, int lim) {
     const char digit = static_cast<char>('0' + (tmp & 1));  // lowest two's-complement bit
     bitmap[i] = digit;
     if (tmp >= 1) {
-      out::Print("\t%lld/2=", static_cast<long long>(tmp));
-      out::Print("\t %lld", static_cast<long long>(tmp / 2));
-      out::Print("\t y el resto %c \t %s\n", digit, bitmap);
+      trace.Print("\t%lld/2=", static_cast<long long>(tmp));
+      trace.Print("\t %lld", static_cast<long long>(tmp / 2));
+      trace.Print("\t y el resto %c \t %s\n", digit, bitmap);
     } else {
-      out::Print("\t\t\t\t\t %s\n", bitmap);
+      trace.Print("\t\t\t\t\t %s\n", bitmap);
     }
     tmp >>= 1;  // floor(tmp / 2): -1 stays -1
   }
@@ -45,8 +45,8 @@ int DecBNWide(Wide num, char* bitmap, int lim) {
   return tmp == 0 ? 1 : 0;
 }
 
-int C2BNWide(Wide num, char* bitmap, int lim) {
-  DecBNWide(num, bitmap, lim);
+int C2BNWide(Wide num, char* bitmap, int lim, Trace& trace) {
+  DecBNWide(num, bitmap, lim, trace);
   if (lim < 1) return 0;  // no bits, no value
   // The magnitude less one for a negative value: the bitwise complement of num.
   const Wide tmp = num >= 0 ? num : -num - 1;
@@ -56,49 +56,49 @@ int C2BNWide(Wide num, char* bitmap, int lim) {
 
 }  // namespace
 
-int DecBN(std::int32_t num, char* bitmap, int lim) {
-  return DecBNWide(num, bitmap, lim);
+int DecBN(std::int32_t num, char* bitmap, int lim, Trace& trace) {
+  return DecBNWide(num, bitmap, lim, trace);
 }
 
-int C2BN64(std::int64_t num, char* bitmap, int lim) {
-  return C2BNWide(num, bitmap, lim);
+int C2BN64(std::int64_t num, char* bitmap, int lim, Trace& trace) {
+  return C2BNWide(num, bitmap, lim, trace);
 }
 
-int C1BN64(std::int64_t num, char* bitmap, int lim) {
+int C1BN64(std::int64_t num, char* bitmap, int lim, Trace& trace) {
   // The two's complement of num - 1 is the one's complement of num, so zero is always all '0'.
-  return C2BNWide(num >= 0 ? num : num - 1, bitmap, lim);
+  return C2BNWide(num >= 0 ? num : num - 1, bitmap, lim, trace);
 }
 
-int SMBN64(std::int64_t num, char* bitmap, int lim) {
+int SMBN64(std::int64_t num, char* bitmap, int lim, Trace& trace) {
   if (lim < 1) {  // no room even for the sign: an empty string, nothing fits
     bitmap[0] = '\0';
     return 0;
   }
   bitmap[0] = num < 0 ? '1' : '0';
-  return DecBNWide(num < 0 ? -num : num, bitmap + 1, lim - 1);
+  return DecBNWide(num < 0 ? -num : num, bitmap + 1, lim - 1, trace);
 }
 
-int EZBN64(std::int64_t num, char* bitmap, int lim, int Z) {
+int EZBN64(std::int64_t num, char* bitmap, int lim, int Z, Trace& trace) {
   const Wide sum = num + Z;
-  out::Print(" \n El Exceso %i del %lld es", Z, static_cast<long long>(num));
-  out::Print(" en binario el número %lld \n", static_cast<long long>(sum));
-  return DecBNWide(sum, bitmap, lim);
+  trace.Print(" \n El Exceso %i del %lld es", Z, static_cast<long long>(num));
+  trace.Print(" en binario el número %lld \n", static_cast<long long>(sum));
+  return DecBNWide(sum, bitmap, lim, trace);
 }
 
-int C2BN(std::int32_t num, char* bitmap, int lim) {
-  return C2BN64(num, bitmap, lim);
+int C2BN(std::int32_t num, char* bitmap, int lim, Trace& trace) {
+  return C2BN64(num, bitmap, lim, trace);
 }
 
-int C1BN(std::int32_t num, char* bitmap, int lim) {
-  return C1BN64(num, bitmap, lim);
+int C1BN(std::int32_t num, char* bitmap, int lim, Trace& trace) {
+  return C1BN64(num, bitmap, lim, trace);
 }
 
-int SMBN(std::int32_t num, char* bitmap, int lim) {
-  return SMBN64(num, bitmap, lim);
+int SMBN(std::int32_t num, char* bitmap, int lim, Trace& trace) {
+  return SMBN64(num, bitmap, lim, trace);
 }
 
-int EZBN(std::int32_t num, char* bitmap, int lim, int Z) {
-  return EZBN64(num, bitmap, lim, Z);
+int EZBN(std::int32_t num, char* bitmap, int lim, int Z, Trace& trace) {
+  return EZBN64(num, bitmap, lim, Z, trace);
 }
 
 }  // namespace repbin

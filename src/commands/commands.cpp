@@ -30,6 +30,7 @@
 #include <optional>
 #include <string_view>
 
+#include "codec/codec.h"
 #include "operations/bit_input.h"
 #include "operations/integer_report.h"
 #include "operations/json.h"
@@ -42,7 +43,6 @@
 #include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
-#include "settings/settings.h"
 
 namespace repbin {
 namespace {
@@ -159,6 +159,7 @@ struct Request {
   bool json = false;
   ops::Options options;
   bool help = false;
+  FloatFormat format{};  // the checked floating-point format (Prepare)
 };
 
 // Applies one option with its value; returns kDone or the refusal.
@@ -191,7 +192,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
       return Refuse("%.*s: \"%s\" no vale; escriba %s", static_cast<int>(name.size()), name.data(),
                     text.c_str(), OwnWords(accepted->c_str()).c_str());
     }
-    if (name == "-f" || name == "--formato") r.bits = FindPreset(value)->bits;
+    if (name == "-f" || name == "--formato") r.bits = FindPreset(value)->nb;
     return kDone;
   }
   return Refuse("opción desconocida: %.*s (vea repbin %s --help)", static_cast<int>(name.size()),
@@ -274,16 +275,17 @@ Json FloatJson(const Request& r, const std::string& bits) {
   Json object;
   object["operacion"] = r.represent ? "representar" : "interpretar";
   object["sistema"] = "flotante";
-  object["bits"] = nb;
+  const FloatFormat& f = r.format;
+  object["bits"] = f.nb;
   object["cadena"] = bits;
-  object["formato"] = ops::FormatJson(CurrentFormat());
-  object["signo"] = std::string(1, bits[static_cast<std::size_t>(possigno)]);
-  const FloatReading reading = ReadFloat(bits.c_str());
-  object["exponente"] = {
-      {"cadena", bits.substr(static_cast<std::size_t>(posexp), static_cast<std::size_t>(nbexp))},
-      {"valor", reading.exp}};
-  object["mantisa"] = {{"cadena", bits.substr(static_cast<std::size_t>(posmantisa),
-                                              static_cast<std::size_t>(NbMan()))}};
+  object["formato"] = ops::FormatJson(f);
+  object["signo"] = std::string(1, bits[static_cast<std::size_t>(f.possigno)]);
+  const FloatReading reading = ReadFloat(f, bits.c_str());
+  object["exponente"] = {{"cadena", bits.substr(static_cast<std::size_t>(f.posexp),
+                                                static_cast<std::size_t>(f.nbexp))},
+                         {"valor", reading.exp}};
+  object["mantisa"] = {{"cadena", bits.substr(static_cast<std::size_t>(f.posmantisa),
+                                              static_cast<std::size_t>(f.NbMan()))}};
   return object;
 }
 
@@ -359,9 +361,10 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
   }
   const int width = r.bits.value_or(32);
   const int excess = r.excess.value_or(127);
+  const ops::IntegerFormat format{*r.system, width, excess};
   ops::IntegerRepresentation result;
   if (r.json) {
-    out::Silently([&] { result = ops::RepresentInteger(*r.system, *number, width, excess); });
+    result = ops::RepresentInteger(format, *number, {}, NoTrace());
     Json object;
     object["operacion"] = "representar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -374,10 +377,8 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     AddReport(object, ops::ReportIntegerRepresentation(*r.system, *number, result.cadena, excess));
     WriteJson(object);
   } else {
-    nb = width;
-    zEZ = excess;
-    ops::PrintIntegerHeading(*r.system);
-    result = ops::RepresentInteger(*r.system, *number, width, excess, r.options);
+    ops::PrintIntegerHeading(format, PrintedTrace());
+    result = ops::RepresentInteger(format, *number, r.options, PrintedTrace());
   }
   return result.en_rango ? kDone : kOutOfRange;
 }
@@ -395,9 +396,9 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
         bits.size(), *r.bits);
   }
   const int excess = r.excess.value_or(127);
+  const ops::IntegerFormat format{*r.system, static_cast<int>(bits.size()), excess};
   if (r.json) {
-    ops::IntegerInterpretation result;
-    out::Silently([&] { result = ops::InterpretInteger(*r.system, bits, excess); });
+    const ops::IntegerInterpretation result = ops::InterpretInteger(format, bits, {}, NoTrace());
     Json object;
     object["operacion"] = "interpretar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -409,7 +410,7 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     AddReport(object, ops::ReportIntegerInterpretation(*r.system, bits, excess));
     WriteJson(object);
   } else {
-    ops::InterpretInteger(*r.system, bits, excess, r.options);
+    ops::InterpretInteger(format, bits, r.options, PrintedTrace());
   }
   return kDone;
 }
@@ -427,9 +428,8 @@ Status RepresentReal(const Request& r, const std::string& value) {
           value.c_str());
     }
   } else {
-    if (value.size() >= sizeof decimal) {
-      return Refuse("el texto tiene más de %zu caracteres; escríbalo más corto",
-                    sizeof decimal - 1);
+    if (value.size() >= kMaxWidth) {
+      return Refuse("el texto tiene más de %i caracteres; escríbalo más corto", kMaxWidth - 1);
     }
     const FixedTextFault fault = CheckFixedText(value.c_str());
     if (fault != FixedTextFault::kNone) {
@@ -440,47 +440,46 @@ Status RepresentReal(const Request& r, const std::string& value) {
       return kRefused;
     }
   }
-  const auto represent = [&] {
-    result = r.valor ? ops::RepresentFloatValue(number, r.options)
-                     : ops::RepresentFixedText(value, r.options);
+  const auto represent = [&](const ops::Options& options, Trace& trace) {
+    result = r.valor ? ops::RepresentFloatValue(r.format, number, options, trace)
+                     : ops::RepresentFixedText(r.format, value, options, trace);
   };
   if (r.json) {
-    out::Silently(represent);
+    represent({}, NoTrace());
     Json object = FloatJson(r, result.cadena);
     object["entrada"] = value;
     object["via"] = r.valor ? "valor" : "coma_fija";
     object["exponente_en_rango"] = result.exponent_fits;
-    AddReport(object, ReportRepresentation(result.cadena.c_str(),
+    AddReport(object, ReportRepresentation(r.format, result.cadena.c_str(),
                                            {value, !r.valor, r.valor ? number : 0.0f}));
     WriteJson(object);
   } else {
-    ops::PrintLayoutSummary();
-    represent();
+    ops::PrintLayoutSummary(r.format, PrintedTrace());
+    represent(r.options, PrintedTrace());
   }
   if (result.exponent_fits) return kDone;
   out::PrintErr(
       "repbin: el exponente no cabe en su campo de %i bits; la cadena no representa "
       "el valor\n",
-      nbexp);
+      r.format.nbexp);
   return kOutOfRange;
 }
 
 Status InterpretReal(const Request& r, const std::string& bits) {
-  if (bits.size() != static_cast<std::size_t>(nb)) {
+  if (bits.size() != static_cast<std::size_t>(r.format.nb)) {
     return Refuse(
         "la cadena tiene %zu caracteres y el formato %i; elija el formato con -f o "
         "--bits",
-        bits.size(), nb);
+        bits.size(), r.format.nb);
   }
   if (r.json) {
-    ops::FloatInterpretation result{};
-    out::Silently([&] { result = ops::InterpretFloat(bits, r.options); });
+    const ops::FloatInterpretation result = ops::InterpretFloat(r.format, bits, {}, NoTrace());
     Json object = FloatJson(r, bits);
     object["valor"] = RealJson(result.valor);
-    AddReport(object, ReportInterpretation(bits.c_str()));
+    AddReport(object, ReportInterpretation(r.format, bits.c_str()));
     WriteJson(object);
   } else {
-    ops::InterpretFloat(bits, r.options);
+    ops::InterpretFloat(r.format, bits, r.options, PrintedTrace());
     // The dialogue's result line leaves its line open for the next menu; the report closes it.
     if (!r.options.ampliado) out::Print("\n");
   }
@@ -491,7 +490,7 @@ Status ConvertOne(const Request& r, const std::string& item) {
   const bool real = *r.system == System::kFloat;
   if (r.represent) return real ? RepresentReal(r, item) : RepresentIntegerValue(r, item);
   // The format's width is set by now (Prepare).
-  const ops::TypedBits typed = ops::ReadTypedBits(item, real ? nb : r.bits.value_or(0));
+  const ops::TypedBits typed = ops::ReadTypedBits(item, real ? r.format.nb : r.bits.value_or(0));
   if (!typed.fault.empty()) {
     out::PrintErr("repbin: cadena no válida: \"%s\"; ", item.c_str());
     out::PrintErrText(typed.fault.c_str());
@@ -519,13 +518,19 @@ Status Prepare(Request& r) {
   }
   if (!r.represent && r.valor) return Refuse("--valor solo vale para representar");
   const FloatFormat f = ops::BuildLayout(r.layout);
-  if (f.bits < 3) {
+  if (f.nb < 3) {
     return Refuse(
         "con %i bits no cabe un formato de coma flotante: hacen falta al menos 3 "
         "(signo, exponente y mantisa)",
-        f.bits);
+        f.nb);
   }
-  if (!ops::CheckFloatFormat(f)) return kRefused;
+  if (const std::optional<ops::LayoutFault> fault = ops::CheckFloatFormat(f)) {
+    out::PrintErr("\n ");
+    out::PrintErrText(ops::LayoutFaultText(*fault).c_str());
+    out::PrintErr("\n");
+    return kRefused;
+  }
+  r.format = f;
   return kDone;
 }
 

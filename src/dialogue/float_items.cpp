@@ -37,7 +37,7 @@ bool RepresentFixedText() {
                sizeof decimal, IsConvertibleFixedText)) {
     return false;
   }
-  ops::RepresentFixedText(decimal, DialogueOptions());
+  ops::RepresentFixedText(SettingsFloatFormat(), decimal, DialogueOptions(), PrintedTrace());
   return true;
 }
 
@@ -46,7 +46,7 @@ bool RepresentFloatValue() {
   const std::optional<float> numreal =
       AskFloat([] { out::PrintErr("\n Introduzca el valor a representar"); });
   if (!numreal) return false;
-  ops::RepresentFloatValue(*numreal, DialogueOptions());
+  ops::RepresentFloatValue(SettingsFloatFormat(), *numreal, DialogueOptions(), PrintedTrace());
   return true;
 }
 
@@ -77,7 +77,7 @@ bool InterpretFloat() {
                sizeof buffer, HasWidthLength)) {
     return false;
   }
-  ops::InterpretFloat(buffer, DialogueOptions());
+  ops::InterpretFloat(SettingsFloatFormat(), buffer, DialogueOptions(), PrintedTrace());
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "codec/codec.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/questions.h"
 #include "operations/layout.h"
@@ -25,7 +26,7 @@ namespace {
 
 bool RunIntegerItem(ops::System system, void (*prompt)()) {
   if (!AskWord(prompt, buffer, sizeof buffer, HasWidthLength)) return false;
-  ops::InterpretInteger(system, buffer, zEZ, DialogueOptions());
+  ops::InterpretInteger(SettingsIntegerFormat(system), buffer, DialogueOptions(), PrintedTrace());
   return true;
 }
 
@@ -97,7 +98,7 @@ bool AskWidth(int item) {
 
 bool InterpretationMenu() {
   out::Print("\n");
-  ops::PrintSeparator();
+  ops::PrintSeparator(PrintedTrace());
   std::optional<int> valor;
   do {
     valor = AskMenu(

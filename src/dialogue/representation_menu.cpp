@@ -1,6 +1,7 @@
 // The representation menu and its integer items: a typed integer written as a bit string of the
 // current width. The floating-point item is in float_items.cpp.
 
+#include "codec/codec.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/questions.h"
 #include "operations/layout.h"
@@ -13,10 +14,10 @@ namespace {
 
 // Every integer item follows the same course: the heading, the value question, the operation.
 bool RunIntegerItem(ops::System system, void (*prompt)()) {
-  ops::PrintIntegerHeading(system);
+  ops::PrintIntegerHeading(SettingsIntegerFormat(system), PrintedTrace());
   const std::optional<int> valor = AskInt(prompt);
   if (!valor) return false;
-  ops::RepresentInteger(system, *valor, nb, zEZ, DialogueOptions());
+  ops::RepresentInteger(SettingsIntegerFormat(system), *valor, DialogueOptions(), PrintedTrace());
   return true;
 }
 
@@ -72,7 +73,7 @@ bool ChangeWidth() {
 bool RepresentationMenu() {
   std::optional<int> valor;
   do {
-    ops::PrintSeparator();
+    ops::PrintSeparator(PrintedTrace());
     out::Print(" Representación \n");
     valor = AskMenu(
         [] {
@@ -94,7 +95,7 @@ bool RepresentationMenu() {
     case 7: return RepresentSignMagnitude();
     default:  // 0: back to the main menu
       out::Print("\n");
-      ops::PrintSeparator();
+      ops::PrintSeparator(PrintedTrace());
       return true;
   }
 }

@@ -11,7 +11,6 @@ namespace repbin {
 int RunSession(std::FILE* in) {
   if (in != nullptr) in::BindInput(in);
   ResetSettings();
-  ResetDescriptor();
   dialogue::MainMenu();
   out::Flush();
   return 0;

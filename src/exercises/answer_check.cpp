@@ -14,7 +14,6 @@
 #include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
-#include "settings/settings.h"
 
 namespace repbin::exercises {
 namespace {
@@ -24,47 +23,13 @@ using ops::System;
 // Half a unit of the sixth decimal: the tolerance a floating-point reading is given.
 constexpr double kReadingTolerance = 0.0000005;
 
-// The program-wide settings that the decoders and encoders read and change, kept to be put back.
-class KeptSettings {
- public:
-  KeptSettings() : format_(CurrentFormat()), excess_(zEZ), implicit_(bi) {}
-  ~KeptSettings() {
-    ApplyFormat(format_);
-    zEZ = excess_;
-    bi = implicit_;
-  }
-  KeptSettings(const KeptSettings&) = delete;
-  KeptSettings& operator=(const KeptSettings&) = delete;
-
- private:
-  FloatFormat format_;
-  int excess_;
-  int implicit_;
-};
-
 // --- Words ----------------------------------------------------------------------------------
 
 // "complemento a dos", "exceso 127".
 std::string SystemPhrase(System system, std::int64_t excess) {
-  switch (system) {
-    case System::kNatural: return "binario natural";
-    case System::kOnes: return "complemento a uno";
-    case System::kTwos: return "complemento a dos";
-    case System::kExcess: return "exceso " + std::to_string(excess);
-    case System::kSignMagnitude: return "signo-magnitud";
-    case System::kFloat: return "coma flotante";
-  }
-  return "";
-}
-
-// The system of a floating-point field (0 sign-magnitude, 1 and 2 complements, 3 excess).
-System FieldSystem(int code) {
-  switch (code) {
-    case 0: return System::kSignMagnitude;
-    case 1: return System::kOnes;
-    case 2: return System::kTwos;
-    default: return System::kExcess;
-  }
+  std::string phrase = repbin::SystemPhrase(system);
+  if (system == System::kExcess) phrase += " " + std::to_string(excess);
+  return phrase;
 }
 
 std::string NormPhrase(int norma) {
@@ -120,33 +85,17 @@ std::string LengthText(const std::string& bits, const std::string& key, const ch
 
 // --- Integers through the decoders and encoders ----------------------------------------------
 
-IntegerCode CodeOf(System system) {
-  switch (system) {
-    case System::kOnes: return IntegerCode::kOnes;
-    case System::kTwos: return IntegerCode::kTwos;
-    case System::kExcess: return IntegerCode::kExcess;
-    case System::kSignMagnitude: return IntegerCode::kSignMagnitude;
-    default: return IntegerCode::kNatural;
-  }
-}
-
 // The exact value of `bits` in `system`.
 std::string ReadInteger(System system, std::string_view bits, std::int64_t excess) {
   const std::string text(bits);
-  std::string value;
-  out::Silently([&] {
-    value = DecodeExact(CodeOf(system), text.c_str(), static_cast<int>(text.size()), excess);
-  });
-  return value;
+  return DecodeExact(system, text.c_str(), static_cast<int>(text.size()), excess, NoTrace());
 }
 
 // The writing of `value` in `system` with `width` bits, when it fits.
 std::optional<std::string> WriteInteger(System system, std::int64_t value, int width, int excess) {
   if (value <= INT32_MIN || value > INT32_MAX) return std::nullopt;
-  ops::IntegerRepresentation written{};
-  out::Silently([&] {
-    written = ops::RepresentInteger(system, static_cast<std::int32_t>(value), width, excess);
-  });
+  const ops::IntegerRepresentation written = ops::RepresentInteger(
+      {system, width, excess}, static_cast<std::int32_t>(value), {}, NoTrace());
   if (!written.en_rango) return std::nullopt;
   return written.cadena;
 }
@@ -386,9 +335,9 @@ std::optional<std::string> NextUp(std::string bits) {
   return std::nullopt;
 }
 
-// The exact value of a pattern of the current format, when it is short enough to show.
-std::optional<std::string> PatternValue(const std::string& bits) {
-  const ExactDecimal value = ReportInterpretation(bits.c_str()).value;
+// The exact value of a pattern of `format`, when it is short enough to show.
+std::optional<std::string> PatternValue(const FloatFormat& format, const std::string& bits) {
+  const ExactDecimal value = ReportInterpretation(format, bits.c_str()).value;
   if (!value || value->size() > 40) return std::nullopt;
   return value;
 }
@@ -396,23 +345,23 @@ std::optional<std::string> PatternValue(const std::string& bits) {
 // What a wrong exponent field most likely comes from.
 std::string ExponentMistake(const FloatFormat& f, const std::string& given,
                             std::int64_t given_value, std::int64_t key_value) {
-  if (f.sis_exp == 3 && ReadInteger(System::kNatural, given, 0) == std::to_string(key_value)) {
-    return " Falta sumarle el exceso " + std::to_string(f.exceso) + ".";
+  if (f.TypeExp == 3 && ReadInteger(System::kNatural, given, 0) == std::to_string(key_value)) {
+    return " Falta sumarle el exceso " + std::to_string(f.zEZ) + ".";
   }
   if (given_value == key_value + 1 || given_value == key_value - 1) {
-    return f.norma == 1
+    return f.typenorma == 1
                ? " Difiere en uno: con 1'M el valor se escribe 1,... × 2^e, con la coma "
                  "tras el primer 1."
-               : " Difiere en uno: con " + NormPhrase(f.norma) +
+               : " Difiere en uno: con " + NormPhrase(f.typenorma) +
                      " el valor se escribe 0,1... × 2^e, con la coma delante del primer 1.";
   }
   for (int code = 0; code <= 3; ++code) {
-    const std::int64_t z = code == 3 ? (std::int64_t{1} << (f.exp - 1)) - 1 : 0;
-    if (code != f.sis_exp &&
+    const std::int64_t z = code == 3 ? (std::int64_t{1} << (f.nbexp - 1)) - 1 : 0;
+    if (code != f.TypeExp &&
         ReadInteger(FieldSystem(code), given, z) == std::to_string(key_value)) {
       return " Ese campo es " + std::to_string(key_value) + " en " +
              SystemPhrase(FieldSystem(code), z) + "; el exponente va en " +
-             SystemPhrase(FieldSystem(f.sis_exp), f.exceso) + ".";
+             SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + ".";
     }
   }
   return "";
@@ -422,27 +371,27 @@ std::string ExponentMistake(const FloatFormat& f, const std::string& given,
 std::string MantissaMistake(const FloatFormat& f, const std::string& given, const std::string& key,
                             bool negative) {
   const std::size_t m = key.size();
-  const bool plain = f.sis_man == 0 || !negative;  // the field holds the magnitude's digits
-  if (plain && f.norma != 0 && given == "1" + key.substr(0, m - 1)) {
-    return " Ha guardado el bit implícito: con " + NormPhrase(f.norma) +
+  const bool plain = f.TypeMan == 0 || !negative;  // the field holds the magnitude's digits
+  if (plain && f.typenorma != 0 && given == "1" + key.substr(0, m - 1)) {
+    return " Ha guardado el bit implícito: con " + NormPhrase(f.typenorma) +
            " el primer 1 no se escribe en la mantisa.";
   }
-  if (plain && f.norma == 0 && given == key.substr(1) + "0") {
+  if (plain && f.typenorma == 0 && given == key.substr(1) + "0") {
     return " Falta el primer 1: con 0'M no hay bit implícito y la mantisa lo guarda.";
   }
   if (NextUp(key) == given) {
     return " Está redondeada hacia arriba: el programa trunca, es decir, corta los bits que no "
            "caben.";
   }
-  if (negative && f.sis_man == 1 && given == Inverted(key)) {
+  if (negative && f.TypeMan == 1 && given == Inverted(key)) {
     return " Falta invertirla: en complemento a uno, la mantisa de un valor negativo se guarda "
            "con los bits invertidos.";
   }
-  if (negative && f.sis_man == 2 && given == Complemented(key)) {
+  if (negative && f.TypeMan == 2 && given == Complemented(key)) {
     return " Falta complementarla: en complemento a dos, la mantisa de un valor negativo se "
            "guarda complementada.";
   }
-  if (negative && f.sis_man == 2 && given == Inverted(Complemented(key))) {
+  if (negative && f.TypeMan == 2 && given == Inverted(Complemented(key))) {
     return " Ha invertido los bits sin sumar 1: eso es complemento a uno, y la mantisa va en "
            "complemento a dos.";
   }
@@ -456,7 +405,7 @@ std::string FieldOrder(const FloatFormat& f) {
     std::string text;
   };
   std::vector<Placed> fields = {
-      {f.pos_signo, "el signo"}, {f.pos_exp, "el exponente"}, {f.pos_man, "la mantisa"}};
+      {f.possigno, "el signo"}, {f.posexp, "el exponente"}, {f.posmantisa, "la mantisa"}};
   std::sort(fields.begin(), fields.end(),
             [](const Placed& a, const Placed& b) { return a.at < b.at; });
   return fields[0].text + ", " + fields[1].text + " y " + fields[2].text;
@@ -470,12 +419,12 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
     verdict.correcta = !fits;
     if (fits)
       verdict.diagnostico =
-          "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.exp) + " bits.";
+          "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.nbexp) + " bits.";
     return verdict;
   }
-  const std::optional<std::string> read = TypedBits(answer, f.bits);
+  const std::optional<std::string> read = TypedBits(answer, f.nb);
   if (!read) {
-    verdict.diagnostico = NotBits(answer, f.bits);
+    verdict.diagnostico = NotBits(answer, f.nb);
     return verdict;
   }
   const std::string& bits = *read;
@@ -484,11 +433,12 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
     verdict.diagnostico = LengthText(bits, key, "el formato tiene");
     return verdict;
   }
-  const int man = f.bits - f.exp - 1;
-  const std::string key_exp = Field(key, f.pos_exp, f.exp), key_man = Field(key, f.pos_man, man);
-  const std::string given_exp = Field(bits, f.pos_exp, f.exp);
-  const std::string given_man = Field(bits, f.pos_man, man);
-  const auto pos_signo = static_cast<std::size_t>(f.pos_signo);
+  const int man = f.nb - f.nbexp - 1;
+  const std::string key_exp = Field(key, f.posexp, f.nbexp),
+                    key_man = Field(key, f.posmantisa, man);
+  const std::string given_exp = Field(bits, f.posexp, f.nbexp);
+  const std::string given_man = Field(bits, f.posmantisa, man);
+  const auto pos_signo = static_cast<std::size_t>(f.possigno);
   verdict.campos =
       FieldMarks{bits[pos_signo] == key[pos_signo], given_exp == key_exp, given_man == key_man};
   if (bits == key) {
@@ -514,8 +464,8 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
   if (verdict.campos->exponent) {
     d += " El exponente está bien.";
   } else {
-    const System exp_system = FieldSystem(f.sis_exp);
-    const std::int64_t z = f.sis_exp == 3 ? f.exceso : 0;
+    const System exp_system = FieldSystem(f.TypeExp);
+    const std::int64_t z = f.TypeExp == 3 ? f.zEZ : 0;
     const std::string given_value = ReadInteger(exp_system, given_exp, z);
     const std::string key_value = ReadInteger(exp_system, key_exp, z);
     d += " El exponente " + given_exp + " codifica " + given_value + "; el correcto es " + key_exp +
@@ -528,7 +478,7 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
     d += " La mantisa " + given_man + " está mal; la correcta es " + key_man + ".";
     d += MantissaMistake(f, given_man, key_man, negative);
   }
-  if (const std::optional<std::string> value = PatternValue(bits)) {
+  if (const std::optional<std::string> value = PatternValue(f, bits)) {
     d += " Su cadena vale " + *value + ".";
   }
   verdict.diagnostico = d;
@@ -558,10 +508,7 @@ bool Near(double given, double value) {
 
 // The value of `bits` in `format`, as the program reads it.
 double ReadIn(const FloatFormat& format, const std::string& bits) {
-  ApplyFormat(format);
-  float value = 0;
-  out::Silently([&] { value = BNCFL(bits.c_str()); });
-  return static_cast<double>(value);
+  return static_cast<double>(BNCFL(format, bits.c_str(), NoTrace()));
 }
 
 // Which misreading of the exercise's string gives the student's value.
@@ -570,50 +517,49 @@ std::string ReadingMistake(const Exercise& e, double given, double key) {
   if (key != 0 && Near(given, -key)) return "Tiene el signo cambiado.";
   // The same string read in formats that differ in one thing.
   std::vector<std::pair<FloatFormat, std::string>> misreadings;
-  if (f.sis_exp == 3) {
+  if (f.TypeExp == 3) {
     FloatFormat g = f;
-    g.exceso = 0;
+    g.zEZ = 0;
     misreadings.push_back(
-        {g, "Ese valor sale sin restar el exceso " + std::to_string(f.exceso) + " al exponente."});
-    for (std::int64_t z : OtherExcesses(f.exp, f.exceso)) {
-      g.exceso = static_cast<int>(z);
+        {g, "Ese valor sale sin restar el exceso " + std::to_string(f.zEZ) + " al exponente."});
+    for (std::int64_t z : OtherExcesses(f.nbexp, f.zEZ)) {
+      g.zEZ = static_cast<int>(z);
       misreadings.push_back({g, "Ese valor sale con exceso " + std::to_string(z) +
-                                    "; el exponente está en exceso " + std::to_string(f.exceso) +
+                                    "; el exponente está en exceso " + std::to_string(f.zEZ) +
                                     "."});
     }
   }
   for (int norma = 0; norma <= 2; ++norma) {
     FloatFormat g = f;
-    g.norma = norma;
-    if (norma != f.norma) {
+    g.typenorma = norma;
+    if (norma != f.typenorma) {
       misreadings.push_back({g, "Ese valor sale con la normalización " + NormPhrase(norma) +
-                                    "; el formato usa " + NormPhrase(f.norma) + "."});
+                                    "; el formato usa " + NormPhrase(f.typenorma) + "."});
     }
   }
   for (int code = 0; code <= 3; ++code) {
     FloatFormat g = f;
-    g.sis_exp = code;
-    if (code == 3) g.exceso = (1 << (f.exp - 1)) - 1;
-    if (code != f.sis_exp) {
+    g.TypeExp = code;
+    if (code == 3) g.zEZ = (1 << (f.nbexp - 1)) - 1;
+    if (code != f.TypeExp) {
       misreadings.push_back({g, "Ese valor sale leyendo el exponente en " +
-                                    SystemPhrase(FieldSystem(code), g.exceso) + "; está en " +
-                                    SystemPhrase(FieldSystem(f.sis_exp), f.exceso) + "."});
+                                    SystemPhrase(FieldSystem(code), g.zEZ) + "; está en " +
+                                    SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + "."});
     }
   }
   for (int code = 0; code <= 2; ++code) {
     FloatFormat g = f;
-    g.sis_man = code;
-    if (code != f.sis_man) {
+    g.TypeMan = code;
+    if (code != f.TypeMan) {
       misreadings.push_back({g, "Ese valor sale leyendo la mantisa en " +
                                     SystemPhrase(FieldSystem(code), 0) + "; está en " +
-                                    SystemPhrase(FieldSystem(f.sis_man), 0) + "."});
+                                    SystemPhrase(FieldSystem(f.TypeMan), 0) + "."});
     }
   }
   for (const auto& [format, text] : misreadings) {
     const double value = ReadIn(format, e.dato);
     if (std::isfinite(value) && Near(given, value)) return text;
   }
-  ApplyFormat(f);
   // A power of two apart: the exponent is off.
   if (key != 0 && given != 0 && (given > 0) == (key > 0) && std::isnormal(given / key)) {
     const int k = static_cast<int>(std::lround(std::log2(given / key)));
@@ -704,11 +650,9 @@ bool SaysOutOfRange(std::string_view answer) {
 }
 
 Verdict CheckAnswer(const Exercise& e, std::string_view answer) {
-  const KeptSettings kept;
   answer = Trim(answer);
   const bool represent = e.kind.operation == Operation::kRepresent;
   if (e.kind.system == System::kFloat) {
-    ApplyFormat(e.formato);
     return represent ? CheckFloatWriting(e, answer) : CheckFloatReading(e, answer);
   }
   return represent ? CheckIntegerWriting(e, answer) : CheckIntegerReading(e, answer);

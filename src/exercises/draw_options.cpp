@@ -202,13 +202,13 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
     // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
     const std::string preset_name = layout.preset.value_or("ieee32");
     const FloatFormat f = ops::BuildLayout(layout);
-    if (f.exp > f.bits - 2) {
-      return "con " + std::to_string(f.bits) + " bits, el exponente debe tener entre 1 y " +
-             std::to_string(f.bits - 2) + " bits";
+    if (f.nbexp > f.nb - 2) {
+      return "con " + std::to_string(f.nb) + " bits, el exponente debe tener entre 1 y " +
+             std::to_string(f.nb - 2) + " bits";
     }
-    // The layout passes the layout rules, which say on standard error what is possible.
-    if (!ops::CheckFloatFormat(f)) {
-      out::PrintErr("\n");
+    // The layout passes the layout rules; what they refuse is said before the refusal.
+    if (const std::optional<ops::LayoutFault> fault = ops::CheckFloatFormat(f)) {
+      line.preface = "\n " + ops::LayoutFaultText(*fault) + "\n\n";
       return "el formato de coma flotante no es válido";
     }
     options.formato = f;
@@ -226,7 +226,8 @@ std::uint64_t ChooseSeed() {
   return ((high << 32) | low) ^ now;
 }
 
-int UsageError(const char* command, const std::string& message) {
+int UsageError(const char* command, const std::string& message, const DrawCommandLine* line) {
+  if (line != nullptr) out::PrintErrText(line->preface.c_str());
   out::PrintErr("repbin %s: ", command);
   out::PrintErrText(message.c_str());  // its words may carry accents
   out::PrintErr("\n");

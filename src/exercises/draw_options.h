@@ -24,6 +24,9 @@ struct DrawCommandLine {
   std::optional<std::uint64_t> seed;      // --semilla
   std::optional<out::Encoding> encoding;  // --cp850, --utf8
   bool help = false;                      // -h, --help: nothing after it was read
+  // What the layout rules say of a refused floating-point layout, to be shown before the
+  // refusal (a newline, the rule's sentence, an empty line).
+  std::string preface;
 };
 
 // A command's own options beside the drawing ones.
@@ -44,13 +47,14 @@ struct OwnOptions {
 // value as the next word or after '=' (`--bits=8`); -f replaces the layout options before it.
 // Returns nothing when the line is read, else the Spanish refusal for the command's usage error
 // ("-n espera un número de ejercicios entre 1 y 100000, no «0»"); when a floating-point layout
-// breaks its rules, those rules have been said on standard error first.
+// breaks its rules, `line.preface` says which.
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
                                                const OwnOptions& own, DrawCommandLine& line);
 
-// A usage error of `repbin COMMAND`: the message, and where to see the options, on standard
-// error. Returns the exit status, 2.
-int UsageError(const char* command, const std::string& message);
+// A usage error of `repbin COMMAND`: the preface of `line` when given, the message, and where to
+// see the options, on standard error. Returns the exit status, 2.
+int UsageError(const char* command, const std::string& message,
+               const DrawCommandLine* line = nullptr);
 
 // A seed from the system's entropy and the clock, for a line without --semilla.
 std::uint64_t ChooseSeed();

@@ -15,7 +15,6 @@
 #include "output/output.h"
 #include "real/real.h"
 #include "real/report.h"
-#include "settings/settings.h"
 
 namespace repbin::exercises {
 namespace {
@@ -57,39 +56,8 @@ class Random {
   std::mt19937_64 engine_;
 };
 
-// The program-wide settings the operations change, kept to be put back.
-struct SavedSettings {
-  int nb_ = nb, zEZ_ = zEZ, nbexp_ = nbexp, posexp_ = posexp, posmantisa_ = posmantisa,
-      possigno_ = possigno, TypeExp_ = TypeExp, TypeMan_ = TypeMan, typenorma_ = typenorma,
-      bi_ = bi;
-  ~SavedSettings() {
-    nb = nb_;
-    zEZ = zEZ_;
-    nbexp = nbexp_;
-    posexp = posexp_;
-    posmantisa = posmantisa_;
-    possigno = possigno_;
-    TypeExp = TypeExp_;
-    TypeMan = TypeMan_;
-    typenorma = typenorma_;
-    bi = bi_;
-  }
-};
-
 std::string Decimal(std::int64_t v) {
   return std::to_string(v);
-}
-
-const char* SystemPhrase(ops::System system) {
-  switch (system) {
-    case ops::System::kNatural: return "binario natural";
-    case ops::System::kOnes: return "complemento a uno";
-    case ops::System::kTwos: return "complemento a dos";
-    case ops::System::kExcess: return "exceso";
-    case ops::System::kSignMagnitude: return "signo-magnitud";
-    case ops::System::kFloat: return "coma flotante";
-  }
-  return "";
 }
 
 // "complemento a dos", "exceso 127".
@@ -100,12 +68,7 @@ std::string IntegerSystemPhrase(ops::System system, int excess) {
 }
 
 const char* FieldSystemPhrase(int code) {
-  switch (code) {
-    case 0: return "signo-magnitud";
-    case 1: return "complemento a uno";
-    case 2: return "complemento a dos";
-    default: return "exceso";
-  }
+  return SystemPhrase(FieldSystem(code));
 }
 const char* NormPhrase(int norma) {
   switch (norma) {
@@ -124,20 +87,20 @@ const char* PresetTitle(const std::string& preset) {
 // The format as the statement names it, after "en": by preset name with its fields, or field by
 // field.
 std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
-  const int man = f.bits - f.exp - 1;
-  std::string exp_system = FieldSystemPhrase(f.sis_exp);
-  if (f.sis_exp == 3) exp_system += " " + Decimal(f.exceso);
+  const int man = f.nb - f.nbexp - 1;
+  std::string exp_system = FieldSystemPhrase(f.TypeExp);
+  if (f.TypeExp == 3) exp_system += " " + Decimal(f.zEZ);
   if (!preset.empty()) {
     return "el formato " + preset + " (" + PresetTitle(preset) + ": 1 bit de signo, " +
-           Decimal(f.exp) + " de exponente en " + exp_system + " y " + Decimal(man) +
-           " de mantisa en signo-magnitud, normalización " + NormPhrase(f.norma) + ")";
+           Decimal(f.nbexp) + " de exponente en " + exp_system + " y " + Decimal(man) +
+           " de mantisa en signo-magnitud, normalización " + NormPhrase(f.typenorma) + ")";
   }
-  return "coma flotante de " + Decimal(f.bits) +
+  return "coma flotante de " + Decimal(f.nb) +
          " bits (posiciones contadas desde la izquierda a partir de 0): signo en la posición " +
-         Decimal(f.pos_signo) + "; exponente de " + Decimal(f.exp) + " bits desde la posición " +
-         Decimal(f.pos_exp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
-         " bits desde la posición " + Decimal(f.pos_man) + ", en " + FieldSystemPhrase(f.sis_man) +
-         "; normalización " + NormPhrase(f.norma);
+         Decimal(f.possigno) + "; exponente de " + Decimal(f.nbexp) + " bits desde la posición " +
+         Decimal(f.posexp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
+         " bits desde la posición " + Decimal(f.posmantisa) + ", en " +
+         FieldSystemPhrase(f.TypeMan) + "; normalización " + NormPhrase(f.typenorma);
 }
 
 void AddFormatArguments(const FloatFormat& f, const std::string& preset,
@@ -146,12 +109,12 @@ void AddFormatArguments(const FloatFormat& f, const std::string& preset,
     orden.insert(orden.end(), {"-f", preset});
     return;
   }
-  orden.insert(orden.end(), {"--bits", Decimal(f.bits), "--exp", Decimal(f.exp), "--pos-exp",
-                             Decimal(f.pos_exp), "--pos-man", Decimal(f.pos_man), "--pos-signo",
-                             Decimal(f.pos_signo), "--sis-exp", FieldSystemName(f.sis_exp)});
-  if (f.sis_exp == 3) orden.insert(orden.end(), {"-z", Decimal(f.exceso)});
+  orden.insert(orden.end(), {"--bits", Decimal(f.nb), "--exp", Decimal(f.nbexp), "--pos-exp",
+                             Decimal(f.posexp), "--pos-man", Decimal(f.posmantisa), "--pos-signo",
+                             Decimal(f.possigno), "--sis-exp", FieldSystemName(f.TypeExp)});
+  if (f.TypeExp == 3) orden.insert(orden.end(), {"-z", Decimal(f.zEZ)});
   orden.insert(orden.end(),
-               {"--sis-man", FieldSystemName(f.sis_man), "--norma", NormName(f.norma)});
+               {"--sis-man", FieldSystemName(f.TypeMan), "--norma", NormName(f.typenorma)});
 }
 
 // The values an integer system writes with `width` bits, within 32-bit integers.
@@ -211,7 +174,6 @@ class Generator {
         level_(LevelOf(options.dificultad)) {}
 
   int Run() {
-    const SavedSettings saved;
     const std::vector<Kind> kinds = options_.kinds.empty() ? AllKinds() : options_.kinds;
     std::vector<Shape> shapes;  // variant A's, for the other variants
     // Kinds come round in turns, each turn in its own order, so that every sheet mixes them.
@@ -298,14 +260,17 @@ class Generator {
     return drawn;
   }
 
-  // Runs `fn`, keeping what it prints as the exercise's trace when traces are wanted.
+  // Runs `fn` on a trace sink, keeping what it reports on standard output as the exercise's
+  // trace when traces are wanted.
   template <class Fn>
-  std::string Trace(Fn&& fn) {
+  std::string Traced(Fn&& fn) {
     if (!options_.trazas) {
-      out::Silently(fn);
+      fn(NoTrace());
       return {};
     }
-    return out::Capture(fn, out::Encoding::kUtf8).out;
+    RecordedTrace trace;
+    fn(trace);
+    return trace.out();
   }
 
   // Writes the statement, the command, the answer and the trace of a posed exercise.
@@ -388,7 +353,7 @@ class Generator {
     }
     // The string to read is the writing of a value that fits, so it reads as a sensible value.
     const auto value = static_cast<std::int32_t>(DrawFitting(range));
-    out::Silently([&] { e.dato = ops::RepresentInteger(system, value, e.bits, e.exceso).cadena; });
+    e.dato = ops::RepresentInteger({system, e.bits, e.exceso}, value, {}, NoTrace()).cadena;
     return false;
   }
 
@@ -402,11 +367,10 @@ class Generator {
       e.orden = {"representar", sys, e.dato, "-b", Decimal(e.bits)};
       const auto value = static_cast<std::int32_t>(std::stoll(e.dato));
       ops::IntegerRepresentation result{};
-      e.traza = Trace([&] {
-        nb = e.bits;
-        zEZ = e.exceso;
-        ops::PrintIntegerHeading(system);
-        result = ops::RepresentInteger(system, value, e.bits, e.exceso, options_.report);
+      const ops::IntegerFormat format{system, e.bits, e.exceso};
+      e.traza = Traced([&](Trace& trace) {
+        ops::PrintIntegerHeading(format, trace);
+        result = ops::RepresentInteger(format, value, options_.report, trace);
       });
       e.en_rango = result.en_rango;
       e.respuesta = result.en_rango ? result.cadena : "Fuera de Rango";
@@ -415,8 +379,9 @@ class Generator {
           "Interprete la cadena " + e.dato + " (" + Decimal(e.bits) + " bits) en " + phrase + ".";
       e.orden = {"interpretar", sys, e.dato};
       ops::IntegerInterpretation result{};
-      e.traza =
-          Trace([&] { result = ops::InterpretInteger(system, e.dato, e.exceso, options_.report); });
+      e.traza = Traced([&](Trace& trace) {
+        result = ops::InterpretInteger({system, e.bits, e.exceso}, e.dato, options_.report, trace);
+      });
       e.respuesta = result.valor;
     }
     if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
@@ -433,9 +398,9 @@ class Generator {
     static constexpr std::pair<int, int> kWidths[] = {{8, 2}, {10, 1}, {12, 2}, {16, 1}};
     static constexpr std::pair<int, int> kHardWidths[] = {{12, 2}, {16, 2}, {20, 1}, {24, 1}};
     FloatFormat f{};
-    f.bits = hard ? random_.Weighted(kHardWidths) : random_.Weighted(kWidths);
-    f.exp = static_cast<int>(random_.Between(3, f.bits <= 8 ? 4 : (hard ? 6 : 5)));
-    const int man = f.bits - f.exp - 1;
+    f.nb = hard ? random_.Weighted(kHardWidths) : random_.Weighted(kWidths);
+    f.nbexp = static_cast<int>(random_.Between(3, f.nb <= 8 ? 4 : (hard ? 6 : 5)));
+    const int man = f.nb - f.nbexp - 1;
     // The three fields side by side, in one of the six orders.
     static constexpr char kOrders[6][4] = {"SEM", "SME", "ESM", "EMS", "MSE", "MES"};
     const char* order = kOrders[random_.Below(6)];
@@ -443,27 +408,27 @@ class Generator {
     for (const char* c = order; *c != '\0'; ++c) {
       switch (*c) {
         case 'S':
-          f.pos_signo = at;
+          f.possigno = at;
           at += 1;
           break;
         case 'E':
-          f.pos_exp = at;
-          at += f.exp;
+          f.posexp = at;
+          at += f.nbexp;
           break;
         default:
-          f.pos_man = at;
+          f.posmantisa = at;
           at += man;
           break;
       }
     }
     static constexpr std::pair<int, int> kExpSystems[] = {{3, 4}, {0, 2}, {1, 1}, {2, 2}};
-    f.sis_exp = random_.Weighted(kExpSystems);
-    f.exceso = (1 << (f.exp - 1)) - static_cast<int>(random_.Below(2));
+    f.TypeExp = random_.Weighted(kExpSystems);
+    f.zEZ = (1 << (f.nbexp - 1)) - static_cast<int>(random_.Below(2));
     static constexpr std::pair<int, int> kManSystems[] = {{0, 4}, {1, 1}, {2, 2}};
     static constexpr std::pair<int, int> kComplements[] = {{1, 1}, {2, 2}};
-    f.sis_man = hard ? random_.Weighted(kComplements) : random_.Weighted(kManSystems);
+    f.TypeMan = hard ? random_.Weighted(kComplements) : random_.Weighted(kManSystems);
     static constexpr std::pair<int, int> kNorms[] = {{1, 4}, {0, 2}, {2, 2}};
-    f.norma = random_.Weighted(kNorms);
+    f.typenorma = random_.Weighted(kNorms);
     return f;
   }
 
@@ -482,9 +447,7 @@ class Generator {
       e.preset = "ieee16";
     } else {
       e.formato = DrawLayout();
-      bool valid = false;
-      out::Silently([&] { valid = ops::CheckFloatFormat(e.formato); });
-      if (valid) return;
+      if (!ops::CheckFloatFormat(e.formato)) return;
       e.preset = "ieee16";  // never expected: every drawn layout passes
     }
     e.formato = *FindPreset(e.preset);
@@ -518,22 +481,22 @@ class Generator {
     return text;
   }
 
-  // Fixed-point text whose exponent fits the current format, with its writing: the integer part
+  // Fixed-point text whose exponent fits the format `f`, with its writing: the integer part
   // shrinks until it does.
-  std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat() {
+  std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat(const FloatFormat& f) {
     std::int64_t scale = level_.scale << (4 * wider_);
     for (;;) {
       std::string text = DrawFixedText(scale);
-      ops::FloatRepresentation written{};
-      out::Silently([&] { written = ops::RepresentFixedText(text, {}); });
+      const ops::FloatRepresentation written = ops::RepresentFixedText(f, text, {}, NoTrace());
       if (written.exponent_fits || scale == 0) return {text, written};
       scale /= 4;
     }
   }
 
-  // Whether the format holds `text` exactly (its truncated pattern `bits` is worth it).
-  static bool Exact(const std::string& bits, const std::string& text, std::string* stored) {
-    const RepresentationReport report = ReportRepresentation(bits.c_str(), {text, true, 0});
+  // Whether the format `f` holds `text` exactly (its truncated pattern `bits` is worth it).
+  static bool Exact(const FloatFormat& f, const std::string& bits, const std::string& text,
+                    std::string* stored) {
+    const RepresentationReport report = ReportRepresentation(f, bits.c_str(), {text, true, 0});
     if (stored != nullptr) *stored = report.stored.value_or("");
     return report.error && *report.error == "0";
   }
@@ -541,22 +504,21 @@ class Generator {
   // A value to convert, with its writing: exactly representable unless inexact values are
   // allowed. A drawn value the format does not hold becomes the value of its truncated pattern
   // when that is short to write, so the draw keeps its spread of magnitudes.
-  std::pair<std::string, ops::FloatRepresentation> DrawFloatValue() {
-    auto drawn = DrawFittingFloat();
+  std::pair<std::string, ops::FloatRepresentation> DrawFloatValue(const FloatFormat& f) {
+    auto drawn = DrawFittingFloat(f);
     if (options_.inexactos) return drawn;
     for (int tries = 0; tries < 100; ++tries) {
       std::string stored;
-      if (drawn.second.exponent_fits && Exact(drawn.second.cadena, drawn.first, &stored)) {
+      if (drawn.second.exponent_fits && Exact(f, drawn.second.cadena, drawn.first, &stored)) {
         return drawn;
       }
       if (drawn.second.exponent_fits && ShortDecimal(stored)) {
-        ops::FloatRepresentation written{};
-        out::Silently([&] { written = ops::RepresentFixedText(stored, {}); });
-        if (written.exponent_fits && Exact(written.cadena, stored, nullptr)) {
+        const ops::FloatRepresentation written = ops::RepresentFixedText(f, stored, {}, NoTrace());
+        if (written.exponent_fits && Exact(f, written.cadena, stored, nullptr)) {
           return {stored, written};
         }
       }
-      drawn = DrawFittingFloat();
+      drawn = DrawFittingFloat(f);
     }
     return drawn;  // never expected: its statement then says to truncate
   }
@@ -568,26 +530,24 @@ class Generator {
     } else {
       DrawFormat(e);
     }
-    e.bits = e.formato.bits;
-    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
-    auto [text, written] = DrawFloatValue();
+    e.bits = e.formato.nb;
+    auto [text, written] = DrawFloatValue(e.formato);
     e.dato = e.kind.operation == Operation::kRepresent ? text : written.cadena;
   }
 
   void SolveFloat(Exercise& e) {
-    out::Silently([&] { ops::CheckFloatFormat(e.formato); });
     const std::string in_format = FormatPhrase(e.formato, e.preset);
     if (e.kind.operation == Operation::kRepresent) {
       e.orden = {"representar", "flotante", e.dato};
       ops::FloatRepresentation result{};
-      e.traza = Trace([&] {
-        ops::PrintLayoutSummary();
-        result = ops::RepresentFixedText(e.dato, options_.report);
+      e.traza = Traced([&](Trace& trace) {
+        ops::PrintLayoutSummary(e.formato, trace);
+        result = ops::RepresentFixedText(e.formato, e.dato, options_.report, trace);
       });
       e.en_rango = result.exponent_fits;
       e.respuesta = result.cadena;
       // The program's rule, said where it matters: the value needs rounding.
-      const bool exact = Exact(result.cadena, e.dato, nullptr);
+      const bool exact = Exact(e.formato, result.cadena, e.dato, nullptr);
       e.enunciado =
           "Represente " + e.dato + " en " + in_format +
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
@@ -596,10 +556,10 @@ class Generator {
                     "; dé el valor con seis decimales.";
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
-      e.traza = Trace([&] {
-        result = ops::InterpretFloat(e.dato, options_.report);
+      e.traza = Traced([&](Trace& trace) {
+        result = ops::InterpretFloat(e.formato, e.dato, options_.report, trace);
         // The result line stays open unless the extended report closed it.
-        if (!options_.report.ampliado) out::Print("\n");
+        if (!options_.report.ampliado) trace.Print("\n");
       });
       char value[64];
       std::snprintf(value, sizeof value, "%f", static_cast<double>(result.valor));

@@ -174,7 +174,7 @@ int RunExercises(const std::vector<std::string>& args) {
   };
   exercises::DrawCommandLine line;
   if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
-    return exercises::UsageError("ejercicios", *refusal);
+    return exercises::UsageError("ejercicios", *refusal, &line);
   }
   if (line.help) {
     PrintHelp();

@@ -136,15 +136,13 @@ std::string SeedLine(std::uint64_t seed, const std::string& command) {
   return "Semilla " + std::to_string(seed) + "; para repetir esta ronda: " + command + "\n";
 }
 
-// The drawing options of a page's round, read as the command reads them; what a refusal says
-// on standard error (the layout rules) comes before the refusal itself.
+// The drawing options of a page's round, read as the command reads them; what the layout rules
+// say of a refused layout comes before the refusal itself.
 std::optional<std::string> ReadRound(const std::vector<std::string>& args,
                                      exercises::DrawCommandLine& line) {
-  std::optional<std::string> refusal;
-  const out::Captured said = out::Capture(
-      [&] { refusal = exercises::ReadDrawCommandLine(args, {}, line); }, out::Encoding::kUtf8);
+  std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, {}, line);
   if (!refusal && line.help) refusal = "la ayuda está en repbin practicar --help";
-  if (refusal) return said.err + *refusal;
+  if (refusal) return line.preface + *refusal;
   return std::nullopt;
 }
 
@@ -166,7 +164,7 @@ int RunPractice(const std::vector<std::string>& args) {
   };
   exercises::DrawCommandLine line;
   if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
-    return exercises::UsageError("practicar", *refusal);
+    return exercises::UsageError("practicar", *refusal, &line);
   }
   if (line.help) {
     PrintHelp();

@@ -19,7 +19,7 @@ using Big = boost::multiprecision::int128_t;
 using Lines = std::vector<std::string>;
 
 // Every text the printer writes. Values go in as "%s" arguments; the method's lines, built at
-// run time, go out through PrintText so that their accents are converted too.
+// run time, go out through Trace::Text so that their accents are converted too.
 constexpr const char* kRangeLine = " Rango en %s con %s: de %s a %s";
 constexpr const char* kZerosPart = ", con dos ceros: %s (+0) y %s (-0)";
 constexpr const char* kAboveLine = " %s no cabe: queda %s por encima del máximo\n";
@@ -405,22 +405,22 @@ IntegerReport ReportIntegerInterpretation(System system, std::string_view bits,
   return r;
 }
 
-void PrintIntegerReport(const IntegerReport& r) {
-  out::Print(kRangeLine, SystemPhrase(r.system, r.excess).c_str(), Bits(r.width).c_str(),
-             r.min.c_str(), r.max.c_str());
-  if (r.zeros.size() == 2) out::Print(kZerosPart, r.zeros[0].c_str(), r.zeros[1].c_str());
-  out::Print("\n");
-  if (r.fit == Fit::kAbove) out::Print(kAboveLine, r.value.c_str(), r.distance.c_str());
-  if (r.fit == Fit::kBelow) out::Print(kBelowLine, r.value.c_str(), r.distance.c_str());
-  out::Print(kHexLine, r.hex_groups.c_str(), r.hex.c_str());
-  out::Print(kOctalLine, r.octal_groups.c_str(), r.octal.c_str());
+void PrintIntegerReport(const IntegerReport& r, Trace& trace) {
+  trace.Print(kRangeLine, SystemPhrase(r.system, r.excess).c_str(), Bits(r.width).c_str(),
+              r.min.c_str(), r.max.c_str());
+  if (r.zeros.size() == 2) trace.Print(kZerosPart, r.zeros[0].c_str(), r.zeros[1].c_str());
+  trace.Print("\n");
+  if (r.fit == Fit::kAbove) trace.Print(kAboveLine, r.value.c_str(), r.distance.c_str());
+  if (r.fit == Fit::kBelow) trace.Print(kBelowLine, r.value.c_str(), r.distance.c_str());
+  trace.Print(kHexLine, r.hex_groups.c_str(), r.hex.c_str());
+  trace.Print(kOctalLine, r.octal_groups.c_str(), r.octal.c_str());
   if (!r.method.empty()) {
-    out::Print(kMethodHeading);
+    trace.Print(kMethodHeading);
     for (const std::string& line : r.method) {
-      out::PrintText((kMethodIndent + line + "\n").c_str());
+      trace.Text((kMethodIndent + line + "\n").c_str());
     }
   }
-  out::Print(kReadingsLabel, r.bits.c_str());
+  trace.Print(kReadingsLabel, r.bits.c_str());
   const char* separator = " ";
   for (const IntegerReading& reading : r.readings) {
     // "natural 219", "exceso 127: 92".
@@ -428,10 +428,10 @@ void PrintIntegerReport(const IntegerReport& r) {
                              : reading.system == System::kExcess
                                  ? SystemPhrase(reading.system, r.excess) + ":"
                                  : SystemPhrase(reading.system, r.excess);
-    out::Print("%s%s %s", separator, name.c_str(), reading.value.c_str());
+    trace.Print("%s%s %s", separator, name.c_str(), reading.value.c_str());
     separator = ", ";
   }
-  out::Print("\n");
+  trace.Print("\n");
 }
 
 }  // namespace repbin::ops

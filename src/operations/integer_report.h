@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "operations/operations.h"
+#include "output/trace.h"
 
 namespace repbin::ops {
 
@@ -65,7 +66,7 @@ IntegerReport ReportIntegerRepresentation(System system, std::int64_t value, std
 IntegerReport ReportIntegerInterpretation(System system, std::string_view bits,
                                           std::int64_t excess);
 
-// The report's lines, in Spanish, on standard output.
-void PrintIntegerReport(const IntegerReport& report);
+// The report's lines, in Spanish, reported to `trace`.
+void PrintIntegerReport(const IntegerReport& report, Trace& trace);
 
 }  // namespace repbin::ops

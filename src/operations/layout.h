@@ -6,7 +6,10 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
+#include <string>
 
+#include "output/trace.h"
 #include "real/format.h"
 
 namespace repbin::ops {
@@ -38,33 +41,52 @@ struct Choices {
   }
 };
 
-// Where a field of `width` characters can start among the positions left free by a field of
-// `taken_width` characters at `taken`.
-Choices StartsBeside(int taken, int taken_width, int width);
-// Where the exponent can start so that the mantissa still has a run of its width beside it.
-Choices ExponentStarts();
-// The one position the exponent and the mantissa leave free.
-Choices SignPosition();
+// Where a field of `width` characters can start in `nb` characters, among the positions left
+// free by a field of `taken_width` characters at `taken`.
+Choices StartsBeside(int nb, int taken, int taken_width, int width);
+// Where the exponent (f.nbexp wide) can start so that the mantissa still has a run of its width
+// beside it.
+Choices ExponentStarts(const FloatFormat& f);
+// The one position the exponent and the mantissa of `f` leave free.
+Choices SignPosition(const FloatFormat& f);
 
-// The names the messages give the fields.
-inline constexpr const char* kExponentStart = "el comienzo del exponente";
-inline constexpr const char* kMantissaStart = "el comienzo de la mantisa";
-inline constexpr const char* kSign = "el signo";
+// The values of a layout, in the order the questions ask them.
+enum class LayoutField {
+  kExponentWidth,
+  kExponentStart,
+  kMantissaStart,
+  kSign,
+  kExponentSystem,
+  kMantissaSystem,
+  kNorm,
+};
 
-// Each check says on standard error what is possible when it refuses.
-bool PositionAllowed(const Choices& choices, const char* field, int v);
-bool CodeAllowed(int v, int highest, const char* what);
+// A refused value: which field, and what it accepts (the positions, or 0 to `highest`).
+struct LayoutFault {
+  LayoutField field;
+  Choices positions;  // the start and sign fields
+  int highest = 0;    // the width and the codes: from 1 (width) or 0 (codes) to this
+  int nb = 0;         // the total width, which the width's rule depends on
+};
+
+// Each check returns the fault when `v` is refused, on the fields placed before it.
+std::optional<LayoutFault> CheckPosition(LayoutField field, const Choices& choices, int v);
+std::optional<LayoutFault> CheckCode(LayoutField field, int v);
 // At least one exponent bit, and room for the sign and one mantissa bit, in `nb` bits.
-bool ExponentWidthAllowed(int v);
+std::optional<LayoutFault> CheckExponentWidth(int nb, int v);
 
-// Checks a whole layout by the rules and with the messages of the questions (at its width, which
-// must be 3 to 64), and makes it the current format when it passes.
-bool CheckFloatFormat(const FloatFormat& format);
+// Checks a whole layout (at its width, which must be 3 to 64) by the rules and in the order of
+// the questions; the first refused value, if any.
+std::optional<LayoutFault> CheckFloatFormat(const FloatFormat& format);
 
-// The layout of the current format, as the representation form shows it.
-void PrintLayoutSummary();
+// What a fault says, as one Spanish sentence: "Con este formato, el signo solo puede estar en la
+// posición 0.", "Elija un sistema entre 0 y 3.".
+std::string LayoutFaultText(const LayoutFault& fault);
+
+// The layout of `f`, as the representation form shows it.
+void PrintLayoutSummary(const FloatFormat& f, Trace& trace);
 
 // The separator line: 58 '=' and a newline, on standard output.
-void PrintSeparator();
+void PrintSeparator(Trace& trace);
 
 }  // namespace repbin::ops

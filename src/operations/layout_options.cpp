@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "codec/codec.h"
 #include "output/input.h"
 #include "real/format.h"
-#include "settings/settings.h"
 
 namespace repbin::ops {
 
@@ -54,18 +54,17 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view 
 
 FloatFormat BuildLayout(const LayoutOptions& o) {
   FloatFormat f = *FindPreset(o.preset.value_or("ieee32"));
-  f.bits = o.bits.value_or(f.bits);
-  f.exp = o.exp.value_or(f.exp);
-  f.sis_exp = o.sis_exp.value_or(f.sis_exp);
-  f.sis_man = o.sis_man.value_or(f.sis_man);
-  f.norma = o.norma.value_or(f.norma);
+  f.nb = o.bits.value_or(f.nb);
+  f.nbexp = o.exp.value_or(f.nbexp);
+  f.TypeExp = o.sis_exp.value_or(f.TypeExp);
+  f.TypeMan = o.sis_man.value_or(f.TypeMan);
+  f.typenorma = o.norma.value_or(f.typenorma);
   // 2^(e-1) - 1, and 2^31 - 1 (the widest excess an int holds) for an exponent wider than 32
   // bits.
-  f.exceso =
-      o.exceso.value_or(static_cast<int>((std::int64_t{1} << (std::min(f.exp, 32) - 1)) - 1));
-  f.pos_signo = o.pos_signo.value_or(0);
-  f.pos_exp = o.pos_exp.value_or(1);
-  f.pos_man = o.pos_man.value_or(f.pos_exp + f.exp);
+  f.zEZ = o.exceso.value_or(static_cast<int>((std::int64_t{1} << (std::min(f.nbexp, 32) - 1)) - 1));
+  f.possigno = o.pos_signo.value_or(0);
+  f.posexp = o.pos_exp.value_or(1);
+  f.posmantisa = o.pos_man.value_or(f.posexp + f.nbexp);
   return f;
 }
 

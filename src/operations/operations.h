@@ -1,7 +1,8 @@
-// The operations: one function per conversion, taking its parameters and printing, through the
-// output layer, exactly what the dialogue prints on standard output for it (and on standard error
-// where the dialogue does). The dialogue asks its questions and then calls these; the one-shot
-// commands, their JSON output and the exercise sheets call the same functions.
+// The operations: one function per conversion, taking the format as a value and reporting to the
+// trace sink it is given exactly what the dialogue prints for it (on standard output, and on
+// standard error where the dialogue does). The dialogue asks its questions and then calls these
+// with the printing sink; the one-shot commands, their JSON output, the exercise sheets and
+// practice call the same functions, with the sink they need.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "codec/system.h"
+#include "output/trace.h"
 #include "real/format.h"
 
 namespace repbin::ops {
 
-enum class System { kNatural, kOnes, kTwos, kExcess, kSignMagnitude, kFloat };
-
-// The system a command-line name stands for: natural, c1, c2, exceso, sm, flotante, or the long
-// Spanish names binario-natural, complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,
-// coma-flotante.
-std::optional<System> FindSystem(std::string_view name);
-// The short command-line name of a system ("c2").
-const char* SystemName(System system);
+using repbin::FindSystem;
+using repbin::System;
+using repbin::SystemName;
+using repbin::SystemPhrase;
 
 // What the operations add to the dialogue's lines: the extended report (integer_report.h for the
 // integers, real/report.h for floating point).
@@ -30,27 +29,34 @@ struct Options {
 
 // --- Integers -------------------------------------------------------------------------------
 
+// An integer format: the system (never kFloat), the width `nb` (1 to 64) and, for the excess
+// system, the excess `zEZ`.
+struct IntegerFormat {
+  System system;
+  int nb;
+  int zEZ;
+};
+
 // The heading a representation item prints before it asks the value ("Complemento a dos con 8
-// bits"); natural binary has none. Uses `nb` and `zEZ`.
-void PrintIntegerHeading(System system);
+// bits"); natural binary has none.
+void PrintIntegerHeading(const IntegerFormat& format, Trace& trace);
 
 struct IntegerRepresentation {
   std::string cadena;
   bool en_rango;
 };
-// Writes `value` in `system` with `width` bits (and excess `excess`), which become the current
-// width and excess: the echo, the conversion trace, "Fuera de Rango" when it does not fit, the
-// result line, the extended report when asked for, and the separator.
-IntegerRepresentation RepresentInteger(System system, std::int32_t value, int width, int excess,
-                                       const Options& options = {});
+// Writes `value` in `format`: the echo, the conversion trace, "Fuera de Rango" when it does not
+// fit, the result line, the extended report when asked for, and the separator.
+IntegerRepresentation RepresentInteger(const IntegerFormat& format, std::int32_t value,
+                                       const Options& options, Trace& trace);
 
 struct IntegerInterpretation {
   std::string valor;  // the exact value, in decimal
 };
-// Reads `bits` (its length is the width, 1 to 64) in `system`: the echo, the decoder's trace, the
-// result line and the extended report when asked for.
-IntegerInterpretation InterpretInteger(System system, std::string_view bits, int excess,
-                                       const Options& options = {});
+// Reads `bits` (1 to 64 characters, its length the width: format.nb is not used) in the system of
+// `format`: the echo, the decoder's trace, the result line and the extended report when asked for.
+IntegerInterpretation InterpretInteger(const IntegerFormat& format, std::string_view bits,
+                                       const Options& options, Trace& trace);
 
 // --- Floating point -------------------------------------------------------------------------
 
@@ -59,18 +65,21 @@ struct FloatRepresentation {
   bool exponent_fits;
 };
 // Writes the fixed-point text `text` (accepted by CheckFixedText, fewer than 64 characters) in
-// the current format: the echo, the fixed-point and floating-point traces, the result line, and
-// the extended report when asked for.
-FloatRepresentation RepresentFixedText(std::string_view text, const Options& options);
-// Writes the single-precision `value` in the current format.
-FloatRepresentation RepresentFloatValue(float value, const Options& options);
+// `format` (DescriptorIsValid): the echo, the fixed-point and floating-point traces, the result
+// line, and the extended report when asked for.
+FloatRepresentation RepresentFixedText(const FloatFormat& format, std::string_view text,
+                                       const Options& options, Trace& trace);
+// Writes the single-precision `value` in `format`.
+FloatRepresentation RepresentFloatValue(const FloatFormat& format, float value,
+                                        const Options& options, Trace& trace);
 
 struct FloatInterpretation {
   float valor;
 };
-// Reads `bits` (nb characters) in the current format: the echo, the traces, the summary line and
-// the result line (which, as in the dialogue, ends without a newline, unless the extended report
+// Reads `bits` (format.nb characters) in `format`: the echo, the traces, the summary line and the
+// result line (which, as in the dialogue, ends without a newline, unless the extended report
 // follows it).
-FloatInterpretation InterpretFloat(std::string_view bits, const Options& options);
+FloatInterpretation InterpretFloat(const FloatFormat& format, std::string_view bits,
+                                   const Options& options, Trace& trace);
 
 }  // namespace repbin::ops

@@ -178,6 +178,10 @@ void PrintErrText(const char* text) {
   WriteText(err_stream, text);
 }
 
+void PrintV(const char* format, std::va_list args) {
+  WriteFormatted(out_stream, format, args);
+}
+
 void PrintErrV(const char* format, std::va_list args) {
   WriteFormatted(err_stream, format, args);
 }
@@ -237,10 +241,6 @@ std::string CaptureMergedOutput(void (*run)(void*), void* context, Encoding enco
   std::string merged;
   RunBound(Sink{nullptr, &merged, encoding}, Sink{nullptr, &merged, encoding}, run, context);
   return merged;
-}
-
-void RunSilently(void (*run)(void*), void* context) {
-  RunBound(Sink{}, Sink{}, run, context);
 }
 
 void Encode(const char* text, Encoding encoding, char* dest, std::size_t dest_size) {

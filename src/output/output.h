@@ -61,7 +61,8 @@ void PrintText(const char* text);
 // The same on standard error.
 void PrintErrText(const char* text);
 
-// PrintErr with its arguments already gathered.
+// Print and PrintErr with their arguments already gathered.
+void PrintV(const char* format, std::va_list args);
 void PrintErrV(const char* format, std::va_list args);
 
 // Writes `size` bytes as they are (no conversion) to standard output.
@@ -98,8 +99,6 @@ struct Captured {
 Captured CaptureOutput(void (*run)(void*), void* context, Encoding encoding);
 // The same with both streams into one text, in program order (what a terminal shows).
 std::string CaptureMergedOutput(void (*run)(void*), void* context, Encoding encoding);
-// Runs `run(context)` printing nothing.
-void RunSilently(void (*run)(void*), void* context);
 
 // A callable's address, for the functions above that take it as void*.
 template <class Fn>
@@ -116,10 +115,6 @@ template <class Fn>
 std::string CaptureMerged(Fn&& fn, Encoding encoding = Encoding::kUtf8) {
   return CaptureMergedOutput([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); },
                              Erased(fn), encoding);
-}
-template <class Fn>
-void Silently(Fn&& fn) {
-  RunSilently([](void* f) { (*static_cast<std::remove_reference_t<Fn>*>(f))(); }, Erased(fn));
 }
 
 // The bytes of `text` (UTF-8) in `encoding`; characters code page 850 lacks become '?'.

@@ -13,7 +13,6 @@
 #include "output/input.h"
 #include "output/output.h"
 #include "real/real.h"
-#include "settings/settings.h"
 
 namespace repbin {
 namespace {
@@ -156,9 +155,6 @@ bool IsCommand(const std::string& word) {
 
 int RunCommandLine(const std::vector<std::string>& args) {
   if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
-  // Every command starts from the program's start settings, as a session does.
-  ResetSettings();
-  ResetDescriptor();
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   int status = 0;
   if (args[0] == "ejercicios") {

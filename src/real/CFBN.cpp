@@ -112,8 +112,8 @@ std::string FixedTextMessage(FixedTextFault fault, const char* decimal,
   return "";
 }
 
-int CFBN(const char* decimal, char* bitmap, int* coma) {
-  out::Print("\n=== Conversión a binario del número en coma flotante %s ====\n", decimal);
+int CFBN(const char* decimal, char* bitmap, int* coma, Trace& trace) {
+  trace.Print("\n=== Conversión a binario del número en coma flotante %s ====\n", decimal);
   // The integer part runs up to the first '.'; without one there is no fraction.
   const std::size_t i = SeparatorIndex(decimal);
   const bool sin = decimal[i] != '.';
@@ -128,7 +128,7 @@ int CFBN(const char* decimal, char* bitmap, int* coma) {
   const int L =
       entero == 0 ? 1 : static_cast<int>(std::bit_width(static_cast<std::uint32_t>(entero)));
   // The integer digits at 1 to L, with the halving trace.
-  DecBN(entero, bitmap + 1, L);
+  DecBN(entero, bitmap + 1, L, trace);
   // The binary point follows them; the form 0.1... x 2^L holds for a non-zero integer part.
   *coma = L;
   bitmap[L + 1] = '.';
@@ -143,7 +143,7 @@ int CFBN(const char* decimal, char* bitmap, int* coma) {
     // the text is full; a fraction of 0 leaves the text ending right after the '.'.
     const char* fraction = decimal + i;
     float decimales = FractionValue(fraction);
-    out::Print("\n =Parte fraccionaria 0%s=\n", fraction);
+    trace.Print("\n =Parte fraccionaria 0%s=\n", fraction);
     bitmap[w] = '\0';
     while (decimales != 0.0f && w < 64) {
       const float tmpr = decimales;
@@ -156,12 +156,12 @@ int CFBN(const char* decimal, char* bitmap, int* coma) {
         bitmap[w] = '0';
       }
       bitmap[++w] = '\0';
-      out::Print("\t %fx2=%f \t \t 0%s...\n", static_cast<double>(tmpr),
-                 static_cast<double>(decimales), bitmap + L + 1);
+      trace.Print("\t %fx2=%f \t \t 0%s...\n", static_cast<double>(tmpr),
+                  static_cast<double>(decimales), bitmap + L + 1);
     }
-    out::Print("La parte fracionaria 0%s es igual 0%s \n ", fraction, bitmap + L + 1);
+    trace.Print("La parte fracionaria 0%s es igual 0%s \n ", fraction, bitmap + L + 1);
   }
-  out::Print("El valor en coma fija es %s\n", bitmap);
+  trace.Print("El valor en coma fija es %s\n", bitmap);
   // Below one, the exponent comes from the first '1' (3 when there is none).
   if (entero == 0) *coma = 3 - primer1;
   return w;

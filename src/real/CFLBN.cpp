@@ -3,36 +3,35 @@
 #include "codec/codec.h"
 #include "real/fields.h"
 #include "real/real.h"
-#include "settings/settings.h"
 
 namespace repbin {
 
-int CFLBN(float num, char* bitmap) {
-  assert(DescriptorIsValid());  // the dialogue hands over only layouts that fit
-  ClearString(bitmap);
+int CFLBN(const FloatFormat& f, float num, char* bitmap, Trace& trace) {
+  assert(DescriptorIsValid(f));  // the dialogue hands over only layouts that fit
+  ClearString(f, bitmap);
   // The image of the widened value (exact): sign at 0, exponent at 1 to 11, fraction.
   char bittmp[65];
-  R64BN(static_cast<double>(num), bittmp);
+  R64BN(static_cast<double>(num), bittmp, trace);
   // The unbiased exponent; the magnitude is 1.F x 2^e.
-  const int e = BNEZ(bittmp + 1, 11, 1023);
+  const int e = BNEZ(bittmp + 1, 11, 1023, trace);
   char digits[65];
-  const int nbman = NbMan();
+  const int nbman = f.NbMan();
   int fits = 0;
   if (num == 0.0f) {
     // Zero (either sign) has no 1.F: the smallest exponent and a magnitude of '0' digits. The
     // exponent field first, then the sign, so the exponent's NUL never replaces it.
-    PrintZeroLine();
-    fits = WriteExponent(SmallestExponent(), bitmap);
-    bitmap[possigno] = bittmp[0];
+    PrintZeroLine(trace);
+    fits = WriteExponent(f, SmallestExponent(f), bitmap, trace);
+    bitmap[f.possigno] = bittmp[0];
     for (int i = 0; i < nbman; ++i) digits[i] = '0';
   } else {
     // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
-    const int exp = typenorma == 1 ? e : e + 1;
-    fits = WriteExponent(exp, bitmap);
-    bitmap[possigno] = bittmp[0];
+    const int exp = f.typenorma == 1 ? e : e + 1;
+    fits = WriteExponent(f, exp, bitmap, trace);
+    bitmap[f.possigno] = bittmp[0];
     // Without an implicit bit the field starts with the significand's leading 1.
     int pos = 12;
-    if (bi == 0) {
+    if (f.bi() == 0) {
       bittmp[11] = '1';
       pos = 11;
     }
@@ -40,8 +39,8 @@ int CFLBN(float num, char* bitmap) {
     // significand continues with '0', which is exact: the value has no further bits.
     for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
   }
-  WriteMantissa(digits, bittmp[0] == '1', bitmap);
-  bitmap[nb] = '\0';
+  WriteMantissa(f, digits, bittmp[0] == '1', bitmap);
+  bitmap[f.nb] = '\0';
   return fits;
 }
 

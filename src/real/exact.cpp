@@ -17,19 +17,20 @@ struct decoding::Arithmetic<BigInt> {
   static std::string Text(const BigInt& value) { return value.str(); }
 };
 
-template BigInt BNsinsigno<BigInt>(const char*, int);
-template BigInt BNSM<BigInt>(const char*, int);
-template BigInt BNC1<BigInt>(const char*, int);
-template BigInt BNC2<BigInt>(const char*, int);
-template BigInt BNEZ<BigInt>(const char*, int, BigInt);
+template BigInt BNsinsigno<BigInt>(const char*, int, Trace&);
+template BigInt BNSM<BigInt>(const char*, int, Trace&);
+template BigInt BNC1<BigInt>(const char*, int, Trace&);
+template BigInt BNC2<BigInt>(const char*, int, Trace&);
+template BigInt BNEZ<BigInt>(const char*, int, BigInt, Trace&);
 
-std::string DecodeExact(IntegerCode code, const char* bitmap, int lim, std::int64_t Z) {
-  switch (code) {
-    case IntegerCode::kNatural: return BNsinsigno<BigInt>(bitmap, lim).str();
-    case IntegerCode::kSignMagnitude: return BNSM<BigInt>(bitmap, lim).str();
-    case IntegerCode::kOnes: return BNC1<BigInt>(bitmap, lim).str();
-    case IntegerCode::kTwos: return BNC2<BigInt>(bitmap, lim).str();
-    case IntegerCode::kExcess: return BNEZ<BigInt>(bitmap, lim, BigInt(Z)).str();
+std::string DecodeExact(System system, const char* bitmap, int lim, std::int64_t Z, Trace& trace) {
+  switch (system) {
+    case System::kNatural: return BNsinsigno<BigInt>(bitmap, lim, trace).str();
+    case System::kSignMagnitude: return BNSM<BigInt>(bitmap, lim, trace).str();
+    case System::kOnes: return BNC1<BigInt>(bitmap, lim, trace).str();
+    case System::kTwos: return BNC2<BigInt>(bitmap, lim, trace).str();
+    case System::kExcess: return BNEZ<BigInt>(bitmap, lim, BigInt(Z), trace).str();
+    case System::kFloat: break;
   }
   return "0";
 }

@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/system.h"
+#include "output/trace.h"
+
 namespace repbin {
 
-enum class IntegerCode { kNatural, kSignMagnitude, kOnes, kTwos, kExcess };
-
-// Reads the `lim` characters at `bitmap` in `code` (with excess `Z` for kExcess) exactly, printing
-// the decoder's trace as the fixed-width decoders do; returns the value in decimal.
-std::string DecodeExact(IntegerCode code, const char* bitmap, int lim, std::int64_t Z = 0);
+// Reads the `lim` characters at `bitmap` in `system` (an integer system; with excess `Z` for
+// kExcess) exactly, reporting the decoder's trace as the fixed-width decoders do; returns the value
+// in decimal.
+std::string DecodeExact(System system, const char* bitmap, int lim, std::int64_t Z, Trace& trace);
 
 }  // namespace repbin

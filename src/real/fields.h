@@ -3,29 +3,33 @@
 
 #include <cstdint>
 
+#include "output/trace.h"
+#include "real/format.h"
+
 namespace repbin {
 
-// Clears positions 0 to `nb` to NUL before a string is written, so that a summary printed
+// Clears positions 0 to `f.nb` to NUL before a string is written, so that a summary printed
 // mid-way shows what this operation has written so far and nothing of an earlier one: a field
 // printed as a string runs on only into the fields already written after it.
-void ClearString(char* bitmap);
+void ClearString(const FloatFormat& f, char* bitmap);
 
-// Writes `exp` into the exponent field with the encoder of TypeExp (printing its trace); the
+// Writes `exp` into the exponent field with the encoder of f.TypeExp (reporting its trace); the
 // encoder also writes a NUL right after the field. Returns the encoder's range flag: 0 when the
 // exponent does not fit its field (the field then holds what the encoder wrote).
-int WriteExponent(std::int64_t exp, char* bitmap);
+int WriteExponent(const FloatFormat& f, std::int64_t exp, char* bitmap, Trace& trace);
 
 // The smallest exponent the exponent field holds in its system: -zEZ in excess (a field of '0'),
 // -(2^(nbexp-1) - 1) in sign-magnitude and one's complement, -2^(nbexp-1) in two's complement.
-std::int64_t SmallestExponent();
+std::int64_t SmallestExponent(const FloatFormat& f);
 
-// Zero has no normalised form; both encoders say so with this line, on standard output, before
+// Zero has no normalised form; both encoders report this line to their trace before
 // they write the smallest exponent and a mantissa of '0' digits.
-void PrintZeroLine();
+void PrintZeroLine(Trace& trace);
 
-// Writes the NbMan() magnitude digits `digits` into the mantissa field in the system of TypeMan:
+// Writes the f.NbMan() magnitude digits `digits` into the mantissa field in the system of
+// f.TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including
 // the rightmost '1' and inverted to its left (two's complement) for a negative one.
-void WriteMantissa(const char* digits, bool negative, char* bitmap);
+void WriteMantissa(const FloatFormat& f, const char* digits, bool negative, char* bitmap);
 
 }  // namespace repbin

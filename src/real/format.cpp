@@ -1,7 +1,6 @@
 #include "real/format.h"
 
-#include "real/real.h"
-#include "settings/settings.h"
+#include "codec/system.h"
 
 namespace repbin {
 
@@ -19,18 +18,39 @@ std::optional<FloatFormat> FindPreset(std::string_view name) {
 
 namespace {
 
-constexpr const char* kFieldSystems[] = {"sm", "c1", "c2", "exceso"};
+bool Inside(const FloatFormat& f, int start, int width) {
+  return start >= 0 && width >= 1 && start <= f.nb - width;
+}
+
+bool Overlap(int a, int a_width, int b, int b_width) {
+  return a < b + b_width && b < a + a_width;
+}
+
+}  // namespace
+
+bool DescriptorIsValid(const FloatFormat& f) {
+  if (f.nb < 3 || f.nb > 64) return false;
+  const int nbman = f.NbMan();
+  return Inside(f, f.posexp, f.nbexp) && Inside(f, f.posmantisa, nbman) &&
+         Inside(f, f.possigno, 1) && !Overlap(f.posexp, f.nbexp, f.posmantisa, nbman) &&
+         !Overlap(f.posexp, f.nbexp, f.possigno, 1) &&
+         !Overlap(f.posmantisa, nbman, f.possigno, 1) && f.TypeExp >= 0 && f.TypeExp <= 3 &&
+         f.TypeMan >= 0 && f.TypeMan <= 2 && f.typenorma >= 0 && f.typenorma <= 2;
+}
+
+namespace {
+
 constexpr const char* kNorms[] = {"0M", "1M", "01M"};
 
 }  // namespace
 
 const char* FieldSystemName(int code) {
-  return code >= 0 && code <= 3 ? kFieldSystems[code] : "";
+  return code >= 0 && code <= 3 ? SystemName(FieldSystem(code)) : "";
 }
 
 std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed) {
   for (int code = 0; code <= (excess_allowed ? 3 : 2); ++code) {
-    if (name == kFieldSystems[code]) return code;
+    if (name == SystemName(FieldSystem(code))) return code;
   }
   return std::nullopt;
 }
@@ -44,23 +64,6 @@ std::optional<int> FindNorm(std::string_view name) {
     if (name == kNorms[code]) return code;
   }
   return std::nullopt;
-}
-
-void ApplyFormat(const FloatFormat& f) {
-  nb = f.bits;
-  nbexp = f.exp;
-  posexp = f.pos_exp;
-  posmantisa = f.pos_man;
-  possigno = f.pos_signo;
-  TypeExp = f.sis_exp;
-  if (f.sis_exp == 3) zEZ = f.exceso;
-  TypeMan = f.sis_man;
-  typenorma = f.norma;
-  bi = f.norma > 0 ? 1 : 0;
-}
-
-FloatFormat CurrentFormat() {
-  return {nb, nbexp, posexp, posmantisa, possigno, TypeExp, zEZ, TypeMan, typenorma};
 }
 
 }  // namespace repbin

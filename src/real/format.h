@@ -1,5 +1,5 @@
-// Floating-point formats as values: the descriptor's settings gathered in one struct, the named
-// presets, and the passage between the struct and the program-wide descriptor.
+// Floating-point formats as values: the descriptor gathered in one struct, which every codec,
+// operation and report takes by reference, and the named presets.
 #pragma once
 
 #include <optional>
@@ -7,19 +7,30 @@
 
 namespace repbin {
 
+// Where sign, exponent and mantissa lie in a string of `nb` characters and how they are written.
 struct FloatFormat {
-  int bits;       // nb
-  int exp;        // nbexp
-  int pos_exp;    // posexp
-  int pos_man;    // posmantisa
-  int pos_signo;  // possigno
-  int sis_exp;    // TypeExp: 0 sign-magnitude, 1 one's complement, 2 two's complement, 3 excess
-  int exceso;     // zEZ, used when sis_exp is 3
-  int sis_man;    // TypeMan: 0 sign-magnitude, 1 one's complement, 2 two's complement
-  int norma;      // typenorma: 0 0'M, 1 1'M, 2 0'1M
+  int nb;          // total width, 3 to 64
+  int nbexp;       // width of the exponent field
+  int posexp;      // position of the exponent's first character
+  int posmantisa;  // position of the mantissa's first character
+  int possigno;    // position of the sign character
+  int TypeExp;     // 0 sign-magnitude, 1 one's complement, 2 two's complement, 3 excess zEZ
+  int zEZ;         // the exponent's excess, used when TypeExp is 3
+  int TypeMan;     // 0 sign-magnitude, 1 one's complement, 2 two's complement
+  int typenorma;   // 0 fraction 0'M, 1 implicit integer bit 1'M, 2 implicit fraction bit 0'1M
+
+  // Implicit mantissa bits: 1 with an implicit bit (typenorma 1 or 2), else 0.
+  int bi() const { return typenorma > 0 ? 1 : 0; }
+  // Width of the mantissa field: nb - nbexp - 1.
+  int NbMan() const { return nb - nbexp - 1; }
 
   bool operator==(const FloatFormat&) const = default;
 };
+
+// Whether `f` describes a format the codecs can honour: 3 <= nb <= 64, both fields at least one
+// character wide, the three fields inside the string without overlapping, and every code inside
+// its menu. The codecs require it.
+bool DescriptorIsValid(const FloatFormat& f);
 
 // The IEEE 754 shape of `total` bits with an exponent of `exp` bits: sign at 0, the exponent next
 // in excess 2^(exp-1) - 1, the sign-magnitude mantissa after it, normalisation 1'M.
@@ -34,11 +45,5 @@ const char* FieldSystemName(int code);
 std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed);
 const char* NormName(int code);
 std::optional<int> FindNorm(std::string_view name);
-
-// Sets nb, zEZ (for an excess exponent) and the descriptor from `format`, bi included.
-void ApplyFormat(const FloatFormat& format);
-
-// The format the program-wide settings describe now.
-FloatFormat CurrentFormat();
 
 }  // namespace repbin

@@ -1,48 +1,34 @@
-// Real-number codecs: the floating-point format descriptor, and real values to and from bit
-// strings in the format it describes, with their printed traces.
+// Real-number codecs: real values to and from bit strings in a floating-point format
+// (real/format.h), each reporting its trace to the sink it is given.
+//
+// The names say what converts to what: CF is fixed point (a decimal text such as "5.375"), CFL
+// floating point (a value, or a format's bit string read as one), BN a binary string. So CFBN
+// writes fixed-point text as binary text, CFCFL fixed-point text into a floating-point format,
+// CFLBN a floating-point value into a format's bit string, BNCFL reads that string back.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "output/trace.h"
+#include "real/format.h"
+
 namespace repbin {
 
-// The floating-point format descriptor: where sign, exponent and mantissa lie in a string of
-// `nb` characters and how they are written. All 0 at start; the dialogue fills them.
-extern int nbexp;       // width of the exponent field
-extern int posexp;      // position of the exponent's first character
-extern int posmantisa;  // position of the mantissa's first character
-extern int possigno;    // position of the sign character
-extern int TypeExp;     // 0 sign-magnitude, 1 one's complement, 2 two's complement, 3 excess zEZ
-extern int TypeMan;     // 0 sign-magnitude, 1 one's complement, 2 two's complement
-extern int typenorma;   // 0 fraction 0'M, 1 implicit integer bit 1'M, 2 implicit fraction bit 0'1M
-extern int bi;  // implicit mantissa bits: 1 when typenorma > 0, else 0 (set by the dialogue)
-
-// Width of the mantissa field, derived from the current `nb`: nb - nbexp - 1.
-int NbMan();
-
-// Gives every descriptor value its start value, 0.
-void ResetDescriptor();
-
-// Whether the descriptor describes a format the codecs can honour at the current `nb`: 3 <= nb
-// <= 64, both fields at least one character wide, the three fields inside the string without
-// overlapping, and every code inside its menu. The codecs below require it.
-bool DescriptorIsValid();
-
-// Writes `num` into `bitmap` (`nb` characters and a NUL) through its IEEE 754 double image: the
+// Writes `num` into `bitmap` (`f.nb` characters and a NUL) through its IEEE 754 double image: the
 // exponent field first, then the sign, then the mantissa, truncated. Prints the traces of the
 // image, of the exponent's reading and of the exponent's encoder. Zero (+0 or -0) is written as
 // CFCFL writes it: the zero line, the smallest exponent and a mantissa of '0' digits. Returns 1, or
 // 0 when the exponent does not fit its field (the string is written all the same).
-int CFLBN(float num, char* bitmap);
+int CFLBN(const FloatFormat& f, float num, char* bitmap, Trace& trace);
 
-// Reads the `nb`-character string at `bitmap` in the described format. Prints the exponent and
+// Reads the `f.nb`-character string at `bitmap` in the format `f`. Prints the exponent and
 // mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
 // in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
 // single precision (inf or 0 when it lies beyond it). With a one's- or two's-complement mantissa
 // and an implicit bit, a negative string's implicit bit is read complemented as the encoders leave
 // it, so whatever CFLBN or CFCFL write reads back as the value they wrote (truncated).
-float BNCFL(const char* bitmap);
+float BNCFL(const FloatFormat& f, const char* bitmap, Trace& trace);
 
 // What the floating-point decoder reads in a string: the value is man x 2^(exp - shift).
 struct FloatReading {
@@ -51,7 +37,7 @@ struct FloatReading {
   std::int64_t shift;  // where the normalisation puts the binary point: nbman, plus 1 for 0'1M
 };
 // The same reading as BNCFL, printing nothing.
-FloatReading ReadFloat(const char* bitmap);
+FloatReading ReadFloat(const FloatFormat& f, const char* bitmap);
 
 // What keeps a fixed-point text from being converted soundly.
 enum class FixedTextFault {
@@ -78,14 +64,14 @@ std::string FixedTextMessage(FixedTextFault fault, const char* decimal, const ch
 // text is full, its truncated expansion. Stores in `coma` the exponent e of the form 0.1... x 2^e
 // (3 when there is no '1'). Returns the length of the text. Requires CheckFixedText(decimal) ==
 // kNone.
-int CFBN(const char* decimal, char* bitmap, int* coma);
+int CFBN(const char* decimal, char* bitmap, int* coma, Trace& trace);
 
-// Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
+// Writes the fixed-point text `decimal` into `bitmap` in the format `f`, printing the
 // fixed-point conversion, the normalised value, the exponent calculation and a summary. Zero
 // (a text without '1') has no normalised form: a line says so, and the string gets the smallest
 // exponent (SmallestExponent) and a mantissa of '0' digits in its system, with the typed sign.
 // Returns 1, or 0 when the exponent does not fit its field (the string is written all the same).
 // Requires CheckFixedText(decimal) == kNone.
-int CFCFL(const char* decimal, char* bitmap);
+int CFCFL(const FloatFormat& f, const char* decimal, char* bitmap, Trace& trace);
 
 }  // namespace repbin

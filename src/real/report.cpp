@@ -9,10 +9,10 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
-#include "output/output.h"
+#include "codec/codec.h"
+#include "output/trace.h"
 #include "real/fields.h"
 #include "real/real.h"
-#include "settings/settings.h"
 
 namespace repbin {
 namespace {
@@ -271,8 +271,9 @@ std::optional<BinaryExpansion> Expand(const Input& in) {
 }
 
 // The pattern as the program reads it: man x 2^(exp - shift).
-ExactDecimal ProgramValue(const char* bits, std::optional<Decimal>* exact = nullptr) {
-  const FloatReading r = ReadFloat(bits);
+ExactDecimal ProgramValue(const FloatFormat& f, const char* bits,
+                          std::optional<Decimal>* exact = nullptr) {
+  const FloatReading r = ReadFloat(f, bits);
   // A field of up to 62 characters may hold an exponent whose difference with the shift would
   // leave 64 bits; such an exponent is far past the limit anyway.
   const Wide k = std::clamp<Wide>(r.exp, -(Wide{1} << 40), Wide{1} << 40) - r.shift;
@@ -283,30 +284,30 @@ ExactDecimal ProgramValue(const char* bits, std::optional<Decimal>* exact = null
 }
 
 // The exponents the exponent field holds in its system.
-void ExponentRange(Wide* lowest, Wide* highest) {
-  const Wide half = Wide{1} << (nbexp - 1);
-  switch (TypeExp) {
+void ExponentRange(const FloatFormat& f, Wide* lowest, Wide* highest) {
+  const Wide half = Wide{1} << (f.nbexp - 1);
+  switch (f.TypeExp) {
     case 0:
     case 1: *lowest = -(half - 1), *highest = half - 1; break;
     case 2: *lowest = -half, *highest = half - 1; break;
-    default: *lowest = -Wide{zEZ}, *highest = 2 * half - 1 - zEZ; break;
+    default: *lowest = -Wide{f.zEZ}, *highest = 2 * half - 1 - f.zEZ; break;
   }
 }
 
 // The pattern of ±S x 2^(exp - shift) as the encoders lay it out: the exponent field in its
 // system, the sign, and the low NbMan() bits of S as the mantissa's magnitude digits.
-std::string Encode(bool negative, Wide exp, const Big& significand) {
+std::string Encode(const FloatFormat& f, bool negative, Wide exp, const Big& significand) {
   char pattern[kMaxWidth + 2];
-  ClearString(pattern);
-  out::Silently([&] { WriteExponent(static_cast<int>(exp), pattern); });
-  pattern[possigno] = negative ? '1' : '0';
-  const int nbman = NbMan();
+  ClearString(f, pattern);
+  WriteExponent(f, exp, pattern, NoTrace());
+  pattern[f.possigno] = negative ? '1' : '0';
+  const int nbman = f.NbMan();
   char digits[kMaxWidth + 1];
   for (int i = 0; i < nbman; ++i) {
     digits[i] = mp::bit_test(significand, static_cast<unsigned>(nbman - 1 - i)) ? '1' : '0';
   }
-  WriteMantissa(digits, negative, pattern);
-  pattern[nb] = '\0';
+  WriteMantissa(f, digits, negative, pattern);
+  pattern[f.nb] = '\0';
   return pattern;
 }
 
@@ -314,17 +315,17 @@ std::string Encode(bool negative, Wide exp, const Big& significand) {
 // ±S x 2^(E - shift) with S of p = NbMan() + bi bits, its leading bit 1, and E inside the
 // exponent field's range. Zero has no such form: it is written as the encoders write it, the
 // smallest exponent and a zero magnitude, in every normalisation.
-std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
+std::optional<RoundedPattern> RoundIntoFormat(const FloatFormat& f, const Input& in) {
   if (!in.finite) return std::nullopt;
   Wide lowest = 0;
   Wide highest = 0;
-  ExponentRange(&lowest, &highest);
-  const int nbman = NbMan();
-  const Wide shift = nbman + (typenorma == 2 ? 1 : 0);
-  const int p = nbman + bi;
+  ExponentRange(f, &lowest, &highest);
+  const int nbman = f.NbMan();
+  const Wide shift = nbman + (f.typenorma == 2 ? 1 : 0);
+  const int p = nbman + f.bi();
   std::string bits;
   if (in.magnitude == 0) {
-    bits = Encode(in.negative, lowest, Big(0));
+    bits = Encode(f, in.negative, lowest, Big(0));
   } else {
     Wide q = FloorLog2(in) - p + 1;  // the unit of S's last bit
     Big s = RoundToUnits(in, q);
@@ -334,11 +335,11 @@ std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
     }
     const Wide exp = q + shift;
     if (exp < lowest || exp > highest) return std::nullopt;
-    bits = Encode(in.negative, exp, s);
+    bits = Encode(f, in.negative, exp, s);
   }
   RoundedPattern rounded{bits, HexOfBits(bits), std::nullopt, std::nullopt};
   std::optional<Decimal> value;
-  rounded.value = ProgramValue(bits.c_str(), &value);
+  rounded.value = ProgramValue(f, bits.c_str(), &value);
   const std::optional<Decimal> input = SignedValue(in);
   if (value && input) rounded.error = ToString(Difference(*value, *input));
   return rounded;
@@ -351,14 +352,14 @@ std::uint64_t Field(const char* bits, int first, int width) {
   return v;
 }
 
-IeeeReading ReadIeee(const char* bits) {
+IeeeReading ReadIeee(const FloatFormat& format, const char* bits) {
   IeeeReading r;
   r.negative = bits[0] == '1';
-  const int nbman = NbMan();
-  const std::uint64_t e = Field(bits, 1, nbexp);
-  const std::uint64_t f = Field(bits, posmantisa, nbman);
-  const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
-  const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
+  const int nbman = format.NbMan();
+  const std::uint64_t e = Field(bits, 1, format.nbexp);
+  const std::uint64_t f = Field(bits, format.posmantisa, nbman);
+  const std::uint64_t all_ones = (std::uint64_t{1} << format.nbexp) - 1;
+  const Wide bias = (Wide{1} << (format.nbexp - 1)) - 1;
   if (e == all_ones) {
     r.kind = f == 0 ? IeeeClass::kInfinity : IeeeClass::kNan;
     r.value = f != 0 ? "nan" : r.negative ? "-inf" : "inf";
@@ -381,8 +382,9 @@ IeeeReading ReadIeee(const char* bits) {
 
 // The IEEE 754 encoding of the input, rounded to nearest, ties to even, with subnormals, signed
 // zero and overflow to infinity.
-std::string RoundIeee(const Input& in) {
-  const int nbman = NbMan();
+std::string RoundIeee(const FloatFormat& format, const Input& in) {
+  const int nbman = format.NbMan();
+  const int nbexp = format.nbexp;
   const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
   const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
   std::uint64_t e = 0;
@@ -408,14 +410,14 @@ std::string RoundIeee(const Input& in) {
       f = s;  // subnormal (or zero, when even the smallest subnormal is too far)
     }
   }
-  std::string bits(static_cast<std::size_t>(nb), '0');
+  std::string bits(static_cast<std::size_t>(format.nb), '0');
   bits[0] = in.negative ? '1' : '0';
   for (int i = 0; i < nbexp; ++i) {
     if ((e >> (nbexp - 1 - i)) & 1U) bits[static_cast<std::size_t>(1 + i)] = '1';
   }
   for (int i = 0; i < nbman; ++i) {
     if (mp::bit_test(f, static_cast<unsigned>(nbman - 1 - i))) {
-      bits[static_cast<std::size_t>(posmantisa + i)] = '1';
+      bits[static_cast<std::size_t>(format.posmantisa + i)] = '1';
     }
   }
   return bits;
@@ -433,27 +435,27 @@ std::string IeeeDescription(const IeeeReading& r) {
 }
 
 // An exact decimal, or the text saying it is too long.
-void PrintExact(const ExactDecimal& d, const char* missing = kTooLong) {
+void PrintExact(Trace& trace, const ExactDecimal& d, const char* missing = kTooLong) {
   if (d) {
-    out::Print("%s", d->c_str());
+    trace.Print("%s", d->c_str());
   } else {
-    out::PrintText(missing);
+    trace.Text(missing);
   }
 }
 
-void PrintLine(const char* label, const ExactDecimal& d) {
-  out::PrintText(label);
-  PrintExact(d);
-  out::Print("\n");
+void PrintLine(Trace& trace, const char* label, const ExactDecimal& d) {
+  trace.Text(label);
+  PrintExact(trace, d);
+  trace.Print("\n");
 }
 
-void PrintIeeeReading(const IeeeReading& r) {
-  out::Print(kIeeeLine, IeeeDescription(r).c_str());
+void PrintIeeeReading(Trace& trace, const IeeeReading& r) {
+  trace.Print(kIeeeLine, IeeeDescription(r).c_str());
   if (r.kind != IeeeClass::kInfinity && r.kind != IeeeClass::kNan) {
-    out::Print(kIeeeValueLabel);
-    PrintExact(r.value);
+    trace.Print(kIeeeValueLabel);
+    PrintExact(trace, r.value);
   }
-  out::Print("\n");
+  trace.Print("\n");
 }
 
 }  // namespace
@@ -479,17 +481,19 @@ const char* IeeeClassName(IeeeClass kind) {
   return "";
 }
 
-bool IsIeeeShaped() {
-  return DescriptorIsValid() && TypeMan == 0 && typenorma == 1 && TypeExp == 3 && possigno == 0 &&
-         posexp == 1 && nbexp >= 2 && nbexp <= 31 && Wide{zEZ} == (Wide{1} << (nbexp - 1)) - 1;
+bool IsIeeeShaped(const FloatFormat& f) {
+  return DescriptorIsValid(f) && f.TypeMan == 0 && f.typenorma == 1 && f.TypeExp == 3 &&
+         f.possigno == 0 && f.posexp == 1 && f.nbexp >= 2 && f.nbexp <= 31 &&
+         Wide{f.zEZ} == (Wide{1} << (f.nbexp - 1)) - 1;
 }
 
-RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input) {
+RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
+                                          const RepresentationInput& input) {
   RepresentationReport report;
-  const std::string pattern(bits, static_cast<std::size_t>(nb));
+  const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
   std::optional<Decimal> stored;
-  report.stored = ProgramValue(pattern.c_str(), &stored);
+  report.stored = ProgramValue(f, pattern.c_str(), &stored);
   const Input in = input.fixed_point ? ParseFixedText(input.text) : FromFloat(input.value);
   const std::optional<Decimal> exact_input = SignedValue(in);
   if (exact_input) report.input = ToString(*exact_input, in.negative);
@@ -504,62 +508,62 @@ RepresentationReport ReportRepresentation(const char* bits, const Representation
     }
   }
   report.expansion = Expand(in);
-  report.rounded = RoundIntoFormat(in);
-  if (IsIeeeShaped()) {
+  report.rounded = RoundIntoFormat(f, in);
+  if (IsIeeeShaped(f)) {
     IeeeRepresentation ieee;
-    ieee.reading = ReadIeee(pattern.c_str());
-    ieee.rounded_bits = RoundIeee(in);
+    ieee.reading = ReadIeee(f, pattern.c_str());
+    ieee.rounded_bits = RoundIeee(f, in);
     ieee.rounded_hex = HexOfBits(ieee.rounded_bits);
     report.ieee = ieee;
   }
   return report;
 }
 
-InterpretationReport ReportInterpretation(const char* bits) {
+InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits) {
   InterpretationReport report;
-  const std::string pattern(bits, static_cast<std::size_t>(nb));
+  const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
-  report.value = ProgramValue(pattern.c_str());
-  if (IsIeeeShaped()) report.ieee = ReadIeee(pattern.c_str());
+  report.value = ProgramValue(f, pattern.c_str());
+  if (IsIeeeShaped(f)) report.ieee = ReadIeee(f, pattern.c_str());
   return report;
 }
 
-void PrintRepresentationReport(const RepresentationReport& report) {
-  out::Print(kHexLine, report.hex.c_str());
-  PrintLine(kStoredLabel, report.stored);
-  PrintLine(kInputLabel, report.input);
+void PrintRepresentationReport(const RepresentationReport& report, Trace& trace) {
+  trace.Print(kHexLine, report.hex.c_str());
+  PrintLine(trace, kStoredLabel, report.stored);
+  PrintLine(trace, kInputLabel, report.input);
   if (report.expansion) {
-    out::Print(kExpansionLine, report.expansion->text.c_str());
+    trace.Print(kExpansionLine, report.expansion->text.c_str());
     if (report.expansion->shortened) {
-      out::Print(kLongPeriodLine, report.expansion->period.c_str(), kMaxPeriodDigits);
+      trace.Print(kLongPeriodLine, report.expansion->period.c_str(), kMaxPeriodDigits);
     }
   }
-  out::Print(kErrorLabel);
-  PrintExact(report.error, kUndefined);
-  if (report.relative_error) out::Print(kRelativePart, *report.relative_error);
-  out::Print("\n");
+  trace.Print(kErrorLabel);
+  PrintExact(trace, report.error, kUndefined);
+  if (report.relative_error) trace.Print(kRelativePart, *report.relative_error);
+  trace.Print("\n");
   if (report.rounded) {
     const RoundedPattern& r = *report.rounded;
-    out::Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());
-    out::Print(kRoundedValueLabel);
-    PrintExact(r.value);
-    out::Print(kRoundedErrorLabel);
-    PrintExact(r.error, kUndefined);
-    out::Print("\n");
+    trace.Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());
+    trace.Print(kRoundedValueLabel);
+    PrintExact(trace, r.value);
+    trace.Print(kRoundedErrorLabel);
+    PrintExact(trace, r.error, kUndefined);
+    trace.Print("\n");
   } else {
-    out::Print(kOutOfRangeLine);
+    trace.Print(kOutOfRangeLine);
   }
   if (report.ieee) {
-    PrintIeeeReading(report.ieee->reading);
-    out::Print(kIeeeRoundedLine, report.ieee->rounded_bits.c_str(),
-               report.ieee->rounded_hex.c_str());
+    PrintIeeeReading(trace, report.ieee->reading);
+    trace.Print(kIeeeRoundedLine, report.ieee->rounded_bits.c_str(),
+                report.ieee->rounded_hex.c_str());
   }
 }
 
-void PrintInterpretationReport(const InterpretationReport& report) {
-  out::Print(kHexLine, report.hex.c_str());
-  PrintLine(kReadLabel, report.value);
-  if (report.ieee) PrintIeeeReading(*report.ieee);
+void PrintInterpretationReport(const InterpretationReport& report, Trace& trace) {
+  trace.Print(kHexLine, report.hex.c_str());
+  PrintLine(trace, kReadLabel, report.value);
+  if (report.ieee) PrintIeeeReading(trace, *report.ieee);
 }
 
 }  // namespace repbin

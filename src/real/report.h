@@ -1,4 +1,4 @@
-// The extended floating-point report: what a pattern of the current format really holds.
+// The extended floating-point report: what a pattern of the format really holds.
 //
 // Beside the truncating encoders and the program's own reading, it gives the pattern in
 // hexadecimal, the exact decimal value of the pattern as the program reads it, the exact value
@@ -7,12 +7,14 @@
 // pattern and the IEEE 754 encoding of the input. Every value is exact (Boost.Multiprecision);
 // nothing passes through a float or a double except the relative error.
 //
-// The format is the current descriptor (real.h) with `nb` and `zEZ`, as for the codecs; the
-// functions require DescriptorIsValid().
+// Every function takes the format (real/format.h) and requires DescriptorIsValid(format).
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "output/trace.h"
+#include "real/format.h"
 
 namespace repbin {
 
@@ -34,7 +36,7 @@ struct RepresentationInput {
 // "0x" and the bits (at most 64) in hexadecimal, as many digits as four bits take: 0x2E66.
 std::string HexOfBits(const std::string& bits);
 
-// A pattern of the current format, with its hexadecimal form and exact value as the program
+// A pattern of the format, with its hexadecimal form and exact value as the program
 // reads it (ReadFloat), and its error against the input (pattern - input).
 struct RoundedPattern {
   std::string bits;  // nb characters
@@ -55,10 +57,10 @@ struct IeeeReading {
   ExactDecimal value;  // exact decimal ("-0" for negative zero); "inf", "-inf" or "nan"
 };
 
-// Whether the current format is shaped as IEEE 754 binary interchange: sign at 0, exponent next
+// Whether `f` is shaped as IEEE 754 binary interchange: sign at 0, exponent next
 // in excess 2^(nbexp-1) - 1, sign-magnitude mantissa with an implicit integer bit (1'M). All of
 // ieee16, ieee32, ieee64 and bfloat16 are.
-bool IsIeeeShaped();
+bool IsIeeeShaped(const FloatFormat& f);
 
 struct IeeeRepresentation {
   IeeeReading reading;       // of the stored pattern
@@ -101,13 +103,14 @@ struct InterpretationReport {
 
 // The report of a representation: `bits` is the pattern the encoder (CFCFL or CFLBN) wrote for
 // `input`. Prints nothing.
-RepresentationReport ReportRepresentation(const char* bits, const RepresentationInput& input);
+RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
+                                          const RepresentationInput& input);
 
 // The report of an interpretation of the pattern `bits`. Prints nothing.
-InterpretationReport ReportInterpretation(const char* bits);
+InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits);
 
-// The extended lines, in Spanish, on standard output (out::Print).
-void PrintRepresentationReport(const RepresentationReport& report);
-void PrintInterpretationReport(const InterpretationReport& report);
+// The extended lines, in Spanish, reported to `trace`.
+void PrintRepresentationReport(const RepresentationReport& report, Trace& trace);
+void PrintInterpretationReport(const InterpretationReport& report, Trace& trace);
 
 }  // namespace repbin
