@@ -15,13 +15,13 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/codec.h"
 #include "commands/command_line.h"
 #include "commands/commands.h"
 #include "operations/bit_input.h"
 #include "operations/integer_arithmetic.h"
 #include "operations/operations.h"
 #include "output/output.h"
-#include "settings/settings.h"
 
 namespace repbin {
 namespace {
