@@ -291,6 +291,9 @@ TEST(OperateCommandTest, StatusesAndJson) {
       {{"operar", "flotante", "1", "+", "2"}, 2, "repbin: sistema no v"},
       {{"operar", "c2", "1", "*", "2"}, 2, "repbin: operador no v"},
       {{"operar", "c2", "12a", "+", "2"}, 2, "repbin: operando no v"},
+      {{"operar", "c2", "0b", "+", "2"}, 2, "repbin: operando no v"},
+      {{"operar", "c2", "0b0x1", "+", "2"}, 2, "repbin: operando no v"},
+      {{"operar", "c2", "0b1_0000_0000", "+", "1", "-b", "8"}, 2, "repbin: la cadena"},
       {{"operar", "sm", "1", "+", "1", "-b", "1"}, 2, "repbin: con 1 bit"},
   };
   for (const Case& c : cases) {

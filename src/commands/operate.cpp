@@ -227,12 +227,13 @@ std::optional<Operand> ReadOperand(const std::string& text) {
   const bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (binary || hex) {
     const std::string_view rest = std::string_view(text).substr(binary ? 2 : 0);
-    const ops::TypedBits typed = binary && rest.find_first_of("xX") != std::string_view::npos
-                                     ? ops::TypedBits{"", "tras 0b van bits 0 y 1"}
-                                     : ops::ReadTypedBits(rest, 0);
-    if (!typed.fault.empty() || (binary && Trimmed(rest).empty())) {
+    const bool bad_binary =
+        binary && (Trimmed(rest).empty() || rest.find_first_of("xX") != std::string_view::npos);
+    const ops::TypedBits typed =
+        bad_binary ? ops::TypedBits{"", "tras 0b van bits 0 y 1"} : ops::ReadTypedBits(rest, 0);
+    if (!typed.fault.empty()) {
       out::PrintErr("repbin: operando no válido: \"%s\"; ", text.c_str());
-      out::PrintErrText(typed.fault.empty() ? "faltan los bits tras 0b" : typed.fault.c_str());
+      out::PrintErrText(typed.fault.c_str());
       out::PrintErr("\n");
       return std::nullopt;
     }
