@@ -457,7 +457,13 @@ IntegerArithmetic Operate(System system, int width, std::int64_t excess, Arithme
   const auto operand = [&](std::string_view typed) {
     ArithmeticOperand o;
     o.typed = std::string(typed);
-    o.bits = ExtendPattern(system, typed, width).value_or(std::string(typed));
+    // Outside the documented inputs (a narrow excess pattern, a wide one), the columns still
+    // line up: zeros in front, or the lowest `width` bits.
+    const auto size = static_cast<std::size_t>(width);
+    o.bits = ExtendPattern(system, typed, width)
+                 .value_or(typed.size() < size
+                               ? std::string(size - typed.size(), '0') + std::string(typed)
+                               : std::string(typed.substr(typed.size() - size)));
     o.value = ReadPattern(system, o.bits, excess);
     return o;
   };
