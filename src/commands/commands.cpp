@@ -19,6 +19,8 @@
 
 #include "commands/commands.h"
 
+#include "commands/command_line.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -46,10 +48,17 @@
 namespace repbin {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using cmd::ExactNumber;
+using cmd::Json;
+using cmd::kDone;
+using cmd::kOutOfRange;
+using cmd::kRefused;
+using cmd::LooksLikeValue;
+using cmd::OwnWords;
+using cmd::Refuse;
+using cmd::Status;
+using cmd::WriteJson;
 using ops::System;
-
-enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
 
 constexpr const char* kSystemsList = "natural, c1, c2, exceso, sm o flotante";
 
@@ -156,33 +165,6 @@ struct Request {
   FloatFormat format{};  // the checked floating-point format (Prepare)
 };
 
-// A refused argument: one line on standard error.
-Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
-Status Refuse(const char* format, ...) {
-  out::PrintErr("repbin: ");
-  std::va_list args;
-  va_start(args, format);
-  out::PrintErrV(format, args);
-  va_end(args);
-  out::PrintErr("\n");
-  return kRefused;
-}
-
-// The program's own words chosen at run time, in standard error's encoding: a format's arguments
-// are written as they are, which is right for the user's words but not for "posición".
-std::string OwnWords(const char* text) {
-  const std::size_t size = std::char_traits<char>::length(text) + 1;
-  std::string converted(size, '\0');
-  out::Encode(text, out::BoundErr().encoding, converted.data(), size);
-  converted.resize(std::char_traits<char>::length(converted.c_str()));
-  return converted;
-}
-
-bool LooksLikeValue(std::string_view word) {
-  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
-                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
-}
-
 // Whether `word` is a group of bits, as a string cut at its spaces leaves them.
 bool IsBitGroup(std::string_view word) {
   return !word.empty() && word.find_first_not_of("01_.") == std::string_view::npos;
@@ -200,13 +182,7 @@ std::string GroupsFrom(const std::string& first, const std::vector<std::string>&
 Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   const std::string text(value);
   const auto integer = [&](const char* what, int low, int high, int& dest) {
-    const std::optional<int> v = in::ParseWhole<int>(value);
-    if (!v || *v < low || *v > high) {
-      return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
-                    name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
-    }
-    dest = *v;
-    return kDone;
+    return cmd::ReadIntegerOption(name, value, what, low, high, dest);
   };
   if (name == "-b" || name == "--bits") {
     int bits = 0;
@@ -315,72 +291,6 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
 }
 
 // --- One conversion -------------------------------------------------------------------------
-
-// Appends `value` to `line` as JSON. Every string, key and ordinary number is written by the
-// library, escaped; an exact integer too wide for the library's numbers is carried as a binary
-// value, which no text can become, and written as its decimal digits.
-void Serialize(const Json& value, std::string& line) {
-  const auto dump = [](const Json& j) {
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
-  };
-  if (value.is_binary()) {
-    line.append(value.get_binary().begin(), value.get_binary().end());
-  } else if (value.is_object()) {
-    line.push_back('{');
-    for (auto member = value.begin(); member != value.end(); ++member) {
-      if (member != value.begin()) line.push_back(',');
-      line += dump(member.key());
-      line.push_back(':');
-      Serialize(member.value(), line);
-    }
-    line.push_back('}');
-  } else if (value.is_array()) {
-    line.push_back('[');
-    for (auto item = value.begin(); item != value.end(); ++item) {
-      if (item != value.begin()) line.push_back(',');
-      Serialize(*item, line);
-    }
-    line.push_back(']');
-  } else {
-    line += dump(value);
-  }
-}
-
-bool HoldsBinary(const Json& value) {
-  if (value.is_binary()) return true;
-  if (!value.is_structured()) return false;
-  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
-}
-
-void WriteJson(const Json& object) {
-  std::string line;
-  if (HoldsBinary(object)) {
-    Serialize(object, line);
-  } else {
-    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  }
-  line.push_back('\n');
-  out::Write(line.data(), line.size());
-}
-
-// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
-// its size.
-Json ExactNumber(const std::string& decimal) {
-  long long signed_value = 0;
-  auto [end, error] =
-      std::from_chars(decimal.data(), decimal.data() + decimal.size(), signed_value);
-  if (error == std::errc{} && end == decimal.data() + decimal.size()) return signed_value;
-  unsigned long long unsigned_value = 0;
-  auto [uend, uerror] =
-      std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
-  if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
-  const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
-  if (decimal.size() == digits ||
-      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
-    return decimal;  // not a number: kept as text
-  }
-  return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));
-}
 
 // The fields every floating-point object carries, read from the pattern.
 Json FloatJson(const Request& r, const std::string& bits) {
@@ -634,26 +544,6 @@ Status ConvertOne(const Request& r, const std::string& item) {
   return real ? InterpretReal(r, typed.bits) : InterpretIntegerString(r, typed.bits);
 }
 
-// One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL
-// byte is refused whole, never cut.
-Status ConvertLine(const Request& r, const in::Line& line) {
-  if (line.length > line.text.size()) {
-    return Refuse("la línea tiene %zu caracteres; una línea puede tener como mucho %zu",
-                  line.length, in::kLineCapacity);
-  }
-  const std::size_t first = line.text.find_first_not_of(" \t");
-  if (first == std::string::npos) return kDone;
-  const std::size_t last = line.text.find_last_not_of(" \t");
-  const std::string value = line.text.substr(first, last - first + 1);
-  if (value.find('\0') != std::string::npos) {
-    std::string shown;
-    for (const char c : value) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-    return Refuse("valor no válido: \"%s\"; un valor no puede contener el carácter nulo (\\0)",
-                  shown.c_str());
-  }
-  return ConvertOne(r, value);
-}
-
 // Checks what applies to the whole command before any conversion; sets the format.
 Status Prepare(Request& r) {
   if (!r.system) {
@@ -707,12 +597,146 @@ int RunConversion(const std::vector<std::string>& args) {
   // A batch: one value per line; blank lines are skipped, and a refused line does not stop the
   // others. The status is the worst of the lines. A failed read or write ends the batch (the
   // program reports it).
+  return cmd::ForEachInputLine([&](const std::string& value) { return ConvertOne(r, value); });
+}
+
+namespace cmd {
+namespace {
+
+// Appends `value` to `line` as JSON. Every string, key and ordinary number is written by the
+// library, escaped; an exact integer too wide for the library's numbers is carried as a binary
+// value, which no text can become, and written as its decimal digits.
+void Serialize(const Json& value, std::string& line) {
+  const auto dump = [](const Json& j) {
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
+  if (value.is_binary()) {
+    line.append(value.get_binary().begin(), value.get_binary().end());
+  } else if (value.is_object()) {
+    line.push_back('{');
+    for (auto member = value.begin(); member != value.end(); ++member) {
+      if (member != value.begin()) line.push_back(',');
+      line += dump(member.key());
+      line.push_back(':');
+      Serialize(member.value(), line);
+    }
+    line.push_back('}');
+  } else if (value.is_array()) {
+    line.push_back('[');
+    for (auto item = value.begin(); item != value.end(); ++item) {
+      if (item != value.begin()) line.push_back(',');
+      Serialize(*item, line);
+    }
+    line.push_back(']');
+  } else {
+    line += dump(value);
+  }
+}
+
+bool HoldsBinary(const Json& value) {
+  if (value.is_binary()) return true;
+  if (!value.is_structured()) return false;
+  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
+}
+
+// One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL
+// byte is refused whole, never cut.
+Status ConvertLine(const in::Line& line, const std::function<Status(const std::string&)>& convert) {
+  if (line.length > line.text.size()) {
+    return Refuse("la línea tiene %zu caracteres; una línea puede tener como mucho %zu",
+                  line.length, in::kLineCapacity);
+  }
+  const std::size_t first = line.text.find_first_not_of(" \t");
+  if (first == std::string::npos) return kDone;
+  const std::size_t last = line.text.find_last_not_of(" \t");
+  const std::string value = line.text.substr(first, last - first + 1);
+  if (value.find('\0') != std::string::npos) {
+    std::string shown;
+    for (const char c : value) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return Refuse("valor no válido: \"%s\"; un valor no puede contener el carácter nulo (\\0)",
+                  shown.c_str());
+  }
+  return convert(value);
+}
+
+}  // namespace
+
+// A refused argument: one line on standard error.
+Status Refuse(const char* format, ...) {
+  out::PrintErr("repbin: ");
+  std::va_list args;
+  va_start(args, format);
+  out::PrintErrV(format, args);
+  va_end(args);
+  out::PrintErr("\n");
+  return kRefused;
+}
+
+// The program's own words chosen at run time, in standard error's encoding: a format's arguments
+// are written as they are, which is right for the user's words but not for "posición".
+std::string OwnWords(const char* text) {
+  const std::size_t size = std::char_traits<char>::length(text) + 1;
+  std::string converted(size, '\0');
+  out::Encode(text, out::BoundErr().encoding, converted.data(), size);
+  converted.resize(std::char_traits<char>::length(converted.c_str()));
+  return converted;
+}
+
+bool LooksLikeValue(std::string_view word) {
+  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
+                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
+}
+
+Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
+                         int high, int& dest) {
+  const std::optional<int> v = in::ParseWhole<int>(value);
+  if (!v || *v < low || *v > high) {
+    const std::string text(value);
+    return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
+                  name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
+  }
+  dest = *v;
+  return kDone;
+}
+
+void WriteJson(const Json& object) {
+  std::string line;
+  if (HoldsBinary(object)) {
+    Serialize(object, line);
+  } else {
+    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  }
+  line.push_back('\n');
+  out::Write(line.data(), line.size());
+}
+
+// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
+// its size.
+Json ExactNumber(const std::string& decimal) {
+  long long signed_value = 0;
+  auto [end, error] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), signed_value);
+  if (error == std::errc{} && end == decimal.data() + decimal.size()) return signed_value;
+  unsigned long long unsigned_value = 0;
+  auto [uend, uerror] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
+  if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
+  const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
+  if (decimal.size() == digits ||
+      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return decimal;  // not a number: kept as text
+  }
+  return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));
+}
+
+int ForEachInputLine(const std::function<Status(const std::string&)>& convert) {
   int worst = kDone;
   in::Line line;
   while (in::ReadLine(line)) {
-    worst = std::max(worst, static_cast<int>(ConvertLine(r, line)));
+    worst = std::max(worst, static_cast<int>(ConvertLine(line, convert)));
   }
   return worst;
 }
 
+}  // namespace cmd
 }  // namespace repbin

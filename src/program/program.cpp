@@ -22,6 +22,7 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin operar SISTEMA A OP B [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
@@ -36,6 +37,8 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  operar        suma o resta dos enteros en un sistema entero, con los acarreos,\n"
+      "                el desbordamiento y las banderas\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -56,14 +59,15 @@ void PrintUsage() {
       "Ejemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
-      "  repbin interpretar flotante 01000000101011000000000000000000\n");
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin operar c2 100 + 80\n");
 }
 
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
-      "practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
+      "ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -145,8 +149,8 @@ int RunArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar";
+  return word == "representar" || word == "interpretar" || word == "operar" ||
+         word == "ejercicios" || word == "practicar";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -157,6 +161,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args);
   } else {
     status = RunConversion(args);
   }
