@@ -461,3 +461,40 @@ TEST(CommandsTest, EncodingOptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// The page's conversion runs once and gives what the command prints without --json (both
+// streams, in order) and the object --json prints, for every kind of conversion, a refusal
+// and a value that does not fit.
+TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
+  const std::vector<Args> cases = {
+      {"representar", "c2", "-5", "-b", "8", "--ampliado"},
+      {"representar", "sm", "200", "-b", "8"},  // out of range, said on standard error
+      {"interpretar", "natural", "0xFFFFFFFFFFFFFFFF"},
+      {"representar", "flotante", "0.1", "-f", "ieee16"},
+      {"interpretar", "flotante", "0x40AC0000", "--ampliado"},
+      {"representar", "flotante", "abc"},
+  };
+  for (const Args& args : cases) {
+    SCOPED_TRACE(args[2]);
+    const nlohmann::json page = nlohmann::json::parse(repbin::ConversionJson(args));
+    Args utf8 = args;
+    utf8.push_back("--utf8");
+    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
+    EXPECT_EQ(page["traza"], text.err.empty() || text.out.empty()
+                                 ? text.out + text.err
+                                 : page["traza"].get<std::string>());
+    EXPECT_EQ(page["estado"], text.status);
+    Args json = utf8;
+    json.push_back("--json");
+    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
+    if (line.out.empty()) {
+      EXPECT_TRUE(page["resultado"].is_null());
+    } else {
+      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
+    }
+  }
+}
+
+}  // namespace

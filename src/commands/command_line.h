@@ -30,6 +30,8 @@ bool LooksLikeValue(std::string_view word);
 Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
                          int high, int& dest);
 
+// `object` as JSON text on one line, exact integers of any size written digit by digit.
+std::string JsonText(const Json& object);
 // Writes `object` as one line of JSON on standard output.
 void WriteJson(const Json& object);
 

@@ -163,7 +163,27 @@ struct Request {
   ops::Options options;
   bool help = false;
   FloatFormat format{};  // the checked floating-point format (Prepare)
+  // The page's conversions: the trace printed as without --json and the JSON object kept here
+  // too, both from the one run.
+  Json* kept = nullptr;
 };
+
+// Whether a conversion prints its trace, and whether it builds its JSON object.
+bool Traced(const Request& r) {
+  return !r.json;
+}
+bool WithJson(const Request& r) {
+  return r.json || r.kept != nullptr;
+}
+
+// The JSON object of a conversion: written as a line with --json, or kept for the page.
+void Deliver(const Request& r, Json object) {
+  if (r.kept != nullptr) {
+    *r.kept = std::move(object);
+  } else {
+    WriteJson(object);
+  }
+}
 
 // Whether `word` is a group of bits, as a string cut at its spaces leaves them.
 bool IsBitGroup(std::string_view word) {
@@ -390,9 +410,11 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
   const int width = r.bits.value_or(32);
   const int excess = r.excess.value_or(ops::UsualExcess(width));
   const ops::IntegerFormat format{*r.system, width, excess};
-  ops::IntegerRepresentation result;
-  if (r.json) {
-    result = ops::RepresentInteger(format, *number, {}, NoTrace());
+  Trace& trace = Traced(r) ? PrintedTrace() : NoTrace();
+  if (Traced(r)) ops::PrintIntegerHeading(format, trace);
+  const ops::IntegerRepresentation result =
+      ops::RepresentInteger(format, *number, Traced(r) ? r.options : ops::Options{}, trace);
+  if (WithJson(r)) {
     Json object;
     object["operacion"] = "representar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -403,10 +425,7 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     object["en_rango"] = result.en_rango;
     if (*r.system == System::kExcess) object["exceso"] = excess;
     AddReport(object, ops::ReportIntegerRepresentation(*r.system, *number, result.cadena, excess));
-    WriteJson(object);
-  } else {
-    ops::PrintIntegerHeading(format, PrintedTrace());
-    result = ops::RepresentInteger(format, *number, r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   return result.en_rango ? kDone : kOutOfRange;
 }
@@ -425,8 +444,10 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
   }
   const int excess = r.excess.value_or(ops::UsualExcess(static_cast<int>(bits.size())));
   const ops::IntegerFormat format{*r.system, static_cast<int>(bits.size()), excess};
-  if (r.json) {
-    const ops::IntegerInterpretation result = ops::InterpretInteger(format, bits, {}, NoTrace());
+  const ops::IntegerInterpretation result =
+      Traced(r) ? ops::InterpretInteger(format, bits, r.options, PrintedTrace())
+                : ops::InterpretInteger(format, bits, {}, NoTrace());
+  if (WithJson(r)) {
     Json object;
     object["operacion"] = "interpretar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -436,9 +457,7 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     object["valor"] = ExactNumber(result.valor);
     if (*r.system == System::kExcess) object["exceso"] = excess;
     AddReport(object, ops::ReportIntegerInterpretation(*r.system, bits, excess));
-    WriteJson(object);
-  } else {
-    ops::InterpretInteger(format, bits, r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   return kDone;
 }
@@ -488,18 +507,20 @@ Status RepresentReal(const Request& r, const std::string& value) {
     result = r.valor ? ops::RepresentFloatValue(r.format, number, options, trace)
                      : ops::RepresentFixedText(r.format, value, options, trace);
   };
-  if (r.json) {
+  if (Traced(r)) {
+    ops::PrintLayoutSummary(r.format, PrintedTrace());
+    represent(r.options, PrintedTrace());
+  } else {
     represent({}, NoTrace());
+  }
+  if (WithJson(r)) {
     Json object = FloatJson(r, result.cadena);
     object["entrada"] = value;
     object["via"] = r.valor ? "valor" : "coma_fija";
     object["exponente_en_rango"] = result.exponent_fits;
     AddReport(object, ReportRepresentation(r.format, result.cadena.c_str(),
                                            {value, !r.valor, r.valor ? number : 0.0f}));
-    WriteJson(object);
-  } else {
-    ops::PrintLayoutSummary(r.format, PrintedTrace());
-    represent(r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   if (result.exponent_fits) return kDone;
   out::PrintErr(
@@ -516,16 +537,16 @@ Status InterpretReal(const Request& r, const std::string& bits) {
         "--bits",
         bits.size(), r.format.nb);
   }
-  if (r.json) {
-    const ops::FloatInterpretation result = ops::InterpretFloat(r.format, bits, {}, NoTrace());
+  const ops::FloatInterpretation result =
+      Traced(r) ? ops::InterpretFloat(r.format, bits, r.options, PrintedTrace())
+                : ops::InterpretFloat(r.format, bits, {}, NoTrace());
+  // The dialogue's result line leaves its line open for the next menu; the report closes it.
+  if (Traced(r) && !r.options.ampliado) out::Print("\n");
+  if (WithJson(r)) {
     Json object = FloatJson(r, bits);
     object["valor"] = RealJson(result.valor);
     AddReport(object, ReportInterpretation(r.format, bits.c_str()));
-    WriteJson(object);
-  } else {
-    ops::InterpretFloat(r.format, bits, r.options, PrintedTrace());
-    // The dialogue's result line leaves its line open for the next menu; the report closes it.
-    if (!r.options.ampliado) out::Print("\n");
+    Deliver(r, std::move(object));
   }
   return kDone;
 }
@@ -598,6 +619,33 @@ int RunConversion(const std::vector<std::string>& args) {
   // others. The status is the worst of the lines. A failed read or write ends the batch (the
   // program reports it).
   return cmd::ForEachInputLine([&](const std::string& value) { return ConvertOne(r, value); });
+}
+
+std::string ConversionForPage(const std::vector<std::string>& args) {
+  Json kept;
+  int status = kRefused;
+  RecordedTrace steps;
+  const std::string printed = out::CaptureMerged(
+      [&] {
+        Request r;
+        r.represent = args[0] == "representar";
+        r.kept = &kept;
+        if (ParseArguments(args, r) != kDone) return;
+        if (r.json || r.help || (r.value && *r.value == "-")) {
+          status = Refuse("en la página se convierte un valor cada vez, sin --json ni --help");
+          return;
+        }
+        if (Prepare(r) == kDone) status = ConvertOne(r, *r.value);
+      },
+      out::Encoding::kUtf8);
+  Json page;
+  page["traza"] = printed;
+  page["estado"] = status;
+  // The trace's lines, for a door that shows them one by one.
+  steps.Text(printed.c_str());
+  page["pasos"] = steps.Lines();
+  page["resultado"] = kept.is_null() ? Json(nullptr) : kept;
+  return cmd::JsonText(page);
 }
 
 namespace cmd {
@@ -699,13 +747,15 @@ Status ReadIntegerOption(std::string_view name, std::string_view value, const ch
   return kDone;
 }
 
-void WriteJson(const Json& object) {
+std::string JsonText(const Json& object) {
+  if (!HoldsBinary(object)) return object.dump(-1, ' ', false, Json::error_handler_t::replace);
   std::string line;
-  if (HoldsBinary(object)) {
-    Serialize(object, line);
-  } else {
-    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  }
+  Serialize(object, line);
+  return line;
+}
+
+void WriteJson(const Json& object) {
+  std::string line = JsonText(object);
   line.push_back('\n');
   out::Write(line.data(), line.size());
 }

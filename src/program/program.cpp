@@ -181,6 +181,13 @@ int CloseStandardOutput(int status) {
   return CheckStreams(status);
 }
 
+std::string ConversionJson(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "representar" && args[0] != "interpretar")) {
+    return R"({"traza":"","pasos":[],"estado":2,"resultado":null})";
+  }
+  return ConversionForPage(args);
+}
+
 std::string PracticeRoundJson(const std::vector<std::string>& args) {
   return exercises::PracticeRoundJson(args);
 }
