@@ -518,6 +518,9 @@ class Generator {
     return text;
   }
 
+  // A sheet's values, as the commands write them: a named format keeps its reserved fields.
+  static constexpr ops::Options kSheetWriting{false, true};
+
   // Fixed-point text whose exponent fits the current format, with its writing: the integer part
   // shrinks until it does.
   std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat() {
@@ -525,7 +528,7 @@ class Generator {
     for (;;) {
       std::string text = DrawFixedText(scale);
       ops::FloatRepresentation written{};
-      out::Silently([&] { written = ops::RepresentFixedText(text, {}); });
+      out::Silently([&] { written = ops::RepresentFixedText(text, kSheetWriting); });
       if (written.exponent_fits || scale == 0) return {text, written};
       scale /= 4;
     }
@@ -551,7 +554,7 @@ class Generator {
       }
       if (drawn.second.exponent_fits && ShortDecimal(stored)) {
         ops::FloatRepresentation written{};
-        out::Silently([&] { written = ops::RepresentFixedText(stored, {}); });
+        out::Silently([&] { written = ops::RepresentFixedText(stored, kSheetWriting); });
         if (written.exponent_fits && Exact(written.cadena, stored, nullptr)) {
           return {stored, written};
         }
@@ -582,7 +585,9 @@ class Generator {
       ops::FloatRepresentation result{};
       e.traza = Trace([&] {
         ops::PrintLayoutSummary();
-        result = ops::RepresentFixedText(e.dato, options_.report);
+        ops::Options writing = options_.report;
+        writing.reserved_fields = true;
+        result = ops::RepresentFixedText(e.dato, writing);
       });
       e.en_rango = result.exponent_fits;
       e.respuesta = result.cadena;
@@ -593,7 +598,7 @@ class Generator {
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
     } else {
       e.enunciado = "Interprete la cadena " + e.dato + " en " + in_format +
-                    "; dé el valor con seis decimales.";
+                    "; redondee a seis decimales.";
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
       e.traza = Trace([&] {

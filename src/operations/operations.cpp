@@ -1,12 +1,14 @@
 #include "operations/operations.h"
 
 #include <cstring>
+#include <string>
 
 #include "codec/codec.h"
 #include "operations/integer_report.h"
 #include "operations/layout.h"
 #include "output/output.h"
 #include "real/exact.h"
+#include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
 #include "settings/settings.h"
@@ -139,23 +141,58 @@ IntegerInterpretation InterpretInteger(System system, std::string_view bits, int
   return {r};
 }
 
+namespace {
+
+// The name of the named IEEE format the current format is, or nullptr.
+const char* PresetName() {
+  for (const char* name : {"ieee32", "ieee16", "ieee64", "bfloat16"}) {
+    if (FindPreset(name) == CurrentFormat()) return name;
+  }
+  return nullptr;
+}
+
+// What keeps `bits` (the pattern of a value of the current format) from holding it in a named
+// IEEE format: an exponent field IEEE 754 reserves. Empty when nothing does.
+std::string ReservedField(const char* bits) {
+  const char* name = PresetName();
+  if (name == nullptr) return "";
+  const std::string field(bits + posexp, static_cast<std::size_t>(nbexp));
+  const std::string mantissa(bits + posmantisa, static_cast<std::size_t>(NbMan()));
+  const auto all = [](const std::string& text, char c) {
+    return text.find_first_not_of(c) == std::string::npos;
+  };
+  if (all(field, '1')) {
+    return std::string("en ") + name + " el exponente " + field +
+           " está reservado a infinitos y NaN";
+  }
+  if (all(field, '0') && !all(mantissa, '0')) {
+    return std::string("en ") + name + " el exponente " + field +
+           " está reservado al cero y a los subnormales";
+  }
+  return "";
+}
+
+}  // namespace
+
 FloatRepresentation RepresentFixedText(std::string_view text, const Options& options) {
   CopyText(text, decimal, sizeof decimal);
   out::Print("El valor a representar %s \n", decimal);
   const int fits = CFCFL(decimal, buffer);
+  const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(buffer) : "";
   out::Print("\n El dato representado es %s \n", buffer);
   if (options.ampliado) {
     PrintRepresentationReport(ReportRepresentation(buffer, {std::string(text), true, 0.0f}));
   }
-  return {buffer, fits != 0};
+  return {buffer, fits != 0 && reserved.empty(), reserved};
 }
 
 FloatRepresentation RepresentFloatValue(float value, const Options& options) {
   out::Print("El valor a representar es %f", static_cast<double>(value));
   const int fits = CFLBN(value, buffer);
+  const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(buffer) : "";
   out::Print("\n El dato representar es %s \n", buffer);
   if (options.ampliado) PrintRepresentationReport(ReportRepresentation(buffer, {"", false, value}));
-  return {buffer, fits != 0};
+  return {buffer, fits != 0 && reserved.empty(), reserved};
 }
 
 FloatInterpretation InterpretFloat(std::string_view bits, const Options& options) {

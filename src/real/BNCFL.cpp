@@ -5,6 +5,7 @@
 
 #include "codec/codec.h"
 #include "output/output.h"
+#include "real/fields.h"
 #include "real/real.h"
 #include "settings/settings.h"
 
@@ -50,7 +51,9 @@ FloatReading DecodeFields(const char* bitmap) {
   if (bi == 1) sequence[width++] = ImplicitBit(bitmap, nbman);
   for (int i = 0; i < nbman; ++i) sequence[width++] = bitmap[posmantisa + i];
   const Wide man = DecodeField(sequence, width, TypeMan, Wide{zEZ} + bi);
-  return {exp, man, nbman + (typenorma == 2 ? 1 : 0)};
+  const Wide shift = nbman + (typenorma == 2 ? 1 : 0);
+  if (IsZeroPattern(bitmap)) return {exp, 0, shift, true};
+  return {exp, man, shift, false};
 }
 
 }  // namespace
@@ -65,6 +68,14 @@ float BNCFL(const char* bitmap) {
   const FloatReading reading = DecodeFields(bitmap);
   const Wide exp = reading.exp;
   const Wide man = reading.man;
+  if (reading.zero) {
+    // What the encoders write for zero reads as zero, with its sign.
+    const bool minus = bitmap[possigno] == '1';
+    const float zero = minus ? -0.0f : 0.0f;
+    PrintZeroReadLine();
+    out::Print("(-1)^%i 0=%f \n ", minus ? 1 : 0, static_cast<double>(zero));
+    return zero;
+  }
   // man x 2^k, formed exactly in extended precision (a 64-bit integer fits its
   // significand) and rounded once to single precision: a product beyond the single range gives
   // inf, one below it 0. Past +-20000 every product has long left that range, so clamping the

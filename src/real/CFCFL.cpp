@@ -1,4 +1,5 @@
 #include <cassert>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,6 +10,8 @@
 
 namespace repbin {
 namespace {
+
+using Wide = std::int64_t;
 
 // Appends the characters of `text` from `first` to `last` - 1, the '.' left out.
 void PrintDigits(const char* text, int first, int last) {
@@ -71,14 +74,6 @@ int CFCFL(const char* decimal, char* bitmap) {
   } else {
     exp = PrintNormalised(bittmp, lim, exp);
   }
-  // The exponent field first, then the sign, so that the field's NUL never erases it.
-  out::Print("\n == Calculo del exponente ==\n ");
-  const int fits = WriteExponent(zero ? SmallestExponent() : exp, bitmap);
-  bitmap[possigno] = s == '-' ? '1' : '0';
-  // The summary so far; each field prints up to the first NUL after it.
-  out::Print(" Resumiendo ....\n");
-  out::Print(" El signo es igual %c \n", bitmap[possigno]);
-  out::Print(" El exponente es igual %s \n", bitmap + posexp);
   // The normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
   // '0' past the end of the text; truncated to the field. Zero's are all '0'.
   const bool integer_part = bittmp[1] == '1';
@@ -89,6 +84,18 @@ int CFCFL(const char* decimal, char* bitmap) {
     while (j < 64 && bittmp[j] == '.') ++j;
     digits[i] = (!zero && j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
   }
+  // The exponent field first, then the sign, so that the field's NUL never erases it.
+  out::Print("\n == Calculo del exponente ==\n ");
+  const Wide field_exp = zero ? SmallestExponent() : exp;
+  int fits = WriteExponent(field_exp, bitmap);
+  // The smallest exponent with a mantissa of '0' digits is zero's pattern: no other value's.
+  if (!zero && bi == 1 && field_exp == SmallestExponent() && AllZeroDigits(digits)) fits = 0;
+  if (fits == 0) PrintOutOfRange();
+  bitmap[possigno] = s == '-' ? '1' : '0';
+  // The summary so far; each field prints up to the first NUL after it.
+  out::Print(" Resumiendo ....\n");
+  out::Print(" El signo es igual %c \n", bitmap[possigno]);
+  out::Print(" El exponente es igual %s \n", bitmap + posexp);
   WriteMantissa(digits, s == '-', bitmap);
   bitmap[nb] = '\0';
   out::Print(" La mantisa es igual %s \n", bitmap + posmantisa);

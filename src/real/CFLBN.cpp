@@ -28,8 +28,6 @@ int CFLBN(float num, char* bitmap) {
   } else {
     // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
     const int exp = typenorma == 1 ? e : e + 1;
-    fits = WriteExponent(exp, bitmap);
-    bitmap[possigno] = bittmp[0];
     // Without an implicit bit the field starts with the significand's leading 1.
     int pos = 12;
     if (bi == 0) {
@@ -39,6 +37,11 @@ int CFLBN(float num, char* bitmap) {
     // The first NbMan() significand bits, truncated. A field wider than the image's
     // significand continues with '0', which is exact: the value has no further bits.
     for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
+    fits = WriteExponent(exp, bitmap);
+    // The smallest exponent with a mantissa of '0' digits is zero's pattern: no other value's.
+    if (bi == 1 && exp == SmallestExponent() && AllZeroDigits(digits)) fits = 0;
+    if (fits == 0) PrintOutOfRange();
+    bitmap[possigno] = bittmp[0];
   }
   WriteMantissa(digits, bittmp[0] == '1', bitmap);
   bitmap[nb] = '\0';

@@ -1,5 +1,7 @@
 #include "real/fields.h"
 
+#include <algorithm>
+
 #include "codec/codec.h"
 #include "output/output.h"
 #include "real/real.h"
@@ -43,6 +45,38 @@ void PrintZeroLine() {
   out::Print(
       " El cero no tiene forma normalizada: se escriben el menor exponente y la mantisa a "
       "cero\n");
+}
+
+bool IsZeroPattern(const char* bitmap) {
+  if (bi != 1) return false;
+  std::int64_t exp = 0;
+  out::Silently([&] {
+    const char* field = bitmap + posexp;
+    switch (TypeExp) {
+      case 0: exp = BNSM<std::int64_t>(field, nbexp); break;
+      case 1: exp = BNC1<std::int64_t>(field, nbexp); break;
+      case 2: exp = BNC2<std::int64_t>(field, nbexp); break;
+      default: exp = BNEZ<std::int64_t>(field, nbexp, zEZ); break;
+    }
+  });
+  if (exp != SmallestExponent()) return false;
+  const char* field = bitmap + posmantisa;
+  const char stored = TypeMan == 1 && bitmap[possigno] == '1' ? '1' : '0';
+  return std::all_of(field, field + NbMan(), [stored](char c) { return c == stored; });
+}
+
+bool AllZeroDigits(const char* digits) {
+  return std::all_of(digits, digits + NbMan(), [](char c) { return c == '0'; });
+}
+
+void PrintZeroReadLine() {
+  out::Print(
+      " El cero no tiene forma normalizada: el menor exponente con la mantisa a cero es el "
+      "cero\n");
+}
+
+void PrintOutOfRange() {
+  out::Print("\n Fuera de Rango\n");
 }
 
 void WriteMantissa(const char* digits, bool negative, char* bitmap) {

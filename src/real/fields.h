@@ -23,6 +23,20 @@ std::int64_t SmallestExponent();
 // they write the smallest exponent and a mantissa of '0' digits.
 void PrintZeroLine();
 
+// Whether `bitmap` is the pattern the encoders write for zero in a normalisation with an implicit
+// bit (1'M, 0'1M): the smallest exponent, and a mantissa field of '0' digits (or of '1' digits in
+// one's complement with the sign '1'). Such a pattern reads as zero.
+bool IsZeroPattern(const char* bitmap);
+
+// Whether the mantissa digits `digits` (NbMan() of them, the magnitude) are all '0'.
+bool AllZeroDigits(const char* digits);
+
+// The decoder's line for the pattern of zero, on standard output.
+void PrintZeroReadLine();
+
+// An exponent that does not fit its field, said on standard output after its trace.
+void PrintOutOfRange();
+
 // Writes the NbMan() magnitude digits `digits` into the mantissa field in the system of TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including
 // the rightmost '1' and inverted to its left (two's complement) for a negative one.

@@ -279,7 +279,7 @@ ExactDecimal ProgramValue(const char* bits, std::optional<Decimal>* exact = null
   const std::optional<Decimal> d = FromDyadic(Big(r.man), k);
   if (exact != nullptr) *exact = d;
   if (!d) return std::nullopt;
-  return ToString(*d);
+  return ToString(*d, r.zero && bits[possigno] == '1');
 }
 
 // The exponents the exponent field holds in its system.
@@ -334,6 +334,8 @@ std::optional<RoundedPattern> RoundIntoFormat(const Input& in) {
     }
     const Wide exp = q + shift;
     if (exp < lowest || exp > highest) return std::nullopt;
+    // The smallest exponent with a zero magnitude field is zero's pattern, no other value's.
+    if (bi == 1 && exp == lowest && s == Big(1) << nbman) return std::nullopt;
     bits = Encode(in.negative, exp, s);
   }
   RoundedPattern rounded{bits, HexOfBits(bits), std::nullopt, std::nullopt};
