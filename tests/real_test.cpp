@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <bit>
 #include <bitset>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <string>
@@ -399,6 +401,113 @@ TEST(ZeroTest, SmallestExponentAndZeroMantissaInEverySystem) {
           }
         }
       }
+    }
+  }
+}
+
+// Fixed-point text in the named IEEE layouts gives the truncation of the exact decimal value
+// whenever the 64-character text holds the mantissa's bits; the doubling trace shows each
+// remainder as strtod reads its exact decimal. Expectations from exact rationals.
+TEST(ExactFractionProperty, NamedLayoutsTruncateTheTypedDecimal) {
+  using Rational = boost::multiprecision::cpp_rational;
+  using Big = boost::multiprecision::cpp_int;
+  const Layout named[] = {
+      Single(), kDouble, {16, 5, 1, 6, 0, 3, 15, 0, 1}, {16, 8, 1, 9, 0, 3, 127, 0, 1}};
+  std::mt19937 r(20261207U);
+  const auto draw = [&r](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(r);
+  };
+  int checked = 0;
+  for (int n = 0; n < 4000; ++n) {
+    const Layout& l = named[n % 4];
+    const int whole = draw(0, 1) == 0 ? 0 : draw(1, 70000);
+    std::string digits;
+    for (int i = draw(1, 20); i > 0; --i) digits += static_cast<char>('0' + draw(0, 9));
+    const bool negative = draw(0, 1) == 1;
+    const std::string text = (negative ? "-" : "") + std::to_string(whole) + "." + digits;
+    const Big scale = boost::multiprecision::pow(Big(10), static_cast<unsigned>(digits.size()));
+    Big fraction = 0;  // read digit by digit: a leading '0' would make the text octal
+    for (const char c : digits) fraction = fraction * 10 + (c - '0');
+    const Rational x = Rational(Big(whole) * scale + fraction, scale);
+    if (x == 0) continue;
+    // e = floor(log2 x); the text holds fraction digits down to 2^-room.
+    const auto pow2 = [](int k) {
+      return k >= 0 ? Rational(Big(1) << k) : Rational(Big(1), Big(1) << -k);
+    };
+    int e = 0;
+    while (x >= pow2(e + 1)) ++e;
+    while (x < pow2(e)) --e;
+    const int width =
+        whole == 0 ? 1 : static_cast<int>(std::bit_width(static_cast<unsigned>(whole)));
+    const int room = 64 - width - 2;
+    const int nbman = l.nb - l.nbexp - 1;
+    const int bias = l.z, field = e + bias;
+    if (e - nbman < -room || field <= 0 || field >= (1 << l.nbexp) - 1) continue;
+    // S = floor(x x 2^(nbman - e)), nbman + 1 bits with the leading one.
+    const Rational scaled = x * pow2(nbman - e);
+    const Big s = numerator(scaled) / denominator(scaled);
+    std::string want = negative ? "1" : "0";
+    want += std::bitset<16>(static_cast<unsigned>(field))
+                .to_string()
+                .substr(16 - static_cast<std::size_t>(l.nbexp));
+    for (int i = nbman - 1; i >= 0; --i)
+      want += boost::multiprecision::bit_test(s, static_cast<unsigned>(i)) ? '1' : '0';
+    ASSERT_TRUE(Set(l));
+    const std::string printed = Capture([&] { CFCFL(text.c_str(), buffer); }).out;
+    ASSERT_EQ(std::string(buffer), want) << text << " in " << l.nb << " bits";
+    // The first doubling line starts with the fraction as strtod reads it.
+    char first[64];
+    std::snprintf(first, sizeof first, "\t %fx2=", std::strtod(("0." + digits).c_str(), nullptr));
+    if (digits.find_first_not_of('0') != std::string::npos) {
+      EXPECT_NE(printed.find(first), std::string::npos) << text;
+    }
+    ++checked;
+  }
+  EXPECT_GE(checked, 2000);
+}
+
+// The pattern every layout writes for zero, either sign, reads back as that zero.
+TEST(ZeroTest, EveryLayoutsZeroReadsBackAsZero) {
+  std::mt19937 r(31U);
+  const auto draw = [&r](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(r);
+  };
+  for (int n = 0; n < 2000; ++n) {
+    Layout l{};
+    l.nbexp = draw(1, 20);
+    const int nbman = draw(1, 62 - l.nbexp);
+    l.nb = 1 + l.nbexp + nbman;
+    l.type_exp = draw(0, 3), l.type_man = draw(0, 2), l.norma = draw(0, 2);
+    l.z = draw(0, (1 << std::min(l.nbexp, 20)) - 1);
+    int order[] = {0, 1, 2}, widths[] = {1, l.nbexp, nbman}, start = 0;
+    std::shuffle(std::begin(order), std::end(order), r);
+    for (const int field : order) {
+      (field == 0 ? l.possigno : field == 1 ? l.posexp : l.posmantisa) = start;
+      start += widths[field];
+    }
+    ASSERT_TRUE(Set(l));
+    const bool negative = draw(0, 1) == 1;
+    float read = 1;
+    std::string printed;
+    out::Silently([&] {
+      if (draw(0, 1) == 0) {
+        CFLBN(negative ? -0.0f : 0.0f, buffer);
+      } else {
+        CFCFL(negative ? "-0.000" : "0", buffer);
+      }
+    });
+    printed = Capture([&] { read = BNCFL(buffer); }).out;
+    // Without an implicit bit, -0 in two's complement is the sign '1' before a field of '0',
+    // which that system reads as -1 x 2^exp: a reading this test leaves as it is.
+    if (l.norma == 0 && l.type_man == 2 && negative) continue;
+    EXPECT_EQ(read, 0.0f) << buffer;
+    if (l.norma != 0) {
+      EXPECT_EQ(std::signbit(read), negative) << buffer;
+      EXPECT_TRUE(printed.ends_with(
+          " El cero no tiene forma normalizada: el menor exponente con la mantisa a cero es el "
+          "cero\n(-1)^" +
+          std::string(negative ? "1 0=-0.000000" : "0 0=0.000000") + " \n "))
+          << printed;
     }
   }
 }

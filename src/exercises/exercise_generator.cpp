@@ -597,8 +597,8 @@ class Generator {
           "Represente " + e.dato + " en " + in_format +
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
     } else {
-      e.enunciado = "Interprete la cadena " + e.dato + " en " + in_format +
-                    "; redondee a seis decimales.";
+      e.enunciado =
+          "Interprete la cadena " + e.dato + " en " + in_format + "; redondee a seis decimales.";
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
       e.traza = Trace([&] {

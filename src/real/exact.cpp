@@ -2,8 +2,8 @@
 
 #include "real/exact.h"
 
-#include <boost/multiprecision/cpp_int.hpp>
 #include <algorithm>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -73,9 +73,7 @@ double DecimalFraction::Nearest() const {
   // The value is (q + r / den) x 2^-s with a quotient q of exactly 53 bits, rounded to nearest
   // with ties to even on the remainder r. Below 1 and above 10^-64, it is far from the
   // subnormals, so the result is the double nearest the value.
-  const auto msb = [](const BigInt& x) {
-    return static_cast<int>(boost::multiprecision::msb(x));
-  };
+  const auto msb = [](const BigInt& x) { return static_cast<int>(boost::multiprecision::msb(x)); };
   int s = 53 + msb(den) - msb(num);
   BigInt q;
   BigInt r;
@@ -172,8 +170,8 @@ bool WithinHalfUnit(std::string_view a, std::string_view b, int places) {
   if (!x || !y) return false;
   // Both over 10^scale, then |x - y| x 2 x 10^places <= 10^scale.
   const int scale = std::max({x->scale, y->scale, places});
-  BigInt difference = x->numerator * PowerOfTen(scale - x->scale) -
-                      y->numerator * PowerOfTen(scale - y->scale);
+  BigInt difference =
+      x->numerator * PowerOfTen(scale - x->scale) - y->numerator * PowerOfTen(scale - y->scale);
   if (difference < 0) difference = -difference;
   return difference * 2 * PowerOfTen(places) <= PowerOfTen(scale);
 }

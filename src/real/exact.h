@@ -53,7 +53,6 @@ bool WithinHalfUnit(std::string_view a, std::string_view b, int places);
 
 // When the exact decimal `value` lies halfway between two numbers of `places` decimals, those two
 // (the smaller magnitude first), written with `places` decimals.
-std::optional<std::pair<std::string, std::string>> TieRoundings(std::string_view value,
-                                                                int places);
+std::optional<std::pair<std::string, std::string>> TieRoundings(std::string_view value, int places);
 
 }  // namespace repbin

@@ -40,9 +40,10 @@ int CFLBN(float num, char* bitmap);
 // mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
 // in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
 // single precision (inf or 0 when it lies beyond it). The pattern the encoders write for zero
-// (IsZeroPattern) reads as zero with its sign: a line says so, then "(-1)^s 0=value". With a one's- or two's-complement mantissa
-// and an implicit bit, a negative string's implicit bit is read complemented as the encoders leave
-// it, so whatever CFLBN or CFCFL write reads back as the value they wrote (truncated).
+// (IsZeroPattern) reads as zero with its sign: a line says so, then "(-1)^s 0=value". With a one's-
+// or two's-complement mantissa and an implicit bit, a negative string's implicit bit is read
+// complemented as the encoders leave it, so whatever CFLBN or CFCFL write reads back as the value
+// they wrote (truncated).
 float BNCFL(const char* bitmap);
 
 // What the floating-point decoder reads in a string: the value is man x 2^(exp - shift).
@@ -76,9 +77,9 @@ std::string FixedTextMessage(FixedTextFault fault, const char* decimal, const ch
 
 // Writes the binary fixed-point text of `decimal` into `bitmap` (room for 65 characters): sign,
 // integer digits, '.', fraction digits by repeated doubling of the fraction's exact decimal
-// value, at most 64 characters: the truncated expansion of the typed value. Stores in `coma` the exponent e of the form 0.1... x 2^e
-// (3 when there is no '1'). Returns the length of the text. Requires CheckFixedText(decimal) ==
-// kNone.
+// value, at most 64 characters: the truncated expansion of the typed value. Stores in `coma` the
+// exponent e of the form 0.1... x 2^e (3 when there is no '1'). Returns the length of the text.
+// Requires CheckFixedText(decimal) == kNone.
 int CFBN(const char* decimal, char* bitmap, int* coma);
 
 // Writes the fixed-point text `decimal` into `bitmap` in the described format, printing the
