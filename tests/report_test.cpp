@@ -418,10 +418,9 @@ TEST(ReportTest, RoundsToTheNearestValueOfSmallFormats) {
             // mantissa included) does not fit.
             const Rational below =
                 bi == 1 ? bottom - bottom / (Pow2(NbMan()) + 1) / 2 : Rational(0);
-            const bool outside =
-                mag >= top + top_unit / 2 ||
-                (bi == 0 && mag < bottom * (1 - Pow2(-NbMan() - 1)) && mag != 0) ||
-                (bi == 1 && mag <= below && mag != 0);
+            const bool outside = mag >= top + top_unit / 2 ||
+                                 (bi == 0 && mag < bottom * (1 - Pow2(-NbMan() - 1)) && mag != 0) ||
+                                 (bi == 1 && mag <= below && mag != 0);
             ASSERT_EQ(!rep.rounded, outside) << text;
             if (!rep.rounded) continue;
             if (mag == 0) continue;  // ZeroRoundsToTheEncodersPattern

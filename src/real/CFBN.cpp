@@ -9,7 +9,6 @@
 
 #include "codec/codec.h"
 #include "output/output.h"
-#include "output/platform.h"
 #include "real/exact.h"
 #include "real/real.h"
 
