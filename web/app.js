@@ -530,6 +530,11 @@ var repbinPagina = (function () {
 
   function prepararConversion() {
     $('formulario').addEventListener('submit', convertir);
+    // A new system or named format brings its own width: a width typed for the old one would
+    // reshape the new format (8 bits of ieee16 leave a 2-bit mantissa).
+    ['sistema', 'formato'].forEach(function (id) {
+      $(id).addEventListener('change', function () { $('bits').value = ''; });
+    });
     ['operacion', 'sistema', 'formato', 'sis-exp', 'sis-man', 'norma', 'valor', 'ampliado']
       .forEach(function (id) { $(id).addEventListener('change', cambioDeFormato); });
     ['bits', 'exp', 'pos-exp', 'pos-man', 'pos-signo', 'exceso']

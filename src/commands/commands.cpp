@@ -523,6 +523,12 @@ Status RepresentReal(const Request& r, const std::string& value) {
     Deliver(r, std::move(object));
   }
   if (result.exponent_fits) return kDone;
+  if (!result.reserved.empty()) {
+    out::PrintErr("repbin: ");
+    out::PrintErrText(result.reserved.c_str());
+    out::PrintErr("; la cadena no representa el valor\n");
+    return kOutOfRange;
+  }
   out::PrintErr(
       "repbin: el exponente no cabe en su campo de %i bits; la cadena no representa "
       "el valor\n",
@@ -604,6 +610,7 @@ Status Prepare(Request& r) {
 int RunConversion(const std::vector<std::string>& args) {
   Request r;
   r.represent = args[0] == "representar";
+  r.options.reserved_fields = true;
   if (ParseArguments(args, r) != kDone) return kRefused;
   if (r.help) {
     if (r.represent) {

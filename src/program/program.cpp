@@ -110,6 +110,8 @@ int RunArguments(const std::vector<std::string>& args) {
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
+      // The commands write UTF-8 where the system speaks it; an encoding option still decides.
+      if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
       // The extended report belongs to the conversions and the sheets, not to a practice round.
       if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
