@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "commands/commands.h"
+#include "commands/operate.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/session.h"
 #include "exercises/exercises.h"
@@ -22,6 +23,7 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin operar flotante A OP B [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
@@ -36,6 +38,7 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  operar        suma, resta o multiplica en coma flotante y muestra cada paso\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -62,8 +65,8 @@ void PrintUsage() {
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
-      "practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
+      "ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -145,8 +148,8 @@ int RunArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar";
+  return word == "representar" || word == "interpretar" || word == "operar" ||
+         word == "ejercicios" || word == "practicar";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -157,6 +160,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args);
   } else {
     status = RunConversion(args);
   }
