@@ -16,9 +16,13 @@ void PrintOperateHelp() {
 }  // namespace
 
 int RunOperate(const std::vector<std::string>& args) {
-  if (args.size() < 2 || args[1] == "-h" || args[1] == "--help") {
+  if (args.size() < 2) {
+    out::PrintErr("repbin: falta el SISTEMA: escriba flotante (vea repbin operar --help)\n");
+    return 2;
+  }
+  if (args[1] == "-h" || args[1] == "--help") {
     PrintOperateHelp();
-    return args.size() < 2 ? 2 : 0;
+    return 0;
   }
   const std::vector<std::string> rest(args.begin() + 2, args.end());
   const std::optional<System> system = FindSystem(args[1]);

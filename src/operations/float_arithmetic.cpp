@@ -467,17 +467,21 @@ std::string UnpackLine(const FloatFormat& f, const Shape& s, const Operand& o, i
 
 // --- The operations -------------------------------------------------------------------------
 
-// The carries of w1 + w2 over `width` bits, as a row written above them.
-std::string CarryRow(const Big& w1, const Big& w2, int width, bool subtract) {
-  std::string row(static_cast<std::size_t>(width), ' ');
+// The carries (or borrows) of w1 + w2 (w1 - w2), each above the column it goes into, in the
+// columns WindowText writes.
+std::string CarryRow(const Shape& s, const Big& w1, const Big& w2, bool subtract) {
+  const int width = s.p - s.point + 3 + s.point + 1;
+  Big carries = 0;
   int carry = 0;
   for (int i = 0; i < width; ++i) {
     const int a = Bit(w1, i) ? 1 : 0;
     const int b = Bit(w2, i) ? 1 : 0;
-    const int next = subtract ? (a - b - carry < 0 ? 1 : 0) : (a + b + carry > 1 ? 1 : 0);
-    if (i + 1 < width) row[static_cast<std::size_t>(width - 2 - i)] = next ? '1' : ' ';
-    carry = next;
+    carry = subtract ? (a - b - carry < 0 ? 1 : 0) : (a + b + carry > 1 ? 1 : 0);
+    if (carry) mp::bit_set(carries, static_cast<unsigned>(i + 1));
   }
+  std::string row = WindowText(s, carries, s.point + 1);
+  std::replace(row.begin(), row.end(), '0', ' ');
+  std::replace(row.begin(), row.end(), '.', ' ');
   return row;
 }
 
@@ -511,13 +515,12 @@ Rounded AddSubtract(const FloatFormat& f, const Shape& s, const Unpacked& x, con
         "  los " + Str(d - shown) +
         " desplazamientos que faltan solo dejan el retenedor a 1: " + WindowText(s, wy, s.point));
   }
-  const int width = s.p - s.point + 3 + s.point + 1;
   Big t = subtract ? Big(wx - wy) : Big(wx + wy);
   steps.push_back(subtract ? "Restar las magnitudes (la mayor primero); el resultado lleva el "
                              "signo de la mayor:"
                            : "Sumar las magnitudes; el resultado lleva su signo común:");
-  steps.push_back(std::string(subtract ? "  préstamos " : "  acarreos  ") +
-                  CarryRow(wx, wy, width, subtract));
+  steps.push_back(std::string(subtract ? "  préstamos  " : "  acarreos   ") +
+                  CarryRow(s, wx, wy, subtract));
   steps.push_back("             " + WindowText(s, wx, s.point + 1));
   steps.push_back(std::string(subtract ? "           - " : "           + ") +
                   WindowText(s, wy, s.point + 1));
