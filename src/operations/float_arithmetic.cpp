@@ -762,15 +762,16 @@ FloatOperation OperateFloat(const FloatFormat& f, std::string_view a, FloatOpera
     if (error && !result.valor.empty() && !result.valor_exacto.empty()) {
       result.error = Decimal(*error);
     }
-    if (result.error.empty()) result.error = "";
   }
   // An exact zero reported as "-0" is still no error.
   if (result.error == "-0") result.error = "0";
   steps.push_back(
       "Valor exacto de la operación con los operandos guardados: " +
       (result.valor_exacto.empty() ? std::string("(demasiado largo)") : result.valor_exacto) +
-      (result.inexacto ? "; error " + result.error + "; el resultado es inexacto"
-                       : "; el resultado es exacto"));
+      (result.inexacto
+           ? "; error " + (result.error.empty() ? std::string("(demasiado largo)") : result.error) +
+                 "; el resultado es inexacto"
+           : "; el resultado es exacto"));
   return result;
 }
 
