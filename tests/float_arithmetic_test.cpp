@@ -444,13 +444,16 @@ TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
     EXPECT_EQ(t.status, c.status) << c.args[2] << c.args[3] << t.err;
     EXPECT_NE(t.err.find(c.err_has), std::string::npos) << t.err;
   }
-  const auto batch = run({"operar", "flotante", "-", "--json"});
+  // The dialogue's --ampliado, given before the command, reaches it.
+  const auto extended = run({"--ampliado", "operar", "flotante", "1", "+", "2"});
+  EXPECT_EQ(extended.status, 0) << extended.err;
+  EXPECT_NE(extended.out.find("Hexadecimal: 0x40400000"), std::string::npos) << extended.out;
+
   const auto lines =
       repbin::RunProgramOnText({"operar", "flotante", "-", "--json"}, "1 + 2\n\n3 x 0.5\n1 ? 2\n",
                                repbin::out::Encoding::kUtf8);
   EXPECT_EQ(lines.status, 2);
   EXPECT_EQ(std::count(lines.out.begin(), lines.out.end(), '\n'), 2);
-  (void)batch;
 }
 
 }  // namespace

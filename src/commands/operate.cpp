@@ -16,18 +16,26 @@ void PrintOperateHelp() {
 }  // namespace
 
 int RunOperate(const std::vector<std::string>& args) {
-  if (args.size() < 2) {
-    out::PrintErr("repbin: falta el SISTEMA: escriba flotante (vea repbin operar --help)\n");
-    return 2;
+  // The system is the first word after the flags that take no value (the program puts the
+  // dialogue's --ampliado right after the command's name); the rest go to the system's runner.
+  std::size_t at = 1;
+  while (at < args.size() && (args[at] == "--ampliado" || args[at] == "--json" ||
+                              args[at] == "--cp850" || args[at] == "--utf8")) {
+    ++at;
   }
-  if (args[1] == "-h" || args[1] == "--help") {
+  if (at < args.size() && (args[at] == "-h" || args[at] == "--help")) {
     PrintOperateHelp();
     return 0;
   }
-  const std::vector<std::string> rest(args.begin() + 2, args.end());
-  const std::optional<System> system = FindSystem(args[1]);
+  if (at >= args.size()) {
+    out::PrintErr("repbin: falta el SISTEMA: escriba flotante (vea repbin operar --help)\n");
+    return 2;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.begin() + static_cast<std::ptrdiff_t>(at));
+  rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());
+  const std::optional<System> system = FindSystem(args[at]);
   if (!system) {
-    out::PrintErr("repbin: sistema desconocido: \"%s\"; escriba flotante\n", args[1].c_str());
+    out::PrintErr("repbin: sistema desconocido: \"%s\"; escriba flotante\n", args[at].c_str());
     return 2;
   }
   switch (*system) {

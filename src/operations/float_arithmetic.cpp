@@ -228,7 +228,7 @@ bool RoundsUp(Rounding rounding, bool negative, const Big& m, const Bits& b) {
   return false;
 }
 
-std::string RoundingLine(Rounding rounding, bool negative, const Big& m, const Bits& b, bool up) {
+std::string RoundingLine(Rounding rounding, bool negative, const Bits& b, bool up) {
   std::string line = Format("Redondear (%s) con G=%d R=%d S=%d: ", RoundingName(rounding),
                             b.g ? 1 : 0, b.r ? 1 : 0, b.s ? 1 : 0);
   if (!b.g && !b.r && !b.s) return line + "no se pierde ningún bit; el resultado es exacto";
@@ -247,7 +247,6 @@ std::string RoundingLine(Rounding rounding, bool negative, const Big& m, const B
       return line + (negative ? "hacia -infinito un negativo inexacto suma 1 al último bit"
                               : "hacia -infinito un positivo se trunca");
   }
-  (void)m;
   return line;
 }
 
@@ -255,7 +254,7 @@ std::string RoundingLine(Rounding rounding, bool negative, const Big& m, const B
 void Round(const Shape& s, Rounding rounding, Unpacked& u, const Bits& b,
            std::vector<std::string>& steps) {
   const bool up = RoundsUp(rounding, u.negative, u.m, b);
-  steps.push_back(RoundingLine(rounding, u.negative, u.m, b, up));
+  steps.push_back(RoundingLine(rounding, u.negative, b, up));
   if (!up) return;
   u.m += 1;
   if (BitLength(u.m) > s.p) {
@@ -486,9 +485,8 @@ std::string CarryRow(const Shape& s, const Big& w1, const Big& w2, bool subtract
 }
 
 // The aligned significands added or subtracted in a window of P + 3 bits; the normalised window.
-Rounded AddSubtract(const FloatFormat& f, const Shape& s, const Unpacked& x, const Unpacked& y,
-                    bool subtract, std::vector<std::string>& steps) {
-  (void)f;
+Rounded AddSubtract(const Shape& s, const Unpacked& x, const Unpacked& y, bool subtract,
+                    std::vector<std::string>& steps) {
   const Wide d = x.e - y.e;
   const Big wx = x.m << 3;
   Big wy = y.m << 3;
@@ -711,7 +709,7 @@ FloatOperation OperateFloat(const FloatFormat& f, std::string_view a, FloatOpera
     const Unpacked& big = x_first ? x : y;
     const Unpacked& small = x_first ? y : x;
     if (!x_first) steps.push_back("B tiene la mayor magnitud y va primero");
-    r = AddSubtract(f, s, big, small, x.negative != y.negative, steps);
+    r = AddSubtract(s, big, small, x.negative != y.negative, steps);
     if (r.u.zero) {
       // An exact zero sum is +0, but -0 when rounding toward -infinity.
       r.u.negative = rounding == Rounding::kDown;
