@@ -18,8 +18,10 @@
 #include "codec/codec.h"
 #include "commands/command_line.h"
 #include "commands/commands.h"
+#include "commands/float_operation.h"
 #include "operations/bit_input.h"
 #include "operations/integer_arithmetic.h"
+#include "operations/layout_options.h"
 #include "operations/operations.h"
 #include "output/output.h"
 
@@ -35,7 +37,7 @@ using cmd::Status;
 using ops::ArithmeticOperator;
 using ops::System;
 
-constexpr const char* kIntegerSystems = "natural, c1, c2, exceso o sm";
+constexpr const char* kIntegerSystems = "natural, c1, c2, exceso, sm o flotante";
 constexpr const char* kOperandForms =
     "escriba un entero decimal (-5), o una cadena de bits tras 0b (0b11011011, o '0b1101 1011' "
     "entre comillas) o tras 0x (0xDB)";
@@ -54,6 +56,8 @@ void PrintOperateHelp() {
       "  c2        complemento a dos (también complemento-a-dos)\n"
       "  exceso    exceso Z (también exceso-z)\n"
       "  sm        signo-magnitud (también signo-magnitud)\n"
+      "  flotante  coma flotante: suma, resta y producto paso a paso, con sus propias\n"
+      "            opciones (vea repbin operar flotante --help)\n"
       "\n"
       "Operandos: un entero decimal (-5), o una cadena de bits tras 0b (0b11011011; en grupos,\n"
       "entre comillas: '0b1101 1011') o tras 0x (0xDB, cuatro bits por cifra). Una cadena más\n"
@@ -94,10 +98,21 @@ struct OperateRequest {
   bool json = false;
   bool ampliado = false;
   bool help = false;
+  // Where the system `flotante` was named: its own runner takes the other words.
+  std::optional<std::size_t> float_at;
+  // A floating-point option given before the system was named.
+  std::optional<std::string> float_option;
 };
 
+// The options of `operar flotante` that the integer systems do not have.
+bool TakesFloatValue(std::string_view name) {
+  return name == "--redondeo" || (ops::IsLayoutOption(name) && name != "-b" &&
+                                  name != "--bits" && name != "-z" && name != "--exceso");
+}
+
 bool TakesValue(std::string_view name) {
-  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso";
+  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso" ||
+         TakesFloatValue(name);
 }
 
 Status ParseOperateArguments(const std::vector<std::string>& args, OperateRequest& r) {
@@ -113,9 +128,16 @@ Status ParseOperateArguments(const std::vector<std::string>& args, OperateReques
     if (!option) {
       if (!r.system) {
         r.system = ops::FindSystem(word);
-        if (!r.system || *r.system == System::kFloat) {
+        if (r.system == System::kFloat) {
+          r.float_at = i;
+          return kDone;
+        }
+        if (!r.system) {
           return Refuse("sistema no válido para operar: \"%s\"; escriba %s", args[i].c_str(),
                         kIntegerSystems);
+        }
+        if (r.float_option) {
+          return Refuse("%s es una opción de operar flotante", r.float_option->c_str());
         }
       } else if (r.words.size() < 3) {
         r.words.push_back(args[i]);
@@ -148,6 +170,10 @@ Status ParseOperateArguments(const std::vector<std::string>& args, OperateReques
       }
       if (!TakesValue(name)) {
         return Refuse("opción desconocida: %s (vea repbin operar --help)", args[i].c_str());
+      }
+      if (!r.system && TakesFloatValue(name)) {
+        r.float_option = std::string(name);
+        continue;
       }
       int number = 0;
       if (name == "-b" || name == "--bits") {
@@ -371,6 +397,11 @@ Status OperateText(const OperateRequest& r, std::string_view text) {
 int RunOperate(const std::vector<std::string>& args) {
   OperateRequest r;
   if (ParseOperateArguments(args, r) != kDone) return kRefused;
+  if (r.float_at) {
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(*r.float_at - 1));
+    return commands::RunFloatOperation(rest);
+  }
   if (r.help) {
     PrintOperateHelp();
     return kDone;
