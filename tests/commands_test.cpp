@@ -521,4 +521,44 @@ TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
   }
 }
 
+// The page's operation, integer or floating-point, runs once and gives what `operar` prints
+// without --json and the object it prints with --json; what a page cannot do is refused.
+TEST(CommandsTest, PageOperationIsTheTraceAndTheJsonOfOneRun) {
+  const std::vector<Args> cases = {
+      {"operar", "c2", "100", "+", "80"},  // overflow: status 1
+      {"operar", "c1", "0b0101", "-", "0b0011", "--ampliado"},
+      {"operar", "natural", "0xFFFFFFFFFFFFFFFF", "+", "1"},  // values beyond 2^53
+      {"operar", "flotante", "15", "+", "3.75"},
+      {"operar", "flotante", "0.1", "x", "3", "-f", "ieee16", "--redondeo", "cercano"},
+      {"operar", "flotante", "0x7F7FFFFF", "+", "0x7F7FFFFF", "--redondeo", "cercano"},
+      {"operar", "sm", "1", "/", "2"},
+  };
+  for (const Args& args : cases) {
+    SCOPED_TRACE(args[1] + " " + args[2]);
+    const nlohmann::json page = nlohmann::json::parse(repbin::OperationJson(args));
+    Args utf8 = args;
+    utf8.push_back("--utf8");
+    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
+    if (text.err.empty() || text.out.empty()) EXPECT_EQ(page["traza"], text.out + text.err);
+    EXPECT_EQ(page["estado"], text.status);
+    Args json = utf8;
+    json.push_back("--json");
+    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
+    if (line.out.empty()) {
+      EXPECT_TRUE(page["resultado"].is_null());
+    } else {
+      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
+    }
+  }
+  for (const Args& args : std::vector<Args>{{"operar", "c2", "1", "+", "2", "--json"},
+                                            {"operar", "flotante", "-"},
+                                            {"operar", "c2", "-"},
+                                            {"operar", "flotante", "--help"},
+                                            {"representar", "c2", "5"}}) {
+    const nlohmann::json page = nlohmann::json::parse(repbin::OperationJson(args));
+    EXPECT_EQ(page["estado"], 2) << args[1];
+    EXPECT_TRUE(page["resultado"].is_null()) << args[1];
+  }
+}
+
 }  // namespace
