@@ -18,6 +18,9 @@ enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
 // A refused argument: "repbin: " and the message, one line on standard error. Returns kRefused.
 Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 
+// The same with a message already made, which may carry the program's accented words.
+Status RefuseText(const std::string& message);
+
 // The page runs one conversion (or one operation) at a time and reads its JSON itself: --json,
 // --help and "-" are refused with this message. Returns kRefused.
 Status RefuseOnPage(bool operation);

@@ -719,6 +719,13 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
+Status RefuseText(const std::string& message) {
+  out::PrintErr("repbin: ");
+  out::PrintErrText(message.c_str());
+  out::PrintErr("\n");
+  return kRefused;
+}
+
 Status RefuseOnPage(bool operation) {
   return operation ? Refuse("en la página se hace una operación cada vez, sin --json ni --help")
                    : Refuse("en la página se convierte un valor cada vez, sin --json ni --help");
