@@ -322,7 +322,7 @@ var repbinOperar = (function () {
         'resultado'));
       $('operar-normalizado').replaceChildren(filasN);
       var redondeo = json.pasos.filter(function (p) { return p.indexOf('Redondear') === 0; })[0];
-      $('operar-redondeo').textContent = '× 2^' + normal.exponente + '. ' + (redondeo || '');
+      $('operar-redondeo-linea').textContent = '× 2^' + normal.exponente + '. ' + (redondeo || '');
     }
   }
 

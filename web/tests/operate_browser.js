@@ -34,6 +34,13 @@ const kCases = [
   { fields: { sistema: 'flotante', a: 'abc', op: '+', b: '1' }, args: 'flotante abc + 1' },
 ];
 
+const kCase = (args) => kCases.find((c) => c.args === args);
+const kTwos = kCase('c2 100 + 80 -b 8');
+const kCourse = kCase('flotante 15 + 3.75');
+const kHalf = kCase('flotante -1.5 - -2 -f ieee16 --redondeo cercano');
+const kWide = [kCase('natural 0xFFFFFFFFFFFFFFFF + 1'),
+  kCase('flotante 1 + 0x3CB0000000000001 -f ieee64 --redondeo arriba')];
+
 // Fills the tab's form through its elements, each change announced as the user's would be, and
 // presses Calcular.
 async function fillOperate(page, fields) {
@@ -148,13 +155,24 @@ export async function testOperate(page, { check, runNative, audit }) {
   // Flipping bits: by mouse on A, by keyboard on B; each time the operand becomes its pattern
   // and the whole tab is the native command's for the new words.
   const flips = [
-    { fields: kCases[0].fields, words: ['c2', 'A', '+', 'B', '-b', '8'], table: '#operar-columnas' },
-    { fields: kCases[6].fields, words: ['flotante', 'A', '+', 'B'], table: null },
+    { fields: kTwos.fields, words: ['c2', 'A', '+', 'B', '-b', '8'], table: '#operar-columnas' },
+    { fields: kCourse.fields, words: ['flotante', 'A', '+', 'B'], table: null },
   ];
-  const times = [];
+  // Each flip timed in the page, from the click (or Space) to the end of its handling.
+  await page.evaluate(() => {
+    window.tiemposOperar = [];
+    let since = 0;
+    window.addEventListener('click', (e) => {
+      if (e.target.closest && e.target.closest('#panel-operar button.bit')) since = performance.now();
+    }, true);
+    window.addEventListener('click', () => {
+      if (since) window.tiemposOperar.push(performance.now() - since);
+      since = 0;
+    });
+  });
   for (const flip of flips) {
     await fillOperate(page, flip.fields);
-    for (const [operand, keyboard, pos] of [[0, false, 1], [1, true, 9], [0, true, 0]]) {
+    for (const [operand, keyboard, pos] of [[0, false, 1], [1, true, 5], [0, true, 0]]) {
       const selector = flip.table
         ? `${flip.table} button.bit[data-operando="${operand}"][data-pos="${pos}"]`
         : `#operar-f${operand === 0 ? 'a' : 'b'} button.bit[data-pos="${pos}"]`;
@@ -163,14 +181,12 @@ export async function testOperate(page, { check, runNative, audit }) {
         const buttons = Array.from(document.querySelectorAll(selector.replace(/\[data-pos="\d+"\]/, '')));
         return buttons.map((b) => b.textContent).join('');
       }, selector);
-      const start = await page.evaluate(() => performance.now());
       if (keyboard) {
         await page.focus(selector);
         await page.keyboard.press('Space');
       } else {
         await page.click(selector);
       }
-      times.push(await page.evaluate((start) => performance.now() - start, start));
       const flipped = pattern.slice(0, pos) + (pattern[pos] === '1' ? '0' : '1') + pattern.slice(pos + 1);
       const values = await page.evaluate(() => [document.getElementById('operar-a').value,
         document.getElementById('operar-b').value]);
@@ -183,29 +199,31 @@ export async function testOperate(page, { check, runNative, audit }) {
         `${operand === 0 ? 'A' : 'B'} in ${flip.words[0]}` + (faults.length ? `: ${faults.join('; ')}` : ''));
     }
   }
-  const slowest = Math.max(...times);
-  console.log(`     ${times.length} operand bit flips: slowest ${slowest.toFixed(1)} ms (including the round trip of the test's own calls)`);
-  check(slowest < 100, 'operate: every flip redrawn within 100 ms');
+  const times = await page.evaluate(() => window.tiemposOperar.slice());
+  const median = times.slice().sort((a, b) => a - b)[times.length >> 1];
+  console.log(`     ${times.length} operand bit flips: ${times.map((t) => t.toFixed(1)).join(", ")} ms`);
+  // The median: a single flip on a loaded machine may wait for the other processes.
+  check(times.length === 6 && median < 50, `operate: flips redrawn in a median of ${median.toFixed(1)} ms, under 50 ms`);
 
   // The state goes out and comes back: another operation, then the first one set again.
-  await fillOperate(page, kCases[7].fields);
+  await fillOperate(page, kHalf.fields);
   const state = await page.evaluate(() => window.repbinOperar.estado());
-  const stated = Object.entries(kCases[7].fields).every(([k, v]) => state[k] === v);
-  await fillOperate(page, kCases[0].fields);
+  const stated = Object.entries(kHalf.fields).every(([k, v]) => state[k] === v);
+  await fillOperate(page, kTwos.fields);
   await page.evaluate((state) => window.repbinOperar.fijar(state), state);
-  const back = compare(runNative, kCases[7].args.split(' '), await shown(page));
+  const back = compare(runNative, kHalf.args.split(' '), await shown(page));
   check(stated && back.length === 0, 'operate: the state read and set again redraws the same operation' +
     (back.length ? `: ${back.join('; ')}` : ''));
 
-  await fillOperate(page, kCases[0].fields);
+  await fillOperate(page, kTwos.fields);
   await audit(page, 'operate tab, an integer operation');
-  await fillOperate(page, kCases[7].fields);
+  await fillOperate(page, kHalf.fields);
   await audit(page, 'operate tab, a floating-point subtraction');
 
   // Phone width: the widest drawing stays within the screen (the columns scroll in their box).
   await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
   const widths = [];
-  for (const c of [kCases[5], kCases[9]]) {
+  for (const c of kWide) {
     await fillOperate(page, c.fields);
     widths.push([c.args, await page.evaluate(() => document.documentElement.scrollWidth)]);
   }
