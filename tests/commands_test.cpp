@@ -488,6 +488,28 @@ TEST(CommandsTest, EncodingOptions) {
 
 namespace {
 
+// The page's answer `text` to the command line `args` against the command run twice: its trace
+// (when only one stream printed, so the order of the two is known) and status without --json,
+// its object with --json.
+void ExpectPageIsTheCommand(const std::string& text, const Args& args) {
+  const nlohmann::json page = nlohmann::json::parse(text);
+  Args utf8 = args;
+  utf8.push_back("--utf8");
+  const Transcript run = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
+  if (run.err.empty() || run.out.empty()) {
+    EXPECT_EQ(page["traza"], run.out + run.err);
+  }
+  EXPECT_EQ(page["estado"], run.status);
+  Args json = utf8;
+  json.push_back("--json");
+  const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
+  if (line.out.empty()) {
+    EXPECT_TRUE(page["resultado"].is_null());
+  } else {
+    EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
+  }
+}
+
 // The page's conversion runs once and gives what the command prints without --json (both
 // streams, in order) and the object --json prints, for every kind of conversion, a refusal
 // and a value that does not fit.
@@ -502,22 +524,7 @@ TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
   };
   for (const Args& args : cases) {
     SCOPED_TRACE(args[2]);
-    const nlohmann::json page = nlohmann::json::parse(repbin::ConversionJson(args));
-    Args utf8 = args;
-    utf8.push_back("--utf8");
-    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
-    EXPECT_EQ(page["traza"], text.err.empty() || text.out.empty()
-                                 ? text.out + text.err
-                                 : page["traza"].get<std::string>());
-    EXPECT_EQ(page["estado"], text.status);
-    Args json = utf8;
-    json.push_back("--json");
-    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
-    if (line.out.empty()) {
-      EXPECT_TRUE(page["resultado"].is_null());
-    } else {
-      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
-    }
+    ExpectPageIsTheCommand(repbin::ConversionJson(args), args);
   }
 }
 
@@ -535,20 +542,7 @@ TEST(CommandsTest, PageOperationIsTheTraceAndTheJsonOfOneRun) {
   };
   for (const Args& args : cases) {
     SCOPED_TRACE(args[1] + " " + args[2]);
-    const nlohmann::json page = nlohmann::json::parse(repbin::OperationJson(args));
-    Args utf8 = args;
-    utf8.push_back("--utf8");
-    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
-    if (text.err.empty() || text.out.empty()) EXPECT_EQ(page["traza"], text.out + text.err);
-    EXPECT_EQ(page["estado"], text.status);
-    Args json = utf8;
-    json.push_back("--json");
-    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
-    if (line.out.empty()) {
-      EXPECT_TRUE(page["resultado"].is_null());
-    } else {
-      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
-    }
+    ExpectPageIsTheCommand(repbin::OperationJson(args), args);
   }
   for (const Args& args : std::vector<Args>{{"operar", "c2", "1", "+", "2", "--json"},
                                             {"operar", "flotante", "-"},
