@@ -379,8 +379,11 @@ var repbinOperar = (function () {
     ['operar-columnas', 'operar-fa', 'operar-fb'].forEach(function (id) {
       $(id).addEventListener('click', voltear);
     });
-    // An example, so the tab never opens empty: the course's overflow in two's complement.
-    fijar({ sistema: 'c2', a: '100', op: '+', b: '80', bits: '8' });
+    // An example, so the tab never opens empty: the course's overflow in two's complement. It
+    // is drawn after the page's start, which it would otherwise delay.
+    setTimeout(function () {
+      if (campo('a').value === '') fijar({ sistema: 'c2', a: '100', op: '+', b: '80', bits: '8' });
+    }, 0);
   }
 
   return { iniciar: iniciar, estado: estado, fijar: fijar };
