@@ -31,4 +31,9 @@ std::string LayoutForPage(const std::vector<std::string>& args);
 // fits, 1 when it does not, 2 on a usage error.
 int RunOperate(const std::vector<std::string>& args);
 
+// The page's operation: `operar` (args[0]) with its arguments, integer or floating-point, run
+// once, as one JSON object with "traza", "pasos", "estado" and "resultado", as ConversionForPage
+// gives them; --json, --help and "-" are refused.
+std::string OperationForPage(const std::vector<std::string>& args);
+
 }  // namespace repbin

@@ -12,6 +12,8 @@
 // - Live conversion: typing without pressing Convertir gives the native output; a bit string
 //   typed in groups or in hexadecimal gives the same as the plain string.
 // - The "Practicar" tab: a whole round (practice_browser.js).
+// - The "Operar" tab: integer and floating-point operations against `repbin operar`
+//   (operate_browser.js).
 // - Timing: the first menu and the first picture after loading, each answer of a 40-answer
 //   session, each click on a bit.
 // - No request leaves the page's folder; the page fits a 390-pixel-wide screen; the folder is
@@ -36,6 +38,7 @@ import puppeteer from 'puppeteer-core';
 const require = createRequire(import.meta.url);
 
 import { showWrongPattern, testPractice } from './practice_browser.js';
+import { testOperate } from './operate_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -529,8 +532,9 @@ function testSize() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   const kb = bytes / 1024;
   console.log(`     the site: ${files.join(', ')}: ${bytes} bytes (${kb.toFixed(0)} KB)`);
-  check(files.join(' ') === 'app.js index.html practice.js repbin.js style.css',
-    'the site is index.html, app.js, practice.js, style.css and repbin.js, nothing else');
+  check(files.join(' ') === 'app.js index.html operate.css operate.js practice.js repbin.js style.css',
+    'the site is index.html, app.js, practice.js, operate.js, style.css, operate.css and ' +
+    'repbin.js, nothing else');
   check(bytes < kSiteBytes, `the site is under ${kSiteBytes / 1024} KB`);
   const stated = fs.readFileSync(path.join(root, 'README.md'), 'utf8').match(/unos (\d+) KB en total/);
   check(stated !== null && Math.abs(kb - Number(stated[1])) <= 0.1 * Number(stated[1]),
@@ -674,6 +678,7 @@ async function main() {
       await testPicture(page);
       await testLive(page);
       await testPractice(page, { check, runNative });
+      await testOperate(page, { check, runNative, audit });
       await testAccessibility(page);
       await screenshots(page);
     }
