@@ -647,7 +647,7 @@ void SolveIntegerArithmetic(Exercise& e, bool trace) {
     what = add ? "Sume las cadenas " + x + " y " + y : "Reste a la cadena " + x + " la cadena " + y;
     what += " (" + width + " bits en " + words + ")";
   } else {
-    what = add ? "Sume " + x + " y " + Parenthesised(y) : "Calcule " + x + " - " + Parenthesised(y);
+    what = add ? "Sume " + x + " y " + y : "Calcule " + x + " - " + Parenthesised(y);
     what += " en " + words + " con " + width + " bits, operando con sus cadenas";
   }
   e.enunciado = what + "; responda la cadena del resultado (" + width +
@@ -756,9 +756,15 @@ std::vector<std::string> ArithmeticAcceptedAnswers(const Exercise& e) {
   std::vector<std::string> answers = {e.respuesta};
   const std::size_t comma = e.respuesta.find(',');
   if (comma == std::string::npos) return answers;
+  // The pattern as written or grouped in fours, before the verdict with or without the comma.
   const std::string bits = e.respuesta.substr(0, comma);
+  const std::string verdict = e.respuesta.substr(comma + 2);
   const std::string grouped = GroupedFours(bits);
-  if (grouped != bits) answers.push_back(grouped + e.respuesta.substr(comma));
+  answers.push_back(bits + " " + verdict);
+  if (grouped != bits) {
+    answers.push_back(grouped + ", " + verdict);
+    answers.push_back(grouped + " " + verdict);
+  }
   return answers;
 }
 

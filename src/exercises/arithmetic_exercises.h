@@ -63,8 +63,8 @@ void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
 // asked again with `repetir`. Floating point: the result's pattern, or "Fuera de Rango".
 Verdict CheckArithmeticAnswer(const Exercise& e, std::string_view answer);
 
-// The accepted answers of an integer arithmetic exercise in GIFT: the key and the same with its
-// pattern grouped in fours.
+// The accepted answers of an integer arithmetic exercise in GIFT: the key, and the same with its
+// pattern grouped in fours, each with and without the comma before the verdict.
 std::vector<std::string> ArithmeticAcceptedAnswers(const Exercise& e);
 
 }  // namespace repbin::exercises

@@ -200,9 +200,8 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
       std::optional<std::vector<Kind>> kinds = ParseKinds(value);
       if (!kinds) {
         return refused(
-            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar, "
-            "interpretar, suma, resta y producto (suma y resta en los enteros, suma y producto en "
-            "flotante)");
+            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
+            "interpretar, y de suma y resta (enteros) o suma y producto (flotante)");
       }
       options.kinds = std::move(*kinds);
     } else if (name == "-b" || name == "--bits") {
