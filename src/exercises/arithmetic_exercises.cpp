@@ -219,6 +219,18 @@ Verdict CheckIntegerArithmetic(const Exercise& e, std::string_view answer) {
   Verdict verdict;
   const IntegerAnswer split = SplitAnswer(answer);
   const ops::TypedBits typed = ops::ReadTypedBits(split.bits_text, e.bits);
+  const std::string_view number = Trim(split.bits_text);
+  const bool decimal = !number.empty() &&
+                       number.find_first_not_of("+-0123456789") == std::string_view::npos &&
+                       number.find_first_of("23456789+-") != std::string_view::npos;
+  if (decimal) {
+    // A value where the pattern is asked: asked again, uncounted.
+    verdict.repetir = true;
+    verdict.diagnostico = "Se pide la cadena del resultado (" + std::to_string(e.bits) +
+                          " bits), no su valor, y si desborda: «cadena, desborda» o «cadena, no "
+                          "desborda».";
+    return verdict;
+  }
   if (!typed.fault.empty() || split.bits_text.empty()) {
     verdict.diagnostico = "Cadena no válida: " + Quoted(split.bits_text) + "; se pide la cadena " +
                           "del resultado y si desborda, por ejemplo «0110, no desborda».";
