@@ -442,9 +442,9 @@ TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
       {{"operar", "flotante", "0x7F800000", "+", "1"}, 2, "infinito o NaN"},
       {{"operar", "flotante", "1", "/", "2"}, 2, "escriba +, - o x"},
       {{"operar", "flotante", "1", "+"}, 2, "A OP B"},
-      {{"operar", "flotante", "1", "+", "2", "--redondeo", "par"}, 2, "truncar, cercano"},
+      {{"operar", "flotante", "1", "+", "2", "--redondeo", "par"}, 2, "--redondeo espera truncar, cercano"},
       {{"operar", "flotante", "abc", "+", "2"}, 2, "coma fija"},
-      {{"operar", "--redondeo", "cercano", "c2", "1", "+", "2"}, 2, "opción de operar flotante"},
+      {{"operar", "--redondeo", "cercano", "c2", "1", "+", "2"}, 2, "es de operar flotante"},
       {{"operar", "flotante", "-1.5", "-", "-2", "-f", "ieee16", "--json"}, 0, ""},
       {{"operar", "flotante", "1000", "x", "1000", "-b", "8", "--exp", "3"}, 1, "no cabe"},
   };

@@ -7,11 +7,13 @@
 #include <sstream>
 #include <string_view>
 
+#include "codec/codec.h"
 #include "commands/float_operation.h"
 #include "operations/float_arithmetic.h"
 #include "operations/json.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
+#include "operations/option_table.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "output/trace.h"
@@ -86,90 +88,39 @@ Status Refuse(const std::string& message) {
   return kRefused;
 }
 
-bool TakesValue(std::string_view name) {
-  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso" ||
-         name == "--redondeo" || ops::IsLayoutOption(name);
-}
-
-// A word that is an operand or an operator, never an option: "-" and negative numbers.
-bool IsOperandWord(std::string_view word) {
-  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
-                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
-}
-
-Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
-  const std::string text(value);
-  if (name == "--redondeo") {
-    const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
-    if (!rounding) {
-      return Refuse("--redondeo: \"" + text +
-                    "\" no vale; escriba truncar, cercano, cero, arriba o abajo");
-    }
-    r.rounding = *rounding;
-    return kDone;
-  }
-  const bool bits = name == "-b" || name == "--bits";
-  if (bits || name == "-z" || name == "--exceso") {
-    const std::optional<int> v = in::ParseWhole<int>(value);
-    if (!v || (bits && (*v < 3 || *v > 64))) {
-      return Refuse(std::string(name) + ": \"" + text + "\" no vale; escriba " +
-                    (bits ? "un número de bits entre 3 y 64" : "un exceso entero"));
-    }
-    (bits ? r.layout.bits : r.layout.exceso) = *v;
-    return kDone;
-  }
-  if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
-    if (name == "-f" || name == "--formato") {
-      return Refuse("formato desconocido: \"" + text + "\"; escriba " + *accepted);
-    }
-    return Refuse(std::string(name) + ": \"" + text + "\" no vale; escriba " + *accepted);
-  }
-  if (name == "-f" || name == "--formato") r.layout.bits = FindPreset(value)->nb;
-  return kDone;
-}
-
 Status ParseArguments(const std::vector<std::string>& args, Request& r) {
-  bool options_ended = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view word = args[i];
-    if (!options_ended && word == "--") {
-      options_ended = true;
-      continue;
+  ops::OptionTable table;
+  table.Flag({"-h", "--help"}, [&] { r.help = true; })
+      .Flag({"--json"}, [&] { r.json = true; })
+      .Flag({"--ampliado"}, [&] { r.ampliado = true; })
+      .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
+      .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); })
+      .Valued({"--redondeo"}, [&](std::string_view value) -> std::optional<std::string> {
+        const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
+        if (!rounding) return "truncar, cercano, cero, arriba o abajo";
+        r.rounding = *rounding;
+        return std::nullopt;
+      })
+      .Whole({"-b", "--bits"}, "un número de bits", 3, kMaxWidth,
+             [&](std::int64_t n) { r.layout.bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
+             [&](std::int64_t z) { r.layout.exceso = static_cast<int>(z); })
+      .Layout(r.layout);
+  const auto positional = [&](std::size_t i, bool&) -> std::optional<std::string> {
+    if (r.words.size() == 3) {
+      return "sobra el argumento \"" + args[i] +
+             "\" (una orden hace una operación, A OP B; use \"-\" para leer varias de la "
+             "entrada estándar)";
     }
-    if (options_ended || word.size() < 2 || word[0] != '-' || IsOperandWord(word)) {
-      if (r.words.size() == 3) {
-        return Refuse("sobra el argumento \"" + args[i] +
-                      "\" (una orden hace una operación, A OP B; use \"-\" para leer varias de "
-                      "la entrada estándar)");
-      }
-      r.words.push_back(args[i]);
-      continue;
-    }
-    if (word == "-h" || word == "--help") {
-      r.help = true;
-    } else if (word == "--json") {
-      r.json = true;
-    } else if (word == "--ampliado") {
-      r.ampliado = true;
-    } else if (word == "--cp850" || word == "--utf8") {
-      out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
-    } else {
-      std::string_view name = word;
-      std::string_view value;
-      const std::size_t equals = word.find('=');
-      if (word.starts_with("--") && equals != std::string_view::npos) {
-        name = word.substr(0, equals);
-        value = word.substr(equals + 1);
-      } else if (TakesValue(name)) {
-        if (i + 1 >= args.size()) return Refuse(args[i] + " necesita un valor");
-        value = args[++i];
-      }
-      if (!TakesValue(name)) {
-        return Refuse("opción desconocida: " + args[i] + " (vea repbin operar flotante --help)");
-      }
-      if (ApplyOption(r, name, value) != kDone) return kRefused;
-    }
+    r.words.push_back(args[i]);
+    return std::nullopt;
+  };
+  if (std::optional<std::string> refusal = table.Parse(args, 0, positional)) {
+    if (refusal->starts_with("opción desconocida")) *refusal += " (vea repbin operar flotante --help)";
+    return Refuse(*refusal);
   }
+  // A named format brings its width; -b after it changes it (-f replaces what came before).
+  if (r.layout.preset) r.layout.bits = r.layout.bits.value_or(FindPreset(*r.layout.preset)->nb);
   return kDone;
 }
 
