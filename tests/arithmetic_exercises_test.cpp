@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <nlohmann/json.hpp>
 #include <cmath>
 #include <cstdint>
 #include <set>
@@ -15,6 +16,7 @@
 #include "exercises/arithmetic_exercises.h"
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "exercises/practice.h"
 #include "real/format.h"
 
 namespace repbin {
@@ -387,6 +389,32 @@ TEST(ArithmeticExerciseTest, KindsAreNamedInTheList) {
   // Without --tipos, the sheets keep their kinds: no arithmetic.
   for (const Exercise& e : exercises::Generate(Options({}, 3, 40))) {
     EXPECT_FALSE(exercises::IsArithmetic(e.kind));
+  }
+}
+
+// The page's round: each exercise carries its operands, its key is right, and a float pattern
+// with a wrong sign gets its fields marked.
+TEST(ArithmeticExerciseTest, PageRoundCarriesOperandsAndVerdicts) {
+  const std::vector<std::string> args = {"--semilla", "8", "-n", "6", "--tipos",
+                                         "suma-flotante,c2,resta"};
+  for (int numero = 1; numero <= 6; ++numero) {
+    const auto e = nlohmann::json::parse(exercises::PracticeExerciseJson(args, numero));
+    ASSERT_FALSE(e.contains("error")) << e.dump();
+    ASSERT_EQ(e["operandos"].size(), 2u);
+    const std::string key = e["respuesta"];
+    const auto right = nlohmann::json::parse(exercises::PracticeVerdictJson(args, numero, key));
+    EXPECT_TRUE(right["correcta"].get<bool>()) << e.dump();
+    if (e["tipo"] == "suma-flotante" && key != "Fuera de Rango") {
+      EXPECT_EQ(e["redondeo"].is_string(), true);
+      std::string flipped = key;
+      const auto sign = static_cast<std::size_t>(e["formato"]["pos_signo"].get<int>());
+      flipped[sign] = flipped[sign] == '1' ? '0' : '1';
+      const auto wrong =
+          nlohmann::json::parse(exercises::PracticeVerdictJson(args, numero, flipped));
+      EXPECT_FALSE(wrong["correcta"].get<bool>());
+      EXPECT_FALSE(wrong["campos"]["signo"].get<bool>()) << wrong.dump();
+      EXPECT_TRUE(wrong["campos"]["mantisa"].get<bool>()) << wrong.dump();
+    }
   }
 }
 

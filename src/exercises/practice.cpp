@@ -438,6 +438,11 @@ std::string PracticeExerciseJson(const std::vector<std::string>& args, int numer
   j["traza"] = e.traza;
   j["bits"] = e.bits;
   if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
+  if (!e.operandos.empty()) {
+    j["operandos"] = e.operandos;
+    j["operador"] = e.operador;
+  }
+  if (!e.redondeo.empty()) j["redondeo"] = e.redondeo;
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
