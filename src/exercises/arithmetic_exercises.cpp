@@ -712,7 +712,9 @@ void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::stri
     done = ops::OperateFloat(f, e.operandos[0], op, e.operandos[1], rule);
     const bool stored = done.fault.empty() && !done.operands[0].inexacto &&
                         !done.operands[1].inexacto;
-    if (stored && !done.desbordamiento) break;
+    // A sum that cancels to zero teaches little: drawn again.
+    const bool zero = done.valor_exacto == "0" || done.valor_exacto == "-0";
+    if (stored && !done.desbordamiento && !zero) break;
   }
   // Beyond the easiest level, now and then the operands are given as their patterns.
   if (dificultad > 1 && done.fault.empty() && below(10) < 3) {
