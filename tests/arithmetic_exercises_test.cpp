@@ -17,6 +17,8 @@
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
 #include "exercises/practice.h"
+#include "output/output.h"
+#include "program/program.h"
 #include "real/format.h"
 
 namespace repbin {
@@ -355,6 +357,25 @@ TEST(ArithmeticExerciseTest, FloatMistakesAreNamed) {
   EXPECT_TRUE(v.campos->exponent);
   EXPECT_TRUE(v.campos->mantissa);
   EXPECT_FALSE(CheckAnswer(sum, "Fuera de Rango").correcta);
+}
+
+// The solution's trace is what the exercise's own command prints, with its exit status.
+TEST(ArithmeticExerciseTest, OneShotCommandPrintsTheTrace) {
+  for (bool ampliado : {false, true}) {
+    exercises::SheetOptions options = Options(exercises::ArithmeticKinds(), 21, 24);
+    options.report.ampliado = ampliado;
+    for (const Exercise& e : exercises::Generate(options)) {
+      int status = -1;
+      const out::Captured printed =
+          out::Capture([&] { status = RunCommandLine(e.orden); }, out::Encoding::kUtf8);
+      if (printed.err.find("no disponible") != std::string::npos) {
+        GTEST_SKIP() << "the one-shot commands are not in this build";
+      }
+      EXPECT_EQ(printed.out, e.traza) << e.enunciado;
+      EXPECT_EQ(status, e.en_rango.value_or(true) ? 0 : 1) << e.enunciado;
+      EXPECT_EQ(e.orden.back() == "--ampliado", ampliado);
+    }
+  }
 }
 
 // --- The words of --tipos ------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "operations/integer_arithmetic.h"
 #include "operations/layout.h"
 #include "output/trace.h"
+#include "real/report.h"
 
 namespace repbin::exercises {
 namespace {
@@ -644,7 +645,7 @@ bool PoseIntegerArithmetic(Exercise& e, bool overflow, int wider, const Below& b
   return overflows;
 }
 
-void SolveIntegerArithmetic(Exercise& e, bool trace) {
+void SolveIntegerArithmetic(Exercise& e, bool trace, bool ampliado) {
   const System s = e.kind.system;
   const bool as_patterns = e.operandos[0].rfind("0b", 0) == 0;
   const std::string width = std::to_string(e.bits);
@@ -666,12 +667,16 @@ void SolveIntegerArithmetic(Exercise& e, bool trace) {
                 " bits) y si desborda: «desborda» o «no desborda».";
   e.orden = {"operar", ops::SystemName(s), e.operandos[0], e.operador, e.operandos[1], "-b", width};
   if (s == System::kExcess) e.orden.insert(e.orden.end(), {"-z", std::to_string(e.exceso)});
+  if (ampliado) e.orden.push_back("--ampliado");
   const ops::IntegerArithmetic result = OperateExercise(e, trace);
   e.respuesta = result.result_bits + (result.overflow ? ", desborda" : ", no desborda");
   e.desborda = result.overflow;
   e.en_rango = !result.overflow;
   e.traza.clear();
   for (const std::string& line : result.steps) e.traza += line + "\n";
+  if (trace && ampliado) {
+    for (const std::string& line : ops::ExtendedArithmeticLines(result)) e.traza += line + "\n";
+  }
 }
 
 void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::string& rounding,
@@ -724,7 +729,8 @@ void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::stri
 }
 
 void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
-                          const std::vector<std::string>& format_args, bool trace) {
+                          const std::vector<std::string>& format_args, bool trace,
+                          bool ampliado) {
   const auto shown = [](const std::string& operand) {
     return operand.rfind("0b", 0) == 0 ? "la cadena " + operand.substr(2) : operand;
   };
@@ -745,6 +751,7 @@ void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
   e.orden = {"operar", "flotante", e.operandos[0], e.operador, e.operandos[1]};
   e.orden.insert(e.orden.end(), format_args.begin(), format_args.end());
   e.orden.insert(e.orden.end(), {"--redondeo", e.redondeo});
+  if (ampliado) e.orden.push_back("--ampliado");
   const ops::FloatOperation op = OperateStated(e, ExerciseRounding(e));
   e.respuesta = op.desbordamiento || op.cadena.empty() ? "Fuera de Rango" : op.cadena;
   e.desborda = op.desbordamiento;
@@ -757,6 +764,9 @@ void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
   recorded.Print(" %s %s %s (redondeo: %s)\n", e.operandos[0].c_str(), e.operador.c_str(),
                  e.operandos[1].c_str(), e.redondeo.c_str());
   for (const std::string& step : op.pasos) recorded.Text((" " + step + "\n").c_str());
+  if (ampliado && !op.cadena.empty()) {
+    PrintInterpretationReport(ReportInterpretation(e.formato, op.cadena.c_str()), recorded);
+  }
   ops::PrintSeparator(recorded);
   e.traza = recorded.out();
 }

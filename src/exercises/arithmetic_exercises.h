@@ -40,9 +40,9 @@ using Below = std::function<std::uint64_t(std::uint64_t)>;
 // whether the drawn operation overflows. `wider` > 0 draws from the whole range.
 bool PoseIntegerArithmetic(Exercise& e, bool overflow, int wider, const Below& below);
 
-// The statement, command, key ("01100100, desborda"), verdict and trace of a posed integer
-// exercise.
-void SolveIntegerArithmetic(Exercise& e, bool trace);
+// The statement, command, key ("01100100, desborda"), verdict and trace (with the extended
+// report's lines when `ampliado`) of a posed integer exercise.
+void SolveIntegerArithmetic(Exercise& e, bool trace, bool ampliado = false);
 
 // Draws the operands of a floating-point exercise whose kind and format `e` already holds: few
 // significant bits, exponents a few units apart, both stored exactly, with a result other than
@@ -54,9 +54,10 @@ void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::stri
 
 // The statement (the format as `in_format` names it; `format_args` are the command's layout
 // options), command, key (the result's pattern, or "Fuera de Rango") and trace of a posed
-// floating-point exercise.
+// floating-point exercise; `ampliado` adds the reading of the result to the trace.
 void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
-                          const std::vector<std::string>& format_args, bool trace);
+                          const std::vector<std::string>& format_args, bool trace,
+                          bool ampliado = false);
 
 // Checks an answer to an arithmetic exercise. Integers: the result's pattern (grouped or in
 // hexadecimal) then "desborda" or "no desborda" ("0110 0100, no desborda"); a pattern alone is

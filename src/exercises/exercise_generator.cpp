@@ -305,9 +305,10 @@ class Generator {
     if (IsArithmetic(e.kind) && e.kind.system == ops::System::kFloat) {
       std::vector<std::string> layout;
       AddFormatArguments(e.formato, e.preset, layout);
-      SolveFloatArithmetic(e, FormatPhrase(e.formato, e.preset), layout, options_.trazas);
+      SolveFloatArithmetic(e, FormatPhrase(e.formato, e.preset), layout, options_.trazas,
+                           options_.report.ampliado);
     } else if (IsArithmetic(e.kind)) {
-      SolveIntegerArithmetic(e, options_.trazas);
+      SolveIntegerArithmetic(e, options_.trazas, options_.report.ampliado);
     } else if (e.kind.system == ops::System::kFloat) {
       SolveFloat(e);
     } else {
