@@ -22,6 +22,7 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin operar SISTEMA A OP B [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
@@ -36,6 +37,8 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  operar        suma o resta dos enteros en un sistema entero, con los acarreos,\n"
+      "                el desbordamiento y las banderas\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -56,14 +59,15 @@ void PrintUsage() {
       "Ejemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
-      "  repbin interpretar flotante 01000000101011000000000000000000\n");
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin operar c2 100 + 80\n");
 }
 
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
-      "practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
+      "ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -106,6 +110,8 @@ int RunArguments(const std::vector<std::string>& args) {
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
+      // The commands write UTF-8 where the system speaks it; an encoding option still decides.
+      if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
       // The extended report belongs to the conversions and the sheets, not to a practice round.
       if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
@@ -145,8 +151,8 @@ int RunArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar";
+  return word == "representar" || word == "interpretar" || word == "operar" ||
+         word == "ejercicios" || word == "practicar";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -157,6 +163,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args);
   } else {
     status = RunConversion(args);
   }
@@ -173,6 +181,13 @@ int CloseStandardOutput(int status) {
   const bool reported = out::FirstWriteFailure().has_value();
   if (out::CloseOutput() || reported) return status;
   return CheckStreams(status);
+}
+
+std::string ConversionJson(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "representar" && args[0] != "interpretar")) {
+    return R"({"traza":"","pasos":[],"estado":2,"resultado":null})";
+  }
+  return ConversionForPage(args);
 }
 
 std::string PracticeRoundJson(const std::vector<std::string>& args) {
