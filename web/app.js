@@ -22,6 +22,7 @@ var Module = {
     repbinPagina.iniciar();
     setTimeout(function () {
       repbinPractica.iniciar();
+      repbinOperar.iniciar();
       repbinPagina.abrir();
     }, 0);
   },
@@ -172,6 +173,15 @@ var repbinPagina = (function () {
   var kCasillasConversion = ['ampliado', 'valor', 'ver-s'];
   var kIdsPractica = ['practica-operacion', 'practica-bits', 'practica-formato', 'practica-n',
     'practica-semilla'];
+  var kIdsOperar = ['operar-sistema', 'operar-a', 'operar-op', 'operar-b', 'operar-bits'];
+
+  // A list's choice when the page opens.
+  function eleccionInicial(lista) {
+    var inicial = Array.prototype.filter.call(lista.options, function (o) {
+      return o.defaultSelected;
+    })[0] || lista.options[0];
+    return inicial.value;
+  }
 
   function pestanaElegida() {
     var elegida = document.querySelector('[role="tab"][aria-selected="true"]');
@@ -202,6 +212,13 @@ var repbinPagina = (function () {
       var valor = $(id).value.trim();
       if (valor !== $(id).defaultValue) campos[id] = valor;
     });
+    // The operation's fields as typed; its lists only when changed.
+    kIdsOperar.forEach(function (id) {
+      var valor = $(id).value.trim();
+      var inicial = $(id).tagName === 'SELECT' ? eleccionInicial($(id)) : '';
+      if (valor !== inicial) campos[id] = valor;
+    });
+    if ($('operar-ampliado').checked) campos['operar-ampliado'] = true;
     return {
       pestana: pestanaElegida(),
       campos: campos,
@@ -268,6 +285,11 @@ var repbinPagina = (function () {
     });
     kIdsPractica.forEach(function (id) { poner(id, c[id]); });
     if (window.repbinPractica !== undefined) repbinPractica.dejar();
+
+    $('operar-formulario').reset();
+    kIdsOperar.forEach(function (id) { poner(id, c[id]); });
+    $('operar-ampliado').checked = c['operar-ampliado'] === true;
+    if (window.repbinOperar !== undefined) repbinOperar.operar();
 
     var pestana = $('pestana-' + estado.pestana);
     if (!pestana || pestana.getAttribute('role') !== 'tab' || pestana.hidden) {

@@ -4,6 +4,7 @@
 //
 //   #pestana=conversion&operacion=interpretar&sistema=flotante&patron=0x80000000
 //    &formato=ieee16,exp=6,norma=0M&ampliado=si
+//   #pestana=operar&op-sistema=c1&a=-3&op=%2B&b=0b1101&op-bits=4
 //
 // The layout is one word: the named format (if any) first, then the fields typed, in the order
 // the command line applies them, as name=value. A plain bit string whose length is a multiple of
@@ -32,6 +33,7 @@ var repbinDireccion = (function () {
     ['ampliado', 'ampliado'],
     ['valor-simple', 'valor'],
     ['ver-s', 'ver-s'],
+    ['op-ampliado', 'operar-ampliado'],
   ];
   // The practice options: address word and form id.
   var kPractica = [
@@ -40,6 +42,15 @@ var repbinDireccion = (function () {
     ['practica-formato', 'practica-formato'],
     ['ejercicios', 'practica-n'],
     ['semilla', 'practica-semilla'],
+  ];
+
+  // The "Operar" tab: address word and form id.
+  var kOperar = [
+    ['op-sistema', 'operar-sistema'],
+    ['a', 'operar-a'],
+    ['op', 'operar-op'],
+    ['b', 'operar-b'],
+    ['op-bits', 'operar-bits'],
   ];
 
   // Characters left as they are in the address, for readability: they mean nothing special in
@@ -107,6 +118,9 @@ var repbinDireccion = (function () {
     kPractica.forEach(function (par) {
       poner(par[0], c[par[1]]);
     });
+    kOperar.forEach(function (par) {
+      poner(par[0], c[par[1]]);
+    });
     if (estado.ronda) poner('ronda', 'si');
     return partes.join('&');
   }
@@ -156,7 +170,7 @@ var repbinDireccion = (function () {
         return s !== '';
       });
     }
-    kPractica.forEach(function (par) {
+    kPractica.concat(kOperar).forEach(function (par) {
       if (valor(par[0]) !== undefined) c[par[1]] = valor(par[0]);
     });
     return estado;

@@ -123,6 +123,49 @@ export async function testAddress(browser, page, t) {
   const shown = await page.$eval('#practica-opciones', (f) => !f.hidden);
   const expanded = await page.$eval('#practica-ver-opciones', (b) => b.getAttribute('aria-expanded'));
   check(shown && expanded === 'true', 'practice: the button shows the folded options again');
+
+  // The "Operar" tab: operations typed in the form give the native program's trace, and their
+  // link opens the same operation. Operands drawn at random, decimal or as strings.
+  await page.bringToFront();
+  await page.click('#pestana-operar');
+  const operandFaults = [];
+  for (let n = 0; n < 4; ++n) {
+    const system = ['natural', 'sm', 'c1', 'c2', 'exceso'][Math.floor(random() * 5)];
+    const width = 3 + Math.floor(random() * 6);
+    const operand = () => random() < 0.5
+      ? '0b' + Array.from({ length: width }, () => (random() < 0.5 ? '0' : '1')).join('')
+      : String(Math.floor(random() * 2 ** (width - 1)) * (system === 'natural' || random() < 0.5 ? 1 : -1));
+    const fields = {
+      'operar-sistema': system, 'operar-a': operand(), 'operar-op': random() < 0.5 ? '+' : '-',
+      'operar-b': operand(), 'operar-bits': String(width), 'operar-ampliado': random() < 0.3,
+    };
+    await page.evaluate((fields) => {
+      for (const [id, value] of Object.entries(fields)) {
+        const element = document.getElementById(id);
+        if (element.type === 'checkbox') element.checked = value; else element.value = value;
+      }
+      document.getElementById('operar-boton').click();
+    }, fields);
+    const args = ['operar', fields['operar-sistema'], fields['operar-a'], fields['operar-op'],
+      fields['operar-b'], '-b', fields['operar-bits'], ...(fields['operar-ampliado'] ? ['--ampliado'] : [])];
+    const expected = runNative(args).text;
+    const here = await page.$eval('#operar-resultado', (r) => r.textContent);
+    await other.bringToFront();
+    await other.goto(page.url(), { waitUntil: 'load' });
+    await loaded(other);
+    const there = await other.evaluate(() => ({
+      trace: document.getElementById('operar-resultado').textContent,
+      tab: document.querySelector('[role="tab"][aria-selected="true"]').id,
+    }));
+    await page.bringToFront();
+    if (here !== expected) operandFaults.push(`${args.join(' ')}: not the native trace`);
+    if (there.trace !== expected || there.tab !== 'pestana-operar') {
+      operandFaults.push(`${args.join(' ')}: its link opens ${there.tab}, another trace`);
+    }
+  }
+  check(operandFaults.length === 0, 'operar: four random operations, the native traces, their links' +
+    (operandFaults.length ? `: ${operandFaults.slice(0, 2).join('; ')}` : ''));
+
   await other.close();
 
   // The link button puts the address on the clipboard.

@@ -3,6 +3,8 @@
 // against BigInt's.
 import { createRequire } from 'node:module';
 
+import { generator } from './random.js';
+
 const require = createRequire(import.meta.url);
 const direccion = require('../state.js');
 
@@ -75,6 +77,17 @@ const kKnown = [
       ronda: true,
     },
   },
+  {
+    // An operation: the operand typed as a string, the sign as the list has it.
+    address: 'pestana=operar&op-ampliado=si&op-sistema=c1&a=-3&op=%2B&b=0b1101&op-bits=4',
+    state: {
+      pestana: 'operar',
+      campos: {
+        'operar-sistema': 'c1', 'operar-a': '-3', 'operar-op': '+', 'operar-b': '0b1101',
+        'operar-bits': '4', 'operar-ampliado': true,
+      },
+    },
+  },
 ];
 
 for (const { address, state, written } of kKnown) {
@@ -107,16 +120,6 @@ for (const [address, campos] of kOdd) {
 }
 
 // Random states: written, read back, the same; a plain pattern as BigInt's hexadecimal.
-function generator(seed) {
-  let a = seed >>> 0;
-  return () => {
-    a = (a + 0x6d2b79f5) >>> 0;
-    let t = a;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 const seed = Number(process.env.REPBIN_SEED || Date.now() % 1000000);
 const random = generator(seed);
 const pick = (list) => list[Math.floor(random() * list.length)];
@@ -139,7 +142,14 @@ for (let n = 0; n < 500; ++n) {
   if (random() < 0.4) campos['practica-sistemas'] = ['natural', 'flotante'].filter(() => random() < 0.7);
   if (random() < 0.4) campos['practica-semilla'] = text;
   if (campos['practica-sistemas'] && campos['practica-sistemas'].length === 0) delete campos['practica-sistemas'];
-  const state = { pestana: pick(['dialogo', 'conversion', 'practica']), campos, ronda: random() < 0.3 };
+  if (random() < 0.4) {
+    campos['operar-sistema'] = pick(['natural', 'c1', 'exceso']);
+    campos['operar-op'] = pick(['+', '-']);
+    campos['operar-a'] = text || '0';
+    campos['operar-b'] = '0b' + bits;
+    if (random() < 0.5) campos['operar-ampliado'] = true;
+  }
+  const state = { pestana: pick(['dialogo', 'conversion', 'practica', 'operar']), campos, ronda: random() < 0.3 };
   if (campos['practica-semilla'] === '') delete campos['practica-semilla'];
   const address = direccion.escribir(state);
   const read = direccion.leer('#' + address);

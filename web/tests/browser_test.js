@@ -15,7 +15,7 @@
 // - Timing: the first menu and the first picture after loading, each answer of a 40-answer
 //   session, each click on a bit.
 // - The address: random states opened from their link in a new page, Back and Forward, a
-//   practice round's link (address_browser.js).
+//   practice round's link, operations of the "Operar" tab and their links (address_browser.js).
 // - Phones, 390x844 and 360x740, every tab: nothing cut, nothing wider than the screen
 //   (phone_browser.js).
 // - No request leaves the page's folder; the page fits a 390-pixel-wide screen; the folder is
@@ -37,6 +37,8 @@ import { createRequire } from 'node:module';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import puppeteer from 'puppeteer-core';
+
+import { generator } from './random.js';
 
 const require = createRequire(import.meta.url);
 
@@ -271,17 +273,6 @@ async function testForm(page) {
 
 // ---- The picture of the result -------------------------------------------------------------
 
-// A small seeded generator (mulberry32), so that a failing layout can be run again.
-function generator(seed) {
-  let a = seed >>> 0;
-  return () => {
-    a = (a + 0x6d2b79f5) >>> 0;
-    let t = a;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 // The native program's JSON object; an integer's value as the digits it wrote (beyond 2^53 a
 // JavaScript number would round it).
@@ -536,8 +527,8 @@ function testSize() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   const kb = bytes / 1024;
   console.log(`     the site: ${files.join(', ')}: ${bytes} bytes (${kb.toFixed(0)} KB)`);
-  const kFiles = 'app.js icono-192.png icono-512.png index.html manifest.webmanifest practice.js ' +
-    'repbin.js state.js style.css sw.js';
+  const kFiles = 'app.js icono-192.png icono-512.png index.html manifest.webmanifest operate.js ' +
+    'practice.js repbin.js state.js style.css sw.js';
   check(files.join(' ') === kFiles, `the site is ${kFiles}, nothing else`);
   check(bytes < kSiteBytes, `the site is under ${kSiteBytes / 1024} KB`);
   const stated = fs.readFileSync(path.join(root, 'README.md'), 'utf8').match(/unos (\d+) KB en total/);

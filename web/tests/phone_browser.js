@@ -1,7 +1,7 @@
 // Browser tests of the page on phones (390x844 and 360x740), every tab: the document no wider
 // than the screen, every line of a dark box (console, trace, solution) reachable by scrolling
 // inside it with the box's right edge on screen, every choice of every list shown whole, and
-// no run of digits split across two lines; axe-core's audit on each.
+// no run of digits split across two lines; axe-core's audit on each (the "Operar" tab too).
 
 // Measured in the page: what is wrong with the tab on screen.
 function faultsOnScreen(page) {
@@ -83,6 +83,18 @@ export async function testPhones(page, t) {
     await page.evaluate(() => { document.getElementById('a-medida').open = true; });
     await look('the format\'s own fields open');
     await audit(page, `phone ${width}, conversion tab`);
+
+    await page.click('#pestana-operar');
+    await page.evaluate(() => {
+      document.getElementById('operar-sistema').value = 'c2';
+      document.getElementById('operar-a').value = '0b0110';
+      document.getElementById('operar-op').value = '-';
+      document.getElementById('operar-b').value = '0b0111';
+      document.getElementById('operar-ampliado').checked = true;
+      document.getElementById('operar-boton').click();
+    });
+    await look('an operation with the extended report');
+    await audit(page, `phone ${width}, operar tab`);
 
     await showWrongPattern(page);
     await look('practice, a wrong pattern and the solution');
