@@ -226,12 +226,18 @@ var repbinPagina = (function () {
     };
   }
 
+  var campoTecleado = null;  // the text field whose typing made the history's current entry
+
   // Writes the state into the address; a new state is a new entry of the history, so Back
-  // returns to the one before.
-  function anotarDireccion(sustituir) {
+  // returns to the one before. Typing in one field (`tecleado`, its id) makes one entry, which
+  // each pause of the typing rewrites: Back returns to the state before the field was touched,
+  // not to every prefix of what was typed.
+  function anotarDireccion(sustituir, tecleado) {
     if (!listo || aplicando) return;
     var nueva = '#' + repbinDireccion.escribir(estadoActual());
     if (nueva === location.hash) return;
+    if (tecleado && tecleado === campoTecleado) sustituir = true;
+    campoTecleado = tecleado || null;
     try {
       if (sustituir) {
         history.replaceState(null, '', nueva);
@@ -366,6 +372,7 @@ var repbinPagina = (function () {
   // value) and once for the trace. The page only draws the layout that JSON describes.
 
   var kPausa = 300;  // ms without typing before a live conversion
+  var tecleando = null;  // the text field whose typing asked for the conversion under way
   var espera = 0;
   var dibujado = null;  // the JSON object of the conversion drawn
   var formato = null;   // the program's JSON for the layout the options give, or null
@@ -532,7 +539,11 @@ var repbinPagina = (function () {
     clearTimeout(espera);
     espera = setTimeout(function () {
       espera = 0;
-      if (completo()) convertir();
+      if (!completo()) return;
+      var campo = document.activeElement;
+      tecleando = campo && campo.tagName === 'INPUT' && campo.type !== 'checkbox' ? campo.id : null;
+      convertir();
+      tecleando = null;
     }, kPausa);
   }
 
@@ -566,7 +577,7 @@ var repbinPagina = (function () {
     $('resultado').textContent = una.traza;
     $('resultado').dataset.estado = String(una.estado);
     dibujar(una.resultado);
-    anotarDireccion();
+    anotarDireccion(false, tecleando);
   }
 
   // The fields of a pattern, in string order, from the program's JSON.

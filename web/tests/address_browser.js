@@ -84,6 +84,24 @@ export async function testAddress(browser, page, t) {
     `address: Back and Forward step through the states chosen (${states[2].url.replace(/^.*#/, '#')})` +
       (faults.length ? `: ${faults.slice(0, 3).join('; ')}` : ''));
 
+  // Typing makes one entry of the history, however many pauses it has: Back returns to the
+  // state before the field was touched.
+  await page.click('#pestana-conversion');
+  await setForm(page, { sistema: 'c2', dato: '7', bits: '16' });
+  const untyped = page.url();
+  for (const key of ['1', '2', '3']) {
+    await page.type('#dato', key);
+    await new Promise((resolve) => setTimeout(resolve, 600));  // past the live conversion's pause
+  }
+  const typed = page.url();
+  await page.evaluate(() => history.back());
+  await page.waitForFunction((url) => location.href === url, { timeout: 5000 }, untyped)
+    .catch(() => {});
+  const back = page.url();
+  check(/valor=7123/.test(typed) && back === untyped,
+    'address: typing 7 then 1, 2, 3 with pauses is one entry, Back returns to 7' +
+      (back === untyped ? '' : `, not ${back.replace(/^.*#/, '#')}`));
+
   // A practice round: the link opens the same options and seed, the round started, its options
   // folded away.
   await page.click('#pestana-practica');
