@@ -28,8 +28,10 @@ const native = process.env.REPBIN_NATIVE || path.join(root, 'build/default/repbi
 const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 
 // What Lighthouse must find. Performance is held to what the page reaches on the shared 2-core
-// build machine: the page paints in under a second, but compiling and starting the module
-// blocks the main thread, which the audit counts four times over (its simulated slow phone).
+// build machine, not to the 95 wanted: the page paints in under a second, but parsing the
+// module's script (the WebAssembly inside it as text, so that file:// works) and starting it
+// block the main thread, which the audit counts four times over (its simulated slow phone).
+// Moving the module off the main thread is what would lift it.
 const kScores = { performance: 65, accessibility: 100, 'best-practices': 95 };
 
 const failures = [];
@@ -209,7 +211,8 @@ function writeReadme(lhr, scores, bytes) {
   const seconds = (id) => (lhr.audits[id].numericValue / 1000).toFixed(1).replace('.', ',');
   const line = `Lighthouse ${lhr.lighthouseVersion} medido por \`served_test.js\` el ` +
     `${new Date().toISOString().slice(0, 10)} (teléfono emulado, con la limitación de red y de CPU ` +
-    `por omisión, en esta máquina de 2 núcleos): rendimiento ${scores.performance}, accesibilidad ` +
+    `por omisión, en esta máquina de 2 núcleos con una carga media de ` +
+    `${os.loadavg()[0].toFixed(1).replace('.', ',')}): rendimiento ${scores.performance}, accesibilidad ` +
     `${scores.accessibility}, buenas prácticas ${scores['best-practices']}; primer contenido ` +
     `dibujado a los ${seconds('first-contentful-paint')} s, el mayor a los ` +
     `${seconds('largest-contentful-paint')} s, ${lhr.audits['total-blocking-time'].numericValue.toFixed(0)} ms ` +
