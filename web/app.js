@@ -173,7 +173,14 @@ var repbinPagina = (function () {
   var kCasillasConversion = ['ampliado', 'valor', 'ver-s'];
   var kIdsPractica = ['practica-operacion', 'practica-bits', 'practica-formato', 'practica-n',
     'practica-semilla'];
-  var kIdsOperar = ['operar-sistema', 'operar-a', 'operar-op', 'operar-b', 'operar-bits'];
+  var kIdsOperar = ['operar-sistema', 'operar-a', 'operar-op', 'operar-b', 'operar-bits',
+    'operar-formato', 'operar-redondeo'];
+
+  // Whether a field is out of use: inside a part of its form that is hidden (a tab that is not
+  // on screen still keeps its fields).
+  function apartado(campo) {
+    return campo.closest('[hidden]:not([role="tabpanel"])') !== null;
+  }
 
   // A list's choice when the page opens.
   function eleccionInicial(lista) {
@@ -201,7 +208,7 @@ var repbinPagina = (function () {
       if (usado && valor !== '') campos[id] = id === 'dato' ? $(id).value : valor;
     });
     ['ampliado', 'valor'].forEach(function (id) {
-      if ($(id).checked && !$(id).disabled && !$(id).closest('[hidden]')) campos[id] = true;
+      if ($(id).checked && !$(id).disabled && !apartado($(id))) campos[id] = true;
     });
     if ($('ver-s').checked) campos['ver-s'] = true;
     campos['practica-sistemas'] = [];
@@ -212,11 +219,12 @@ var repbinPagina = (function () {
       var valor = $(id).value.trim();
       if (valor !== $(id).defaultValue) campos[id] = valor;
     });
-    // The operation's fields as typed; its lists only when changed.
+    // The operation's fields as typed, those of the system chosen alone; its lists only when
+    // changed.
     kIdsOperar.forEach(function (id) {
       var valor = $(id).value.trim();
       var inicial = $(id).tagName === 'SELECT' ? eleccionInicial($(id)) : '';
-      if (valor !== inicial) campos[id] = valor;
+      if (valor !== inicial && !apartado($(id))) campos[id] = valor;
     });
     if ($('operar-ampliado').checked) campos['operar-ampliado'] = true;
     return {

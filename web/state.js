@@ -51,6 +51,8 @@ var repbinDireccion = (function () {
     ['op', 'operar-op'],
     ['b', 'operar-b'],
     ['op-bits', 'operar-bits'],
+    ['op-formato', 'operar-formato'],
+    ['redondeo', 'operar-redondeo'],
   ];
 
   // Characters left as they are in the address, for readability: they mean nothing special in

@@ -147,13 +147,20 @@ export async function testAddress(browser, page, t) {
   await page.bringToFront();
   await page.click('#pestana-operar');
   const operandFaults = [];
-  for (let n = 0; n < 4; ++n) {
-    const system = ['natural', 'sm', 'c1', 'c2', 'exceso'][Math.floor(random() * 5)];
+  for (let n = 0; n < 6; ++n) {
+    // Four in the integer systems, two in floating point.
+    const system = n >= 4 ? 'flotante' : ['natural', 'sm', 'c1', 'c2', 'exceso'][Math.floor(random() * 5)];
     const width = 3 + Math.floor(random() * 6);
     const operand = () => random() < 0.5
       ? '0b' + Array.from({ length: width }, () => (random() < 0.5 ? '0' : '1')).join('')
       : String(Math.floor(random() * 2 ** (width - 1)) * (system === 'natural' || random() < 0.5 ? 1 : -1));
-    const fields = {
+    const decimal = () => String(Math.round((random() - 0.5) * 4000) / 64);
+    const fields = system === 'flotante' ? {
+      'operar-sistema': system, 'operar-a': decimal(), 'operar-op': ['+', '-', 'x'][n % 3],
+      'operar-b': decimal(), 'operar-formato': ['', 'ieee16', 'bfloat16'][Math.floor(random() * 3)],
+      'operar-redondeo': ['', 'cercano', 'cero', 'arriba', 'abajo'][Math.floor(random() * 5)],
+      'operar-ampliado': false,
+    } : {
       'operar-sistema': system, 'operar-a': operand(), 'operar-op': random() < 0.5 ? '+' : '-',
       'operar-b': operand(), 'operar-bits': String(width), 'operar-ampliado': random() < 0.3,
     };
@@ -165,7 +172,11 @@ export async function testAddress(browser, page, t) {
       document.getElementById('operar-boton').click();
     }, fields);
     const args = ['operar', fields['operar-sistema'], fields['operar-a'], fields['operar-op'],
-      fields['operar-b'], '-b', fields['operar-bits'], ...(fields['operar-ampliado'] ? ['--ampliado'] : [])];
+      fields['operar-b'], ...(system === 'flotante'
+        ? [...(fields['operar-formato'] ? ['-f', fields['operar-formato']] : []),
+          ...(fields['operar-redondeo'] ? ['--redondeo', fields['operar-redondeo']] : [])]
+        : ['-b', fields['operar-bits']]),
+      ...(fields['operar-ampliado'] ? ['--ampliado'] : [])];
     const expected = runNative(args).text;
     const here = await page.$eval('#operar-resultado', (r) => r.textContent);
     await other.bringToFront();
@@ -181,7 +192,8 @@ export async function testAddress(browser, page, t) {
       operandFaults.push(`${args.join(' ')}: its link opens ${there.tab}, another trace`);
     }
   }
-  check(operandFaults.length === 0, 'operar: four random operations, the native traces, their links' +
+  check(operandFaults.length === 0, 'operar: six random operations (two in floating point), the ' +
+    'native traces, their links' +
     (operandFaults.length ? `: ${operandFaults.slice(0, 2).join('; ')}` : ''));
 
   await other.close();
