@@ -386,14 +386,11 @@ var repbinOperar = (function () {
     }, 0);
   }
 
-  return { iniciar: iniciar, estado: estado, fijar: fijar };
-})();
+  // The form as the address left it (app.js fills it): drawn again.
+  function rehacer() {
+    actualizarFormulario();
+    calcular();
+  }
 
-// Started with the module, after the page's own start (app.js sets Module up first).
-(function () {
-  var antes = Module.onRuntimeInitialized;
-  Module.onRuntimeInitialized = function () {
-    if (antes) antes();
-    repbinOperar.iniciar();
-  };
+  return { iniciar: iniciar, estado: estado, fijar: fijar, operar: rehacer };
 })();
