@@ -50,7 +50,7 @@ if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
 }
 
 var repbinPagina = (function () {
-  var sesion, terminada, orden, estado, conversion;
+  var sesion, terminada, orden, estado, conversion, disposicion;
   var respuestas = [];  // answers typed so far, one line each
   var posiciones = [];  // where each answer was typed, as a length of the program's text
   var texto = '';       // what the session printed up to its current question
@@ -376,47 +376,31 @@ var repbinPagina = (function () {
 
   // ---- One conversion ----------------------------------------------------------------------
   // The value, the trace and the layout always come from the program: each conversion runs the
-  // command line twice in the module, once with --json (the pattern, its fields, hexadecimal and
-  // value) and once for the trace. The page only draws the layout that JSON describes.
+  // command line once in the module, which gives the trace and the JSON object together, and
+  // the layout (its fields, each bit's weight, the Spanish labels) comes described from the
+  // module too. The page only draws what they say.
 
   var kPausa = 300;  // ms without typing before a live conversion
   var tecleando = null;  // the text field whose typing asked for the conversion under way
   var espera = 0;
   var dibujado = null;  // the JSON object of the conversion drawn
-  var formato = null;   // the program's JSON for the layout the options give, or null
+  var formato = null;   // the program's description of the layout the options give, or null
 
-  var kSistemas = {
-    natural: 'binario natural',
-    sm: 'signo-magnitud',
-    c1: 'complemento a uno',
-    c2: 'complemento a dos',
-    exceso: 'exceso',
-  };
-  var kNormas = {
-    '1M': "1'M, bit implícito entero",
-    '0M': "0'M, sin bit implícito",
-    '01M': "0'1M, bit implícito fraccionario",
-  };
-  var kNombresCampo = { signo: 'signo', exponente: 'exponente', mantisa: 'mantisa', entero: 'número' };
-
-  function ejecutar(args) {
-    var texto = orden(args.join('\n'));
-    return { texto: texto, estado: estado() };
-  }
-
-  // The JSON object among what a --json command printed. An integer's value beyond 2^53 (a
-  // wide natural) is kept as the program wrote it, digit by digit.
-  function leerJson(texto) {
-    var linea = texto.split('\n').filter(function (l) { return l.charAt(0) === '{'; })[0];
-    if (linea === undefined) return null;
+  // The program's description of a layout (repbin_layout): its fields with each bit's weight and
+  // the Spanish labels, and how far the value typed so far has come. A layout without a value is
+  // kept by its arguments, since the same layouts are drawn again and again.
+  var descripciones = {};
+  function describir(args, guardar) {
+    var clave = args.join('\n');
+    if (descripciones.hasOwnProperty(clave)) return descripciones[clave];
+    var una;
     try {
-      var json = JSON.parse(linea);
-      var exacto = /"valor":(-?\d+)[,}]/.exec(linea);
-      if (!json.formato && exacto && !Number.isSafeInteger(json.valor)) json.valor = exacto[1];
-      return json;
+      una = JSON.parse(disposicion(clave));
     } catch (e) {
-      return null;
+      una = { estado: 2, formato: null, escritos: null };
     }
+    if (guardar) descripciones[clave] = una;
+    return una;
   }
 
   // The module's answer to one conversion. An integer's value beyond 2^53 (a wide natural) is
@@ -473,12 +457,11 @@ var repbinPagina = (function () {
     return args;
   }
 
-  // Asks the program what layout the options give (a conversion of 1, or 0 for the integer
-  // systems, without the excess typed), and shows it as the empty fields' placeholders.
+  // Asks the program what layout the options give (without the excess typed), and shows it as
+  // the empty fields' placeholders.
   function sondear() {
-    var sistema = $('sistema').value;
-    var args = ['representar', sistema, sistema === 'flotante' ? '1' : '0'];
-    formato = leerJson(ejecutar(args.concat(opcionesFormato(false), '--json')).texto);
+    formato = describir(['representar', $('sistema').value].concat(opcionesFormato(false)), true)
+      .formato;
     var f = formato && formato.formato;
     var texto = function (valor) {
       return valor === undefined || valor === null ? '' : String(valor);
@@ -492,14 +475,11 @@ var repbinPagina = (function () {
     var porDefecto = function (id, valor, nombre) {
       $(id).options[0].textContent = valor ? '(' + nombre + ': ' + valor + ')' : '(' + nombre + ')';
     };
-    porDefecto('sis-exp', f && kSistemas[f.sis_exp], 'formato');
-    porDefecto('sis-man', f && kSistemas[f.sis_man], 'formato');
-    porDefecto('norma', f && f.norma && kNormas[f.norma].split(',')[0], 'formato');
-    $('resumen-formato').textContent = !f ? '' : ': ' + f.bits + ' bits; signo en ' +
-      f.pos_signo + ', exponente de ' + f.exp + ' en ' + f.pos_exp + ' (' +
-      (f.sis_exp === 'exceso' ? 'exceso ' + f.exceso : kSistemas[f.sis_exp]) + '), mantisa de ' +
-      (f.bits - f.exp - 1) + ' en ' + f.pos_man + ' (' + kSistemas[f.sis_man] + ', ' +
-      kNormas[f.norma].split(',')[0] + ')';
+    var nombres = f ? formato.nombres : {};
+    porDefecto('sis-exp', nombres.sis_exp, 'formato');
+    porDefecto('sis-man', nombres.sis_man, 'formato');
+    porDefecto('norma', nombres.norma, 'formato');
+    $('resumen-formato').textContent = f ? ': ' + formato.resumen : '';
   }
 
   function actualizarFormulario() {
@@ -517,30 +497,33 @@ var repbinPagina = (function () {
     contar();
   }
 
+  // How far the value typed has come, as the program counts it (the bits written, the width
+  // they must reach), or null when the options are refused.
+  function escritos() {
+    return describir(argumentos()).escritos;
+  }
+
   // "n de N bits" under a bit string: N is the format's width, or -b for an integer system.
   function contar() {
     var contador = $('contador');
-    if (!interpretando()) {
+    var cuenta = interpretando() ? escritos() : null;
+    if (!cuenta) {
       contador.textContent = '';
-      return null;
+      return;
     }
-    var limpio = $('dato').value.replace(/[\s_.]/g, '');
-    var hex = /^0x/i.test(limpio);
-    var n = hex ? (limpio.length - 2) * 4 : limpio.length;
-    var ancho = flotante() ? formato && formato.bits : Number($('bits').value) || 0;
-    contador.textContent = ancho ? n + ' de ' + ancho + ' bits' : n + (n === 1 ? ' bit' : ' bits');
-    return { n: n, ancho: ancho, hex: hex };
+    var n = cuenta.bits;
+    contador.textContent = cuenta.ancho ? n + ' de ' + cuenta.ancho + ' bits'
+      : n + (n === 1 ? ' bit' : ' bits');
   }
 
   // Whether the text typed is worth a live conversion: not a lone sign or point, nor a bit
-  // string still shorter than the format (the counter says how far it is).
+  // string still shorter than the format (the counter says how far it is). Options the program
+  // refuses are converted, so that its message shows.
   function completo() {
-    var dato = $('dato').value.trim();
-    if (/^[-+.]?$/.test(dato)) return false;
-    var cuenta = contar();
-    if (!cuenta || !cuenta.ancho) return true;
-    return cuenta.hex ? cuenta.n >= cuenta.ancho && cuenta.n < cuenta.ancho + 4
-      : cuenta.n === cuenta.ancho;
+    contar();
+    if ($('dato').value.trim() === '') return false;
+    var cuenta = escritos();
+    return !cuenta || cuenta.completo;
   }
 
   function programar() {
@@ -591,54 +574,27 @@ var repbinPagina = (function () {
   // The fields of a pattern, in string order, from the program's JSON.
   function camposDe(json) {
     var f = json.formato;
-    if (!f) {
-      return [{ campo: 'entero', desde: 0, n: json.bits, sistema: json.sistema, exceso: json.exceso }];
+    var args = ['representar'];
+    if (f) {
+      args.push('flotante', '-b', f.bits, '--exp', f.exp, '--pos-exp', f.pos_exp, '--pos-man',
+        f.pos_man, '--pos-signo', f.pos_signo, '--sis-exp', f.sis_exp, '--sis-man', f.sis_man,
+        '--norma', f.norma);
+    } else {
+      args.push(json.sistema, '-b', json.bits);
     }
-    return [
-      { campo: 'signo', desde: f.pos_signo, n: 1 },
-      {
-        campo: 'exponente', desde: f.pos_exp, n: f.exp, sistema: f.sis_exp, exceso: f.exceso,
-        valor: json.exponente ? json.exponente.valor : undefined,
-      },
-      { campo: 'mantisa', desde: f.pos_man, n: f.bits - f.exp - 1, sistema: f.sis_man, norma: f.norma },
-    ].sort(function (a, b) { return a.desde - b.desde; });
-  }
-
-  function nombreSistema(campo) {
-    return campo.sistema === 'exceso' ? 'exceso ' + campo.exceso : kSistemas[campo.sistema];
+    var exceso = f ? f.exceso : json.exceso;
+    if (exceso !== undefined && exceso !== null) args.push('-z', exceso);
+    var disposicion = describir(args.map(String), true).formato;
+    if (!disposicion) return [];
+    return disposicion.campos.map(function (campo) {
+      var copia = Object.assign({}, campo);
+      if (campo.campo === 'exponente' && json.exponente) copia.valor = json.exponente.valor;
+      return copia;
+    });
   }
 
   function textoLeyenda(campo) {
-    var bits = campo.n + (campo.n === 1 ? ' bit' : ' bits');
-    switch (campo.campo) {
-      case 'signo':
-        return 'Signo: ' + bits + ' (0 positivo, 1 negativo)';
-      case 'exponente':
-        return 'Exponente: ' + bits + ', ' + nombreSistema(campo) +
-          (campo.valor !== undefined ? '; vale ' + campo.valor : '');
-      case 'mantisa':
-        return 'Mantisa: ' + bits + ', ' + nombreSistema(campo) + ', ' + kNormas[campo.norma];
-      default: {
-        var nombre = nombreSistema(campo);
-        return nombre.charAt(0).toUpperCase() + nombre.slice(1) + ': ' + bits +
-          (/^(sm|c1|c2)$/.test(campo.sistema) ? '; el primero es el signo' : '');
-      }
-    }
-  }
-
-  // What a bit weighs, by its place in its field (i from the left of the field).
-  function peso(campo, i) {
-    var signo = /^(sm|c1|c2)$/.test(campo.sistema) && i === 0;
-    switch (campo.campo) {
-      case 'signo':
-        return 'signo';
-      case 'exponente':
-        return signo ? 'signo del exponente' : 'peso 2^' + (campo.n - 1 - i);
-      case 'mantisa':
-        return 'peso 2^-' + (i + (campo.norma === '01M' ? 2 : 1));
-      default:
-        return signo ? 'signo' : 'peso 2^' + (campo.n - 1 - i);
-    }
+    return campo.leyenda + (campo.valor !== undefined ? '; vale ' + campo.valor : '');
   }
 
   function elemento(etiqueta, clase, texto) {
@@ -658,14 +614,13 @@ var repbinPagina = (function () {
     campos.forEach(function (campo) {
       var grupo = elemento('div', 'grupo');
       grupo.dataset.campo = campo.campo;
-      grupo.appendChild(elemento('span', 'nombre-campo', kNombresCampo[campo.campo]));
+      grupo.appendChild(elemento('span', 'nombre-campo', campo.nombre));
       var celdas = elemento('div', 'celdas');
-      if (campo.campo === 'mantisa' && campo.norma !== '0M') {
+      if (campo.implicito) {
         var fantasma = elemento('div', 'celda implicita');
         fantasma.appendChild(elemento('span', 'bit', '1'));
         fantasma.appendChild(elemento('span', 'pos', '·'));
-        fantasma.appendChild(elemento('span', 'peso', 'bit implícito, peso 2^' +
-          (campo.norma === '01M' ? '-1' : '0')));
+        fantasma.appendChild(elemento('span', 'peso', campo.implicito));
         fantasma.title = 'bit implícito: no se guarda';
         celdas.appendChild(fantasma);
       }
@@ -673,7 +628,7 @@ var repbinPagina = (function () {
         var pos = campo.desde + i;
         var digito = cadena.charAt(pos);
         var celda = elemento('div', 'celda');
-        if (campo.campo === 'entero' && i === 0 && /^(sm|c1|c2)$/.test(campo.sistema)) {
+        if (campo.campo === 'entero' && campo.pesos[i] === 'signo') {
           celda.classList.add('signo-entero');
         }
         var bit = elemento(pulsables ? 'button' : 'span', 'bit', digito);
@@ -681,11 +636,11 @@ var repbinPagina = (function () {
         bit.dataset.pos = String(pos);
         bit.dataset.campo = campo.campo;
         var idPeso = prefijo + '-peso-' + pos;
-        var descripcion = peso(campo, i);
+        var descripcion = campo.pesos[i];
         if (pulsables) {
           bit.type = 'button';
           bit.setAttribute('aria-pressed', digito === '1' ? 'true' : 'false');
-          bit.setAttribute('aria-label', 'bit ' + pos + ' del ' + kNombresCampo[campo.campo] +
+          bit.setAttribute('aria-label', 'bit ' + pos + ' del ' + campo.nombre +
             ', vale ' + digito);
           bit.setAttribute('aria-describedby', idPeso);
         }
@@ -828,6 +783,7 @@ var repbinPagina = (function () {
     terminada = Module.cwrap('repbin_finished', 'number', []);
     orden = Module.cwrap('repbin_command', 'string', ['string']);
     conversion = Module.cwrap('repbin_convert', 'string', ['string']);
+    disposicion = Module.cwrap('repbin_layout', 'string', ['string']);
     estado = Module.cwrap('repbin_status', 'number', []);
     $('linea').addEventListener('submit', responder);
     $('nueva').addEventListener('click', nuevaSesion);

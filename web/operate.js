@@ -87,6 +87,7 @@ var repbinOperar = (function () {
 
   function calcular(evento) {
     if (evento) evento.preventDefault();
+    actualizarFormulario();  // the form's parts as the system chosen, however it was chosen
     clearTimeout(espera);
     espera = 0;
     var args = palabras();
@@ -95,6 +96,7 @@ var repbinOperar = (function () {
     $('operar-traza').textContent = una.traza;
     $('operar-traza').dataset.estado = String(una.estado);
     dibujar(una.resultado);
+    if (window.repbinPagina !== undefined) repbinPagina.anotarDireccion();
   }
 
   function programar() {

@@ -221,7 +221,7 @@ export async function testOperate(page, { check, runNative, audit }) {
   await audit(page, 'operate tab, a floating-point subtraction');
 
   // Phone width: the widest drawing stays within the screen (the columns scroll in their box).
-  await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true });
+  await page.setViewport({ width: 390, height: 844 });
   const widths = [];
   for (const c of kWide) {
     await fillOperate(page, c.fields);
