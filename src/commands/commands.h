@@ -13,4 +13,9 @@ namespace repbin {
 // refused argument (with a Spanish message on standard error).
 int RunConversion(const std::vector<std::string>& args);
 
+// Runs `formato` (the card of a format) and `convertir` (a pattern from one floating-point format
+// to another) with their arguments (args[0] is the command's name); the same exit statuses.
+int RunFormat(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
+
 }  // namespace repbin

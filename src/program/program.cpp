@@ -22,6 +22,8 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin formato [SISTEMA] [opciones]\n"
+      "     repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
@@ -36,6 +38,8 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  formato       describe un formato: rango, precisión, ceros y los vecinos de un valor\n"
+      "  convertir     pasa una cadena de un formato de coma flotante a otro\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -62,8 +66,8 @@ void PrintUsage() {
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
-      "practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, formato, "
+      "convertir, ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -107,8 +111,11 @@ int RunArguments(const std::vector<std::string>& args) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
       std::vector<std::string> command{arg};
-      // The extended report belongs to the conversions and the sheets, not to a practice round.
-      if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
+      // The extended report belongs to the conversions and the sheets, not to a practice round or
+      // a format card.
+      if (options.ampliado && arg != "practicar" && arg != "formato" && arg != "convertir") {
+        command.emplace_back("--ampliado");
+      }
       // A sheet's own encoding follows an encoding option given before the command too; one
       // given after it still has the last word.
       if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
@@ -146,7 +153,7 @@ int RunArguments(const std::vector<std::string>& args) {
 
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar";
+         word == "practicar" || word == "formato" || word == "convertir";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -157,6 +164,10 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "formato") {
+    status = RunFormat(args);
+  } else if (args[0] == "convertir") {
+    status = RunConvert(args);
   } else {
     status = RunConversion(args);
   }

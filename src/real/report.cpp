@@ -39,6 +39,8 @@ constexpr const char* kOutOfRangeLine =
     " Redondeo al más próximo (empates al par): fuera del rango del formato\n";
 constexpr const char* kOverflowLine =
     " Redondeo al más próximo (empates al par): desborda: %cinfinito %s %s\n";
+constexpr const char* kOverflowNanLine =
+    " Redondeo al más próximo (empates al par): desborda: NaN %s %s\n";
 constexpr const char* kIeeeLine = " IEEE 754: %s";
 constexpr const char* kIeeeValueLabel = ", valor ";
 constexpr const char* kIeeeRoundedLine = " IEEE 754 redondeado: %s %s\n";
@@ -362,7 +364,13 @@ IeeeReading ReadIeee(const FloatFormat& format, const char* bits) {
   const std::uint64_t f = Field(bits, format.posmantisa, nbman);
   const std::uint64_t all_ones = (std::uint64_t{1} << format.nbexp) - 1;
   const Wide bias = (Wide{1} << (format.nbexp - 1)) - 1;
-  if (e == all_ones) {
+  const std::uint64_t all_ones_field = (std::uint64_t{1} << nbman) - 1;
+  if (e == all_ones && format.specials == kOnlyNan && f == all_ones_field) {
+    r.kind = IeeeClass::kNan;
+    r.value = "nan";
+    return r;
+  }
+  if (e == all_ones && format.specials != kOnlyNan) {
     r.kind = f == 0 ? IeeeClass::kInfinity : IeeeClass::kNan;
     r.value = f != 0 ? "nan" : r.negative ? "-inf" : "inf";
     return r;
@@ -383,17 +391,21 @@ IeeeReading ReadIeee(const FloatFormat& format, const char* bits) {
 }
 
 // The IEEE 754 encoding of the input, rounded to nearest, ties to even, with subnormals, signed
-// zero and overflow to infinity.
+// zero and overflow to infinity; in a format without infinities (kOnlyNan), the all-ones
+// exponent holds values too, and whatever lies beyond the largest goes to NaN.
 std::string RoundIeee(const FloatFormat& format, const Input& in) {
   const int nbman = format.NbMan();
   const int nbexp = format.nbexp;
   const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
   const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
+  const bool only_nan = format.specials == kOnlyNan;
+  const Big all_ones_field = (Big(1) << static_cast<unsigned>(nbman)) - 1;
   std::uint64_t e = 0;
   Big f = 0;
   if (!in.finite) {
     e = all_ones;
     if (in.nan) f = Big(1) << static_cast<unsigned>(nbman - 1);  // quiet NaN
+    if (only_nan) f = all_ones_field;
   } else if (in.magnitude != 0) {
     // Below the normal range the unit stays that of the subnormals.
     Wide q = std::max<Wide>(FloorLog2(in), 1 - bias) - nbman;
@@ -403,8 +415,10 @@ std::string RoundIeee(const FloatFormat& format, const Input& in) {
       ++q;
     }
     const Wide exp = q + nbman;
-    if (exp > bias) {
-      e = all_ones;  // overflow: infinity
+    const Wide top = only_nan ? bias + 1 : bias;
+    if (exp > top || (only_nan && exp == top && s == (all_ones_field << 1 | 1))) {
+      e = all_ones;  // overflow: infinity, or NaN without infinities
+      if (only_nan) f = all_ones_field;
     } else if (mp::bit_test(s, static_cast<unsigned>(nbman))) {
       e = static_cast<std::uint64_t>(exp + bias);
       f = s - (Big(1) << static_cast<unsigned>(nbman));
@@ -516,8 +530,10 @@ RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits
     ieee.reading = ReadIeee(f, pattern.c_str());
     ieee.rounded_bits = RoundIeee(f, in);
     ieee.rounded_hex = HexOfBits(ieee.rounded_bits);
+    const IeeeClass rounded_kind = ReadIeee(f, ieee.rounded_bits.c_str()).kind;
     ieee.overflows =
-        in.finite && ReadIeee(f, ieee.rounded_bits.c_str()).kind == IeeeClass::kInfinity;
+        in.finite && (rounded_kind == IeeeClass::kInfinity || rounded_kind == IeeeClass::kNan);
+    ieee.overflow_nan = ieee.overflows && rounded_kind == IeeeClass::kNan;
     report.ieee = ieee;
   }
   return report;
@@ -547,8 +563,13 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
   if (report.relative_error) trace.Print(kRelativePart, *report.relative_error);
   trace.Print("\n");
   if (report.ieee && report.ieee->overflows) {
-    trace.Print(kOverflowLine, report.ieee->rounded_bits[0] == '1' ? '-' : '+',
-                report.ieee->rounded_bits.c_str(), report.ieee->rounded_hex.c_str());
+    if (report.ieee->overflow_nan) {
+      trace.Print(kOverflowNanLine, report.ieee->rounded_bits.c_str(),
+                  report.ieee->rounded_hex.c_str());
+    } else {
+      trace.Print(kOverflowLine, report.ieee->rounded_bits[0] == '1' ? '-' : '+',
+                  report.ieee->rounded_bits.c_str(), report.ieee->rounded_hex.c_str());
+    }
   } else if (report.rounded) {
     const RoundedPattern& r = *report.rounded;
     trace.Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());

@@ -59,7 +59,8 @@ struct IeeeReading {
 
 // Whether `f` is shaped as IEEE 754 binary interchange: sign at 0, exponent next
 // in excess 2^(nbexp-1) - 1, sign-magnitude mantissa with an implicit integer bit (1'M). All of
-// ieee16, ieee32, ieee64 and bfloat16 are.
+// ieee16, ieee32, ieee64, bfloat16 and both fp8 formats are; the format's `specials` says what its
+// all-ones exponent holds.
 bool IsIeeeShaped(const FloatFormat& f);
 
 struct IeeeRepresentation {
@@ -69,6 +70,8 @@ struct IeeeRepresentation {
   // A finite input that IEEE 754 rounds to infinity (rounded_bits): the report's round-to-nearest
   // line says so instead of the pattern with the all-ones exponent that the program reads.
   bool overflows = false;
+  // In a format without infinities (kOnlyNan) such an input goes to NaN instead.
+  bool overflow_nan = false;
 };
 
 // The exact binary expansion of a value: the integer digits, and after a point the fraction's
