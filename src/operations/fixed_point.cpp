@@ -39,7 +39,10 @@ FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction,
   FixedRepresentation result;
   const Big num = Big(x.num) << static_cast<unsigned>(fraction);
   const Big den{x.den};
-  const Big integer = num / den;  // toward zero
+  // Digits beyond the last fraction bit are dropped toward zero, as a student drops them from
+  // the magnitude before writing the sign (-9.8 with 3 bits: -78.4 gives -78, never -79), so
+  // that a value and its negative stay mirror images in every system.
+  const Big integer = num / den;
   result.truncated = integer * den != num;
   result.scaled = DecimalOf(num, den);
   const std::string value(text);
