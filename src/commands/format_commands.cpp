@@ -500,7 +500,13 @@ Status Convert(const ConvertRequest& r) {
   const std::optional<ops::ExactValue> x = ops::ParseExactValue(*value);
   if (!x) return Refuse("el valor de la cadena es demasiado largo para convertirlo");
   const ops::Neighbours n = ops::FindNeighbours(*to, *x);
-  const std::optional<ops::CardValue>& chosen = r.truncate ? n.truncated : n.nearest;
+  std::optional<ops::CardValue> chosen = r.truncate ? n.truncated : n.nearest;
+  // A negative zero keeps its sign where the target has one (the value's text alone loses it).
+  if (chosen && *value == "-0" && to_ieee) {
+    chosen->bits[static_cast<std::size_t>(to->possigno)] = '1';
+    chosen->grouped[0] = '1';
+    chosen->exact = "-0";
+  }
   if (!chosen || (n.beyond && r.truncate)) {
     return out_of_range("el valor no cabe en el formato de destino (Fuera de Rango)");
   }

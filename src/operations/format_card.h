@@ -6,7 +6,9 @@
 // format 0'M whose leading digit is '0'). A named IEEE format follows IEEE 754 (the all-'0'
 // exponent holds zero and the subnormals, the all-'1' one infinities and NaN, or in fp8-e4m3 only
 // NaN); any other layout follows the program's own reading, the one `interpretar` uses. The
-// negative values mirror the positive ones. Every value is exact.
+// negative values mirror the positive ones (a two's-complement mantissa's 1.00...0 at the highest
+// exponent, which reads as one step past the most negative value, is a pattern no encoder writes
+// and stays out of the card). Every value is exact.
 #pragma once
 
 #include <cstdint>
