@@ -11,7 +11,7 @@
 
 #include "commands/commands.h"
 #include "codec/codec.h"
-#include "commands/json_output.h"
+#include "commands/command_line.h"
 #include "operations/bit_input.h"
 #include "operations/format_card.h"
 #include "operations/json.h"
@@ -29,21 +29,15 @@
 namespace repbin {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using cmd::ExactNumber;
+using cmd::Json;
+using cmd::kDone;
+using cmd::kOutOfRange;
+using cmd::kRefused;
+using cmd::Refuse;
+using cmd::Status;
+using cmd::WriteJson;
 using ops::System;
-
-enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
-
-Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
-Status Refuse(const char* format, ...) {
-  out::PrintErr("repbin: ");
-  std::va_list args;
-  va_start(args, format);
-  out::PrintErrV(format, args);
-  va_end(args);
-  out::PrintErr("\n");
-  return kRefused;
-}
 
 // A refusal whose words are chosen at run time (their accents converted).
 Status RefuseText(const std::string& text) {
@@ -249,18 +243,18 @@ Status IntegerCard(const FormatRequest& r) {
     j["bits"] = width;
     if (r.system == System::kExcess) j["exceso"] = format.zEZ;
     j["fraccion"] = fraction;
-    j["rango"] = {{"min", JsonExactNumber(card.min)},
-                  {"max", JsonExactNumber(card.max)},
+    j["rango"] = {{"min", ExactNumber(card.min)},
+                  {"max", ExactNumber(card.max)},
                   {"cadena_min", card.min_bits},
                   {"cadena_max", card.max_bits}};
-    j["valores"] = JsonExactNumber(card.count);
+    j["valores"] = ExactNumber(card.count);
     j["ceros"] = card.zeros;
     if (fraction > 0) {
-      j["paso"] = JsonExactNumber(card.step);
-      j["rango_en_pasos"] = {{"min", JsonExactNumber(card.min_units)},
-                             {"max", JsonExactNumber(card.max_units)}};
+      j["paso"] = ExactNumber(card.step);
+      j["rango_en_pasos"] = {{"min", ExactNumber(card.min_units)},
+                             {"max", ExactNumber(card.max_units)}};
     }
-    WriteJsonLine(j);
+    WriteJson(j);
   } else {
     ops::PrintIntegerCard(format, fraction, card, PrintedTrace());
   }
@@ -309,7 +303,7 @@ Status FloatCard(const FormatRequest& r) {
     j["digitos_decimales"] = card.decimal_digits;
     j["epsilon"] = AmountJson(card.epsilon);
     j["distancia_en_maximo"] = AmountJson(card.gap_at_largest);
-    j["valores"] = JsonExactNumber(card.count);
+    j["valores"] = ExactNumber(card.count);
     if (card.ieee) {
       j["especiales"] = {
           {"inf", card.infinity.empty() ? Json(nullptr) : Json(card.infinity)},
@@ -333,7 +327,7 @@ Status FloatCard(const FormatRequest& r) {
       j["truncamiento"] = neighbour(n->truncated);
       j["redondeo"] = neighbour(n->nearest);
     }
-    WriteJsonLine(j);
+    WriteJson(j);
     return kDone;
   }
   ops::PrintLayoutSummary(f, PrintedTrace());
@@ -463,7 +457,7 @@ Status Convert(const ConvertRequest& r) {
       j["hex"] = HexOfBits(out_bits);
       j["valor_exacto"] = exact;
       j["exacto"] = is_exact;
-      WriteJsonLine(j);
+      WriteJson(j);
     } else {
       trace.Print("\n El dato convertido es %s (%s)\n", out_bits.c_str(),
                   HexOfBits(out_bits).c_str());
@@ -474,7 +468,7 @@ Status Convert(const ConvertRequest& r) {
   const auto out_of_range = [&](const char* reason) {
     if (r.json) {
       j["fuera_de_rango"] = true;
-      WriteJsonLine(j);
+      WriteJson(j);
     } else {
       trace.Print("\n Fuera de Rango\n");
     }

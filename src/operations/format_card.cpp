@@ -39,6 +39,9 @@ struct Model {
   bool has_zero = false;
   bool top_cut = false;
   bool ieee = false;
+  // The program's reading of an implicit-bit layout: the pattern of 1.0 x 2^lowest is the one
+  // written for zero, and reads as zero, so that point is no value of the format.
+  bool zero_at_lowest = false;
   Wide shift = 0;  // the program's reading: the exponent field holds q + shift
   Big Slo() const { return Pow2(p - 1); }
   Big Shi() const { return Pow2(p) - 1; }
@@ -116,6 +119,7 @@ Model BuildModel(const FloatFormat& f) {
   m.sub = f.typenorma == 0 && m.p >= 2;
   const std::string zero = ProgramPattern(f, false, lowest, Big(0));
   m.has_zero = ReadFloat(f, zero.c_str()).man == 0;
+  m.zero_at_lowest = f.bi() == 1 && IsZeroPattern(f, zero.c_str());
   return m;
 }
 
@@ -214,7 +218,13 @@ Point Largest(const Model& m) {
   return {false, m.Smax(), m.qhi};
 }
 Point SmallestPositive(const Model& m) {
+  if (m.zero_at_lowest) return {false, m.Slo() + 1, m.qlo};
   return {false, m.sub ? Big(1) : m.Slo(), m.qlo};
+}
+
+// Whether a point of the tiling is a value of the format (the lowest one may be zero's pattern).
+bool IsZeroSlot(const Model& m, const Point& pt) {
+  return m.zero_at_lowest && pt.q == m.qlo && pt.S == m.Slo();
 }
 
 // The next positive point above `pt` (pt >= 0), if any.
@@ -227,6 +237,7 @@ std::optional<Point> Succ(const Model& m, const Point& pt) {
 
 // The point below the positive point `pt`: zero, or the negative smallest when there is no zero.
 Point Pred(const Model& m, const Point& pt) {
+  if (m.zero_at_lowest && pt.q == m.qlo && pt.S == m.Slo() + 1) return {false, Big(0), m.qlo};
   if (pt.S > m.Slo() || (pt.S > 1 && pt.q == m.qlo && m.sub)) return {false, pt.S - 1, pt.q};
   if (pt.q > m.qlo) return {false, m.Shi(), pt.q - 1};
   if (m.has_zero) return {false, Big(0), m.qlo};
@@ -368,14 +379,19 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
   } else {
     how = "mantisa 10...0 con el menor exponente: 0.1 × " + Power(bottom + 1);
   }
-  c.smallest_normal = Make(f, m, {false, m.Slo(), m.qlo}, how);
+  if (m.zero_at_lowest) {
+    how = "mantisa 0...01 con el menor exponente (con la mantisa a 0 es el cero): (1 + " +
+          Power(-(m.p - 1)) + ") × " + Power(bottom);
+  }
+  c.smallest_normal = Make(f, m, m.zero_at_lowest ? SmallestPositive(m) : Point{false, m.Slo(),
+                                                                              m.qlo}, how);
   if (m.sub) {
     how = m.ieee ? "la menor mantisa subnormal, 0.0...01, con el exponente de los subnormales: " +
                        Power(-(m.p - 1)) + " × " + Power(bottom)
                  : "mantisa 0...01 con el menor exponente: " + Power(-m.p) + " × " +
                        Power(bottom + 1);
   } else {
-    how = "el menor normalizado: sin bit implícito a 0 no hay valores menores";
+    how = "el menor normalizado: con bit implícito no hay valores menores";
   }
   c.smallest_positive = Make(f, m, SmallestPositive(m), how);
   c.zero = Make(f, m, {false, Big(0), m.qlo});
@@ -398,7 +414,8 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
   }
   c.epsilon = PowerOfTwo(m, -(m.p - 1));
   c.gap_at_largest = PowerOfTwo(m, m.qhi);
-  Big positives = Big(m.qhi - m.qlo + 1) * m.Slo() - (m.top_cut ? 1 : 0);
+  Big positives = Big(m.qhi - m.qlo + 1) * m.Slo() - (m.top_cut ? 1 : 0) -
+                  (m.zero_at_lowest ? 1 : 0);
   if (m.sub) positives += m.Slo() - 1;
   c.count = Big(2 * positives + (m.has_zero ? 1 : 0)).str();
   if (m.ieee) {
@@ -497,6 +514,8 @@ Neighbours FindNeighbours(const FloatFormat& f, const ExactValue& x) {
     Units(num, den, q0, a, b);
     lo = Point{false, a, q0};
     hi = Normalised(m, b, q0);
+    if (IsZeroSlot(m, *lo)) lo = Point{false, Big(0), m.qlo};
+    if (IsZeroSlot(m, *hi)) hi = SmallestPositive(m);
   } else if (m.sub) {
     Big a;
     Big b;
@@ -505,7 +524,7 @@ Neighbours FindNeighbours(const FloatFormat& f, const ExactValue& x) {
     hi = Point{false, b, m.qlo};
   } else {
     lo = Point{false, Big(0), m.qlo};
-    hi = Point{false, m.Slo(), m.qlo};
+    hi = SmallestPositive(m);
   }
   if (lo && lo->S == 0 && num != 0 && !m.has_zero) {
     lo = SmallestPositive(m);

@@ -22,6 +22,7 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin operar SISTEMA A OP B [opciones]\n"
       "     repbin formato [SISTEMA] [opciones]\n"
       "     repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
       "     repbin ejercicios [opciones]\n"
@@ -38,6 +39,8 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  operar        suma o resta dos enteros en un sistema entero, con los acarreos,\n"
+      "                el desbordamiento y las banderas\n"
       "  formato       describe un formato: rango, precisión, ceros y los vecinos de un valor\n"
       "  convertir     pasa una cadena de un formato de coma flotante a otro\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
@@ -60,14 +63,15 @@ void PrintUsage() {
       "Ejemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
-      "  repbin interpretar flotante 01000000101011000000000000000000\n");
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin operar c2 100 + 80\n");
 }
 
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, formato, "
-      "convertir, ejercicios o practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
+      "formato, convertir, ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -110,6 +114,8 @@ int RunArguments(const std::vector<std::string>& args) {
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
+      // The commands write UTF-8 where the system speaks it; an encoding option still decides.
+      if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
       // The extended report belongs to the conversions and the sheets, not to a practice round or
       // a format card.
@@ -152,8 +158,9 @@ int RunArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar" || word == "formato" || word == "convertir";
+  return word == "representar" || word == "interpretar" || word == "operar" ||
+         word == "ejercicios" || word == "practicar" || word == "formato" ||
+         word == "convertir";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -164,6 +171,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args);
   } else if (args[0] == "formato") {
     status = RunFormat(args);
   } else if (args[0] == "convertir") {
@@ -184,6 +193,13 @@ int CloseStandardOutput(int status) {
   const bool reported = out::FirstWriteFailure().has_value();
   if (out::CloseOutput() || reported) return status;
   return CheckStreams(status);
+}
+
+std::string ConversionJson(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "representar" && args[0] != "interpretar")) {
+    return R"({"traza":"","pasos":[],"estado":2,"resultado":null})";
+  }
+  return ConversionForPage(args);
 }
 
 std::string PracticeRoundJson(const std::vector<std::string>& args) {
