@@ -116,9 +116,7 @@ Status ReadWords(const std::vector<std::string>& args, bool (*takes_value)(std::
                  Apply apply, Positional positional) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view word = args[i];
-    const bool negative_number =
-        word.size() >= 2 && word[0] == '-' && ((word[1] >= '0' && word[1] <= '9') || word[1] == '.');
-    if (word.size() < 2 || word[0] != '-' || negative_number) {
+    if (word.size() < 2 || word[0] != '-' || cmd::LooksLikeValue(word)) {
       if (positional(args[i]) != kDone) return kRefused;
       continue;
     }
@@ -141,6 +139,20 @@ Status ReadWords(const std::vector<std::string>& args, bool (*takes_value)(std::
     if (apply(name, value) != kDone) return kRefused;
   }
   return kDone;
+}
+
+// The options both commands take: help, JSON and the encoding. Returns whether `name` is one.
+bool ApplySharedOption(std::string_view name, bool& help, bool& json) {
+  if (name == "-h" || name == "--help") {
+    help = true;
+  } else if (name == "--json") {
+    json = true;
+  } else if (name == "--cp850" || name == "--utf8") {
+    out::SetEncoding(name == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // --- formato ----------------------------------------------------------------------------------
@@ -171,12 +183,8 @@ Status ApplyFormatOption(FormatRequest& r, std::string_view name, std::string_vi
     dest = *v;
     return kDone;
   };
-  if (name == "-h" || name == "--help") {
-    r.help = true;
-  } else if (name == "--json") {
-    r.json = true;
-  } else if (name == "--cp850" || name == "--utf8") {
-    out::SetEncoding(name == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+  if (ApplySharedOption(name, r.help, r.json)) {
+    return kDone;
   } else if (name == "-b" || name == "--bits") {
     if (whole(1, kMaxWidth, r.bits) != kDone) return kRefused;
     r.layout.bits = r.bits;
@@ -555,12 +563,8 @@ int RunConvert(const std::vector<std::string>& args) {
   const Status read = ReadWords(
       args, ConvertTakesValue,
       [&](std::string_view name, std::string_view value) {
-        if (name == "-h" || name == "--help") {
-          r.help = true;
-        } else if (name == "--json") {
-          r.json = true;
-        } else if (name == "--cp850" || name == "--utf8") {
-          out::SetEncoding(name == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+        if (ApplySharedOption(name, r.help, r.json)) {
+          return kDone;
         } else if (name == "--de") {
           r.from = std::string(value);
         } else if (name == "--a") {

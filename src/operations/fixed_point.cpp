@@ -61,7 +61,7 @@ FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction,
   result.cadena = r.cadena;
   result.en_rango = r.en_rango;
   if (r.en_rango) {
-    result.valor = DecimalOf(integer, Big(1) << static_cast<unsigned>(fraction));
+    result.valor = *DyadicDecimal(integer.str(), -fraction);
     trace.Print(" Con %i bits fraccionarios la cadena vale %s / 2^%i = %s\n", fraction,
                 integer.str().c_str(), fraction, result.valor.c_str());
   }
@@ -71,7 +71,7 @@ FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction,
 std::string InterpretFixed(const IntegerFormat& format, int fraction, std::string_view bits,
                            const Options& options, Trace& trace) {
   const IntegerInterpretation r = InterpretInteger(format, bits, options, trace);
-  const std::string value = DecimalOf(Big(r.valor), Big(1) << static_cast<unsigned>(fraction));
+  const std::string value = *DyadicDecimal(r.valor, -fraction);
   trace.Print(" Con %i bits fraccionarios: %s / 2^%i = %s\n", fraction, r.valor.c_str(), fraction,
               value.c_str());
   return value;
