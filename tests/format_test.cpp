@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
@@ -20,6 +21,7 @@
 #include "operations/format_card.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
+#include "operations/operations.h"
 #include "program/program.h"
 #include "real/format.h"
 #include "real/report.h"
@@ -278,6 +280,45 @@ TEST(FormatCardTest, CustomLayoutsExhaustively) {
   EXPECT_GE(checked, 40);
 }
 
+// The integer cards against every pattern of widths up to 12 read by interpretar: the range, its
+// end patterns, how many distinct values and which patterns are zero, with and without fraction
+// bits.
+TEST(FormatCardTest, IntegerCardsAgainstEveryPattern) {
+  for (const System system : {System::kNatural, System::kSignMagnitude, System::kOnes,
+                              System::kTwos, System::kExcess}) {
+    for (int width = 2; width <= 12; ++width) {
+      const int excess = (1 << (width - 1)) - 1;
+      const repbin::ops::IntegerFormat format{system, width, excess};
+      std::set<Big> values;
+      std::vector<std::string> zeros;
+      std::map<Big, std::string> pattern_of;
+      for (std::uint64_t p = 0; p < (std::uint64_t{1} << width); ++p) {
+        const std::string bits = Bits(p, width);
+        const Big v(repbin::ops::InterpretInteger(format, bits, {}, NoTrace()).valor);
+        values.insert(v);
+        pattern_of.emplace(v, bits);
+        if (v == 0) zeros.push_back(bits);
+      }
+      for (const int fraction : {0, width / 2, width - 1}) {
+        if (system == System::kExcess && fraction > 0) continue;
+        SCOPED_TRACE(testing::Message() << repbin::ops::SystemName(system) << " " << width
+                                        << " bits, " << fraction << " fraction bits");
+        const repbin::ops::IntegerCard card = repbin::ops::BuildIntegerCard(format, fraction);
+        const Rational step(Big(1), Big(1) << fraction);
+        EXPECT_EQ(FromDecimal(card.min), Rational(*values.begin()) * step);
+        EXPECT_EQ(FromDecimal(card.max), Rational(*values.rbegin()) * step);
+        EXPECT_EQ(card.min_bits, pattern_of[*values.begin()]);
+        EXPECT_EQ(card.max_bits, pattern_of[*values.rbegin()]);
+        EXPECT_EQ(card.count, std::to_string(values.size()));
+        std::vector<std::string> card_zeros = card.zeros;
+        std::sort(card_zeros.begin(), card_zeros.end());
+        EXPECT_EQ(card_zeros, zeros);
+        EXPECT_EQ(FromDecimal(card.step), step);
+      }
+    }
+  }
+}
+
 // A pattern's integer reading in each system, worked out by the test.
 Big ReadInteger(System system, std::uint64_t pattern, int width) {
   const Big all = Big(1) << width;
@@ -490,6 +531,38 @@ TEST(ConvertTest, BetweenEveryPairOfNamedFormats) {
         if (HasFailure()) return;
       }
     }
+  }
+}
+
+// Refused command lines: status 2 and one line on standard error that says what is accepted.
+TEST(ConvertTest, RefusalsSayWhatIsAccepted) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {{"formato", "-b", "0"}, "escriba un entero entre 1 y 64"},
+      {{"formato", "--valor", "abc"}, "escriba un número decimal"},
+      {{"formato", "c2", "--valor", "3"}, "solo vale para flotante"},
+      {{"formato", "-b", "2"}, "hacen falta al menos 3"},
+      {{"formato", "exceso", "--fraccion", "2"}, "vale para natural, sm, c1 y c2"},
+      {{"formato", "c2", "-b", "8", "--fraccion", "8"}, "escriba entre 0 y 7"},
+      {{"formato", "foo"}, "escriba natural, c1, c2, exceso, sm o flotante"},
+      {{"formato", "-f", "ieee128"}, "fp8-e4m3, fp8-e5m2"},
+      {{"convertir", "0101", "--de", "ieee32", "--a", "ieee64"}, "tiene 4 bits"},
+      {{"convertir", "0x3C00", "--de", "ieee16"}, "falta --a FORMATO"},
+      {{"convertir", "0x3C00", "--de", "ieee16", "--a", "ieee32", "--redondeo", "arriba"},
+       "escriba truncar o cercano"},
+      {{"convertir", "0x3C00", "--de", "ieee16", "--a", "bits=16,color=2"}, "los nombres son"},
+      {{"convertir"}, "falta la CADENA"},
+  };
+  for (const Case& c : cases) {
+    const repbin::Transcript t = repbin::RunProgramOnText(c.args, "", repbin::out::Encoding::kUtf8);
+    SCOPED_TRACE(c.args.back());
+    EXPECT_EQ(t.status, 2);
+    EXPECT_TRUE(t.out.empty()) << t.out;
+    EXPECT_NE(t.err.find(c.says), std::string::npos) << t.err;
+    EXPECT_EQ(std::count(t.err.begin(), t.err.end(), '\n'), 1) << t.err;
   }
 }
 

@@ -424,7 +424,10 @@ void PrintEncoding(const FloatFormat& to, const ops::CardValue& chosen, Trace& t
 
 Status Convert(const ConvertRequest& r) {
   if (!r.pattern) return Refuse("falta la CADENA (vea repbin convertir --help)");
-  if (!r.from || !r.to) return Refuse("faltan --de FORMATO y --a FORMATO (vea repbin convertir --help)");
+  if (!r.from || !r.to) {
+    return Refuse("falta%s%s%s (vea repbin convertir --help)", r.from ? "" : " --de FORMATO",
+                  !r.from && !r.to ? " y" : "", r.to ? "" : " --a FORMATO");
+  }
   const std::optional<FloatFormat> from = ReadFormat("--de", *r.from);
   if (!from) return kRefused;
   const std::optional<FloatFormat> to = ReadFormat("--a", *r.to);
