@@ -123,6 +123,29 @@ TEST(FormatCardTest, NamedFormatsMatchTheStandards) {
   EXPECT_EQ(single.count, "4278190079");  // 2^32 less 2^24 - 2 NaNs, 2 infinities and -0
 }
 
+// Scientific notation from an exact decimal against glibc's printf of the same double, which
+// rounds the exact binary value to nearest, ties to even: ties, carries into a new digit, tiny
+// and huge values, at the digits of every format.
+TEST(FormatCardTest, ScientificNotationAgreesWithPrintf) {
+  std::mt19937_64 r(20261212U);
+  std::vector<double> values = {0.125, 0.375, 2.5, 9.995, 99.95, 448, 57344, 65504, 1e-300,
+                                std::numeric_limits<double>::denorm_min(),
+                                std::numeric_limits<double>::max(), -0.2998046875, 1.0 / 3};
+  for (int i = 0; i < 300; ++i) {
+    values.push_back(std::bit_cast<double>(r() >> 1));  // any positive finite double or NaN
+  }
+  for (const double v : values) {
+    if (!std::isfinite(v) || v == 0) continue;
+    for (const int digits : {3, 7, 15, 17}) {
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%.*e", digits - 1, v);
+      EXPECT_EQ(repbin::DecimalScientific(ExactOf(v), digits), expected) << ExactOf(v);
+    }
+  }
+  EXPECT_EQ(repbin::DecimalScientific("0", 7), "0");
+  EXPECT_EQ(repbin::DecimalScientific("-0", 7), "0");
+}
+
 // Every value a format holds: the readings of all its patterns (IEEE 754 for a named format, the
 // program's otherwise), infinities and NaN left out.
 std::set<Rational> AllValues(const FloatFormat& f, bool ieee) {

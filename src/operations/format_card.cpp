@@ -265,16 +265,6 @@ std::string DyadicText(const Dyadic& d) {
 
 }  // namespace
 
-int SignificantDigits(int precision) {
-  return std::max(1, static_cast<int>(std::floor(precision * std::log10(2.0))));
-}
-
-int ScientificDigits(int precision) {
-  // An 8-bit format carries one decimal digit, and written with one its neighbours read alike
-  // (288 and 320 both 3e+02): three digits at least keep the neighbours of an 8-bit format
-  // apart, while ieee32 keeps the usual 1.175494e-38.
-  return std::max(3, SignificantDigits(precision));
-}
 
 std::optional<std::string> DyadicDecimal(std::string_view m_text, std::int64_t k) {
   if (k > kMaxExactDigits || k < -kMaxExactDigits) return std::nullopt;

@@ -105,10 +105,5 @@ void PrintIntegerCard(const IntegerFormat& format, int fraction, const IntegerCa
 std::optional<std::string> DyadicDecimal(std::string_view m, std::int64_t k);
 std::string DyadicScientific(std::string_view m, std::int64_t k, int digits);
 
-// The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at least 1.
-int SignificantDigits(int precision);
-// The significant digits of a value of such a format in scientific notation: as many, but at
-// least three.
-int ScientificDigits(int precision);
 
 }  // namespace repbin::ops

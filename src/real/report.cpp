@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -467,6 +469,18 @@ void PrintLine(Trace& trace, const char* label, const ExactDecimal& d) {
   trace.Print("\n");
 }
 
+// A value's line, with the value also in scientific notation so that a tiny one never reads as
+// zero: " Valor exacto: 0.0000...0114 (1.14e-40)".
+void PrintValueLine(Trace& trace, const char* label, const ExactDecimal& d, int digits) {
+  trace.Text(label);
+  PrintExact(trace, d);
+  if (d && d->find_first_of("123456789") != std::string::npos &&
+      d->find_first_of("infa") == std::string::npos) {
+    trace.Print(" (%s)", DecimalScientific(*d, digits).c_str());
+  }
+  trace.Print("\n");
+}
+
 void PrintIeeeReading(Trace& trace, const IeeeReading& r) {
   trace.Print(kIeeeLine, IeeeDescription(r).c_str());
   if (r.kind != IeeeClass::kInfinity && r.kind != IeeeClass::kNan) {
@@ -505,11 +519,65 @@ bool IsIeeeShaped(const FloatFormat& f) {
          Wide{f.zEZ} == (Wide{1} << (f.nbexp - 1)) - 1;
 }
 
+int SignificantDigits(int precision) {
+  return std::max(1, static_cast<int>(std::floor(precision * std::log10(2.0))));
+}
+
+int ScientificDigits(int precision) {
+  // An 8-bit format carries one decimal digit, and written with one its neighbours read alike
+  // (288 and 320 both 3e+02): three digits at least keep the neighbours of an 8-bit format
+  // apart, while ieee32 keeps the usual 1.175494e-38.
+  return std::max(3, SignificantDigits(precision));
+}
+
+int Precision(const FloatFormat& f) {
+  return f.typenorma == 0 ? f.NbMan() : f.NbMan() + 1;
+}
+
+std::string DecimalScientific(std::string_view exact, int digits) {
+  const bool negative = exact.starts_with('-');
+  if (negative) exact.remove_prefix(1);
+  const std::size_t point = std::min(exact.find('.'), exact.size());
+  std::string all(exact.substr(0, point));
+  if (point < exact.size()) all += exact.substr(point + 1);
+  const std::size_t first = all.find_first_not_of('0');
+  if (first == std::string::npos) return "0";
+  // The decimal exponent of the first significant digit.
+  Wide e10 = static_cast<Wide>(point) - 1 - static_cast<Wide>(first);
+  std::string kept = all.substr(first, static_cast<std::size_t>(digits));
+  kept.resize(static_cast<std::size_t>(digits), '0');
+  const std::string rest = first + static_cast<std::size_t>(digits) < all.size()
+                               ? all.substr(first + static_cast<std::size_t>(digits))
+                               : std::string();
+  // Round to nearest, ties to even, on the dropped digits.
+  const bool more = rest.find_first_not_of('0', 1) != std::string::npos;
+  const bool up = !rest.empty() &&
+                  (rest[0] > '5' || (rest[0] == '5' && (more || (kept.back() - '0') % 2 == 1)));
+  if (up) {
+    std::size_t i = kept.size();
+    while (i > 0 && kept[i - 1] == '9') kept[--i] = '0';
+    if (i == 0) {
+      kept.insert(kept.begin(), '1');
+      kept.pop_back();
+      ++e10;
+    } else {
+      ++kept[i - 1];
+    }
+  }
+  std::string text = (negative ? "-" : "") + kept.substr(0, 1);
+  if (kept.size() > 1) text += "." + kept.substr(1);
+  char exponent[32];
+  std::snprintf(exponent, sizeof exponent, "e%c%02lld", e10 < 0 ? '-' : '+',
+                static_cast<long long>(e10 < 0 ? -e10 : e10));
+  return text + exponent;
+}
+
 RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
                                           const RepresentationInput& input) {
   RepresentationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
+  report.digits = ScientificDigits(Precision(f));
   std::optional<Decimal> stored;
   report.stored = ProgramValue(f, pattern.c_str(), &stored);
   const Input in = input.fixed_point ? ParseFixedText(input.text) : FromFloat(input.value);
@@ -545,6 +613,7 @@ InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits
   InterpretationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
+  report.digits = ScientificDigits(Precision(f));
   report.value = ProgramValue(f, pattern.c_str());
   if (IsIeeeShaped(f)) report.ieee = ReadIeee(f, pattern.c_str());
   return report;
@@ -552,7 +621,7 @@ InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits
 
 void PrintRepresentationReport(const RepresentationReport& report, Trace& trace) {
   trace.Print(kHexLine, report.hex.c_str());
-  PrintLine(trace, kStoredLabel, report.stored);
+  PrintValueLine(trace, kStoredLabel, report.stored, report.digits);
   PrintLine(trace, kInputLabel, report.input);
   if (report.expansion) {
     trace.Print(kExpansionLine, report.expansion->text.c_str());
@@ -592,7 +661,7 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
 
 void PrintInterpretationReport(const InterpretationReport& report, Trace& trace) {
   trace.Print(kHexLine, report.hex.c_str());
-  PrintLine(trace, kReadLabel, report.value);
+  PrintValueLine(trace, kReadLabel, report.value, report.digits);
   if (report.ieee) PrintIeeeReading(trace, *report.ieee);
 }
 

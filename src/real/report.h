@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "output/trace.h"
 #include "real/format.h"
@@ -87,6 +88,7 @@ inline constexpr int kMaxPeriodDigits = 64;
 
 struct RepresentationReport {
   std::string hex;                       // of the stored pattern
+  int digits = 7;                        // significant digits of the stored value in scientific notation
   ExactDecimal stored;                   // the stored pattern as the program reads it
   ExactDecimal input;                    // the exact value converted
   ExactDecimal error;                    // stored - input
@@ -103,9 +105,22 @@ struct RepresentationReport {
 
 struct InterpretationReport {
   std::string hex;
+  int digits = 7;                   // significant digits of the value in scientific notation
   ExactDecimal value;               // as the program reads the pattern
   std::optional<IeeeReading> ieee;  // IEEE-shaped formats only
 };
+
+// The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at least 1.
+int SignificantDigits(int precision);
+// The significant digits of a value of such a format in scientific notation: as many, but at
+// least three.
+int ScientificDigits(int precision);
+// The bits of a format's significand, the implicit bit counted.
+int Precision(const FloatFormat& f);
+// An exact decimal ("0.000000000000000000000000000000000000011754943508...") in scientific
+// notation with `digits` significant digits, rounded to nearest with ties to even
+// ("1.175494e-38"); "0" for zero.
+std::string DecimalScientific(std::string_view exact, int digits);
 
 // The report of a representation: `bits` is the pattern the encoder (CFCFL or CFLBN) wrote for
 // `input`. Prints nothing.
