@@ -288,7 +288,7 @@ TEST(OperateCommandTest, StatusesAndJson) {
       {{"operar", "natural", "0xFFFFFFFFFFFFFFFF", "+", "1", "--json"}, 1, std::string(64, '0')},
       {{"operar", "c2", "200", "+", "1"}, 2, "repbin: el valor 200 no cabe en c2 con 8 bits"},
       {{"operar", "exceso", "0b01", "+", "0b0111"}, 2, "repbin: la cadena \"0b01\" tiene 2"},
-      {{"operar", "flotante", "1", "+", "2"}, 2, "repbin: sistema no v"},
+      {{"operar", "decimal", "1", "+", "2"}, 2, "repbin: sistema no v"},
       {{"operar", "c2", "1", "*", "2"}, 2, "repbin: operador no v"},
       {{"operar", "c2", "12a", "+", "2"}, 2, "repbin: operando no v"},
       {{"operar", "c2", "0b", "+", "2"}, 2, "repbin: operando no v"},

@@ -18,6 +18,9 @@ enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
 // A refused argument: "repbin: " and the message, one line on standard error. Returns kRefused.
 Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 
+// The same with a message already made, which may carry the program's accented words.
+Status RefuseText(const std::string& message);
+
 // The program's own words chosen at run time, in standard error's encoding (for a "%s" of
 // Refuse).
 std::string OwnWords(const char* text);

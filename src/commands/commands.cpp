@@ -814,6 +814,13 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
+Status RefuseText(const std::string& message) {
+  out::PrintErr("repbin: ");
+  out::PrintErrText(message.c_str());
+  out::PrintErr("\n");
+  return kRefused;
+}
+
 // The program's own words chosen at run time, in standard error's encoding: a format's arguments
 // are written as they are, which is right for the user's words but not for "posición".
 std::string OwnWords(const char* text) {

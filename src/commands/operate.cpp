@@ -18,8 +18,11 @@
 #include "codec/codec.h"
 #include "commands/command_line.h"
 #include "commands/commands.h"
+#include "commands/float_operation.h"
 #include "operations/bit_input.h"
 #include "operations/integer_arithmetic.h"
+#include "operations/layout_options.h"
+#include "operations/option_table.h"
 #include "operations/operations.h"
 #include "output/output.h"
 
@@ -35,7 +38,7 @@ using cmd::Status;
 using ops::ArithmeticOperator;
 using ops::System;
 
-constexpr const char* kIntegerSystems = "natural, c1, c2, exceso o sm";
+constexpr const char* kIntegerSystems = "natural, c1, c2, exceso, sm o flotante";
 constexpr const char* kOperandForms =
     "escriba un entero decimal (-5), o una cadena de bits tras 0b (0b11011011, o '0b1101 1011' "
     "entre comillas) o tras 0x (0xDB)";
@@ -54,6 +57,8 @@ void PrintOperateHelp() {
       "  c2        complemento a dos (también complemento-a-dos)\n"
       "  exceso    exceso Z (también exceso-z)\n"
       "  sm        signo-magnitud (también signo-magnitud)\n"
+      "  flotante  coma flotante: suma, resta y producto paso a paso, con sus propias\n"
+      "            opciones (vea repbin operar flotante --help)\n"
       "\n"
       "Operandos: un entero decimal (-5), o una cadena de bits tras 0b (0b11011011; en grupos,\n"
       "entre comillas: '0b1101 1011') o tras 0x (0xDB, cuatro bits por cifra). Una cadena más\n"
@@ -94,76 +99,57 @@ struct OperateRequest {
   bool json = false;
   bool ampliado = false;
   bool help = false;
+  // Where the system `flotante` was named: its own runner takes the other words.
+  std::optional<std::size_t> float_at;
+  // A floating-point option given before the system was named.
+  std::optional<std::string> float_option;
 };
 
-bool TakesValue(std::string_view name) {
-  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso";
-}
-
 Status ParseOperateArguments(const std::vector<std::string>& args, OperateRequest& r) {
-  bool options_ended = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string_view word = args[i];
-    if (!options_ended && word == "--") {
-      options_ended = true;
-      continue;
-    }
-    const bool option =
-        !options_ended && word.size() >= 2 && word[0] == '-' && !cmd::LooksLikeValue(word);
-    if (!option) {
+  ops::OptionTable table;
+  table.Flag({"-h", "--help"}, [&] { r.help = true; })
+      .Flag({"--json"}, [&] { r.json = true; })
+      .Flag({"--ampliado"}, [&] { r.ampliado = true; })
+      .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
+      .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); })
+      .Whole({"-b", "--bits"}, "un número de bits", 1, kMaxWidth,
+             [&](std::int64_t n) { r.bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
+             [&](std::int64_t z) { r.excess = static_cast<int>(z); });
+  // The options of `operar flotante`, given before its system's name, go with the rest.
+  ops::LayoutOptions unused;
+  table.Layout(unused).Valued({"--redondeo"}, [&](std::string_view) -> std::optional<std::string> {
+    if (!r.float_option) r.float_option = "--redondeo";
+    return std::nullopt;
+  });
+  const auto positional = [&](std::size_t i, bool& stop) -> std::optional<std::string> {
+    const std::string& word = args[i];
+    if (!r.system) {
+      r.system = ops::FindSystem(word);
+      if (r.system == System::kFloat) {
+        r.float_at = i;
+        stop = true;
+        return std::nullopt;
+      }
       if (!r.system) {
-        r.system = ops::FindSystem(word);
-        if (!r.system || *r.system == System::kFloat) {
-          return Refuse("sistema no válido para operar: \"%s\"; escriba %s", args[i].c_str(),
-                        kIntegerSystems);
-        }
-      } else if (r.words.size() < 3) {
-        r.words.push_back(args[i]);
-      } else {
-        return Refuse(
-            "sobra el argumento \"%s\" (una orden hace una sola operación; use \"-\" para "
-            "leer varias de la entrada estándar)",
-            args[i].c_str());
+        return "sistema no válido para operar: \"" + word + "\"; escriba " + kIntegerSystems;
       }
-      continue;
-    }
-    if (word == "-h" || word == "--help") {
-      r.help = true;
-    } else if (word == "--json") {
-      r.json = true;
-    } else if (word == "--ampliado") {
-      r.ampliado = true;
-    } else if (word == "--cp850" || word == "--utf8") {
-      out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+      if (r.float_option || unused.AnyLayout()) {
+        return "la opción " + r.float_option.value_or("de formato") +
+               " es de operar flotante (vea repbin operar flotante --help)";
+      }
+    } else if (r.words.size() < 3) {
+      r.words.push_back(word);
     } else {
-      std::string_view name = word;
-      std::string_view value;
-      const std::size_t equals = word.find('=');
-      if (word.starts_with("--") && equals != std::string_view::npos) {
-        name = word.substr(0, equals);
-        value = word.substr(equals + 1);
-      } else if (TakesValue(name)) {
-        if (i + 1 >= args.size()) return Refuse("%s necesita un valor", args[i].c_str());
-        value = args[++i];
-      }
-      if (!TakesValue(name)) {
-        return Refuse("opción desconocida: %s (vea repbin operar --help)", args[i].c_str());
-      }
-      int number = 0;
-      if (name == "-b" || name == "--bits") {
-        if (cmd::ReadIntegerOption(name, value, "un número de bits", 1, kMaxWidth, number) !=
-            kDone) {
-          return kRefused;
-        }
-        r.bits = number;
-      } else {
-        if (cmd::ReadIntegerOption(name, value, "un exceso", INT32_MIN, INT32_MAX, number) !=
-            kDone) {
-          return kRefused;
-        }
-        r.excess = number;
-      }
+      return "sobra el argumento \"" + word +
+             "\" (una orden hace una sola operación; use \"-\" para leer varias de la entrada "
+             "estándar)";
     }
+    return std::nullopt;
+  };
+  if (std::optional<std::string> refusal = table.Parse(args, 1, positional)) {
+    if (refusal->starts_with("opción desconocida")) *refusal += " (vea repbin operar --help)";
+    return cmd::RefuseText(*refusal);
   }
   return kDone;
 }
@@ -371,6 +357,11 @@ Status OperateText(const OperateRequest& r, std::string_view text) {
 int RunOperate(const std::vector<std::string>& args) {
   OperateRequest r;
   if (ParseOperateArguments(args, r) != kDone) return kRefused;
+  if (r.float_at) {
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(*r.float_at - 1));
+    return commands::RunFloatOperation(rest);
+  }
   if (r.help) {
     PrintOperateHelp();
     return kDone;
