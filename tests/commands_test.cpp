@@ -521,4 +521,69 @@ TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
   }
 }
 
+// The page draws and labels a layout from what the program says of it; each bit's weight is
+// checked against the place value a reader computes from the field's position.
+TEST(CommandsTest, PageLayoutNamesEveryFieldAndBit) {
+  struct Case {
+    Args args;
+    std::string resumen;
+    std::vector<std::string> fields;  // in string order
+    int bits_typed;
+    bool complete;
+  };
+  const std::vector<Case> cases = {
+      {{"representar", "flotante", "5.5"},
+       "32 bits; signo en 0, exponente de 8 en 1 (exceso 127), mantisa de 23 en 9 "
+       "(signo-magnitud, 1'M)",
+       {"signo", "exponente", "mantisa"}, 2, true},
+      {{"interpretar", "flotante", "0x3F80 000", "--pos-man", "0", "--pos-exp", "24",
+        "--pos-signo", "23", "--sis-exp", "c2", "--norma", "01M"},
+       "32 bits; signo en 23, exponente de 8 en 24 (complemento a dos), mantisa de 23 en 0 "
+       "(signo-magnitud, 0'1M)",
+       {"mantisa", "signo", "exponente"}, 28, false},
+      {{"interpretar", "c2", "1111 1011"}, "Complemento a dos: 8 bits", {"entero"}, 8, true},
+      {{"representar", "exceso", "-", "-b", "4"}, "Exceso 7: 4 bits", {"entero"}, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1] + " " + c.args[2]);
+    const nlohmann::json page = nlohmann::json::parse(repbin::LayoutJson(c.args));
+    ASSERT_EQ(page["estado"], 0) << page["mensaje"];
+    const nlohmann::json& layout = page["formato"];
+    EXPECT_EQ(layout["resumen"], c.resumen);
+    ASSERT_EQ(layout["campos"].size(), c.fields.size());
+    int next = 0;
+    for (std::size_t k = 0; k < c.fields.size(); ++k) {
+      const nlohmann::json& field = layout["campos"][k];
+      EXPECT_EQ(field["campo"], c.fields[k]);
+      EXPECT_EQ(field["desde"], next);  // the fields tile the string
+      const int n = field["n"];
+      next += n;
+      ASSERT_EQ(field["pesos"].size(), static_cast<std::size_t>(n));
+      const std::string first = field["pesos"].front();
+      const std::string last = field["pesos"].back();
+      if (c.fields[k] == "mantisa") {
+        const int lowest = n + (layout["formato"].value("norma", "") == "01M" ? 1 : 0);
+        EXPECT_EQ(last, "peso 2^-" + std::to_string(lowest));
+      } else if (c.fields[k] != "signo") {
+        EXPECT_EQ(last, "peso 2^0");
+        const bool sign = c.args[1] == "c2" ||
+                          (layout.contains("formato") && layout["formato"]["sis_exp"] == "c2");
+        if (sign) {
+          EXPECT_TRUE(first.starts_with("signo"));
+        } else {
+          EXPECT_EQ(first, "peso 2^" + std::to_string(n - 1));
+        }
+      }
+    }
+    EXPECT_EQ(next, layout["bits"]);
+    EXPECT_EQ(page["escritos"]["bits"], c.bits_typed);
+    EXPECT_EQ(page["escritos"]["completo"], c.complete);
+  }
+  // A layout the rules refuse says why, as the command does.
+  const nlohmann::json refused =
+      nlohmann::json::parse(repbin::LayoutJson({"representar", "flotante", "-b", "16", "--exp", "15"}));
+  EXPECT_EQ(refused["estado"], 2);
+  EXPECT_NE(refused["mensaje"].get<std::string>().find("exponente"), std::string::npos);
+}
+
 }  // namespace

@@ -104,6 +104,14 @@ const char* repbin_convert(const char* line) {
   return result.c_str();
 }
 
+// The layout that a conversion's arguments (separated by '\n', the value may be left out)
+// describe, field by field with each bit's weight and the Spanish labels, and how far the value
+// typed so far has come, as one JSON object.
+const char* repbin_layout(const char* line) {
+  result = repbin::LayoutJson(Words(line));
+  return result.c_str();
+}
+
 // The practice round that `options` (practicar's drawing options, separated by '\n') ask for,
 // as JSON (exercises/practice.h).
 const char* repbin_practice_round(const char* options) {

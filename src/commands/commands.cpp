@@ -742,6 +742,46 @@ std::string ConversionForPage(const std::vector<std::string>& args) {
   return cmd::JsonText(page);
 }
 
+std::string LayoutForPage(const std::vector<std::string>& args) {
+  Json page;
+  int status = kRefused;
+  const std::string printed = out::CaptureMerged(
+      [&] {
+        Request r;
+        r.represent = args[0] == "representar";
+        if (ParseArguments(args, r) != kDone) return;
+        const std::string typed = r.value.value_or("");
+        if (!r.value) r.value = "0";  // the layout alone: any value passes its checks
+        if (Prepare(r) != kDone) return;
+        status = kDone;
+        int width = 0;  // the width a typed string must have; 0 when it is the string's own
+        if (*r.system == System::kFloat) {
+          page["formato"] = ops::LayoutJson(r.format);
+          width = r.format.nb;
+        } else {
+          // Interpreted, an integer string is as wide as it is typed; represented, -b or 32.
+          const ops::TypedBits bits = ops::ReadTypedBits(typed, r.bits.value_or(0));
+          const int nb = !r.represent && bits.fault.empty() && bits.bits.size() <= kMaxWidth
+                             ? static_cast<int>(bits.bits.size())
+                             : r.bits.value_or(32);
+          page["formato"] = ops::LayoutJson(ops::IntegerFormat{
+              *r.system, nb, r.excess.value_or(ops::UsualExcess(nb))});
+          width = r.bits.value_or(0);
+        }
+        // How far the value being typed has come, and whether it is worth converting: not a
+        // lone sign or point, nor a string still shorter than the format.
+        const ops::TypedCount count = ops::CountTypedBits(typed);
+        const bool started = typed.find_first_not_of(" \t+-.") != std::string::npos;
+        page["escritos"] = {{"bits", count.bits},
+                            {"ancho", width},
+                            {"completo", started && (r.represent || ops::TypedBitsWhole(typed, width))}};
+      },
+      out::Encoding::kUtf8);
+  page["estado"] = status;
+  page["mensaje"] = printed;
+  return cmd::JsonText(page);
+}
+
 namespace cmd {
 namespace {
 

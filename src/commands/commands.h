@@ -20,6 +20,12 @@ int RunConversion(const std::vector<std::string>& args);
 // --json would print, or null when the command was refused).
 std::string ConversionForPage(const std::vector<std::string>& args);
 
+// The layout a conversion's arguments describe (the value may be left out), for the page to draw
+// and label: {"estado", "mensaje" (a refusal, as the command words it), "formato" (ops::LayoutJson),
+// "escritos" (how many bits the value typed so far has, the width it must reach, 0 when any, and
+// whether it is complete enough to convert)}.
+std::string LayoutForPage(const std::vector<std::string>& args);
+
 // Runs `operar` (args[0]): the addition or subtraction of two integers in one system, with its
 // trace or one JSON object (one per line of standard input with "-"). Returns 0 when the result
 // fits, 1 when it does not, 2 on a usage error.

@@ -33,14 +33,6 @@ std::string SystemPhrase(System system, std::int64_t excess) {
   return phrase;
 }
 
-std::string NormPhrase(int norma) {
-  switch (norma) {
-    case 0: return "0'M (sin bit implícito)";
-    case 1: return "1'M (bit implícito entero)";
-    default: return "0'1M (bit implícito fraccionario)";
-  }
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {

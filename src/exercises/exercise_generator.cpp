@@ -71,12 +71,10 @@ std::string IntegerSystemPhrase(ops::System system, int excess) {
 const char* FieldSystemPhrase(int code) {
   return SystemPhrase(FieldSystem(code));
 }
-const char* NormPhrase(int norma) {
-  switch (norma) {
-    case 0: return "0'M (mantisa fraccionaria sin bit implícito)";
-    case 1: return "1'M (bit implícito entero)";
-    default: return "0'1M (bit implícito fraccionario)";
-  }
+// A statement says in full that a 0'M mantissa is a fraction.
+std::string StatementNormPhrase(int norma) {
+  if (norma != 0) return NormPhrase(norma);
+  return std::string(NormForm(0)) + " (mantisa fraccionaria " + NormMeaning(0) + ")";
 }
 const char* PresetTitle(const std::string& preset) {
   if (preset == "ieee32") return "IEEE 754 de precisión simple";
@@ -105,7 +103,7 @@ std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
   if (!preset.empty()) {
     return "el formato " + preset + " (" + PresetTitle(preset) + ": 1 bit de signo, " +
            Decimal(f.nbexp) + " de exponente en " + exp_system + " y " + Decimal(man) +
-           " de mantisa en signo-magnitud, normalización " + NormPhrase(f.typenorma) + ")";
+           " de mantisa en signo-magnitud, normalización " + StatementNormPhrase(f.typenorma) + ")";
   }
   return "coma flotante de " + Decimal(f.nb) +
          " bits (posiciones contadas desde la izquierda a partir de 0; entre corchetes, los "
@@ -115,7 +113,7 @@ std::string FormatPhrase(const FloatFormat& f, const std::string& preset) {
          SRange(f.nb, f.posexp, f.nbexp) + ", en " + exp_system + "; mantisa de " + Decimal(man) +
          " bits desde la posición " + Decimal(f.posmantisa) + " " +
          SRange(f.nb, f.posmantisa, man) + ", en " + FieldSystemPhrase(f.TypeMan) +
-         "; normalización " + NormPhrase(f.typenorma);
+         "; normalización " + StatementNormPhrase(f.typenorma);
 }
 
 void AddFormatArguments(const FloatFormat& f, const std::string& preset,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace repbin::ops {
@@ -66,6 +67,22 @@ TypedBits ReadTypedBits(std::string_view text, int width) {
     return {bits.substr(bits.size() - static_cast<std::size_t>(width)), ""};
   }
   return {std::string(static_cast<std::size_t>(width) - bits.size(), '0') + bits, ""};
+}
+
+TypedCount CountTypedBits(std::string_view text) {
+  std::string plain;
+  for (const char c : text) {
+    if (!IsSeparator(c)) plain += c;
+  }
+  const bool hex = plain.size() >= 2 && plain[0] == '0' && (plain[1] == 'x' || plain[1] == 'X');
+  const std::size_t count = hex ? (plain.size() - 2) * 4 : plain.size();
+  return {static_cast<int>(std::min<std::size_t>(count, INT32_MAX)), hex};
+}
+
+bool TypedBitsWhole(std::string_view text, int width) {
+  if (width <= 0) return true;
+  const TypedCount typed = CountTypedBits(text);
+  return typed.hex ? typed.bits >= width && typed.bits < width + 4 : typed.bits == width;
 }
 
 }  // namespace repbin::ops

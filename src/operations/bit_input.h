@@ -26,4 +26,17 @@ struct TypedBits {
 // Blanks around the text are ignored.
 TypedBits ReadTypedBits(std::string_view text, int width);
 
+// How far a string being typed has come: the bits written so far (four a character after "0x",
+// separators and blanks left out) and whether it is hexadecimal.
+struct TypedCount {
+  int bits = 0;
+  bool hex = false;
+};
+TypedCount CountTypedBits(std::string_view text);
+
+// Whether a string being typed for a `width`-bit format is whole: as many bits, or in
+// hexadecimal the digits that cover them (at most three bits over). Any length is whole when
+// `width` is 0 (the integer systems, whose width is the string's).
+bool TypedBitsWhole(std::string_view text, int width);
+
 }  // namespace repbin::ops

@@ -203,6 +203,13 @@ std::string ConversionJson(const std::vector<std::string>& args) {
   return ConversionForPage(args);
 }
 
+std::string LayoutJson(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "representar" && args[0] != "interpretar")) {
+    return R"({"estado":2,"mensaje":"","formato":null,"escritos":null})";
+  }
+  return LayoutForPage(args);
+}
+
 std::string PracticeRoundJson(const std::vector<std::string>& args) {
   return exercises::PracticeRoundJson(args);
 }

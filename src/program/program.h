@@ -39,6 +39,9 @@ int RunDialogueOn(std::FILE* in);
 // `interpretar` with its arguments, run once, as one JSON object with the trace, its lines, the
 // exit status and the object --json would print (see commands/commands.h).
 std::string ConversionJson(const std::vector<std::string>& args);
+// The layout such a conversion's arguments describe, and how far its value is typed
+// (commands.h, LayoutForPage).
+std::string LayoutJson(const std::vector<std::string>& args);
 
 // The page's practice rounds, which the web bindings reach through the program like every door:
 // the round `args` (practicar's drawing options) asks for, its exercise `numero`, and the verdict

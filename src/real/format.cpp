@@ -46,7 +46,15 @@ bool DescriptorIsValid(const FloatFormat& f) {
 
 namespace {
 
-constexpr const char* kNorms[] = {"0M", "1M", "01M"};
+// The normalisations by code: the option's word, the form the texts write and what it means.
+struct Norm {
+  const char* name;
+  const char* form;
+  const char* meaning;
+};
+constexpr Norm kNorms[] = {{"0M", "0'M", "sin bit implícito"},
+                           {"1M", "1'M", "bit implícito entero"},
+                           {"01M", "0'1M", "bit implícito fraccionario"}};
 
 }  // namespace
 
@@ -62,12 +70,24 @@ std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed) {
 }
 
 const char* NormName(int code) {
-  return code >= 0 && code <= 2 ? kNorms[code] : "";
+  return code >= 0 && code <= 2 ? kNorms[code].name : "";
+}
+
+const char* NormForm(int code) {
+  return code >= 0 && code <= 2 ? kNorms[code].form : "";
+}
+
+const char* NormMeaning(int code) {
+  return code >= 0 && code <= 2 ? kNorms[code].meaning : "";
+}
+
+std::string NormPhrase(int code) {
+  return std::string(NormForm(code)) + " (" + NormMeaning(code) + ")";
 }
 
 std::optional<int> FindNorm(std::string_view name) {
   for (int code = 0; code <= 2; ++code) {
-    if (name == kNorms[code]) return code;
+    if (name == kNorms[code].name) return code;
   }
   return std::nullopt;
 }

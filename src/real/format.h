@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace repbin {
@@ -57,5 +58,11 @@ const char* FieldSystemName(int code);
 std::optional<int> FindFieldSystem(std::string_view name, bool excess_allowed);
 const char* NormName(int code);
 std::optional<int> FindNorm(std::string_view name);
+// A normalisation as the texts write it ("0'M", "1'M", "0'1M"), what it means ("sin bit
+// implícito", "bit implícito entero", "bit implícito fraccionario"), and both together:
+// "1'M (bit implícito entero)".
+const char* NormForm(int code);
+const char* NormMeaning(int code);
+std::string NormPhrase(int code);
 
 }  // namespace repbin
