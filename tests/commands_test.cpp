@@ -488,6 +488,28 @@ TEST(CommandsTest, EncodingOptions) {
 
 namespace {
 
+// The page's answer `text` to the command line `args` against the command run twice: its trace
+// (when only one stream printed, so the order of the two is known) and status without --json,
+// its object with --json.
+void ExpectPageIsTheCommand(const std::string& text, const Args& args) {
+  const nlohmann::json page = nlohmann::json::parse(text);
+  Args utf8 = args;
+  utf8.push_back("--utf8");
+  const Transcript run = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
+  if (run.err.empty() || run.out.empty()) {
+    EXPECT_EQ(page["traza"], run.out + run.err);
+  }
+  EXPECT_EQ(page["estado"], run.status);
+  Args json = utf8;
+  json.push_back("--json");
+  const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
+  if (line.out.empty()) {
+    EXPECT_TRUE(page["resultado"].is_null());
+  } else {
+    EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
+  }
+}
+
 // The page's conversion runs once and gives what the command prints without --json (both
 // streams, in order) and the object --json prints, for every kind of conversion, a refusal
 // and a value that does not fit.
@@ -502,22 +524,34 @@ TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
   };
   for (const Args& args : cases) {
     SCOPED_TRACE(args[2]);
-    const nlohmann::json page = nlohmann::json::parse(repbin::ConversionJson(args));
-    Args utf8 = args;
-    utf8.push_back("--utf8");
-    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
-    EXPECT_EQ(page["traza"], text.err.empty() || text.out.empty()
-                                 ? text.out + text.err
-                                 : page["traza"].get<std::string>());
-    EXPECT_EQ(page["estado"], text.status);
-    Args json = utf8;
-    json.push_back("--json");
-    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
-    if (line.out.empty()) {
-      EXPECT_TRUE(page["resultado"].is_null());
-    } else {
-      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
-    }
+    ExpectPageIsTheCommand(repbin::ConversionJson(args), args);
+  }
+}
+
+// The page's operation, integer or floating-point, runs once and gives what `operar` prints
+// without --json and the object it prints with --json; what a page cannot do is refused.
+TEST(CommandsTest, PageOperationIsTheTraceAndTheJsonOfOneRun) {
+  const std::vector<Args> cases = {
+      {"operar", "c2", "100", "+", "80"},  // overflow: status 1
+      {"operar", "c1", "0b0101", "-", "0b0011", "--ampliado"},
+      {"operar", "natural", "0xFFFFFFFFFFFFFFFF", "+", "1"},  // values beyond 2^53
+      {"operar", "flotante", "15", "+", "3.75"},
+      {"operar", "flotante", "0.1", "x", "3", "-f", "ieee16", "--redondeo", "cercano"},
+      {"operar", "flotante", "0x7F7FFFFF", "+", "0x7F7FFFFF", "--redondeo", "cercano"},
+      {"operar", "sm", "1", "/", "2"},
+  };
+  for (const Args& args : cases) {
+    SCOPED_TRACE(args[1] + " " + args[2]);
+    ExpectPageIsTheCommand(repbin::OperationJson(args), args);
+  }
+  for (const Args& args : std::vector<Args>{{"operar", "c2", "1", "+", "2", "--json"},
+                                            {"operar", "flotante", "-"},
+                                            {"operar", "c2", "-"},
+                                            {"operar", "flotante", "--help"},
+                                            {"representar", "c2", "5"}}) {
+    const nlohmann::json page = nlohmann::json::parse(repbin::OperationJson(args));
+    EXPECT_EQ(page["estado"], 2) << args[1];
+    EXPECT_TRUE(page["resultado"].is_null()) << args[1];
   }
 }
 

@@ -407,6 +407,81 @@ TEST(FloatArithmeticTest, GuardRoundAndStickyBits) {
   }
 }
 
+// The columns the page draws, read back as numbers: the rows are the larger operand and the
+// smaller one shifted under it, the result row is their sum or difference, the carry row is
+// what column addition leaves (computed here as (x op y) ^ x ^ y), and the normalised
+// significand ends in the guard, round and sticky bits and holds the truncated result.
+TEST(FloatArithmeticTest, JsonColumnsOfTheAlignedSignificands) {
+  struct Case {
+    std::vector<std::string> args;
+    bool aligned;       // an addition or subtraction of two nonzero values
+    bool second_exact;  // nothing is lost in the shift: the shifted row is the smaller operand
+  };
+  const std::vector<Case> cases = {
+      {{"15", "+", "3.75"}, true, true},                  // the course's exercise
+      {{"1", "+", "0x33800001"}, true, false},            // a long shift that leaves the sticky bit
+      {{"-1.5", "-", "-2", "-f", "ieee16"}, true, true},  // different signs: a subtraction
+      {{"3.5", "-", "0.625", "-b", "12", "--exp", "4", "--norma", "0M"}, true, true},
+      {{"0.1", "+", "0.2", "-f", "bfloat16"}, true, false},
+      {{"0.75", "-", "3", "-b", "10", "--exp", "4", "--norma", "01M", "--sis-man", "c2"},
+       true,
+       true},
+      {{"3", "x", "0.1", "-f", "ieee16"}, false, false},  // a product: normalised only
+      {{"0", "+", "5"}, false, false},                    // nothing to align
+  };
+  const auto number = [](const std::string& bits) {
+    mp::cpp_int n = 0;
+    for (const char c : bits) n = n * 2 + (c - '0');
+    return n;
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"operar", "flotante"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back("--json");
+    SCOPED_TRACE(c.args[0] + " " + c.args[1] + " " + c.args[2]);
+    const auto run = repbin::RunProgramOnText(args, "", repbin::out::Encoding::kUtf8);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = nlohmann::json::parse(run.out);
+    const bool zero_operand = c.args[0] == "0";
+    ASSERT_EQ(json.contains("alineados"), c.aligned);
+    ASSERT_EQ(json.contains("normalizado"), !zero_operand);
+    const Rational a = mp::abs(Exact(json["operandos"][0]["valor_exacto"]));
+    const Rational b = mp::abs(Exact(json["operandos"][1]["valor_exacto"]));
+    if (c.aligned) {
+      const auto& columns = json["alineados"];
+      const std::string first = columns["primero"], second = columns["segundo"];
+      ASSERT_EQ(first.size(), second.size());
+      ASSERT_EQ(std::string(columns["resultado"]).size(), first.size());
+      ASSERT_EQ(std::string(columns["acarreos"]).size(), first.size());
+      const mp::cpp_int x = number(first), y = number(second);
+      const bool subtract = columns["resta"];
+      const mp::cpp_int t = subtract ? mp::cpp_int(x - y) : mp::cpp_int(x + y);
+      const mp::cpp_int mask = (mp::cpp_int(1) << first.size()) - 1;
+      EXPECT_EQ(number(columns["resultado"]), t & mask);
+      EXPECT_EQ(number(columns["acarreos"]), (t ^ x ^ y) & mask);
+      const long fraction = static_cast<long>(first.size()) - columns["cifras_enteras"].get<long>();
+      const Rational scale = Power2(columns["exponente"].get<long>() - fraction);
+      EXPECT_EQ(Rational(x) * scale, std::max(a, b));
+      if (c.second_exact) {
+        EXPECT_EQ(Rational(y) * scale, std::min(a, b));
+      }
+    }
+    if (json.contains("normalizado")) {
+      const auto& normal = json["normalizado"];
+      const std::string digits = normal["cifras"];
+      const auto& grs = json["bits_guarda"];
+      EXPECT_EQ(digits.substr(digits.size() - 3), std::string(grs["guarda"]) +
+                                                      std::string(grs["redondeo"]) +
+                                                      std::string(grs["retenedor"]));
+      // Truncation keeps the significand's digits as they are.
+      const std::string kept = digits.substr(0, digits.size() - 3);
+      const long fraction = static_cast<long>(kept.size()) - normal["cifras_enteras"].get<long>();
+      EXPECT_EQ(Rational(number(kept)) * Power2(normal["exponente"].get<long>() - fraction),
+                mp::abs(Exact(json["resultado"]["valor_exacto"])));
+    }
+  }
+}
+
 // The course's exercise: 15 + 3.75 in single precision, through the command.
 TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
   const auto run = [](const std::vector<std::string>& args) {
@@ -424,7 +499,8 @@ TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
   for (const auto& item : object.items()) keys.push_back(item.key());
   EXPECT_EQ(keys, (std::vector<std::string>{"operacion", "sistema", "formato", "operador",
                                             "redondeo", "operandos", "resultado", "valor_exacto",
-                                            "inexacto", "bits_guarda", "desbordamiento", "pasos"}));
+                                            "inexacto", "bits_guarda", "desbordamiento", "pasos",
+                                            "alineados", "normalizado"}));
   EXPECT_EQ(object["resultado"]["hex"], "0x41960000");
   EXPECT_EQ(object["operandos"][1]["valor_exacto"], "3.75");
   EXPECT_EQ(object["bits_guarda"]["guarda"], "0");

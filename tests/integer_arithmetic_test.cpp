@@ -310,9 +310,41 @@ TEST(OperateCommandTest, StatusesAndJson) {
                                          "operandos", "resultado", "valor_exacto", "desbordamiento",
                                          "acarreos",  "banderas"};
     if (c.args[1] == "exceso") expected.insert(expected.begin() + 3, "exceso");
+    if ((c.args[1] == "c1" || c.args[1] == "c2") && json["operador"] == "-") {
+      expected.insert(expected.end() - 2, "b_invertido");
+    }
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(json["resultado"]["cadena"], c.resultado);
     EXPECT_EQ(json["desbordamiento"], c.status == 1);
+  }
+}
+
+// The complements subtract by adding B inverted: the JSON gives that row, and the carries are
+// those of A + inverted B with the +1 (two's complement) or the end-around carry (one's
+// complement) coming into the rightmost column, computed here as (a + b + in) ^ a ^ b.
+TEST(OperateCommandTest, ComplementSubtractionRowsAndCarries) {
+  std::mt19937_64 random(7);
+  for (const char* system : {"c1", "c2"}) {
+    for (int width : {4, 8, 13, 32}) {
+      for (int i = 0; i < 20; ++i) {
+        const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
+        const std::uint64_t a = random() & mask, b = random() & mask;
+        const auto bits = [width](std::uint64_t v) {
+          std::string text;
+          for (int k = width - 1; k >= 0; --k) text.push_back((v >> k) & 1 ? '1' : '0');
+          return text;
+        };
+        const repbin::Transcript t = repbin::RunProgramOnText(
+            {"operar", system, "0b" + bits(a), "-", "0b" + bits(b), "--json"}, "");
+        ASSERT_NE(t.status, 2) << t.err;
+        const auto json = nlohmann::json::parse(t.out);
+        const std::uint64_t inverted = ~b & mask;
+        EXPECT_EQ(json["b_invertido"], bits(inverted));
+        const std::uint64_t in = std::string(system) == "c2" ? 1 : ((a + inverted) >> width) & 1;
+        EXPECT_EQ(json["acarreos"], bits(((a + inverted + in) ^ a ^ inverted) & mask))
+            << system << " " << bits(a) << " - " << bits(b);
+      }
+    }
   }
 }
 

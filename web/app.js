@@ -6,6 +6,9 @@
 // program never waits for input. The module returns what the session printed up to the question
 // that found no answer; each answer is shown where it was asked for, in an element of class
 // "respuesta", so the console's text without those elements is exactly the program's output.
+//
+// The scripts load deferred, the module last: the page paints first and comes alive when the
+// module is ready. What the page shows is kept in its address (state.js), so a link restores it.
 'use strict';
 
 var Module = {
@@ -13,10 +16,38 @@ var Module = {
   stdin: function () {
     return null;
   },
+  // The dialogue first; the other tabs and the view the address asks for in a task of their
+  // own, so that the page answers input in between rather than in one long stretch.
   onRuntimeInitialized: function () {
     repbinPagina.iniciar();
+    setTimeout(function () {
+      repbinPractica.iniciar();
+      repbinOperar.iniciar();
+      repbinPagina.abrir();
+    }, 0);
   },
 };
+
+// Served from a web host, the page keeps a copy of itself (sw.js) and opens without a
+// connection; opened as a file it needs none.
+if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
+  window.addEventListener('load', function () {
+    navigator.serviceWorker.register('sw.js').then(function (registro) {
+      // A new version installed while this one is open: said once, taken on the next load.
+      registro.addEventListener('updatefound', function () {
+        var nuevo = registro.installing;
+        if (!nuevo || !navigator.serviceWorker.controller) return;
+        nuevo.addEventListener('statechange', function () {
+          if (nuevo.state !== 'activated') return;
+          var aviso = document.getElementById('aviso-enlace');
+          if (aviso) aviso.textContent = 'Hay una versión nueva: se verá al recargar la página.';
+        });
+      });
+    }, function () {
+      // Without the copy the page works as before, online.
+    });
+  });
+}
 
 var repbinPagina = (function () {
   var sesion, terminada, orden, estado, conversion;
@@ -105,28 +136,242 @@ var repbinPagina = (function () {
     }
   }
 
-  // Tabs: a click, Enter or Space selects one; the arrow keys move between them.
-  function elegirPestana(pestana) {
+  // Tabs: a click, Enter or Space selects one; the arrow keys move between them. A tab still
+  // hidden (a view not there yet) is skipped.
+  function elegirPestana(pestana, sinFoco) {
     document.querySelectorAll('[role="tab"]').forEach(function (otra) {
       var elegida = otra === pestana;
       otra.setAttribute('aria-selected', elegida ? 'true' : 'false');
       otra.tabIndex = elegida ? 0 : -1;
       $(otra.getAttribute('aria-controls')).hidden = !elegida;
     });
-    pestana.focus();
+    if (!sinFoco) pestana.focus();
+    anotarDireccion();
   }
 
   function prepararPestanas() {
-    var pestanas = Array.prototype.slice.call(document.querySelectorAll('[role="tab"]'));
-    pestanas.forEach(function (pestana, i) {
+    var todas = Array.prototype.slice.call(document.querySelectorAll('[role="tab"]'));
+    todas.forEach(function (pestana) {
       pestana.addEventListener('click', function () { elegirPestana(pestana); });
       pestana.addEventListener('keydown', function (evento) {
         var paso = evento.key === 'ArrowRight' ? 1 : evento.key === 'ArrowLeft' ? -1 : 0;
         if (paso === 0) return;
         evento.preventDefault();
+        var pestanas = todas.filter(function (p) { return !p.hidden; });
+        var i = pestanas.indexOf(pestana);
         elegirPestana(pestanas[(i + paso + pestanas.length) % pestanas.length]);
       });
     });
+  }
+
+  // ---- The address -------------------------------------------------------------------------
+  var listo = false;      // the module is ready and the first state drawn
+  var aplicando = false;  // a state from the address is being put on the page
+
+  var kIdsConversion = ['operacion', 'sistema', 'dato', 'bits', 'exceso', 'formato', 'exp',
+    'pos-exp', 'pos-man', 'pos-signo', 'sis-exp', 'sis-man', 'norma'];
+  var kCasillasConversion = ['ampliado', 'valor', 'ver-s'];
+  var kIdsPractica = ['practica-operacion', 'practica-bits', 'practica-formato', 'practica-n',
+    'practica-semilla'];
+  var kIdsOperar = ['operar-sistema', 'operar-a', 'operar-op', 'operar-b', 'operar-bits', 'operar-exceso',
+    'operar-formato', 'operar-redondeo'];
+
+  // Whether a field is out of use: inside a part of its form that is hidden (a tab that is not
+  // on screen still keeps its fields).
+  function apartado(campo) {
+    return campo.closest('[hidden]:not([role="tabpanel"])') !== null;
+  }
+
+  // A list's choice when the page opens.
+  function eleccionInicial(lista) {
+    var inicial = Array.prototype.filter.call(lista.options, function (o) {
+      return o.defaultSelected;
+    })[0] || lista.options[0];
+    return inicial.value;
+  }
+
+  function pestanaElegida() {
+    var elegida = document.querySelector('[role="tab"][aria-selected="true"]');
+    return elegida ? elegida.id.replace(/^pestana-/, '') : 'dialogo';
+  }
+
+  // What the page shows, as the form's values: only the fields that take part in the command
+  // line, so a hidden field's old value never travels in a link.
+  function estadoActual() {
+    var campos = {};
+    var usados = opcionesFormato(true);
+    kIdsConversion.forEach(function (id) {
+      var valor = $(id).value.trim();
+      var opcion = { bits: '-b', exceso: '-z', formato: '-f', exp: '--exp' }[id] || '--' + id;
+      var usado = id === 'operacion' || id === 'sistema' || id === 'dato' ||
+        usados.indexOf(opcion) >= 0;
+      if (usado && valor !== '') campos[id] = id === 'dato' ? $(id).value : valor;
+    });
+    ['ampliado', 'valor'].forEach(function (id) {
+      if ($(id).checked && !$(id).disabled && !apartado($(id))) campos[id] = true;
+    });
+    if ($('ver-s').checked) campos['ver-s'] = true;
+    campos['practica-sistemas'] = [];
+    document.querySelectorAll('input[name="practica-sistema"]:checked').forEach(function (c) {
+      campos['practica-sistemas'].push(c.value);
+    });
+    kIdsPractica.forEach(function (id) {
+      var valor = $(id).value.trim();
+      if (valor !== $(id).defaultValue) campos[id] = valor;
+    });
+    // The operation's fields as typed, those of the system chosen alone; its lists only when
+    // changed.
+    kIdsOperar.forEach(function (id) {
+      var valor = $(id).value.trim();
+      var inicial = $(id).tagName === 'SELECT' ? eleccionInicial($(id)) : '';
+      if (valor !== inicial && !apartado($(id))) campos[id] = valor;
+    });
+    if ($('operar-ampliado').checked) campos['operar-ampliado'] = true;
+    return {
+      pestana: pestanaElegida(),
+      campos: campos,
+      ronda: window.repbinPractica !== undefined && repbinPractica.enCurso(),
+    };
+  }
+
+  var campoTecleado = null;  // the text field whose typing made the history's current entry
+
+  // Writes the state into the address; a new state is a new entry of the history, so Back
+  // returns to the one before. Typing in one field (`tecleado`, its id) makes one entry, which
+  // each pause of the typing rewrites: Back returns to the state before the field was touched,
+  // not to every prefix of what was typed.
+  function anotarDireccion(sustituir, tecleado) {
+    if (!listo || aplicando) return;
+    var nueva = '#' + repbinDireccion.escribir(estadoActual());
+    if (nueva === location.hash) return;
+    if (tecleado && tecleado === campoTecleado) sustituir = true;
+    campoTecleado = tecleado || null;
+    try {
+      if (sustituir) {
+        history.replaceState(null, '', nueva);
+      } else {
+        history.pushState(null, '', nueva);
+      }
+    } catch (e) {
+      // A browser that refuses to change a file:// page's address: the page works as before.
+    }
+  }
+
+  // Puts the state of an address on the page: the forms, the tab, the conversion and, if one
+  // was running, the practice round from its first exercise.
+  function aplicarEstado(estado) {
+    var c = estado.campos;
+    aplicando = true;
+    $('formulario').reset();
+    var poner = function (id, valor) {
+      var campo = $(id);
+      if (valor === undefined) return;
+      if (campo.tagName === 'SELECT' && !Array.prototype.some.call(campo.options, function (o) {
+        return o.value === valor;
+      })) {
+        return;  // a word the list does not have: its first choice stays
+      }
+      campo.value = valor;
+    };
+    if (c.sistema === undefined && c.dato === undefined) {
+      // No conversion in the address: the example the tab opens with.
+      c = Object.assign({ sistema: 'flotante', dato: '5.375' }, c);
+    }
+    kIdsConversion.forEach(function (id) { poner(id, c[id]); });
+    kCasillasConversion.forEach(function (id) { $(id).checked = c[id] === true; });
+    $('a-medida').open = ['exp', 'pos-exp', 'pos-man', 'pos-signo', 'sis-exp', 'sis-man', 'norma']
+      .some(function (id) { return c[id] !== undefined; });
+    $('dibujo').classList.toggle('con-s', $('ver-s').checked);
+    sondear();
+    actualizarFormulario();
+    if ($('dato').value.trim() !== '') {
+      convertir();
+    } else {
+      $('orden').textContent = '';
+      $('resultado').textContent = '';
+      dibujar(null);
+    }
+
+    $('practica-opciones').reset();
+    var sistemas = c['practica-sistemas'] || [];
+    document.querySelectorAll('input[name="practica-sistema"]').forEach(function (casilla) {
+      casilla.checked = sistemas.indexOf(casilla.value) >= 0;
+    });
+    kIdsPractica.forEach(function (id) { poner(id, c[id]); });
+    if (window.repbinPractica !== undefined) repbinPractica.dejar();
+
+    $('operar-formulario').reset();
+    kIdsOperar.forEach(function (id) { poner(id, c[id]); });
+    $('operar-ampliado').checked = c['operar-ampliado'] === true;
+    if (window.repbinOperar !== undefined) repbinOperar.operar();
+
+    var pestana = $('pestana-' + estado.pestana);
+    if (!pestana || pestana.getAttribute('role') !== 'tab' || pestana.hidden) {
+      pestana = $('pestana-dialogo');
+    }
+    elegirPestana(pestana, true);
+    if (estado.ronda) $('practica-opciones').requestSubmit();
+    aplicando = false;
+  }
+
+  function copiarEnlace() {
+    anotarDireccion();
+    var enlace = location.href;
+    var aviso = function (texto) { $('aviso-enlace').textContent = texto; };
+    var aMano = function () {
+      aviso('Copie el enlace de la barra de direcciones.');
+    };
+    if (navigator.clipboard && navigator.clipboard.writeText) {
+      navigator.clipboard.writeText(enlace).then(function () { aviso('Enlace copiado.'); }, aMano);
+    } else {
+      aMano();
+    }
+    clearTimeout(copiarEnlace.espera);
+    copiarEnlace.espera = setTimeout(function () { aviso(''); }, 4000);
+  }
+
+  function prepararDireccion() {
+    $('copiar-enlace').addEventListener('click', copiarEnlace);
+    window.addEventListener('popstate', function () {
+      aplicarEstado(repbinDireccion.leer(location.hash));
+    });
+  }
+
+  // Long numbers break only between groups of digits: a <wbr> every three digits counted from
+  // the point (every four hexadecimal digits from the right), so a value never wraps in the
+  // middle of a group. The text stays the program's, character for character.
+  function escribirNumeros(elemento, texto) {
+    var trozos = document.createDocumentFragment();
+    var partes = String(texto).split(/(0x[0-9A-Fa-f]+|\d+(?:\.\d+)?)/);
+    partes.forEach(function (parte, i) {
+      if (i % 2 === 0 || parte.length <= 6) {
+        if (parte !== '') trozos.appendChild(document.createTextNode(parte));
+        return;
+      }
+      var grupos = [];
+      if (/^0x/.test(parte)) {
+        var digitos = parte.slice(2);
+        var primero = digitos.length % 4 || 4;
+        grupos.push('0x' + digitos.slice(0, primero));
+        for (var j = primero; j < digitos.length; j += 4) grupos.push(digitos.slice(j, j + 4));
+      } else {
+        var punto = parte.indexOf('.');
+        var entera = punto < 0 ? parte : parte.slice(0, punto);
+        var primera = entera.length % 3 || 3;
+        grupos.push(entera.slice(0, primera));
+        for (var k = primera; k < entera.length; k += 3) grupos.push(entera.slice(k, k + 3));
+        if (punto >= 0) {
+          var fraccion = parte.slice(punto + 1);
+          grupos[grupos.length - 1] += '.' + fraccion.slice(0, 3);
+          for (var m = 3; m < fraccion.length; m += 3) grupos.push(fraccion.slice(m, m + 3));
+        }
+      }
+      grupos.forEach(function (grupo, g) {
+        if (g > 0) trozos.appendChild(document.createElement('wbr'));
+        trozos.appendChild(document.createTextNode(grupo));
+      });
+    });
+    elemento.replaceChildren(trozos);
   }
 
   // ---- One conversion ----------------------------------------------------------------------
@@ -135,6 +380,7 @@ var repbinPagina = (function () {
   // value) and once for the trace. The page only draws the layout that JSON describes.
 
   var kPausa = 300;  // ms without typing before a live conversion
+  var tecleando = null;  // the text field whose typing asked for the conversion under way
   var espera = 0;
   var dibujado = null;  // the JSON object of the conversion drawn
   var formato = null;   // the program's JSON for the layout the options give, or null
@@ -301,7 +547,11 @@ var repbinPagina = (function () {
     clearTimeout(espera);
     espera = setTimeout(function () {
       espera = 0;
-      if (completo()) convertir();
+      if (!completo()) return;
+      var campo = document.activeElement;
+      tecleando = campo && campo.tagName === 'INPUT' && campo.type !== 'checkbox' ? campo.id : null;
+      convertir();
+      tecleando = null;
     }, kPausa);
   }
 
@@ -335,6 +585,7 @@ var repbinPagina = (function () {
     $('resultado').textContent = una.traza;
     $('resultado').dataset.estado = String(una.estado);
     dibujar(una.resultado);
+    anotarDireccion(false, tecleando);
   }
 
   // The fields of a pattern, in string order, from the program's JSON.
@@ -482,8 +733,8 @@ var repbinPagina = (function () {
     $('leyenda').replaceChildren(leyenda);
     pintar($('patron'), json.cadena, campos, true, null);
     $('hex').parentNode.hidden = !json.hex;
-    $('hex').textContent = json.hex || '';
-    $('valor-leido').textContent = valorLeido(json);
+    escribirNumeros($('hex'), json.hex || '');
+    escribirNumeros($('valor-leido'), valorLeido(json));
 
     var ampliado = $('ampliado').checked && json.formato !== undefined;
     $('dibujo-ampliado').hidden = !ampliado;
@@ -493,7 +744,7 @@ var repbinPagina = (function () {
     if (json.valor_exacto !== undefined) partes.push('Valor exacto almacenado: ' + json.valor_exacto);
     if (json.error_absoluto !== undefined) partes.push('Error: ' + json.error_absoluto);
     if (json.ieee) partes.push('IEEE 754: ' + json.ieee.clase);
-    $('exacto').textContent = partes.join('. ') + '.';
+    escribirNumeros($('exacto'), partes.join('. ') + '.');
     var redondeo = json.redondeo;
     $('redondeo').parentNode.querySelector('h3').hidden = !redondeo;
     $('redondeo').hidden = !redondeo;
@@ -504,12 +755,13 @@ var repbinPagina = (function () {
     for (var i = 0; i < json.cadena.length; ++i) {
       if (redondeo.cadena.charAt(i) !== json.cadena.charAt(i)) distintas.push(i);
     }
-    $('diferencias').textContent = (distintas.length === 0
+    escribirNumeros($('diferencias'), (distintas.length === 0
       ? 'Coincide con el patrón de arriba, que trunca.'
       : 'Difiere del patrón de arriba, que trunca, en ' +
         (distintas.length === 1 ? 'la posición ' : 'las posiciones ') + distintas.join(', ') +
         ' (recuadradas).') +
-      ' ' + redondeo.hex + ', valor ' + redondeo.valor_exacto + ', error ' + redondeo.error_absoluto + '.';
+      ' ' + redondeo.hex + ', valor ' + redondeo.valor_exacto + ', error ' + redondeo.error_absoluto +
+      '.');
   }
 
   // A click (or Space/Enter) on a bit: the same format interprets the pattern with that bit
@@ -559,13 +811,8 @@ var repbinPagina = (function () {
     });
     $('ver-s').addEventListener('change', function () {
       $('dibujo').classList.toggle('con-s', $('ver-s').checked);
+      anotarDireccion();
     });
-    // An example is drawn at once, so the tab never opens empty.
-    $('sistema').value = 'flotante';
-    $('dato').value = '5.375';
-    sondear();
-    actualizarFormulario();
-    convertir();
   }
 
   function prepararProyector() {
@@ -588,9 +835,25 @@ var repbinPagina = (function () {
     prepararPestanas();
     prepararProyector();
     prepararConversion();
+    prepararDireccion();
     nuevaSesion();
   }
 
-  // The picture of a pattern, for the other tabs (practice.js).
-  return { iniciar: iniciar, pintar: pintar, camposDe: camposDe };
+  // The view the address describes (or, without one, the conversion tab's example, so that
+  // tab never opens empty), once every tab is ready; the address then says it all.
+  function abrir() {
+    aplicarEstado(repbinDireccion.leer(location.hash));
+    listo = true;
+    anotarDireccion(true);
+  }
+
+  // The picture of a pattern, for the other tabs (practice.js), and the address's note of a
+  // change there.
+  return {
+    iniciar: iniciar,
+    abrir: abrir,
+    pintar: pintar,
+    camposDe: camposDe,
+    anotarDireccion: anotarDireccion,
+  };
 })();

@@ -1,6 +1,6 @@
-// What the web page (app.js, practice.js) calls in the WebAssembly module: a whole dialogue
-// session on the answers typed so far, one command line, and the practice rounds. Both print
-// through the output layer into one UTF-8 text, standard output and standard error merged in
+// What the web page (app.js, practice.js, operate.js) calls in the WebAssembly module: a whole
+// dialogue session on the answers typed so far, one command line, and the practice rounds. Both
+// print through the output layer into one UTF-8 text, standard output and standard error merged in
 // program order, as a terminal shows them.
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE  // fopencookie
@@ -109,6 +109,13 @@ const char* repbin_convert(const char* line) {
 // typed so far has come, as one JSON object.
 const char* repbin_layout(const char* line) {
   result = repbin::LayoutJson(Words(line));
+  return result.c_str();
+}
+
+// One operation, `operar` and its arguments separated by '\n', run once: its trace, lines,
+// status and JSON object together, as one JSON object (the "Operar" tab, operate.js).
+const char* repbin_operate(const char* line) {
+  result = repbin::OperationJson(Words(line));
   return result.c_str();
 }
 

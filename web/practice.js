@@ -13,6 +13,7 @@ var repbinPractica = (function () {
   var actual = 0;      // index of the exercise on screen
   var resultados = []; // per exercise answered: {tipo, titulo, correcta, respondida}
   var resuelto = false; // the exercise on screen has its verdict
+  var enCurso = false;  // a round is on screen
 
   function $(id) {
     return document.getElementById(id);
@@ -188,14 +189,49 @@ var repbinPractica = (function () {
       '; para repetir esta ronda en la consola: ' + ronda.orden));
     $('practica-ronda').hidden = true;
     resumen.hidden = false;
+    enCurso = false;
+    plegarOpciones(false);
     $('practica-empezar').textContent = 'Otra ronda';
     $('practica-empezar').focus();
+    repbinPagina.anotarDireccion();
+  }
+
+  // While a round runs its options fold away, so that the exercise and each verdict stay in
+  // sight on a phone; a button shows them again.
+  function plegarOpciones(plegar) {
+    var boton = $('practica-ver-opciones');
+    boton.hidden = !plegar;
+    $('practica-opciones').hidden = plegar;
+    boton.setAttribute('aria-expanded', 'false');
+  }
+
+  function verOpciones() {
+    var boton = $('practica-ver-opciones');
+    var abrir = $('practica-opciones').hidden;
+    $('practica-opciones').hidden = !abrir;
+    boton.setAttribute('aria-expanded', abrir ? 'true' : 'false');
+    if (abrir) $('practica-empezar').focus();
+  }
+
+  // Leaves the round on screen (the page is showing another state): the options again.
+  function dejar() {
+    enCurso = false;
+    $('practica-ronda').hidden = true;
+    $('practica-resumen').hidden = true;
+    $('practica-error').hidden = true;
+    $('practica-empezar').textContent = 'Empezar';
+    plegarOpciones(false);
   }
 
   function empezar(evento) {
     evento.preventDefault();
     var args = palabras();
-    var r = JSON.parse(pedirRonda(args.join('\n')));
+    var texto = pedirRonda(args.join('\n'));
+    var r = JSON.parse(texto);
+    // The seed as the module wrote it: one beyond 2^53 would come back rounded from JSON.parse,
+    // and the round it names would not be this one.
+    var exacta = /"semilla":(\d+)/.exec(texto);
+    if (exacta) r.semilla = exacta[1];
     $('practica-error').hidden = !r.error;
     $('practica-resumen').hidden = true;
     if (r.error) {
@@ -214,7 +250,10 @@ var repbinPractica = (function () {
     resultados = [];
     $('practica-orden').textContent = r.orden;
     $('practica-ronda').hidden = false;
+    enCurso = true;
+    plegarOpciones(true);
     mostrarEjercicio();
+    repbinPagina.anotarDireccion();
   }
 
   function iniciar() {
@@ -225,16 +264,13 @@ var repbinPractica = (function () {
     $('practica-linea').addEventListener('submit', comprobar);
     $('practica-ver').addEventListener('click', verSolucion);
     $('practica-siguiente').addEventListener('click', siguiente);
+    $('practica-ver-opciones').addEventListener('click', verOpciones);
   }
 
-  return { iniciar: iniciar };
-})();
-
-// Started with the module, after the page's own start (app.js sets Module up first).
-(function () {
-  var antes = Module.onRuntimeInitialized;
-  Module.onRuntimeInitialized = function () {
-    if (antes) antes();
-    repbinPractica.iniciar();
+  // Started by app.js with the module.
+  return {
+    iniciar: iniciar,
+    dejar: dejar,
+    enCurso: function () { return enCurso; },
   };
 })();

@@ -21,6 +21,15 @@ Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
 // The same with a message already made, which may carry the program's accented words.
 Status RefuseText(const std::string& message);
 
+// The page runs one conversion (or one operation) at a time and reads its JSON itself: --json,
+// --help and "-" are refused with this message. Returns kRefused.
+Status RefuseOnPage(bool operation);
+
+// The page's answer to one run: "traza" (what the command printed, both streams in program
+// order), "pasos" (those lines), "estado" (the exit status) and "resultado" (`kept`, the object
+// --json would print, or null when the command was refused), as JSON text.
+std::string PageJson(const std::string& printed, int status, const Json& kept);
+
 // The program's own words chosen at run time, in standard error's encoding (for a "%s" of
 // Refuse).
 std::string OwnWords(const char* text);

@@ -718,7 +718,6 @@ int RunConversion(const std::vector<std::string>& args) {
 std::string ConversionForPage(const std::vector<std::string>& args) {
   Json kept;
   int status = kRefused;
-  RecordedTrace steps;
   const std::string printed = out::CaptureMerged(
       [&] {
         Request r;
@@ -726,20 +725,13 @@ std::string ConversionForPage(const std::vector<std::string>& args) {
         r.kept = &kept;
         if (ParseArguments(args, r) != kDone) return;
         if (r.json || r.help || (r.value && *r.value == "-")) {
-          status = Refuse("en la página se convierte un valor cada vez, sin --json ni --help");
+          status = cmd::RefuseOnPage(false);
           return;
         }
         if (Prepare(r) == kDone) status = ConvertOne(r, *r.value);
       },
       out::Encoding::kUtf8);
-  Json page;
-  page["traza"] = printed;
-  page["estado"] = status;
-  // The trace's lines, for a door that shows them one by one.
-  steps.Text(printed.c_str());
-  page["pasos"] = steps.Lines();
-  page["resultado"] = kept.is_null() ? Json(nullptr) : kept;
-  return cmd::JsonText(page);
+  return cmd::PageJson(printed, status, kept);
 }
 
 std::string LayoutForPage(const std::vector<std::string>& args) {
@@ -859,6 +851,23 @@ Status RefuseText(const std::string& message) {
   out::PrintErrText(message.c_str());
   out::PrintErr("\n");
   return kRefused;
+}
+
+Status RefuseOnPage(bool operation) {
+  return operation ? Refuse("en la página se hace una operación cada vez, sin --json ni --help")
+                   : Refuse("en la página se convierte un valor cada vez, sin --json ni --help");
+}
+
+std::string PageJson(const std::string& printed, int status, const Json& kept) {
+  Json page;
+  page["traza"] = printed;
+  page["estado"] = status;
+  // The trace's lines, for a door that shows them one by one.
+  RecordedTrace steps;
+  steps.Text(printed.c_str());
+  page["pasos"] = steps.Lines();
+  page["resultado"] = kept.is_null() ? Json(nullptr) : kept;
+  return JsonText(page);
 }
 
 // The program's own words chosen at run time, in standard error's encoding: a format's arguments

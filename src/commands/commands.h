@@ -35,4 +35,9 @@ int RunOperate(const std::vector<std::string>& args);
 int RunFormat(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 
+// The page's operation: `operar` (args[0]) with its arguments, integer or floating-point, run
+// once, as one JSON object with "traza", "pasos", "estado" and "resultado", as ConversionForPage
+// gives them; --json, --help and "-" are refused.
+std::string OperationForPage(const std::vector<std::string>& args);
+
 }  // namespace repbin

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "codec/codec.h"
+#include "commands/command_line.h"
 #include "commands/float_operation.h"
 #include "operations/float_arithmetic.h"
 #include "operations/json.h"
@@ -79,6 +80,8 @@ struct Request {
   bool ampliado = false;
   bool help = false;
   FloatFormat format{};
+  // The page's run: the JSON object kept here beside the trace.
+  Json* kept = nullptr;
 };
 
 Status Refuse(const std::string& message) {
@@ -128,7 +131,7 @@ Json Text(const std::string& text) {
   return text.empty() ? Json(nullptr) : Json(text);
 }
 
-void WriteJson(const Request& r, const ops::FloatOperation& op, ops::FloatOperator which) {
+Json OperationJson(const Request& r, const ops::FloatOperation& op, ops::FloatOperator which) {
   Json object;
   object["operacion"] = "operar";
   object["sistema"] = "flotante";
@@ -150,7 +153,25 @@ void WriteJson(const Request& r, const ops::FloatOperation& op, ops::FloatOperat
                            {"retenedor", op.retenedor ? "1" : "0"}};
   object["desbordamiento"] = op.desbordamiento;
   object["pasos"] = op.pasos;
-  std::string line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // The columns a page draws; the steps above write the same rows as text.
+  if (op.alineados) {
+    const ops::AlignedSignificands& a = *op.alineados;
+    object["alineados"] = {
+        {"resta", a.subtract},   {"exponente", a.exponent}, {"cifras_enteras", a.integer_digits},
+        {"acarreos", a.carries}, {"primero", a.first},      {"segundo", a.second},
+        {"resultado", a.result}};
+  }
+  if (op.normalizado) {
+    const ops::NormalisedSignificand& n = *op.normalizado;
+    object["normalizado"] = {
+        {"exponente", n.exponent}, {"cifras_enteras", n.integer_digits}, {"cifras", n.digits}};
+  }
+  return object;
+}
+
+void WriteJson(const Request& r, const ops::FloatOperation& op, ops::FloatOperator which) {
+  std::string line =
+      OperationJson(r, op, which).dump(-1, ' ', false, Json::error_handler_t::replace);
   line.push_back('\n');
   out::Write(line.data(), line.size());
 }
@@ -163,6 +184,7 @@ Status OperateOnce(const Request& r, const std::string& a, const std::string& op
   }
   const ops::FloatOperation op = ops::OperateFloat(r.format, a, *which, b, r.rounding);
   if (!op.fault.empty()) return Refuse(op.fault);
+  if (r.kept != nullptr) *r.kept = OperationJson(r, op, *which);
   if (r.json) {
     WriteJson(r, op, *which);
   } else {
@@ -205,14 +227,16 @@ Status OperateLine(const Request& r, const in::Line& line) {
 
 }  // namespace
 
-int RunFloatOperation(const std::vector<std::string>& args) {
+int RunFloatOperation(const std::vector<std::string>& args, nlohmann::ordered_json* kept) {
   Request r;
+  r.kept = kept;
   if (ParseArguments(args, r) != kDone) return kRefused;
+  const bool batch = r.words.size() == 1 && r.words[0] == "-";
+  if (kept != nullptr && (r.json || r.help || batch)) return cmd::RefuseOnPage(true);
   if (r.help) {
     PrintFloatOperationHelp();
     return kDone;
   }
-  const bool batch = r.words.size() == 1 && r.words[0] == "-";
   if (!batch && r.words.size() != 3) {
     return Refuse(
         "faltan operandos: escriba A OP B, como 15 + 3.75 (vea repbin operar flotante --help)");

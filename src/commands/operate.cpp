@@ -103,6 +103,8 @@ struct OperateRequest {
   std::optional<std::size_t> float_at;
   // A floating-point option given before the system was named.
   std::optional<std::string> float_option;
+  // The page's run: the JSON object kept here beside the trace.
+  Json* kept = nullptr;
 };
 
 Status ParseOperateArguments(const std::vector<std::string>& args, OperateRequest& r) {
@@ -283,7 +285,7 @@ Json OperandJson(const ops::ArithmeticOperand& operand) {
   return {{"cadena", operand.bits}, {"valor", cmd::ExactNumber(operand.value)}};
 }
 
-void WriteOperationJson(const OperateRequest& r, const ops::IntegerArithmetic& result) {
+Json OperationJson(const OperateRequest& r, const ops::IntegerArithmetic& result) {
   Json object;
   object["operacion"] = "operar";
   object["sistema"] = ops::SystemName(result.system);
@@ -295,6 +297,13 @@ void WriteOperationJson(const OperateRequest& r, const ops::IntegerArithmetic& r
                          {"valor", cmd::ExactNumber(result.result_value)}};
   object["valor_exacto"] = cmd::ExactNumber(result.exact);
   object["desbordamiento"] = result.overflow;
+  // The complements subtract by adding B with its bits inverted: the row the carries belong to.
+  const bool complement = result.system == System::kOnes || result.system == System::kTwos;
+  if (complement && result.op == ArithmeticOperator::kSubtract) {
+    std::string inverted = result.b.bits;
+    for (char& bit : inverted) bit = bit == '0' ? '1' : '0';
+    object["b_invertido"] = inverted;
+  }
   object["acarreos"] = result.carries;
   object["banderas"] = {
       {"N", result.flags.n}, {"Z", result.flags.z}, {"C", result.flags.c}, {"V", result.flags.v}};
@@ -306,7 +315,7 @@ void WriteOperationJson(const OperateRequest& r, const ops::IntegerArithmetic& r
     }
     object["metodo"] = method;
   }
-  cmd::WriteJson(object);
+  return object;
 }
 
 Status OperateOnce(const OperateRequest& r, const Operation& operation) {
@@ -329,8 +338,9 @@ Status OperateOnce(const OperateRequest& r, const Operation& operation) {
   if (!b_bits) return kRefused;
   const ops::IntegerArithmetic result = ops::OperateIntegers(
       *r.system, width, excess, operation.op, *a_bits, *b_bits, !r.json || r.ampliado);
+  if (r.kept != nullptr) *r.kept = OperationJson(r, result);
   if (r.json) {
-    WriteOperationJson(r, result);
+    cmd::WriteJson(OperationJson(r, result));
   } else {
     for (const std::string& line : result.steps) out::PrintText((line + "\n").c_str());
     if (r.ampliado) {
@@ -352,16 +362,18 @@ Status OperateText(const OperateRequest& r, std::string_view text) {
   return OperateOnce(r, *operation);
 }
 
-}  // namespace
-
-int RunOperate(const std::vector<std::string>& args) {
+// Runs `operar` on `args`; `kept`, when given, is the page's run (see OperationForPage).
+int Operate(const std::vector<std::string>& args, Json* kept) {
   OperateRequest r;
+  r.kept = kept;
   if (ParseOperateArguments(args, r) != kDone) return kRefused;
   if (r.float_at) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(*r.float_at - 1));
-    return commands::RunFloatOperation(rest);
+    return commands::RunFloatOperation(rest, kept);
   }
+  const bool batch = r.words.size() == 1 && r.words[0] == "-";
+  if (kept != nullptr && (r.json || r.help || batch)) return cmd::RefuseOnPage(true);
   if (r.help) {
     PrintOperateHelp();
     return kDone;
@@ -387,7 +399,7 @@ int RunOperate(const std::vector<std::string>& args) {
   if (r.words.size() == 2) {
     return Refuse("falta un operando: escriba A + B o A - B (vea repbin operar --help)");
   }
-  if (r.words[0] != "-") return OperateText(r, r.words[0]);
+  if (!batch) return OperateText(r, r.words[0]);
   // A batch: one operation per line; a refused line does not stop the others, and the status is
   // the worst of the lines. The traces are set apart by a blank line.
   bool first = true;
@@ -396,6 +408,20 @@ int RunOperate(const std::vector<std::string>& args) {
     first = false;
     return OperateText(r, line);
   });
+}
+
+}  // namespace
+
+int RunOperate(const std::vector<std::string>& args) {
+  return Operate(args, nullptr);
+}
+
+std::string OperationForPage(const std::vector<std::string>& args) {
+  Json kept;
+  int status = kRefused;
+  const std::string printed =
+      out::CaptureMerged([&] { status = Operate(args, &kept); }, out::Encoding::kUtf8);
+  return cmd::PageJson(printed, status, kept);
 }
 
 }  // namespace repbin

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "exercises/arithmetic_exercises.h"
 #include "operations/bit_input.h"
 #include "operations/operations.h"
 #include "output/output.h"
@@ -683,6 +684,7 @@ bool SaysOutOfRange(std::string_view answer) {
 
 Verdict CheckAnswer(const Exercise& e, std::string_view answer) {
   answer = Trim(answer);
+  if (IsArithmetic(e.kind)) return CheckArithmeticAnswer(e, answer);
   const bool represent = e.kind.operation == Operation::kRepresent;
   if (e.kind.system == System::kFloat) {
     return represent ? CheckFloatWriting(e, answer) : CheckFloatReading(e, answer);

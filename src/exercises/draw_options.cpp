@@ -4,6 +4,7 @@
 #include <chrono>
 #include <random>
 
+#include "exercises/arithmetic_exercises.h"
 #include "exercises/text_check.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
@@ -15,17 +16,31 @@ namespace {
 constexpr int kMaxCount = 100000;
 
 // The kinds a --tipos list names: the systems it names (all when none) in the operations it
-// names (both when none).
+// names (representing and interpreting when none), and the kinds it names whole
+// ("suma-flotante"); nothing when an item is unknown or the list names no kind.
 std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
   std::vector<ops::System> systems;
   bool represent = false, interpret = false;
+  bool add = false, subtract = false, multiply = false;
+  std::vector<Kind> whole;
   while (true) {
     const std::size_t comma = list.find(',');
     const std::string_view item = list.substr(0, comma);
+    const std::vector<Kind> every = EveryKind();
+    const auto named_whole = std::find_if(every.begin(), every.end(),
+                                          [item](const Kind& k) { return KindName(k) == item; });
     if (item == "representar") {
       represent = true;
     } else if (item == "interpretar") {
       interpret = true;
+    } else if (item == "suma") {
+      add = true;
+    } else if (item == "resta") {
+      subtract = true;
+    } else if (item == "producto") {
+      multiply = true;
+    } else if (named_whole != every.end()) {
+      whole.push_back(*named_whole);
     } else if (const std::optional<ops::System> system = ops::FindSystem(item)) {
       systems.push_back(*system);
     } else {
@@ -34,14 +49,26 @@ std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
     if (comma == std::string_view::npos) break;
     list.remove_prefix(comma + 1);
   }
-  if (!represent && !interpret) represent = interpret = true;
+  const bool arithmetic = add || subtract || multiply;
+  if (!represent && !interpret && !arithmetic && (!systems.empty() || whole.empty())) {
+    represent = interpret = true;
+  }
   std::vector<Kind> kinds;
-  for (const Kind& kind : AllKinds()) {
-    const bool op = kind.operation == Operation::kRepresent ? represent : interpret;
+  for (const Kind& kind : EveryKind()) {
+    bool op = false;
+    switch (kind.operation) {
+      case Operation::kRepresent: op = represent; break;
+      case Operation::kInterpret: op = interpret; break;
+      case Operation::kAdd: op = add; break;
+      case Operation::kSubtract: op = subtract; break;
+      case Operation::kMultiply: op = multiply; break;
+    }
     bool named = systems.empty();
     for (ops::System s : systems) named = named || s == kind.system;
-    if (op && named) kinds.push_back(kind);
+    const bool listed = std::find(whole.begin(), whole.end(), kind) != whole.end();
+    if ((op && named) || listed) kinds.push_back(kind);
   }
+  if (kinds.empty()) return std::nullopt;
   return kinds;
 }
 
@@ -81,7 +108,10 @@ const char* const kDrawOptionsHelp =
     "                     flotante (o sus nombres largos: binario-natural,\n"
     "                     complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,\n"
     "                     coma-flotante), y representar o interpretar para quedarse con\n"
-    "                     una de las dos operaciones; sin ella, todos mezclados\n"
+    "                     una de las dos operaciones; sin ella, todos mezclados; suma y\n"
+    "                     resta (enteros) o suma y producto (flotante) piden operaciones\n"
+    "                     aritméticas, que solo salen si se nombran: c2,suma,\n"
+    "                     resta, suma-flotante, producto-flotante\n"
     "  -b N, --bits N     el ancho de los enteros (de 2 a 64); sin ella, anchos de 4 a 16\n"
     "  -z Z, --exceso Z   el exceso de los ejercicios en exceso (y del exponente, si se\n"
     "                     fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1\n"
@@ -172,7 +202,7 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
       if (!kinds) {
         return refused(
             "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
-            "interpretar");
+            "interpretar, y de suma y resta (enteros) o suma y producto (flotante)");
       }
       options.kinds = std::move(*kinds);
     } else if (name == "-b" || name == "--bits") {

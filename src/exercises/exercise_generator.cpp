@@ -11,7 +11,9 @@
 #include <string>
 #include <unordered_set>
 
+#include "exercises/arithmetic_exercises.h"
 #include "exercises/exercise_sheet.h"
+#include "operations/integer_arithmetic.h"
 #include "operations/layout.h"
 #include "output/output.h"
 #include "real/real.h"
@@ -259,6 +261,7 @@ class Generator {
   // What an exercise poses: a value to represent or a string to read. No two in one variant
   // pose the same, whatever their systems.
   static std::string Key(const Exercise& e) {
+    if (IsArithmetic(e.kind)) return "o " + e.dato;
     return (e.kind.operation == Operation::kRepresent ? "r " : "i ") + e.dato;
   }
 
@@ -269,7 +272,9 @@ class Generator {
   Shape Pose(Exercise& e, const Shape* shape, int wider = 0) {
     wider_ = wider;
     Shape drawn;
-    if (e.kind.system == ops::System::kFloat) {
+    if (IsArithmetic(e.kind)) {
+      drawn.beyond = PoseArithmetic(e, shape);
+    } else if (e.kind.system == ops::System::kFloat) {
       PoseFloat(e, shape);
     } else {
       drawn.beyond = PoseInteger(e, shape);
@@ -297,7 +302,14 @@ class Generator {
 
   // Writes the statement, the command, the answer and the trace of a posed exercise.
   void Solve(Exercise& e) {
-    if (e.kind.system == ops::System::kFloat) {
+    if (IsArithmetic(e.kind) && e.kind.system == ops::System::kFloat) {
+      std::vector<std::string> layout;
+      AddFormatArguments(e.formato, e.preset, layout);
+      SolveFloatArithmetic(e, FormatPhrase(e.formato, e.preset), layout, options_.trazas,
+                           options_.report.ampliado);
+    } else if (IsArithmetic(e.kind)) {
+      SolveIntegerArithmetic(e, options_.trazas, options_.report.ampliado);
+    } else if (e.kind.system == ops::System::kFloat) {
       SolveFloat(e);
     } else {
       SolveInteger(e);
@@ -408,6 +420,48 @@ class Generator {
     }
     if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
     if (options_.report.ampliado) e.orden.push_back("--ampliado");
+  }
+
+  // --- Arithmetic ---------------------------------------------------------------------------
+
+  // Draws the operands of an arithmetic exercise in its width and excess, or its format (`shape`'s
+  // when given: then with the overflow verdict of the shape); returns whether it overflows.
+  bool PoseArithmetic(Exercise& e, const Shape* shape) {
+    const Below below = [this](std::uint64_t n) { return random_.Below(n); };
+    if (e.kind.system == ops::System::kFloat) {
+      if (shape != nullptr) {
+        e.formato = shape->formato;
+        e.preset = shape->preset;
+      } else {
+        DrawArithmeticFormat(e);
+      }
+      e.bits = e.formato.nb;
+      PoseFloatArithmetic(e, options_.dificultad, wider_, "", below);
+      return false;
+    }
+    if (shape != nullptr) {
+      e.bits = shape->bits;
+      e.exceso = shape->exceso;
+    } else {
+      e.bits = std::max(DrawWidth(), ops::MinimumWidth(e.kind.system));
+      e.exceso = e.kind.system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
+    }
+    const bool overflow = shape != nullptr ? shape->beyond : random_.Chance(30);
+    return PoseIntegerArithmetic(e, overflow, wider_, below);
+  }
+
+  // The named formats at the easiest level, layouts of their own above it.
+  void DrawArithmeticFormat(Exercise& e) {
+    if (options_.formato || options_.dificultad == 1) {
+      DrawFormat(e);
+      return;
+    }
+    e.preset.clear();
+    e.formato = DrawLayout();
+    if (ops::CheckFloatFormat(e.formato)) {  // never expected: every drawn layout passes
+      e.preset = "ieee16";
+      e.formato = *FindPreset(e.preset);
+    }
   }
 
   // --- Floating point -----------------------------------------------------------------------
@@ -623,6 +677,9 @@ std::vector<Kind> AllKinds() {
 }
 
 std::string KindName(const Kind& kind) {
+  if (IsArithmetic(kind)) {
+    return std::string(OperationName(kind.operation)) + "-" + ops::SystemName(kind.system);
+  }
   return std::string(kind.operation == Operation::kRepresent ? "representar-" : "interpretar-") +
          ops::SystemName(kind.system);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "exercises/arithmetic_exercises.h"
 #include "exercises/exercise_sheet.h"
 #include "operations/json.h"
 #include "real/exact.h"
@@ -43,6 +44,7 @@ std::optional<std::pair<std::string, std::string>> KeyTie(const Exercise& e) {
 }  // namespace
 
 std::string KindTitle(const Kind& kind) {
+  if (IsArithmetic(kind)) return ArithmeticKindTitle(kind);
   std::string title =
       kind.operation == Operation::kRepresent ? "Representación en " : "Interpretación en ";
   switch (kind.system) {
@@ -182,6 +184,9 @@ std::string GiftEscape(const std::string& text) {
 }
 
 std::vector<std::string> AcceptedAnswers(const Exercise& e) {
+  if (IsArithmetic(e.kind) && e.kind.system != ops::System::kFloat) {
+    return ArithmeticAcceptedAnswers(e);
+  }
   std::vector<std::string> answers = {e.respuesta};
   if (e.respuesta.find_first_not_of("01") != std::string::npos) return answers;
   for (bool from_right : {true, false}) {
@@ -316,7 +321,7 @@ void SheetWriter::Question(const Exercise& e) {
     j["numero"] = e.numero;
     j["variante"] = std::string(1, static_cast<char>('A' + e.variante));
     j["tipo"] = KindName(e.kind);
-    j["operacion"] = e.kind.operation == Operation::kRepresent ? "representar" : "interpretar";
+    j["operacion"] = OperationName(e.kind.operation);
     j["sistema"] = ops::SystemName(e.kind.system);
     j["bits"] = e.bits;
     if (e.kind.system == ops::System::kExcess) j["exceso"] = e.exceso;
@@ -327,6 +332,12 @@ void SheetWriter::Question(const Exercise& e) {
       j["formato"] = formato;
     }
     j["dato"] = e.dato;
+    if (!e.operandos.empty()) {
+      j["operandos"] = e.operandos;
+      j["operador"] = e.operador;
+    }
+    if (!e.redondeo.empty()) j["redondeo"] = e.redondeo;
+    if (e.desborda) j["desbordamiento"] = *e.desborda;
     j["enunciado"] = e.enunciado;
     j["orden"] = e.orden;
     j["respuesta"] = e.respuesta;

@@ -15,7 +15,9 @@
 
 namespace repbin::exercises {
 
-enum class Operation { kRepresent, kInterpret };
+// Representing and interpreting are posed in every system; adding and subtracting in the integer
+// systems, adding and multiplying in floating point (see arithmetic_exercises.h).
+enum class Operation { kRepresent, kInterpret, kAdd, kSubtract, kMultiply };
 
 // One kind of exercise: an operation in a system.
 struct Kind {
@@ -47,6 +49,13 @@ struct Exercise {
   std::string respuesta;           // the bit string, "Fuera de Rango", or the value as printed
   std::optional<bool> en_rango;    // for representations: whether the value fits
   std::string traza;               // what the one-shot command prints on standard output (UTF-8)
+  // Arithmetic exercises: the two operands as the command takes them ("0b0101", "-5", "2.75"),
+  // the operator ("+", "-", "x"), whether the result lies outside the range, and for floating
+  // point the rounding the statement asks for ("truncar", "cercano").
+  std::vector<std::string> operandos;
+  std::string operador;
+  std::optional<bool> desborda;
+  std::string redondeo;
 };
 
 struct SheetOptions {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "exercises/answer_check.h"
+#include "exercises/arithmetic_exercises.h"
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
 #include "operations/bit_input.h"
@@ -268,7 +269,7 @@ int RunPractice(const std::vector<std::string>& args) {
       "termina.\n");
 
   std::vector<std::pair<exercises::Kind, Score>> scores;
-  for (const exercises::Kind& kind : exercises::AllKinds()) scores.push_back({kind, {}});
+  for (const exercises::Kind& kind : exercises::EveryKind()) scores.push_back({kind, {}});
   Score overall;
   int unanswered = 0;
   in::Line line_read;
@@ -437,6 +438,11 @@ std::string PracticeExerciseJson(const std::vector<std::string>& args, int numer
   j["traza"] = e.traza;
   j["bits"] = e.bits;
   if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
+  if (!e.operandos.empty()) {
+    j["operandos"] = e.operandos;
+    j["operador"] = e.operador;
+  }
+  if (!e.redondeo.empty()) j["redondeo"] = e.redondeo;
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -163,6 +163,14 @@ std::string WindowText(const Shape& s, const Big& w, int integer_digits) {
   return body + " " + (Bit(w, 2) ? "1" : "0") + (Bit(w, 1) ? "1" : "0") + (Bit(w, 0) ? "1" : "0");
 }
 
+// The digits WindowText writes, without the point and the space.
+std::string WindowBits(const Shape& s, const Big& w, int integer_digits) {
+  std::string bits;
+  for (int i = s.p - s.point + integer_digits + 2; i >= 0; --i)
+    bits.push_back(Bit(w, i) ? '1' : '0');
+  return bits;
+}
+
 std::string Format(const char* format, auto... args) {
   char text[512];
   std::snprintf(text, sizeof text, format, args...);
@@ -466,9 +474,8 @@ std::string UnpackLine(const FloatFormat& f, const Shape& s, const Operand& o, i
 
 // --- The operations -------------------------------------------------------------------------
 
-// The carries (or borrows) of w1 + w2 (w1 - w2), each above the column it goes into, in the
-// columns WindowText writes.
-std::string CarryRow(const Shape& s, const Big& w1, const Big& w2, bool subtract) {
+// The carries (or borrows) of w1 + w2 (w1 - w2): bit i is the one going into column i.
+Big Carries(const Shape& s, const Big& w1, const Big& w2, bool subtract) {
   const int width = s.p - s.point + 3 + s.point + 1;
   Big carries = 0;
   int carry = 0;
@@ -478,6 +485,11 @@ std::string CarryRow(const Shape& s, const Big& w1, const Big& w2, bool subtract
     carry = subtract ? (a - b - carry < 0 ? 1 : 0) : (a + b + carry > 1 ? 1 : 0);
     if (carry) mp::bit_set(carries, static_cast<unsigned>(i + 1));
   }
+  return carries;
+}
+
+// The carries, each above the column it goes into, in the columns WindowText writes.
+std::string CarryRow(const Shape& s, const Big& carries) {
   std::string row = WindowText(s, carries, s.point + 1);
   std::replace(row.begin(), row.end(), '0', ' ');
   std::replace(row.begin(), row.end(), '.', ' ');
@@ -485,8 +497,9 @@ std::string CarryRow(const Shape& s, const Big& w1, const Big& w2, bool subtract
 }
 
 // The aligned significands added or subtracted in a window of P + 3 bits; the normalised window.
+// The columns go to `columns`.
 Rounded AddSubtract(const Shape& s, const Unpacked& x, const Unpacked& y, bool subtract,
-                    std::vector<std::string>& steps) {
+                    std::vector<std::string>& steps, AlignedSignificands& columns) {
   const Wide d = x.e - y.e;
   const Big wx = x.m << 3;
   Big wy = y.m << 3;
@@ -514,11 +527,18 @@ Rounded AddSubtract(const Shape& s, const Unpacked& x, const Unpacked& y, bool s
         " desplazamientos que faltan solo dejan el retenedor a 1: " + WindowText(s, wy, s.point));
   }
   Big t = subtract ? Big(wx - wy) : Big(wx + wy);
+  const Big carries = Carries(s, wx, wy, subtract);
+  columns = {subtract,
+             x.e,
+             s.point + 1,
+             WindowBits(s, carries, s.point + 1),
+             WindowBits(s, wx, s.point + 1),
+             WindowBits(s, wy, s.point + 1),
+             WindowBits(s, t, s.point + 1)};
   steps.push_back(subtract ? "Restar las magnitudes (la mayor primero); el resultado lleva el "
                              "signo de la mayor:"
                            : "Sumar las magnitudes; el resultado lleva su signo común:");
-  steps.push_back(std::string(subtract ? "  préstamos  " : "  acarreos   ") +
-                  CarryRow(s, wx, wy, subtract));
+  steps.push_back(std::string(subtract ? "  préstamos  " : "  acarreos   ") + CarryRow(s, carries));
   steps.push_back("             " + WindowText(s, wx, s.point + 1));
   steps.push_back(std::string(subtract ? "           - " : "           + ") +
                   WindowText(s, wy, s.point + 1));
@@ -709,12 +729,18 @@ FloatOperation OperateFloat(const FloatFormat& f, std::string_view a, FloatOpera
     const Unpacked& big = x_first ? x : y;
     const Unpacked& small = x_first ? y : x;
     if (!x_first) steps.push_back("B tiene la mayor magnitud y va primero");
-    r = AddSubtract(s, big, small, x.negative != y.negative, steps);
+    r = AddSubtract(s, big, small, x.negative != y.negative, steps, result.alineados.emplace());
     if (r.u.zero) {
       // An exact zero sum is +0, but -0 when rounding toward -infinity.
       r.u.negative = rounding == Rounding::kDown;
       steps.push_back("El resultado es cero");
     }
+  }
+  if (!r.u.zero && !(x.zero || y.zero)) {
+    std::string digits = WindowBits(s, r.u.m << 3, s.point);
+    digits.resize(digits.size() - 3);
+    digits += std::string(r.bits.g ? "1" : "0") + (r.bits.r ? "1" : "0") + (r.bits.s ? "1" : "0");
+    result.normalizado = NormalisedSignificand{r.u.e, s.point, digits};
   }
   result.guarda = r.bits.g;
   result.redondeo = r.bits.r;

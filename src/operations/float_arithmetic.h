@@ -9,6 +9,7 @@
 // operand that holds one of them (other than zero) is refused.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,27 @@ struct StoredOperand {
   bool inexacto = false;       // storing it needed rounding
 };
 
+// An addition or subtraction's columns, for a door that draws them: the significands aligned
+// one under the other, with the guard, round and sticky bits as their last three digits, each
+// row a string of '0'/'1' with `integer_digits` digits before the point.
+struct AlignedSignificands {
+  bool subtract = false;
+  std::int64_t exponent = 0;  // the power of two the rows are scaled by
+  int integer_digits = 0;
+  std::string carries;  // the carry (borrow) into each column
+  std::string first;    // the larger magnitude
+  std::string second;   // the smaller, shifted right
+  std::string result;
+};
+
+// The significand after normalising, before rounding: its digits followed by the guard, round
+// and sticky bits, with `integer_digits` digits before the point.
+struct NormalisedSignificand {
+  std::int64_t exponent = 0;
+  int integer_digits = 0;
+  std::string digits;
+};
+
 struct FloatOperation {
   // A refused operand: a Spanish message saying what is accepted, and which operand (0 or 1).
   std::string fault;
@@ -63,6 +85,10 @@ struct FloatOperation {
   bool desbordamiento = false;  // an exponent (of the result or an operand) does not fit
   std::string motivo;           // why, when it does not fit
   std::vector<std::string> pasos;
+  // Set when the operation added or subtracted two nonzero significands.
+  std::optional<AlignedSignificands> alineados;
+  // Set when the operation had nonzero operands and the result was normalised.
+  std::optional<NormalisedSignificand> normalizado;
 };
 
 // Computes `a op b` in `format` (DescriptorIsValid) with `rounding`. Each operand is fixed-point

@@ -210,6 +210,13 @@ std::string LayoutJson(const std::vector<std::string>& args) {
   return LayoutForPage(args);
 }
 
+std::string OperationJson(const std::vector<std::string>& args) {
+  if (args.empty() || args[0] != "operar") {
+    return R"({"traza":"","pasos":[],"estado":2,"resultado":null})";
+  }
+  return OperationForPage(args);
+}
+
 std::string PracticeRoundJson(const std::vector<std::string>& args) {
   return exercises::PracticeRoundJson(args);
 }

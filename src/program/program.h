@@ -43,6 +43,10 @@ std::string ConversionJson(const std::vector<std::string>& args);
 // (commands.h, LayoutForPage).
 std::string LayoutJson(const std::vector<std::string>& args);
 
+// The page's operations: `operar` with its arguments, run once, as one JSON object with the
+// trace, its lines, the exit status and the object --json would print (see commands/commands.h).
+std::string OperationJson(const std::vector<std::string>& args);
+
 // The page's practice rounds, which the web bindings reach through the program like every door:
 // the round `args` (practicar's drawing options) asks for, its exercise `numero`, and the verdict
 // on `answer` to that exercise, each as one JSON object (see exercises/practice.h).

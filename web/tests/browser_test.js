@@ -12,11 +12,18 @@
 // - Live conversion: typing without pressing Convertir gives the native output; a bit string
 //   typed in groups or in hexadecimal gives the same as the plain string.
 // - The "Practicar" tab: a whole round (practice_browser.js).
+// - The "Operar" tab: integer and floating-point operations against `repbin operar`
+//   (operate_browser.js).
 // - Timing: the first menu and the first picture after loading, each answer of a 40-answer
 //   session, each click on a bit.
+// - The address: random states opened from their link in a new page, Back and Forward, a
+//   practice round's link, operations of the "Operar" tab and their links (address_browser.js).
+// - Phones, 390x844 and 360x740, every tab: nothing cut, nothing wider than the screen
+//   (phone_browser.js).
 // - No request leaves the page's folder; the page fits a 390-pixel-wide screen; the folder is
 //   under 1 MB and as large as the README says; an accessibility audit (axe-core) finds nothing
 //   serious or critical on any tab.
+// The page served over HTTP (service worker, offline, Lighthouse) is served_test.js.
 // - Screenshots for the README (desktop, phone width, the picture) go to doc/.
 // - The footer shows the native program's version.
 //
@@ -33,9 +40,14 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import puppeteer from 'puppeteer-core';
 
+import { generator } from './random.js';
+
 const require = createRequire(import.meta.url);
 
+import { testAddress } from './address_browser.js';
+import { testPhones } from './phone_browser.js';
 import { showWrongPattern, testPractice } from './practice_browser.js';
+import { testOperate } from './operate_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -264,17 +276,6 @@ async function testForm(page) {
 
 // ---- The picture of the result -------------------------------------------------------------
 
-// A small seeded generator (mulberry32), so that a failing layout can be run again.
-function generator(seed) {
-  let a = seed >>> 0;
-  return () => {
-    a = (a + 0x6d2b79f5) >>> 0;
-    let t = a;
-    t = Math.imul(t ^ (t >>> 15), t | 1);
-    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 // The native program's JSON object; an integer's value as the digits it wrote (beyond 2^53 a
 // JavaScript number would round it).
@@ -523,14 +524,15 @@ async function testAccessibility(page) {
   await page.click('#pestana-dialogo');
 }
 
-// The site is one folder of five files, under 1 MB, as large as the README says.
+// The site is one folder, under 1 MB, as large as the README says.
 function testSize() {
   const files = fs.readdirSync(site).sort();
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   const kb = bytes / 1024;
   console.log(`     the site: ${files.join(', ')}: ${bytes} bytes (${kb.toFixed(0)} KB)`);
-  check(files.join(' ') === 'app.js index.html practice.js repbin.js style.css',
-    'the site is index.html, app.js, practice.js, style.css and repbin.js, nothing else');
+  const kFiles = 'app.js icono-192.png icono-512.png index.html manifest.webmanifest operate.css ' +
+    'operate.js practice.js repbin.js state.js style.css sw.js';
+  check(files.join(' ') === kFiles, `the site is ${kFiles}, nothing else`);
   check(bytes < kSiteBytes, `the site is under ${kSiteBytes / 1024} KB`);
   const stated = fs.readFileSync(path.join(root, 'README.md'), 'utf8').match(/unos (\d+) KB en total/);
   check(stated !== null && Math.abs(kb - Number(stated[1])) <= 0.1 * Number(stated[1]),
@@ -674,7 +676,14 @@ async function main() {
       await testPicture(page);
       await testLive(page);
       await testPractice(page, { check, runNative });
+      await testOperate(page, { check, runNative, audit });
       await testAccessibility(page);
+      const seed = Number(process.env.REPBIN_SEED || Date.now() % 1000000) + 1;
+      console.log(`     address states drawn with seed ${seed} (one past REPBIN_SEED)`);
+      await testAddress(browser, page, {
+        check, random: generator(seed), randomCase, setForm, runNative,
+      });
+      await testPhones(page, { check, setForm, audit, answer, newSession, showWrongPattern });
       await screenshots(page);
     }
 

@@ -59,6 +59,7 @@ export async function testPractice(page, { check, runNative }) {
   const nativeTotal = native.match(/^Total: .*$/m)[0];
 
   await page.click('#pestana-practica');
+  await showOptions(page);
   await page.evaluate((form) => {
     document.getElementById('practica-opciones').reset();
     document.querySelectorAll('input[name="practica-sistema"]').forEach((c) => {
@@ -117,9 +118,17 @@ export async function testPractice(page, { check, runNative }) {
   await page.click('#pestana-dialogo');
 }
 
+// The round's options, folded away while a round runs.
+export async function showOptions(page) {
+  if (await page.$eval('#practica-opciones', (form) => form.hidden)) {
+    await page.click('#practica-ver-opciones');
+  }
+}
+
 // An exercise of the tab with a wrong floating-point pattern drawn, for the accessibility audit.
 export async function showWrongPattern(page) {
   await page.click('#pestana-practica');
+  await showOptions(page);
   await page.evaluate(() => {
     document.getElementById('practica-opciones').reset();
     document.querySelector('input[name="practica-sistema"][value="flotante"]').checked = true;
