@@ -440,7 +440,7 @@ TEST(CommandsTest, ExtendedReportOnlyWhenAskedFor) {
   EXPECT_EQ(plain.out.find("Hexadecimal"), std::string::npos);
   EXPECT_EQ(plain.out.find("Rango"), std::string::npos);
   for (const char* line :
-       {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375\n",
+       {" Hexadecimal: 0x40AC0000\n", " Valor exacto almacenado: 5.375 (5.375000e+00)\n",
         " Hexadecimal: 0x00000000\n", " IEEE 754: cero (+0)",
         " es: 11111111111111111111111111111011 \n Rango en complemento a dos con 32 bits",
         " es: -5 \n Rango en complemento a dos con 8 bits: de -128 a 127\n",

@@ -63,7 +63,10 @@ TEST(OptionTableTest, RefusesInOneWording) {
       {{"x", "-b"}, "falta el valor de -b"},
       {{"--json=1"}, "la opción --json no lleva valor"},
       {{"--jsn"}, "opción desconocida: --jsn"},
-      {{"-f", "ieee128"}, "-f espera ieee32, ieee16, ieee64 o bfloat16, no «ieee128»"},
+      {{"-f", "ieee128"},
+       "-f espera ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2 o un formato en una "
+       "palabra como bits=16,exp=5,pos-exp=1,pos-man=6,pos-signo=0,sis-exp=exceso,z=15,"
+       "sis-man=sm,norma=1M, no «ieee128»"},
   };
   for (const auto& [args, refusal] : cases) EXPECT_EQ(ReadLine(args).refusal, refusal);
 }

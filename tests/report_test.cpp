@@ -550,7 +550,7 @@ TEST(ReportTest, PrintsTheBlock) {
       Capture([] { PrintRepresentationReport(FromText("0.3", buffer)); }, out::Encoding::kUtf8).out;
   EXPECT_EQ(rep,
             " Hexadecimal: 0x34CC\n"
-            " Valor exacto almacenado: 0.2998046875\n"
+            " Valor exacto almacenado: 0.2998046875 (3.00e-01)\n"
             " Valor exacto de la entrada: 0.3\n"
             " Expansión binaria exacta de la entrada: 0.0(1001)\n"
             " Error: -0.0001953125 (relativo -0.000651)\n"

@@ -47,8 +47,8 @@ std::string JsonText(const Json& object);
 // Writes `object` as one line of JSON on standard output.
 void WriteJson(const Json& object);
 
-// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
-// its size.
+// A JSON number written exactly from its decimal digits (an optional '-', digits, and an optional
+// point followed by digits), whatever its size; any other text stays a string.
 Json ExactNumber(const std::string& decimal);
 
 // Calls `convert` on every line of standard input, without its surrounding blanks; blank lines

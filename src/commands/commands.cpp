@@ -33,6 +33,8 @@
 
 #include "codec/codec.h"
 #include "operations/bit_input.h"
+#include "operations/fixed_point.h"
+#include "operations/format_card.h"
 #include "operations/integer_report.h"
 #include "operations/json.h"
 #include "operations/layout.h"
@@ -82,7 +84,12 @@ constexpr const char* kCommonOptionsHelp =
     "                       bits o más, 2^31-1, el mayor exceso que cabe. La traza y el\n"
     "                       JSON (\"exceso\") dicen el exceso usado\n"
     "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
-    "                       bfloat16\n"
+    "                       bfloat16, fp8-e4m3, fp8-e5m2, o un formato en una palabra con\n"
+    "                       los nombres de las opciones: bits=16,exp=5,pos-exp=1,pos-man=6,\n"
+    "                       pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M\n"
+    "  --fraccion F         en natural, sm, c1 y c2, coma fija con F bits fraccionarios\n"
+    "                       (0 <= F < bits): el valor por 2^F se escribe como entero, y la\n"
+    "                       cadena leída se divide entre 2^F\n"
     "  --exp N              bits del exponente\n"
     "  --pos-exp P          posición de comienzo del exponente\n"
     "  --pos-man P          posición de comienzo de la mantisa\n"
@@ -160,6 +167,7 @@ struct Request {
   std::string layout_option;  // the first floating-point-only option used
   bool valor = false;
   bool json = false;
+  std::optional<int> fraction;  // --fraccion: fixed point in an integer system
   ops::Options options;
   bool help = false;
   FloatFormat format{};  // the checked floating-point format (Prepare)
@@ -218,6 +226,14 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
     r.layout.exceso = excess;
     return kDone;
   }
+  if (name == "--fraccion") {
+    int fraction = 0;
+    if (integer("un número de bits fraccionarios", 0, kMaxWidth - 1, fraction) != kDone) {
+      return kRefused;
+    }
+    r.fraction = fraction;
+    return kDone;
+  }
   if (ops::IsLayoutOption(name)) {
     if (r.layout_option.empty()) r.layout_option = name == "-f" ? "--formato" : std::string(name);
     if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
@@ -228,7 +244,10 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
       return Refuse("%.*s: \"%s\" no vale; escriba %s", static_cast<int>(name.size()), name.data(),
                     text.c_str(), OwnWords(accepted->c_str()).c_str());
     }
-    if (name == "-f" || name == "--formato") r.bits = FindPreset(value)->nb;
+    if (name == "-f" || name == "--formato") {
+      r.bits = ops::BuildLayout(r.layout).nb;
+      r.excess = r.layout.exceso;
+    }
     return kDone;
   }
   return Refuse("opción desconocida: %.*s (vea repbin %s --help)", static_cast<int>(name.size()),
@@ -238,6 +257,7 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
 bool TakesValue(std::string_view name) {
   static constexpr std::string_view kWithValue[] = {
       "-b",        "--bits",    "-z",          "--exceso",  "-f",        "--formato", "--exp",
+      "--fraccion",
       "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"};
   return std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
 }
@@ -364,7 +384,9 @@ void AddReport(Json& object, const RepresentationReport& report) {
     object["redondeo"] = {{"desborda", true},
                           {"cadena", report.ieee->rounded_bits},
                           {"hex", report.ieee->rounded_hex},
-                          {"valor_exacto", report.ieee->rounded_bits[0] == '1' ? "-inf" : "inf"},
+                          {"valor_exacto", report.ieee->overflow_nan            ? "nan"
+                                           : report.ieee->rounded_bits[0] == '1' ? "-inf"
+                                                                                 : "inf"},
                           {"error_absoluto", nullptr}};
   } else if (report.rounded) {
     object["redondeo"] = {{"cadena", report.rounded->bits},
@@ -399,7 +421,43 @@ void AddReport(Json& object, const ops::IntegerReport& report) {
   object["metodo"] = report.method;
 }
 
+// Fixed point: the value scaled by 2^F and written as an integer.
+Status RepresentFixedValue(const Request& r, const std::string& value) {
+  const std::optional<ops::ExactValue> x = ops::ParseExactValue(value);
+  if (!x || value.find_first_of("eE") != std::string::npos) {
+    return Refuse("valor no válido: \"%s\"; escriba un número con punto decimal (9.75)",
+                  value.c_str());
+  }
+  const int width = r.bits.value_or(32);
+  const ops::IntegerFormat format{*r.system, width, 0};
+  const int fraction = *r.fraction;
+  ops::FixedRepresentation result;
+  if (Traced(r)) {
+    ops::PrintIntegerHeading(format, PrintedTrace());
+    result = ops::RepresentFixed(format, fraction, *x, value, r.options, PrintedTrace());
+  } else {
+    result = ops::RepresentFixed(format, fraction, *x, value, {}, NoTrace());
+  }
+  if (WithJson(r)) {
+    Json object;
+    object["operacion"] = "representar";
+    object["sistema"] = ops::SystemName(*r.system);
+    object["bits"] = width;
+    object["fraccion"] = fraction;
+    object["entrada"] = value;
+    object["escalado"] = ExactNumber(result.scaled);
+    object["truncado"] = result.truncated;
+    object["cadena"] = result.en_rango ? Json(result.cadena) : Json(nullptr);
+    object["hex"] = result.en_rango ? Json(HexOfBits(result.cadena)) : Json(nullptr);
+    object["valor"] = result.en_rango ? ExactNumber(result.valor) : Json(nullptr);
+    object["en_rango"] = result.en_rango;
+    Deliver(r, std::move(object));
+  }
+  return result.en_rango ? kDone : kOutOfRange;
+}
+
 Status RepresentIntegerValue(const Request& r, const std::string& value) {
+  if (r.fraction && *r.fraction > 0) return RepresentFixedValue(r, value);
   const std::optional<int> number = in::ParseWhole<int>(value);
   if (!number) {
     return Refuse(
@@ -444,6 +502,28 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
   }
   const int excess = r.excess.value_or(ops::UsualExcess(static_cast<int>(bits.size())));
   const ops::IntegerFormat format{*r.system, static_cast<int>(bits.size()), excess};
+  const int fraction = r.fraction.value_or(0);
+  if (fraction >= static_cast<int>(bits.size())) {
+    return Refuse("--fraccion %i no vale con %zu bits; escriba entre 0 y %zu", fraction,
+                  bits.size(), bits.size() - 1);
+  }
+  if (fraction > 0) {
+    const std::string value =
+        Traced(r) ? ops::InterpretFixed(format, fraction, bits, r.options, PrintedTrace())
+                  : ops::InterpretFixed(format, fraction, bits, {}, NoTrace());
+    if (WithJson(r)) {
+      Json object;
+      object["operacion"] = "interpretar";
+      object["sistema"] = ops::SystemName(*r.system);
+      object["bits"] = bits.size();
+      object["fraccion"] = fraction;
+      object["cadena"] = bits;
+      object["hex"] = HexOfBits(bits);
+      object["valor"] = ExactNumber(value);
+      Deliver(r, std::move(object));
+    }
+    return kDone;
+  }
   const ops::IntegerInterpretation result =
       Traced(r) ? ops::InterpretInteger(format, bits, r.options, PrintedTrace())
                 : ops::InterpretInteger(format, bits, {}, NoTrace());
@@ -580,6 +660,13 @@ Status Prepare(Request& r) {
   if (!r.value) {
     return Refuse("falta %s (vea repbin %s --help)", r.represent ? "el VALOR" : "la CADENA",
                   r.represent ? "representar" : "interpretar");
+  }
+  if (r.fraction && (*r.system == System::kFloat || *r.system == System::kExcess)) {
+    return Refuse("--fraccion vale para natural, sm, c1 y c2");
+  }
+  if (r.fraction && r.represent && *r.fraction >= r.bits.value_or(32)) {
+    return Refuse("--fraccion %i no vale con %i bits; escriba entre 0 y %i", *r.fraction,
+                  r.bits.value_or(32), r.bits.value_or(32) - 1);
   }
   if (*r.system != System::kFloat) {
     if (!r.layout_option.empty()) {
@@ -823,8 +910,8 @@ void WriteJson(const Json& object) {
   out::Write(line.data(), line.size());
 }
 
-// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
-// its size.
+// A JSON number written exactly from its decimal digits (an optional '-', digits, and an optional
+// point followed by digits), whatever its size.
 Json ExactNumber(const std::string& decimal) {
   long long signed_value = 0;
   auto [end, error] =
@@ -835,8 +922,14 @@ Json ExactNumber(const std::string& decimal) {
       std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
   if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
   const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
-  if (decimal.size() == digits ||
-      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
+  const std::size_t point = decimal.find('.');
+  const bool fraction = point != std::string::npos && point > digits &&
+                        point + 1 < decimal.size() &&
+                        decimal.find_first_not_of("0123456789", point + 1) == std::string::npos;
+  const std::string_view integer =
+      std::string_view(decimal).substr(0, fraction ? point : decimal.size());
+  if (integer.size() == digits ||
+      integer.find_first_not_of("0123456789", digits) != std::string::npos) {
     return decimal;  // not a number: kept as text
   }
   return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));

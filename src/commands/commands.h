@@ -30,6 +30,10 @@ std::string LayoutForPage(const std::vector<std::string>& args);
 // trace or one JSON object (one per line of standard input with "-"). Returns 0 when the result
 // fits, 1 when it does not, 2 on a usage error.
 int RunOperate(const std::vector<std::string>& args);
+// Runs `formato` (the card of a format) and `convertir` (a pattern from one floating-point format
+// to another) with their arguments (args[0] is the command's name); the same exit statuses.
+int RunFormat(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
 
 // The page's operation: `operar` (args[0]) with its arguments, integer or floating-point, run
 // once, as one JSON object with "traza", "pasos", "estado" and "resultado", as ConversionForPage

@@ -116,7 +116,8 @@ const char* const kDrawOptionsHelp =
     "  -z Z, --exceso Z   el exceso de los ejercicios en exceso (y del exponente, si se\n"
     "                     fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1\n"
     "  -f FORMATO, --formato FORMATO\n"
-    "                     el formato de coma flotante: ieee32, ieee16, ieee64 o bfloat16;\n"
+    "                     el formato de coma flotante: ieee32, ieee16, ieee64, bfloat16,\n"
+    "                     fp8-e4m3, fp8-e5m2 o uno en una palabra (bits=16,exp=5,...);\n"
     "                     sin ella ni opciones de formato, sobre todo ieee32, a veces\n"
     "                     ieee16 y formatos propios\n"
     "  Opciones de formato (cambian el de -f, o ieee32):\n"
@@ -227,8 +228,8 @@ std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& a
   }
 
   // The width and the excess apply wherever they stand; -f replaces the layout options before it.
-  layout.bits = float_bits;
-  layout.exceso = options.exceso;
+  if (float_bits) layout.bits = float_bits;
+  if (options.exceso) layout.exceso = options.exceso;
   if (layout.AnyLayout() || layout.bits) {
     // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
     const std::string preset_name = layout.preset.value_or("ieee32");

@@ -82,6 +82,8 @@ const char* PresetTitle(const std::string& preset) {
   if (preset == "ieee32") return "IEEE 754 de precisión simple";
   if (preset == "ieee16") return "IEEE 754 de precisión media";
   if (preset == "ieee64") return "IEEE 754 de precisión doble";
+  if (preset == "fp8-e4m3") return "FP8 E4M3 (sin infinitos)";
+  if (preset == "fp8-e5m2") return "FP8 E5M2";
   return "bfloat16";
 }
 

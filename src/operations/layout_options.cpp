@@ -16,6 +16,49 @@ bool IsLayoutOption(std::string_view name) {
   return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
+namespace {
+
+// A layout in one word: the long options' names without their dashes, with "z" for the excess.
+std::optional<std::string> ApplyLayoutWord(LayoutOptions& o, std::string_view word) {
+  LayoutOptions built;
+  std::size_t start = 0;
+  while (start <= word.size()) {
+    const std::size_t comma = std::min(word.find(',', start), word.size());
+    const std::string_view item = word.substr(start, comma - start);
+    start = comma + 1;
+    const std::size_t equals = item.find('=');
+    const std::string_view key = item.substr(0, std::min(equals, item.size()));
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : item.substr(equals + 1);
+    const auto refused = [&](const std::string& what) {
+      return "en \"" + std::string(item) + "\", " + what;
+    };
+    if (equals == std::string_view::npos || value.empty()) {
+      return refused("escriba NOMBRE=VALOR; " + std::string(kLayoutWordAccepted));
+    }
+    if (key == "bits" || key == "z" || key == "exceso") {
+      const bool bits = key == "bits";
+      const std::optional<int> v = in::ParseWhole<int>(value);
+      if (!v || (bits && (*v < 3 || *v > kMaxWidth))) {
+        return refused(bits ? "un número de bits entre 3 y 64" : "un exceso entero");
+      }
+      (bits ? built.bits : built.exceso) = *v;
+      continue;
+    }
+    const std::string option = "--" + std::string(key);
+    if (option == "--formato" || !IsLayoutOption(option)) {
+      return refused(std::string(kLayoutWordAccepted));
+    }
+    if (std::optional<std::string> accepted = ApplyLayoutOption(built, option, value)) {
+      return refused(*accepted);
+    }
+  }
+  o = built;
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view name,
                                              std::string_view value) {
   const auto whole = [&](int low, int high, const char* what,
@@ -28,7 +71,8 @@ std::optional<std::string> ApplyLayoutOption(LayoutOptions& o, std::string_view 
     return std::nullopt;
   };
   if (name == "-f" || name == "--formato") {
-    if (!FindPreset(value)) return "ieee32, ieee16, ieee64 o bfloat16";
+    if (value.find('=') != std::string_view::npos) return ApplyLayoutWord(o, value);
+    if (!FindPreset(value)) return kFormatsAccepted;
     o = LayoutOptions{};
     o.preset = std::string(value);
     return std::nullopt;
@@ -67,6 +111,8 @@ FloatFormat BuildLayout(const LayoutOptions& o) {
   f.possigno = o.pos_signo.value_or(0);
   f.posexp = o.pos_exp.value_or(1);
   f.posmantisa = o.pos_man.value_or(f.posexp + f.nbexp);
+  // The all-ones exponent keeps the preset's meaning only in the preset's own layout.
+  if (f != *FindPreset(o.preset.value_or("ieee32"))) f.specials = kIeeeSpecials;
   return f;
 }
 

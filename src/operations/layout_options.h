@@ -22,12 +22,22 @@ struct LayoutOptions {
   }
 };
 
+// What -f accepts, for the doors' messages.
+inline constexpr const char* kFormatsAccepted =
+    "ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2 o un formato en una palabra como "
+    "bits=16,exp=5,pos-exp=1,pos-man=6,pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M";
+inline constexpr const char* kLayoutWordAccepted =
+    "los nombres son bits, exp, pos-exp, pos-man, pos-signo, sis-exp, z, sis-man y norma";
+
 // Whether `name` is one of the shared layout options (each takes a value).
 bool IsLayoutOption(std::string_view name);
 
 // Applies the layout option `name` with its `value`. Returns nothing when it is taken, else what
 // the option accepts, for the door's message ("un número de bits entre 1 y 64"). A format given
-// with -f replaces the whole layout given so far; the options after it change it.
+// with -f replaces the whole layout given so far; the options after it change it. -f takes a
+// preset's name or a whole layout in one word, the long options' names without their dashes
+// ("z" for the excess): "bits=16,exp=5,pos-exp=1,pos-man=6,pos-signo=0,sis-exp=exceso,z=15,
+// sis-man=sm,norma=1M"; what the word leaves out follows the IEEE shape, as BuildLayout says.
 std::optional<std::string> ApplyLayoutOption(LayoutOptions& options, std::string_view name,
                                              std::string_view value);
 

@@ -55,6 +55,7 @@ constexpr Cp850Letter kCp850Letters[] = {
     {U'ñ', 0xA4}, {U'Ñ', 0xA5}, {U'ü', 0x81}, {U'¿', 0xA8}, {U'¡', 0xAD},
     {U'Á', 0xB5}, {U'É', 0x90}, {U'Í', 0xD6}, {U'Ó', 0xE0}, {U'Ú', 0xE9},
     {U'«', 0xAE}, {U'»', 0xAF}, {U'Ü', 0x9A}, {U'º', 0xA7}, {U'ª', 0xA6},
+    {U'×', 0x9E},
 };
 
 unsigned char Cp850Byte(char32_t code_point) {

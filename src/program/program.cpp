@@ -23,6 +23,8 @@ void PrintUsage() {
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
       "     repbin operar SISTEMA A OP B [opciones]\n"
+      "     repbin formato [SISTEMA] [opciones]\n"
+      "     repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin --help | --version\n"
@@ -40,6 +42,8 @@ void PrintUsage() {
       "  operar        suma o resta dos enteros con los acarreos, el desbordamiento y las\n"
       "                banderas; en coma flotante (flotante) suma, resta o multiplica paso\n"
       "                a paso\n"
+      "  formato       describe un formato: rango, precisión, ceros y los vecinos de un valor\n"
+      "  convertir     pasa una cadena de un formato de coma flotante a otro\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -68,7 +72,7 @@ void PrintUsage() {
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
       "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
-      "ejercicios o practicar\n",
+      "formato, convertir, ejercicios o practicar\n",
       word.c_str());
   return 2;
 }
@@ -114,8 +118,11 @@ int RunArguments(const std::vector<std::string>& args) {
       // The commands write UTF-8 where the system speaks it; an encoding option still decides.
       if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
-      // The extended report belongs to the conversions and the sheets, not to a practice round.
-      if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
+      // The extended report belongs to the conversions and the sheets, not to a practice round or
+      // a format card.
+      if (options.ampliado && arg != "practicar" && arg != "formato" && arg != "convertir") {
+        command.emplace_back("--ampliado");
+      }
       // A sheet's own encoding follows an encoding option given before the command too; one
       // given after it still has the last word.
       if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
@@ -153,7 +160,8 @@ int RunArguments(const std::vector<std::string>& args) {
 
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "operar" ||
-         word == "ejercicios" || word == "practicar";
+         word == "ejercicios" || word == "practicar" || word == "formato" ||
+         word == "convertir";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -166,6 +174,10 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunPractice(rest);
   } else if (args[0] == "operar") {
     status = RunOperate(args);
+  } else if (args[0] == "formato") {
+    status = RunFormat(args);
+  } else if (args[0] == "convertir") {
+    status = RunConvert(args);
   } else {
     status = RunConversion(args);
   }

@@ -13,6 +13,12 @@ std::optional<FloatFormat> FindPreset(std::string_view name) {
   if (name == "ieee16") return IeeeShaped(16, 5);
   if (name == "ieee64") return IeeeShaped(64, 11);
   if (name == "bfloat16") return IeeeShaped(16, 8);
+  if (name == "fp8-e5m2") return IeeeShaped(8, 5);
+  if (name == "fp8-e4m3") {
+    FloatFormat f = IeeeShaped(8, 4);
+    f.specials = kOnlyNan;
+    return f;
+  }
   return std::nullopt;
 }
 

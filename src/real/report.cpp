@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include <boost/multiprecision/cpp_int.hpp>
 
@@ -39,6 +41,8 @@ constexpr const char* kOutOfRangeLine =
     " Redondeo al más próximo (empates al par): fuera del rango del formato\n";
 constexpr const char* kOverflowLine =
     " Redondeo al más próximo (empates al par): desborda: %cinfinito %s %s\n";
+constexpr const char* kOverflowNanLine =
+    " Redondeo al más próximo (empates al par): desborda: NaN %s %s\n";
 constexpr const char* kIeeeLine = " IEEE 754: %s";
 constexpr const char* kIeeeValueLabel = ", valor ";
 constexpr const char* kIeeeRoundedLine = " IEEE 754 redondeado: %s %s\n";
@@ -364,7 +368,13 @@ IeeeReading ReadIeee(const FloatFormat& format, const char* bits) {
   const std::uint64_t f = Field(bits, format.posmantisa, nbman);
   const std::uint64_t all_ones = (std::uint64_t{1} << format.nbexp) - 1;
   const Wide bias = (Wide{1} << (format.nbexp - 1)) - 1;
-  if (e == all_ones) {
+  const std::uint64_t all_ones_field = (std::uint64_t{1} << nbman) - 1;
+  if (e == all_ones && format.specials == kOnlyNan && f == all_ones_field) {
+    r.kind = IeeeClass::kNan;
+    r.value = "nan";
+    return r;
+  }
+  if (e == all_ones && format.specials != kOnlyNan) {
     r.kind = f == 0 ? IeeeClass::kInfinity : IeeeClass::kNan;
     r.value = f != 0 ? "nan" : r.negative ? "-inf" : "inf";
     return r;
@@ -385,17 +395,21 @@ IeeeReading ReadIeee(const FloatFormat& format, const char* bits) {
 }
 
 // The IEEE 754 encoding of the input, rounded to nearest, ties to even, with subnormals, signed
-// zero and overflow to infinity.
+// zero and overflow to infinity; in a format without infinities (kOnlyNan), the all-ones
+// exponent holds values too, and whatever lies beyond the largest goes to NaN.
 std::string RoundIeee(const FloatFormat& format, const Input& in) {
   const int nbman = format.NbMan();
   const int nbexp = format.nbexp;
   const Wide bias = (Wide{1} << (nbexp - 1)) - 1;
   const std::uint64_t all_ones = (std::uint64_t{1} << nbexp) - 1;
+  const bool only_nan = format.specials == kOnlyNan;
+  const Big all_ones_field = (Big(1) << static_cast<unsigned>(nbman)) - 1;
   std::uint64_t e = 0;
   Big f = 0;
   if (!in.finite) {
     e = all_ones;
     if (in.nan) f = Big(1) << static_cast<unsigned>(nbman - 1);  // quiet NaN
+    if (only_nan) f = all_ones_field;
   } else if (in.magnitude != 0) {
     // Below the normal range the unit stays that of the subnormals.
     Wide q = std::max<Wide>(FloorLog2(in), 1 - bias) - nbman;
@@ -405,8 +419,10 @@ std::string RoundIeee(const FloatFormat& format, const Input& in) {
       ++q;
     }
     const Wide exp = q + nbman;
-    if (exp > bias) {
-      e = all_ones;  // overflow: infinity
+    const Wide top = only_nan ? bias + 1 : bias;
+    if (exp > top || (only_nan && exp == top && s == (all_ones_field << 1 | 1))) {
+      e = all_ones;  // overflow: infinity, or NaN without infinities
+      if (only_nan) f = all_ones_field;
     } else if (mp::bit_test(s, static_cast<unsigned>(nbman))) {
       e = static_cast<std::uint64_t>(exp + bias);
       f = s - (Big(1) << static_cast<unsigned>(nbman));
@@ -453,6 +469,18 @@ void PrintLine(Trace& trace, const char* label, const ExactDecimal& d) {
   trace.Print("\n");
 }
 
+// A value's line, with the value also in scientific notation so that a tiny one never reads as
+// zero: " Valor exacto: 0.0000...0114 (1.14e-40)".
+void PrintValueLine(Trace& trace, const char* label, const ExactDecimal& d, int digits) {
+  trace.Text(label);
+  PrintExact(trace, d);
+  if (d && d->find_first_of("123456789") != std::string::npos &&
+      d->find_first_of("infa") == std::string::npos) {
+    trace.Print(" (%s)", DecimalScientific(*d, digits).c_str());
+  }
+  trace.Print("\n");
+}
+
 void PrintIeeeReading(Trace& trace, const IeeeReading& r) {
   trace.Print(kIeeeLine, IeeeDescription(r).c_str());
   if (r.kind != IeeeClass::kInfinity && r.kind != IeeeClass::kNan) {
@@ -491,11 +519,65 @@ bool IsIeeeShaped(const FloatFormat& f) {
          Wide{f.zEZ} == (Wide{1} << (f.nbexp - 1)) - 1;
 }
 
+int SignificantDigits(int precision) {
+  return std::max(1, static_cast<int>(std::floor(precision * std::log10(2.0))));
+}
+
+int ScientificDigits(int precision) {
+  // An 8-bit format carries one decimal digit, and written with one its neighbours read alike
+  // (288 and 320 both 3e+02): three digits at least keep the neighbours of an 8-bit format
+  // apart, while ieee32 keeps the usual 1.175494e-38.
+  return std::max(3, SignificantDigits(precision));
+}
+
+int Precision(const FloatFormat& f) {
+  return f.typenorma == 0 ? f.NbMan() : f.NbMan() + 1;
+}
+
+std::string DecimalScientific(std::string_view exact, int digits) {
+  const bool negative = exact.starts_with('-');
+  if (negative) exact.remove_prefix(1);
+  const std::size_t point = std::min(exact.find('.'), exact.size());
+  std::string all(exact.substr(0, point));
+  if (point < exact.size()) all += exact.substr(point + 1);
+  const std::size_t first = all.find_first_not_of('0');
+  if (first == std::string::npos) return "0";
+  // The decimal exponent of the first significant digit.
+  Wide e10 = static_cast<Wide>(point) - 1 - static_cast<Wide>(first);
+  std::string kept = all.substr(first, static_cast<std::size_t>(digits));
+  kept.resize(static_cast<std::size_t>(digits), '0');
+  const std::string rest = first + static_cast<std::size_t>(digits) < all.size()
+                               ? all.substr(first + static_cast<std::size_t>(digits))
+                               : std::string();
+  // Round to nearest, ties to even, on the dropped digits.
+  const bool more = rest.find_first_not_of('0', 1) != std::string::npos;
+  const bool up = !rest.empty() &&
+                  (rest[0] > '5' || (rest[0] == '5' && (more || (kept.back() - '0') % 2 == 1)));
+  if (up) {
+    std::size_t i = kept.size();
+    while (i > 0 && kept[i - 1] == '9') kept[--i] = '0';
+    if (i == 0) {
+      kept.insert(kept.begin(), '1');
+      kept.pop_back();
+      ++e10;
+    } else {
+      ++kept[i - 1];
+    }
+  }
+  std::string text = (negative ? "-" : "") + kept.substr(0, 1);
+  if (kept.size() > 1) text += "." + kept.substr(1);
+  char exponent[32];
+  std::snprintf(exponent, sizeof exponent, "e%c%02lld", e10 < 0 ? '-' : '+',
+                static_cast<long long>(e10 < 0 ? -e10 : e10));
+  return text + exponent;
+}
+
 RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
                                           const RepresentationInput& input) {
   RepresentationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
+  report.digits = ScientificDigits(Precision(f));
   std::optional<Decimal> stored;
   report.stored = ProgramValue(f, pattern.c_str(), &stored);
   const Input in = input.fixed_point ? ParseFixedText(input.text) : FromFloat(input.value);
@@ -518,8 +600,10 @@ RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits
     ieee.reading = ReadIeee(f, pattern.c_str());
     ieee.rounded_bits = RoundIeee(f, in);
     ieee.rounded_hex = HexOfBits(ieee.rounded_bits);
+    const IeeeClass rounded_kind = ReadIeee(f, ieee.rounded_bits.c_str()).kind;
     ieee.overflows =
-        in.finite && ReadIeee(f, ieee.rounded_bits.c_str()).kind == IeeeClass::kInfinity;
+        in.finite && (rounded_kind == IeeeClass::kInfinity || rounded_kind == IeeeClass::kNan);
+    ieee.overflow_nan = ieee.overflows && rounded_kind == IeeeClass::kNan;
     report.ieee = ieee;
   }
   return report;
@@ -529,6 +613,7 @@ InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits
   InterpretationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
+  report.digits = ScientificDigits(Precision(f));
   report.value = ProgramValue(f, pattern.c_str());
   if (IsIeeeShaped(f)) report.ieee = ReadIeee(f, pattern.c_str());
   return report;
@@ -536,7 +621,7 @@ InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits
 
 void PrintRepresentationReport(const RepresentationReport& report, Trace& trace) {
   trace.Print(kHexLine, report.hex.c_str());
-  PrintLine(trace, kStoredLabel, report.stored);
+  PrintValueLine(trace, kStoredLabel, report.stored, report.digits);
   PrintLine(trace, kInputLabel, report.input);
   if (report.expansion) {
     trace.Print(kExpansionLine, report.expansion->text.c_str());
@@ -549,8 +634,13 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
   if (report.relative_error) trace.Print(kRelativePart, *report.relative_error);
   trace.Print("\n");
   if (report.ieee && report.ieee->overflows) {
-    trace.Print(kOverflowLine, report.ieee->rounded_bits[0] == '1' ? '-' : '+',
-                report.ieee->rounded_bits.c_str(), report.ieee->rounded_hex.c_str());
+    if (report.ieee->overflow_nan) {
+      trace.Print(kOverflowNanLine, report.ieee->rounded_bits.c_str(),
+                  report.ieee->rounded_hex.c_str());
+    } else {
+      trace.Print(kOverflowLine, report.ieee->rounded_bits[0] == '1' ? '-' : '+',
+                  report.ieee->rounded_bits.c_str(), report.ieee->rounded_hex.c_str());
+    }
   } else if (report.rounded) {
     const RoundedPattern& r = *report.rounded;
     trace.Print(kRoundedLine, r.bits.c_str(), r.hex.c_str());
@@ -571,7 +661,7 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
 
 void PrintInterpretationReport(const InterpretationReport& report, Trace& trace) {
   trace.Print(kHexLine, report.hex.c_str());
-  PrintLine(trace, kReadLabel, report.value);
+  PrintValueLine(trace, kReadLabel, report.value, report.digits);
   if (report.ieee) PrintIeeeReading(trace, *report.ieee);
 }
 

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "output/trace.h"
 #include "real/format.h"
@@ -59,7 +60,8 @@ struct IeeeReading {
 
 // Whether `f` is shaped as IEEE 754 binary interchange: sign at 0, exponent next
 // in excess 2^(nbexp-1) - 1, sign-magnitude mantissa with an implicit integer bit (1'M). All of
-// ieee16, ieee32, ieee64 and bfloat16 are.
+// ieee16, ieee32, ieee64, bfloat16 and both fp8 formats are; the format's `specials` says what its
+// all-ones exponent holds.
 bool IsIeeeShaped(const FloatFormat& f);
 
 struct IeeeRepresentation {
@@ -69,6 +71,8 @@ struct IeeeRepresentation {
   // A finite input that IEEE 754 rounds to infinity (rounded_bits): the report's round-to-nearest
   // line says so instead of the pattern with the all-ones exponent that the program reads.
   bool overflows = false;
+  // In a format without infinities (kOnlyNan) such an input goes to NaN instead.
+  bool overflow_nan = false;
 };
 
 // The exact binary expansion of a value: the integer digits, and after a point the fraction's
@@ -84,6 +88,7 @@ inline constexpr int kMaxPeriodDigits = 64;
 
 struct RepresentationReport {
   std::string hex;                       // of the stored pattern
+  int digits = 7;                        // significant digits of the stored value in scientific notation
   ExactDecimal stored;                   // the stored pattern as the program reads it
   ExactDecimal input;                    // the exact value converted
   ExactDecimal error;                    // stored - input
@@ -100,9 +105,22 @@ struct RepresentationReport {
 
 struct InterpretationReport {
   std::string hex;
+  int digits = 7;                   // significant digits of the value in scientific notation
   ExactDecimal value;               // as the program reads the pattern
   std::optional<IeeeReading> ieee;  // IEEE-shaped formats only
 };
+
+// The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at least 1.
+int SignificantDigits(int precision);
+// The significant digits of a value of such a format in scientific notation: as many, but at
+// least three.
+int ScientificDigits(int precision);
+// The bits of a format's significand, the implicit bit counted.
+int Precision(const FloatFormat& f);
+// An exact decimal ("0.000000000000000000000000000000000000011754943508...") in scientific
+// notation with `digits` significant digits, rounded to nearest with ties to even
+// ("1.175494e-38"); "0" for zero.
+std::string DecimalScientific(std::string_view exact, int digits);
 
 // The report of a representation: `bits` is the pattern the encoder (CFCFL or CFLBN) wrote for
 // `input`. Prints nothing.
