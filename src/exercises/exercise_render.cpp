@@ -15,10 +15,6 @@ namespace {
 constexpr const char* kDefaultTitle = "Hoja de ejercicios de repbin";
 constexpr std::size_t kMarkdownWidth = 100;  // longest Markdown line outside code blocks
 
-std::string Recreate(const SheetHeader& header) {
-  return "Semilla " + std::to_string(header.seed) +
-         "; para crear de nuevo esta hoja: " + header.command;
-}
 
 std::string Title(const SheetHeader& header) {
   return header.titulo.empty() ? kDefaultTitle : header.titulo;
@@ -29,6 +25,11 @@ std::string VariantName(int variante) {
 }
 
 }  // namespace
+
+std::string Recreate(const SheetHeader& header) {
+  return "Semilla " + std::to_string(header.seed) +
+         "; para crear de nuevo esta hoja: " + header.command;
+}
 
 std::string KindTitle(const Kind& kind) {
   std::string title =
@@ -140,7 +141,7 @@ ol{padding-left:2em}li{margin-bottom:1em;break-inside:avoid}
 pre{font-family:"DejaVu Sans Mono",monospace;font-size:7.5pt;line-height:1.2;white-space:pre-wrap;
 overflow-wrap:anywhere;margin:.3em 0;tab-size:8}
 code{font-family:"DejaVu Sans Mono",monospace}
-.semilla{font-size:9pt;color:#444;margin-top:2em}
+.origen{font-size:9pt;color:#444;margin:0 0 1em}
 @page{size:A4;margin:15mm}
 @media print{body{max-width:none;padding:0}section{break-before:page}section:first-of-type{break-before:auto}}
 )";
@@ -228,12 +229,9 @@ bool SheetWriter::WantsKeys() const {
 void SheetWriter::Begin() {
   begun_ = true;
   switch (form_) {
-    case Form::kText: out_ += Title(header_) + "\n" + Recreate(header_) + "\n"; break;
-    case Form::kMarkdown:
-      // The command line goes in a code block: it may be longer than a line.
-      out_ += "# " + Title(header_) + "\n\nSemilla " + std::to_string(header_.seed) +
-              "; para crear de nuevo esta hoja:\n\n```sh\n" + header_.command + "\n```\n";
-      break;
+    // The student's pages never say the seed: with the command it makes the answer key again.
+    case Form::kText: out_ += Title(header_) + "\n"; break;
+    case Form::kMarkdown: out_ += "# " + Title(header_) + "\n"; break;
     case Form::kHtml:
       out_ += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
               HtmlEscape(Title(header_)) + "</title>\n<style>\n" + kHtmlStyle +
@@ -383,11 +381,25 @@ void SheetWriter::AddKey(const Exercise& e) {
         several ? "Soluciones de la variante " + std::string(1, static_cast<char>('A' + e.variante))
                 : std::string("Soluciones");
     switch (form_) {
-      case Form::kText: out_ += (key_variant_ < 0 ? "" : "\n") + heading + "\n"; break;
-      case Form::kMarkdown: out_ += "\n## " + heading + "\n"; break;
+      // The seed opens the key, which is the teacher's alone.
+      case Form::kText:
+        out_ += (key_variant_ < 0 ? Recreate(header_) + "\n\n" : "\n") + heading + "\n";
+        break;
+      case Form::kMarkdown:
+        // The command line goes in a code block: it may be longer than a line.
+        if (key_variant_ < 0) {
+          out_ += "\nSemilla " + std::to_string(header_.seed) +
+                  "; para crear de nuevo esta hoja:\n\n```sh\n" + header_.command + "\n```\n";
+        }
+        out_ += "\n## " + heading + "\n";
+        break;
       case Form::kHtml:
         out_ += "</ol>\n</section>\n";
-        out_ += "<section class=\"soluciones\">\n<h1>" + heading + "</h1>\n<ol>\n";
+        out_ += "<section class=\"soluciones\">\n";
+        if (key_variant_ < 0) {
+          out_ += "<p class=\"origen\">" + HtmlEscape(Recreate(header_)) + "</p>\n";
+        }
+        out_ += "<h1>" + heading + "</h1>\n<ol>\n";
         break;
       default: break;
     }
@@ -422,7 +434,7 @@ void SheetWriter::Finish() {
   if (!begun_) Begin();
   if (form_ == Form::kHtml) {
     if (variant_ >= 0 || key_variant_ >= 0) out_ += "</ol>\n</section>\n";
-    out_ += "<p class=\"semilla\">" + HtmlEscape(Recreate(header_)) + "</p>\n</body>\n</html>\n";
+    out_ += "</body>\n</html>\n";
   }
 }
 

@@ -148,6 +148,10 @@ class SheetWriter {
   std::string category_;  // GIFT: the category of the last question
 };
 
+// "Semilla S; para crear de nuevo esta hoja: COMMAND": what makes the sheet, and so its key,
+// again. Only the key says it; a student's page never does.
+std::string Recreate(const SheetHeader& header);
+
 // A whole sheet in one string, rendered through a SheetWriter; `soluciones` adds the answer key
 // (text, Markdown, HTML; GIFT and JSON always carry the answers).
 std::string Render(Form form, const std::vector<Exercise>& sheet, const SheetHeader& header,
