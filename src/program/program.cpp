@@ -8,6 +8,7 @@
 #include "commands/commands.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/session.h"
+#include "exercises/class_report.h"
 #include "exercises/exercises.h"
 #include "exercises/practice.h"
 #include "output/input.h"
@@ -24,6 +25,7 @@ void PrintUsage() {
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
+      "     repbin informe FICHERO... [opciones]\n"
       "     repbin --help | --version\n"
       "\n"
       "Enseña cómo se representan los números en binario: escribe enteros en binario\n"
@@ -39,6 +41,8 @@ void PrintUsage() {
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
+      "  informe       resume los registros de práctica de una clase: notas, aciertos\n"
+      "                por tipo y errores más frecuentes\n"
       "Cada orden tiene su ayuda: repbin representar --help\n"
       "\n"
       "Opciones:\n"
@@ -62,8 +66,8 @@ void PrintUsage() {
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios o "
-      "practicar\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios, "
+      "practicar o informe\n",
       word.c_str());
   return 2;
 }
@@ -108,10 +112,14 @@ int RunArguments(const std::vector<std::string>& args) {
     if (IsCommand(arg)) {
       std::vector<std::string> command{arg};
       // The extended report belongs to the conversions and the sheets, not to a practice round.
-      if (options.ampliado && arg != "practicar") command.emplace_back("--ampliado");
-      // A sheet's own encoding follows an encoding option given before the command too; one
+      if (options.ampliado && arg != "practicar" && arg != "informe") {
+        command.emplace_back("--ampliado");
+      }
+      // A sheet's or a report's own encoding follows an encoding option given before the command too; one
       // given after it still has the last word.
-      if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
+      if (!encoding.empty() && (arg == "ejercicios" || arg == "informe")) {
+        command.push_back(encoding);
+      }
       command.insert(command.end(), it + 1, args.end());
       return RunCommandLine(command);
     }
@@ -146,7 +154,7 @@ int RunArguments(const std::vector<std::string>& args) {
 
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar";
+         word == "practicar" || word == "informe";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -157,6 +165,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "informe") {
+    status = RunClassReport(rest);
   } else {
     status = RunConversion(args);
   }
