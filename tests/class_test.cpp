@@ -19,6 +19,7 @@
 #include "exercises/class_report.h"
 #include "exercises/exercise_sheet.h"
 #include "program/program.h"
+#include "exercise_cases.h"
 
 namespace repbin {
 namespace {
@@ -27,6 +28,8 @@ using exercises::CheckAnswer;
 using exercises::Exercise;
 using exercises::Operation;
 using ops::System;
+using test::Float;
+using test::Integer;
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -117,29 +120,6 @@ TEST(StudentPagesTest, KeyFileAndChosenSeed) {
 }
 
 // --- Error codes --------------------------------------------------------------------------------
-
-Exercise Integer(Operation op, System system, const char* dato, int bits, const char* key,
-                 int exceso = 0) {
-  Exercise e;
-  e.kind = {op, system};
-  e.bits = bits;
-  e.exceso = exceso;
-  e.dato = dato;
-  e.respuesta = key;
-  if (op == Operation::kRepresent) e.en_rango = e.respuesta != "Fuera de Rango";
-  return e;
-}
-
-Exercise Float(Operation op, const FloatFormat& format, const char* dato, const char* key) {
-  Exercise e;
-  e.kind = {op, System::kFloat};
-  e.formato = format;
-  e.bits = format.nb;
-  e.dato = dato;
-  e.respuesta = key;
-  if (op == Operation::kRepresent) e.en_rango = true;
-  return e;
-}
 
 // The typical mistakes and the code a class report counts them under; a right answer has none.
 TEST(ErrorCodeTest, TypicalMistakes) {

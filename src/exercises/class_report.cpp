@@ -45,20 +45,6 @@ std::string StringOr(const Json& j, const char* key, const std::string& fallback
   return it != j.end() && it->is_string() ? it->get<std::string>() : fallback;
 }
 
-std::string HtmlEscape(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c; break;
-    }
-  }
-  return escaped;
-}
-
 // A CSV field, quoted when it holds a comma, a quote or a line end (RFC 4180).
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;

@@ -45,8 +45,6 @@ std::string KindTitle(const Kind& kind) {
   return title;
 }
 
-namespace {
-
 std::string HtmlEscape(const std::string& text) {
   std::string escaped;
   escaped.reserve(text.size() + text.size() / 8);
@@ -61,6 +59,8 @@ std::string HtmlEscape(const std::string& text) {
   }
   return escaped;
 }
+
+namespace {
 
 // Characters, not bytes, of UTF-8 text.
 std::size_t Columns(const std::string& text) {

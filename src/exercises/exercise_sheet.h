@@ -148,6 +148,9 @@ class SheetWriter {
   std::string category_;  // GIFT: the category of the last question
 };
 
+// `text` with &, <, > and " as HTML entities, for a page's text and attributes.
+std::string HtmlEscape(const std::string& text);
+
 // "Semilla S; para crear de nuevo esta hoja: COMMAND": what makes the sheet, and so its key,
 // again. Only the key says it; a student's page never does.
 std::string Recreate(const SheetHeader& header);
