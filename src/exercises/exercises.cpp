@@ -25,7 +25,7 @@ void PrintHelp() {
       "                       [-f FORMATO] [opciones de formato] [--variantes N]\n"
       "                       [--dificultad 1|2|3] [--inexactos] [--titulo TEXTO]\n"
       "                       [--puntos[=PUNTOS]] [--salida SALIDA] [--soluciones]\n"
-      "                       [--ampliado] [--clave FICHERO]\n"
+      "                       [--ampliado] [--clave FICHERO] [--espacio N]\n"
       "\n"
       "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
       "(cada respuesta con la traza que imprime la orden de una sola conversión), una página\n"
@@ -43,8 +43,12 @@ void PrintHelp() {
       "                     (--puntos=2,2,3,3; hasta dos decimales con '.')\n"
       "  --salida SALIDA    texto (lo normal), markdown, html (una página para imprimir),\n"
       "                     gift (Moodle) o json (JSON Lines); todas en UTF-8\n"
-      "  --soluciones       añade las soluciones con su traza (texto, markdown y html; gift\n"
-      "                     y json llevan siempre las respuestas)\n"
+      "  --soluciones       añade, tras las hojas del alumno, una tabla de respuestas por\n"
+      "                     variante (ejercicio, respuesta, puntos) y las soluciones con su\n"
+      "                     traza (texto, markdown y html; gift y json llevan siempre las\n"
+      "                     respuestas)\n"
+      "  --espacio N        N líneas en blanco para trabajar bajo cada ejercicio (de 0 a\n"
+      "                     40; 0 si no se indica)\n"
       "  --clave FICHERO    añade a FICHERO una línea con la semilla y la orden que crea de\n"
       "                     nuevo la hoja con sus soluciones; las hojas del alumno no dicen\n"
       "                     la semilla (solo la dicen las soluciones)\n"
@@ -165,9 +169,10 @@ int RunExercises(const std::vector<std::string>& args) {
   std::optional<PointsRequest> points;
   std::string titulo;
   std::optional<std::string> clave;
+  int espacio = 0;
   exercises::OwnOptions own;
   own.flags = {"--soluciones", "--ampliado"};
-  own.valued = {"--salida", "--variantes", "--titulo", "--clave"};
+  own.valued = {"--salida", "--variantes", "--titulo", "--clave", "--espacio"};
   own.optionally_valued = {"--puntos"};
   own.apply = [&](const std::string& name,
                   const std::optional<std::string>& value) -> std::optional<std::string> {
@@ -185,6 +190,10 @@ int RunExercises(const std::vector<std::string>& args) {
       const std::optional<int> n = in::ParseWhole<int>(*value);
       if (!n || *n < 1 || *n > 26) return "un número de variantes entre 1 y 26";
       variantes = *n;
+    } else if (name == "--espacio") {
+      const std::optional<int> n = in::ParseWhole<int>(*value);
+      if (!n || *n < 0 || *n > 40) return "un número de líneas entre 0 y 40";
+      espacio = *n;
     } else if (name == "--clave") {
       if (value->empty()) return "el nombre de un fichero";
       clave = *value;
@@ -237,6 +246,7 @@ int RunExercises(const std::vector<std::string>& args) {
   }
   header.seed = options.seed = *seed;
   header.titulo = titulo;
+  header.espacio = espacio;
   header.variantes = options.variantes;
   if (points) {
     if (!points->each.empty()) {
@@ -307,6 +317,11 @@ int RunExercises(const std::vector<std::string>& args) {
         drawn);
   }
   if (writer.WantsKeys()) {
+    // The answer tables first, from a draw without traces, then the key with them.
+    exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
+      writer.AddAnswer(e);
+      write(false);
+    });
     options.trazas = true;
     exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
       writer.AddKey(e);
