@@ -119,6 +119,67 @@ TEST(StudentPagesTest, KeyFileAndChosenSeed) {
   EXPECT_NE(unwritable.err.find("no se puede escribir la clave"), std::string::npos);
 }
 
+// Before the full solutions, each variant's answer table: every exercise's key (its bits in
+// groups) and points, in the order of the JSON keys of the same sheet; and the working space.
+TEST(StudentPagesTest, AnswerTablesAndWorkingSpace) {
+  const std::vector<std::string> args = {"ejercicios", "-n",        "8",        "--semilla",
+                                         "31",         "--variantes", "3",      "--puntos",
+                                         "--espacio",  "3"};
+  std::vector<std::string> json_args = args;
+  json_args.insert(json_args.end(), {"--salida", "json"});
+  std::vector<std::string> keyed = args;
+  keyed.push_back("--soluciones");
+  const Transcript json = RunProgramOnText(json_args, "", out::Encoding::kUtf8);
+  const Transcript text = RunProgramOnText(keyed, "", out::Encoding::kUtf8);
+  ASSERT_EQ(text.status, 0) << text.err;
+  std::istringstream keys(json.out);
+  std::size_t at = 0;
+  for (std::string line; std::getline(keys, line);) {
+    const nlohmann::json k = nlohmann::json::parse(line);
+    const std::string variant = k["variante"];
+    if (k["numero"] == 1) {
+      at = text.out.find("\nRespuestas de la variante " + variant + "\n", at);
+      ASSERT_NE(at, std::string::npos) << variant;
+    }
+    // " 3. 1110 1111  (1.25 puntos)": the row of exercise 3.
+    const std::string number = std::to_string(k["numero"].get<int>());
+    const std::size_t row = text.out.find("\n" + std::string(number.size() < 2 ? " " : "") +
+                                              number + ". ",
+                                          at);
+    ASSERT_NE(row, std::string::npos);
+    const std::size_t end = text.out.find('\n', row + 1);
+    std::string cells = text.out.substr(row + 1, end - row - 1);
+    const std::size_t points = cells.find("  (");
+    ASSERT_NE(points, std::string::npos) << cells;
+    EXPECT_NE(cells.find(" punto", points), std::string::npos) << cells;
+    std::string answer = cells.substr(number.size() + 3, points - number.size() - 3);
+    std::string key = k["respuesta"];
+    std::erase(answer, ' ');
+    std::erase(key, ' ');
+    EXPECT_EQ(answer, key) << cells;
+    at = end;
+  }
+  EXPECT_LT(at, text.out.find("\nSoluciones de la variante A\n"));
+  // Three blank lines between each statement and its answer line.
+  EXPECT_NE(text.out.find(".\n\n\n\n   Respuesta: "), std::string::npos);
+  EXPECT_EQ(text.out.find(".\n\n\n\n\n   Respuesta: "), std::string::npos);
+
+  // In the page, each part of the teacher's starts with its heading (a printed section starts
+  // its page with it).
+  keyed.insert(keyed.end(), {"--salida", "html"});
+  const Transcript html = RunProgramOnText(keyed, "", out::Encoding::kUtf8);
+  EXPECT_NE(html.out.find("<section class=\"respuestas\">\n<h1>Respuestas de la variante C</h1>"),
+            std::string::npos);
+  EXPECT_NE(html.out.find("<section class=\"soluciones\">\n<h1>Soluciones de la variante A</h1>"),
+            std::string::npos);
+  const Transcript refused =
+      RunProgramOnText({"ejercicios", "--espacio", "41"}, "", out::Encoding::kUtf8);
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("--espacio espera un número de líneas entre 0 y 40"),
+            std::string::npos)
+      << refused.err;
+}
+
 // --- Error codes --------------------------------------------------------------------------------
 
 // The typical mistakes and the code a class report counts them under; a right answer has none.
