@@ -28,12 +28,20 @@ status 2 interpretar c2 0x1FF -b 8
 status 0 ejercicios -n 3 --semilla 1
 status 2 ejercicios -n cero
 
-# The trace, byte for byte: the dialogue's lines for -5 in two's complement with 4 bits.
-"$bin" representar c2 -5 -b 4 >"$dir/out" 2>"$dir/err"
+# The trace, byte for byte: the dialogue's lines for -5 in two's complement with 4 bits; code
+# page 850 on a pipe where the locale is not UTF-8.
+LC_ALL=C "$bin" representar c2 -5 -b 4 >"$dir/out" 2>"$dir/err"
 printf 'Complemento a dos con 4 bits \nValor a representar -5 \n=======Conversi\242n a binario del n\243mero -5 ======\n\t\t\t\t\t ___1\n\t\t\t\t\t __11\n\t\t\t\t\t _011\n\t\t\t\t\t 1011\n\n El dato representado es: 1011 \n%s\n' \
   "$(printf '%58s' '' | tr ' ' =)" >"$dir/want"
 cmp -s "$dir/want" "$dir/out" || { fail "trace differs"; diff -a -u "$dir/want" "$dir/out" | sed -n 3,20p; }
 [ -s "$dir/err" ] && fail "trace: unexpected standard error"
+# Where the locale speaks UTF-8, the commands write UTF-8 on a pipe too; --cp850 still decides.
+if locale -a 2>/dev/null | grep -qi '^c\.utf-\?8$'; then
+  LC_ALL=C.UTF-8 "$bin" representar c2 -5 -b 4 | grep -q 'Conversión a binario del número' ||
+    fail "UTF-8 locale: the trace is not UTF-8"
+  LC_ALL=C.UTF-8 "$bin" representar c2 -5 -b 4 --cp850 | grep -q "$(printf 'Conversi\242n')" ||
+    fail "UTF-8 locale with --cp850: the trace is not in code page 850"
+fi
 
 # A batch from standard input with a refused line in the middle: one JSON object per good line,
 # the worst status.

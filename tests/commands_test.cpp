@@ -142,6 +142,22 @@ TEST(CommandsTest, ExitStatuses) {
        {"representar", "flotante", "1e30", "--valor", "-f", "ieee16"},
        1,
        "el exponente no cabe"},
+      {"an exponent a named format reserves",
+       {"representar", "flotante", "70000", "-f", "ieee16"},
+       1,
+       "en ieee16 el exponente 11111 está reservado a infinitos y NaN"},
+      {"a subnormal value in a named format",
+       {"representar", "flotante", "0.00004", "-f", "ieee16"},
+       1,
+       "el exponente 00000 está reservado"},
+      {"the largest value of a named format",
+       {"representar", "flotante", "65504", "-f", "ieee16"},
+       0,
+       ""},
+      {"a value that would take zero's pattern",
+       {"representar", "flotante", "0.000030517578125", "-f", "ieee16"},
+       1,
+       "el exponente no cabe"},
       {"no system", {"representar"}, 2, "falta el SISTEMA"},
       {"unknown system", {"representar", "octal", "5"}, 2, "sistema desconocido"},
       {"no value", {"interpretar", "c2"}, 2, "falta la CADENA"},
@@ -201,6 +217,14 @@ TEST(CommandsTest, ExitStatuses) {
       EXPECT_EQ(t.out, "");
     }
   }
+  // An exponent beyond its field is said on standard output too, right after its trace, by the
+  // command and by the dialogue alike.
+  const std::string said = "\n Fuera de Rango\n Resumiendo ....\n";
+  EXPECT_NE(Command({"representar", "flotante", "1000000", "-f", "ieee16"}).out.find(said),
+            std::string::npos);
+  const Transcript dialogue = RunSessionOnText("1 5 8 1 9 0 3 127 0 1 1 1e-45 0\n");
+  EXPECT_NE(dialogue.out.find("\n Fuera de Rango\n\n El dato representar es "), std::string::npos)
+      << dialogue.out;
 }
 
 // Zero has no normalised form: IEEE 754's +0 and -0, from text and from a value, status 0.
@@ -458,6 +482,43 @@ TEST(CommandsTest, EncodingOptions) {
   utf8.pop_back();
   utf8.insert(utf8.begin(), "--utf8");
   EXPECT_NE(RunProgramOnText(utf8, "").out.find("Conversión"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The page's conversion runs once and gives what the command prints without --json (both
+// streams, in order) and the object --json prints, for every kind of conversion, a refusal
+// and a value that does not fit.
+TEST(CommandsTest, PageConversionIsTheTraceAndTheJsonOfOneRun) {
+  const std::vector<Args> cases = {
+      {"representar", "c2", "-5", "-b", "8", "--ampliado"},
+      {"representar", "sm", "200", "-b", "8"},  // out of range, said on standard error
+      {"interpretar", "natural", "0xFFFFFFFFFFFFFFFF"},
+      {"representar", "flotante", "0.1", "-f", "ieee16"},
+      {"interpretar", "flotante", "0x40AC0000", "--ampliado"},
+      {"representar", "flotante", "abc"},
+  };
+  for (const Args& args : cases) {
+    SCOPED_TRACE(args[2]);
+    const nlohmann::json page = nlohmann::json::parse(repbin::ConversionJson(args));
+    Args utf8 = args;
+    utf8.push_back("--utf8");
+    const Transcript text = RunProgramOnText(utf8, "", repbin::out::Encoding::kUtf8);
+    EXPECT_EQ(page["traza"], text.err.empty() || text.out.empty()
+                                 ? text.out + text.err
+                                 : page["traza"].get<std::string>());
+    EXPECT_EQ(page["estado"], text.status);
+    Args json = utf8;
+    json.push_back("--json");
+    const Transcript line = RunProgramOnText(json, "", repbin::out::Encoding::kUtf8);
+    if (line.out.empty()) {
+      EXPECT_TRUE(page["resultado"].is_null());
+    } else {
+      EXPECT_EQ(page["resultado"], nlohmann::json::parse(line.out));
+    }
+  }
 }
 
 }  // namespace

@@ -67,6 +67,10 @@ TEST(AnswerCheckTest, AcceptedForms) {
       // Within half a unit of the sixth decimal, on either side.
       {Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000"), "0.1000004"},
       {Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000"), "0.0999996"},
+      // 4.1640625 = 4 + 21/128 lies halfway: both roundings are right.
+      {Float(kRead, kIeee32, "01000000100001010100000000000000", "4.164062"), "4.164062"},
+      {Float(kRead, kIeee32, "01000000100001010100000000000000", "4.164062"), "4.164063"},
+      {Float(kRead, kIeee32, "01000000100001010100000000000000", "4.164062"), "4,1640625"},
   };
   for (const auto& c : cases) {
     const exercises::Verdict v = CheckAnswer(c.e, c.answer);
@@ -76,6 +80,11 @@ TEST(AnswerCheckTest, AcceptedForms) {
   // Just beyond the tolerance, and forms that are not answers.
   const Exercise reading = Float(kRead, kIeee32, "00111101110011001100110011001100", "0.100000");
   EXPECT_FALSE(CheckAnswer(reading, "0.1000006").correcta);
+  // Past the tie, wrong, and no other reading of a positive value's mantissa is named.
+  const exercises::Verdict past = CheckAnswer(
+      Float(kRead, kIeee32, "01000000100001010100000000000000", "4.164062"), "4.1640631");
+  EXPECT_FALSE(past.correcta);
+  EXPECT_EQ(past.diagnostico.find("mantisa"), std::string::npos) << past.diagnostico;
   EXPECT_FALSE(CheckAnswer(reading, "0.1x").correcta);
   EXPECT_FALSE(
       CheckAnswer(Integer(kWrite, System::kTwos, "-5", 8, "11111011"), "0b11111011").correcta);

@@ -19,7 +19,7 @@ var Module = {
 };
 
 var repbinPagina = (function () {
-  var sesion, terminada, orden, estado;
+  var sesion, terminada, orden, estado, conversion;
   var respuestas = [];  // answers typed so far, one line each
   var posiciones = [];  // where each answer was typed, as a length of the program's text
   var texto = '';       // what the session printed up to its current question
@@ -173,6 +173,20 @@ var repbinPagina = (function () {
     }
   }
 
+  // The module's answer to one conversion. An integer's value beyond 2^53 (a wide natural) is
+  // kept as the program wrote it, digit by digit.
+  function leerConversion(texto) {
+    try {
+      var una = JSON.parse(texto);
+      var json = una.resultado;
+      var exacto = /"valor":(-?\d+)[,}]/.exec(texto);
+      if (json && !json.formato && exacto && !Number.isSafeInteger(json.valor)) json.valor = exacto[1];
+      return una;
+    } catch (e) {
+      return { traza: 'No se pudo leer la respuesta del módulo.', estado: 2, resultado: null };
+    }
+  }
+
   function flotante() {
     return $('sistema').value === 'flotante';
   }
@@ -316,11 +330,11 @@ var repbinPagina = (function () {
       return;
     }
     mostrarOrden(args);
-    var json = leerJson(ejecutar(args.concat('--json')).texto);
-    var traza = ejecutar(args);
-    $('resultado').textContent = traza.texto;
-    $('resultado').dataset.estado = String(traza.estado);
-    dibujar(json);
+    // One run gives the trace and the JSON object together.
+    var una = leerConversion(conversion(args.join('\n')));
+    $('resultado').textContent = una.traza;
+    $('resultado').dataset.estado = String(una.estado);
+    dibujar(una.resultado);
   }
 
   // The fields of a pattern, in string order, from the program's JSON.
@@ -516,6 +530,11 @@ var repbinPagina = (function () {
 
   function prepararConversion() {
     $('formulario').addEventListener('submit', convertir);
+    // A new system or named format brings its own width: a width typed for the old one would
+    // reshape the new format (8 bits of ieee16 leave a 2-bit mantissa).
+    ['sistema', 'formato'].forEach(function (id) {
+      $(id).addEventListener('change', function () { $('bits').value = ''; });
+    });
     ['operacion', 'sistema', 'formato', 'sis-exp', 'sis-man', 'norma', 'valor', 'ampliado']
       .forEach(function (id) { $(id).addEventListener('change', cambioDeFormato); });
     ['bits', 'exp', 'pos-exp', 'pos-man', 'pos-signo', 'exceso']
@@ -561,6 +580,7 @@ var repbinPagina = (function () {
     sesion = Module.cwrap('repbin_session', 'string', ['string']);
     terminada = Module.cwrap('repbin_finished', 'number', []);
     orden = Module.cwrap('repbin_command', 'string', ['string']);
+    conversion = Module.cwrap('repbin_convert', 'string', ['string']);
     estado = Module.cwrap('repbin_status', 'number', []);
     $('linea').addEventListener('submit', responder);
     $('nueva').addEventListener('click', nuevaSesion);

@@ -97,6 +97,13 @@ const char* repbin_command(const char* line) {
   return result.c_str();
 }
 
+// One conversion, `representar` or `interpretar` and its arguments separated by '\n', run once:
+// its trace, lines, status and JSON object together, as one JSON object.
+const char* repbin_convert(const char* line) {
+  result = repbin::ConversionJson(Words(line));
+  return result.c_str();
+}
+
 // The practice round that `options` (practicar's drawing options, separated by '\n') ask for,
 // as JSON (exercises/practice.h).
 const char* repbin_practice_round(const char* options) {

@@ -19,6 +19,8 @@
 
 #include "commands/commands.h"
 
+#include "commands/command_line.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -46,10 +48,17 @@
 namespace repbin {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using cmd::ExactNumber;
+using cmd::Json;
+using cmd::kDone;
+using cmd::kOutOfRange;
+using cmd::kRefused;
+using cmd::LooksLikeValue;
+using cmd::OwnWords;
+using cmd::Refuse;
+using cmd::Status;
+using cmd::WriteJson;
 using ops::System;
-
-enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
 
 constexpr const char* kSystemsList = "natural, c1, c2, exceso, sm o flotante";
 
@@ -154,33 +163,26 @@ struct Request {
   ops::Options options;
   bool help = false;
   FloatFormat format{};  // the checked floating-point format (Prepare)
+  // The page's conversions: the trace printed as without --json and the JSON object kept here
+  // too, both from the one run.
+  Json* kept = nullptr;
 };
 
-// A refused argument: one line on standard error.
-Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
-Status Refuse(const char* format, ...) {
-  out::PrintErr("repbin: ");
-  std::va_list args;
-  va_start(args, format);
-  out::PrintErrV(format, args);
-  va_end(args);
-  out::PrintErr("\n");
-  return kRefused;
+// Whether a conversion prints its trace, and whether it builds its JSON object.
+bool Traced(const Request& r) {
+  return !r.json;
+}
+bool WithJson(const Request& r) {
+  return r.json || r.kept != nullptr;
 }
 
-// The program's own words chosen at run time, in standard error's encoding: a format's arguments
-// are written as they are, which is right for the user's words but not for "posición".
-std::string OwnWords(const char* text) {
-  const std::size_t size = std::char_traits<char>::length(text) + 1;
-  std::string converted(size, '\0');
-  out::Encode(text, out::BoundErr().encoding, converted.data(), size);
-  converted.resize(std::char_traits<char>::length(converted.c_str()));
-  return converted;
-}
-
-bool LooksLikeValue(std::string_view word) {
-  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
-                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
+// The JSON object of a conversion: written as a line with --json, or kept for the page.
+void Deliver(const Request& r, Json object) {
+  if (r.kept != nullptr) {
+    *r.kept = std::move(object);
+  } else {
+    WriteJson(object);
+  }
 }
 
 // Whether `word` is a group of bits, as a string cut at its spaces leaves them.
@@ -200,13 +202,7 @@ std::string GroupsFrom(const std::string& first, const std::vector<std::string>&
 Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
   const std::string text(value);
   const auto integer = [&](const char* what, int low, int high, int& dest) {
-    const std::optional<int> v = in::ParseWhole<int>(value);
-    if (!v || *v < low || *v > high) {
-      return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
-                    name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
-    }
-    dest = *v;
-    return kDone;
+    return cmd::ReadIntegerOption(name, value, what, low, high, dest);
   };
   if (name == "-b" || name == "--bits") {
     int bits = 0;
@@ -316,72 +312,6 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
 
 // --- One conversion -------------------------------------------------------------------------
 
-// Appends `value` to `line` as JSON. Every string, key and ordinary number is written by the
-// library, escaped; an exact integer too wide for the library's numbers is carried as a binary
-// value, which no text can become, and written as its decimal digits.
-void Serialize(const Json& value, std::string& line) {
-  const auto dump = [](const Json& j) {
-    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
-  };
-  if (value.is_binary()) {
-    line.append(value.get_binary().begin(), value.get_binary().end());
-  } else if (value.is_object()) {
-    line.push_back('{');
-    for (auto member = value.begin(); member != value.end(); ++member) {
-      if (member != value.begin()) line.push_back(',');
-      line += dump(member.key());
-      line.push_back(':');
-      Serialize(member.value(), line);
-    }
-    line.push_back('}');
-  } else if (value.is_array()) {
-    line.push_back('[');
-    for (auto item = value.begin(); item != value.end(); ++item) {
-      if (item != value.begin()) line.push_back(',');
-      Serialize(*item, line);
-    }
-    line.push_back(']');
-  } else {
-    line += dump(value);
-  }
-}
-
-bool HoldsBinary(const Json& value) {
-  if (value.is_binary()) return true;
-  if (!value.is_structured()) return false;
-  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
-}
-
-void WriteJson(const Json& object) {
-  std::string line;
-  if (HoldsBinary(object)) {
-    Serialize(object, line);
-  } else {
-    line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  }
-  line.push_back('\n');
-  out::Write(line.data(), line.size());
-}
-
-// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
-// its size.
-Json ExactNumber(const std::string& decimal) {
-  long long signed_value = 0;
-  auto [end, error] =
-      std::from_chars(decimal.data(), decimal.data() + decimal.size(), signed_value);
-  if (error == std::errc{} && end == decimal.data() + decimal.size()) return signed_value;
-  unsigned long long unsigned_value = 0;
-  auto [uend, uerror] =
-      std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
-  if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
-  const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
-  if (decimal.size() == digits ||
-      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
-    return decimal;  // not a number: kept as text
-  }
-  return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));
-}
-
 // The fields every floating-point object carries, read from the pattern.
 Json FloatJson(const Request& r, const std::string& bits) {
   Json object;
@@ -480,9 +410,11 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
   const int width = r.bits.value_or(32);
   const int excess = r.excess.value_or(ops::UsualExcess(width));
   const ops::IntegerFormat format{*r.system, width, excess};
-  ops::IntegerRepresentation result;
-  if (r.json) {
-    result = ops::RepresentInteger(format, *number, {}, NoTrace());
+  Trace& trace = Traced(r) ? PrintedTrace() : NoTrace();
+  if (Traced(r)) ops::PrintIntegerHeading(format, trace);
+  const ops::IntegerRepresentation result =
+      ops::RepresentInteger(format, *number, Traced(r) ? r.options : ops::Options{}, trace);
+  if (WithJson(r)) {
     Json object;
     object["operacion"] = "representar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -493,10 +425,7 @@ Status RepresentIntegerValue(const Request& r, const std::string& value) {
     object["en_rango"] = result.en_rango;
     if (*r.system == System::kExcess) object["exceso"] = excess;
     AddReport(object, ops::ReportIntegerRepresentation(*r.system, *number, result.cadena, excess));
-    WriteJson(object);
-  } else {
-    ops::PrintIntegerHeading(format, PrintedTrace());
-    result = ops::RepresentInteger(format, *number, r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   return result.en_rango ? kDone : kOutOfRange;
 }
@@ -515,8 +444,10 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
   }
   const int excess = r.excess.value_or(ops::UsualExcess(static_cast<int>(bits.size())));
   const ops::IntegerFormat format{*r.system, static_cast<int>(bits.size()), excess};
-  if (r.json) {
-    const ops::IntegerInterpretation result = ops::InterpretInteger(format, bits, {}, NoTrace());
+  const ops::IntegerInterpretation result =
+      Traced(r) ? ops::InterpretInteger(format, bits, r.options, PrintedTrace())
+                : ops::InterpretInteger(format, bits, {}, NoTrace());
+  if (WithJson(r)) {
     Json object;
     object["operacion"] = "interpretar";
     object["sistema"] = ops::SystemName(*r.system);
@@ -526,9 +457,7 @@ Status InterpretIntegerString(const Request& r, const std::string& bits) {
     object["valor"] = ExactNumber(result.valor);
     if (*r.system == System::kExcess) object["exceso"] = excess;
     AddReport(object, ops::ReportIntegerInterpretation(*r.system, bits, excess));
-    WriteJson(object);
-  } else {
-    ops::InterpretInteger(format, bits, r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   return kDone;
 }
@@ -578,20 +507,28 @@ Status RepresentReal(const Request& r, const std::string& value) {
     result = r.valor ? ops::RepresentFloatValue(r.format, number, options, trace)
                      : ops::RepresentFixedText(r.format, value, options, trace);
   };
-  if (r.json) {
+  if (Traced(r)) {
+    ops::PrintLayoutSummary(r.format, PrintedTrace());
+    represent(r.options, PrintedTrace());
+  } else {
     represent({}, NoTrace());
+  }
+  if (WithJson(r)) {
     Json object = FloatJson(r, result.cadena);
     object["entrada"] = value;
     object["via"] = r.valor ? "valor" : "coma_fija";
     object["exponente_en_rango"] = result.exponent_fits;
     AddReport(object, ReportRepresentation(r.format, result.cadena.c_str(),
                                            {value, !r.valor, r.valor ? number : 0.0f}));
-    WriteJson(object);
-  } else {
-    ops::PrintLayoutSummary(r.format, PrintedTrace());
-    represent(r.options, PrintedTrace());
+    Deliver(r, std::move(object));
   }
   if (result.exponent_fits) return kDone;
+  if (!result.reserved.empty()) {
+    out::PrintErr("repbin: ");
+    out::PrintErrText(result.reserved.c_str());
+    out::PrintErr("; la cadena no representa el valor\n");
+    return kOutOfRange;
+  }
   out::PrintErr(
       "repbin: el exponente no cabe en su campo de %i bits; la cadena no representa "
       "el valor\n",
@@ -606,16 +543,16 @@ Status InterpretReal(const Request& r, const std::string& bits) {
         "--bits",
         bits.size(), r.format.nb);
   }
-  if (r.json) {
-    const ops::FloatInterpretation result = ops::InterpretFloat(r.format, bits, {}, NoTrace());
+  const ops::FloatInterpretation result =
+      Traced(r) ? ops::InterpretFloat(r.format, bits, r.options, PrintedTrace())
+                : ops::InterpretFloat(r.format, bits, {}, NoTrace());
+  // The dialogue's result line leaves its line open for the next menu; the report closes it.
+  if (Traced(r) && !r.options.ampliado) out::Print("\n");
+  if (WithJson(r)) {
     Json object = FloatJson(r, bits);
     object["valor"] = RealJson(result.valor);
     AddReport(object, ReportInterpretation(r.format, bits.c_str()));
-    WriteJson(object);
-  } else {
-    ops::InterpretFloat(r.format, bits, r.options, PrintedTrace());
-    // The dialogue's result line leaves its line open for the next menu; the report closes it.
-    if (!r.options.ampliado) out::Print("\n");
+    Deliver(r, std::move(object));
   }
   return kDone;
 }
@@ -632,26 +569,6 @@ Status ConvertOne(const Request& r, const std::string& item) {
     return kRefused;
   }
   return real ? InterpretReal(r, typed.bits) : InterpretIntegerString(r, typed.bits);
-}
-
-// One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL
-// byte is refused whole, never cut.
-Status ConvertLine(const Request& r, const in::Line& line) {
-  if (line.length > line.text.size()) {
-    return Refuse("la línea tiene %zu caracteres; una línea puede tener como mucho %zu",
-                  line.length, in::kLineCapacity);
-  }
-  const std::size_t first = line.text.find_first_not_of(" \t");
-  if (first == std::string::npos) return kDone;
-  const std::size_t last = line.text.find_last_not_of(" \t");
-  const std::string value = line.text.substr(first, last - first + 1);
-  if (value.find('\0') != std::string::npos) {
-    std::string shown;
-    for (const char c : value) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-    return Refuse("valor no válido: \"%s\"; un valor no puede contener el carácter nulo (\\0)",
-                  shown.c_str());
-  }
-  return ConvertOne(r, value);
 }
 
 // Checks what applies to the whole command before any conversion; sets the format.
@@ -693,6 +610,7 @@ Status Prepare(Request& r) {
 int RunConversion(const std::vector<std::string>& args) {
   Request r;
   r.represent = args[0] == "representar";
+  r.options.reserved_fields = true;
   if (ParseArguments(args, r) != kDone) return kRefused;
   if (r.help) {
     if (r.represent) {
@@ -707,12 +625,175 @@ int RunConversion(const std::vector<std::string>& args) {
   // A batch: one value per line; blank lines are skipped, and a refused line does not stop the
   // others. The status is the worst of the lines. A failed read or write ends the batch (the
   // program reports it).
+  return cmd::ForEachInputLine([&](const std::string& value) { return ConvertOne(r, value); });
+}
+
+std::string ConversionForPage(const std::vector<std::string>& args) {
+  Json kept;
+  int status = kRefused;
+  RecordedTrace steps;
+  const std::string printed = out::CaptureMerged(
+      [&] {
+        Request r;
+        r.represent = args[0] == "representar";
+        r.kept = &kept;
+        if (ParseArguments(args, r) != kDone) return;
+        if (r.json || r.help || (r.value && *r.value == "-")) {
+          status = Refuse("en la página se convierte un valor cada vez, sin --json ni --help");
+          return;
+        }
+        if (Prepare(r) == kDone) status = ConvertOne(r, *r.value);
+      },
+      out::Encoding::kUtf8);
+  Json page;
+  page["traza"] = printed;
+  page["estado"] = status;
+  // The trace's lines, for a door that shows them one by one.
+  steps.Text(printed.c_str());
+  page["pasos"] = steps.Lines();
+  page["resultado"] = kept.is_null() ? Json(nullptr) : kept;
+  return cmd::JsonText(page);
+}
+
+namespace cmd {
+namespace {
+
+// Appends `value` to `line` as JSON. Every string, key and ordinary number is written by the
+// library, escaped; an exact integer too wide for the library's numbers is carried as a binary
+// value, which no text can become, and written as its decimal digits.
+void Serialize(const Json& value, std::string& line) {
+  const auto dump = [](const Json& j) {
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
+  if (value.is_binary()) {
+    line.append(value.get_binary().begin(), value.get_binary().end());
+  } else if (value.is_object()) {
+    line.push_back('{');
+    for (auto member = value.begin(); member != value.end(); ++member) {
+      if (member != value.begin()) line.push_back(',');
+      line += dump(member.key());
+      line.push_back(':');
+      Serialize(member.value(), line);
+    }
+    line.push_back('}');
+  } else if (value.is_array()) {
+    line.push_back('[');
+    for (auto item = value.begin(); item != value.end(); ++item) {
+      if (item != value.begin()) line.push_back(',');
+      Serialize(*item, line);
+    }
+    line.push_back(']');
+  } else {
+    line += dump(value);
+  }
+}
+
+bool HoldsBinary(const Json& value) {
+  if (value.is_binary()) return true;
+  if (!value.is_structured()) return false;
+  return std::any_of(value.begin(), value.end(), [](const Json& v) { return HoldsBinary(v); });
+}
+
+// One line of a batch, without its surrounding blanks; a line that is too long or holds a NUL
+// byte is refused whole, never cut.
+Status ConvertLine(const in::Line& line, const std::function<Status(const std::string&)>& convert) {
+  if (line.length > line.text.size()) {
+    return Refuse("la línea tiene %zu caracteres; una línea puede tener como mucho %zu",
+                  line.length, in::kLineCapacity);
+  }
+  const std::size_t first = line.text.find_first_not_of(" \t");
+  if (first == std::string::npos) return kDone;
+  const std::size_t last = line.text.find_last_not_of(" \t");
+  const std::string value = line.text.substr(first, last - first + 1);
+  if (value.find('\0') != std::string::npos) {
+    std::string shown;
+    for (const char c : value) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return Refuse("valor no válido: \"%s\"; un valor no puede contener el carácter nulo (\\0)",
+                  shown.c_str());
+  }
+  return convert(value);
+}
+
+}  // namespace
+
+// A refused argument: one line on standard error.
+Status Refuse(const char* format, ...) {
+  out::PrintErr("repbin: ");
+  std::va_list args;
+  va_start(args, format);
+  out::PrintErrV(format, args);
+  va_end(args);
+  out::PrintErr("\n");
+  return kRefused;
+}
+
+// The program's own words chosen at run time, in standard error's encoding: a format's arguments
+// are written as they are, which is right for the user's words but not for "posición".
+std::string OwnWords(const char* text) {
+  const std::size_t size = std::char_traits<char>::length(text) + 1;
+  std::string converted(size, '\0');
+  out::Encode(text, out::BoundErr().encoding, converted.data(), size);
+  converted.resize(std::char_traits<char>::length(converted.c_str()));
+  return converted;
+}
+
+bool LooksLikeValue(std::string_view word) {
+  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
+                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
+}
+
+Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
+                         int high, int& dest) {
+  const std::optional<int> v = in::ParseWhole<int>(value);
+  if (!v || *v < low || *v > high) {
+    const std::string text(value);
+    return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
+                  name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
+  }
+  dest = *v;
+  return kDone;
+}
+
+std::string JsonText(const Json& object) {
+  if (!HoldsBinary(object)) return object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  std::string line;
+  Serialize(object, line);
+  return line;
+}
+
+void WriteJson(const Json& object) {
+  std::string line = JsonText(object);
+  line.push_back('\n');
+  out::Write(line.data(), line.size());
+}
+
+// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
+// its size.
+Json ExactNumber(const std::string& decimal) {
+  long long signed_value = 0;
+  auto [end, error] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), signed_value);
+  if (error == std::errc{} && end == decimal.data() + decimal.size()) return signed_value;
+  unsigned long long unsigned_value = 0;
+  auto [uend, uerror] =
+      std::from_chars(decimal.data(), decimal.data() + decimal.size(), unsigned_value);
+  if (uerror == std::errc{} && uend == decimal.data() + decimal.size()) return unsigned_value;
+  const std::size_t digits = decimal.starts_with('-') ? 1 : 0;
+  if (decimal.size() == digits ||
+      decimal.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return decimal;  // not a number: kept as text
+  }
+  return Json::binary(Json::binary_t::container_type(decimal.begin(), decimal.end()));
+}
+
+int ForEachInputLine(const std::function<Status(const std::string&)>& convert) {
   int worst = kDone;
   in::Line line;
   while (in::ReadLine(line)) {
-    worst = std::max(worst, static_cast<int>(ConvertLine(r, line)));
+    worst = std::max(worst, static_cast<int>(ConvertLine(line, convert)));
   }
   return worst;
 }
 
+}  // namespace cmd
 }  // namespace repbin

@@ -22,6 +22,7 @@ using ops::System;
 
 // Half a unit of the sixth decimal: the tolerance a floating-point reading is given.
 constexpr double kReadingTolerance = 0.0000005;
+constexpr int kReadingPlaces = 6;  // the tolerance is half a unit of this decimal
 
 // --- Words ----------------------------------------------------------------------------------
 
@@ -592,13 +593,9 @@ bool Near(double given, double value) {
   return std::fabs(given - value) <= std::max(kReadingTolerance, std::fabs(value) * 1e-6);
 }
 
-// The value of `bits` in `format`, as the program reads it.
-double ReadIn(const FloatFormat& format, const std::string& bits) {
-  return static_cast<double>(BNCFL(format, bits.c_str(), NoTrace()));
-}
-
 // Which misreading of the exercise's string gives the student's value.
-Mistake ReadingMistake(const Exercise& e, double given, double key) {
+Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double given,
+                       double key) {
   const FloatFormat& f = e.formato;
   if (key != 0 && Near(given, -key)) return {"signo_cambiado", "Tiene el signo cambiado."};
   // The same string read in formats that differ in one thing.
@@ -648,9 +645,12 @@ Mistake ReadingMistake(const Exercise& e, double given, double key) {
                                     SystemPhrase(FieldSystem(f.TypeMan), 0) + "."});
     }
   }
+  // A reading is named only when it gives the answer, at the key's tolerance, and not the key.
+  const ExactDecimal exact = ReportInterpretation(f, e.dato.c_str()).value;
   for (const Misreading& m : misreadings) {
-    const double value = ReadIn(m.format, e.dato);
-    if (std::isfinite(value) && Near(given, value)) return {m.code, m.text};
+    const ExactDecimal value = ReportInterpretation(m.format, e.dato.c_str()).value;
+    if (!value || (exact && WithinHalfUnit(*value, *exact, kReadingPlaces))) continue;
+    if (WithinHalfUnit(given_text, *value, kReadingPlaces)) return {m.code, m.text};
   }
   // A power of two apart: the exponent is off.
   if (key != 0 && given != 0 && (given > 0) == (key > 0) && std::isnormal(given / key)) {
@@ -679,12 +679,18 @@ Verdict CheckFloatReading(const Exercise& e, std::string_view answer) {
     return verdict;
   }
   const double key = out::StrToD(e.respuesta.c_str(), nullptr);
-  if (std::fabs(*given - key) <= kReadingTolerance * (1 + 1e-9)) {
+  // Right within half a unit of the sixth decimal of the exact value, bounds included: at a tie
+  // both roundings are right.
+  std::string given_text(answer);
+  std::replace(given_text.begin(), given_text.end(), ',', '.');
+  const ExactDecimal exact = ReportInterpretation(e.formato, e.dato.c_str()).value;
+  if ((exact && WithinHalfUnit(given_text, *exact, kReadingPlaces)) ||
+      std::fabs(*given - key) <= kReadingTolerance * (1 + 1e-9)) {
     verdict.correcta = true;
     return verdict;
   }
   verdict.diagnostico = "La cadena vale " + e.respuesta + ", no " + std::string(answer) + ".";
-  const Mistake mistake = ReadingMistake(e, *given, key);
+  const Mistake mistake = ReadingMistake(e, given_text, *given, key);
   if (!mistake.text.empty()) verdict.diagnostico += " " + mistake.text;
   verdict.error = mistake.code;
   return verdict;

@@ -597,13 +597,17 @@ class Generator {
     return text;
   }
 
+  // A sheet's values, as the commands write them: a named format keeps its reserved fields.
+  static constexpr ops::Options kSheetWriting{false, true};
+
   // Fixed-point text whose exponent fits the format `f`, with its writing: the integer part
   // shrinks until it does.
   std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat(const FloatFormat& f) {
     std::int64_t scale = std::min(level_.scale << (4 * wider_), scale_cap_);
     for (;;) {
       std::string text = DrawFixedText(scale);
-      const ops::FloatRepresentation written = ops::RepresentFixedText(f, text, {}, NoTrace());
+      const ops::FloatRepresentation written =
+          ops::RepresentFixedText(f, text, kSheetWriting, NoTrace());
       if (written.exponent_fits || scale == 0) return {text, written};
       scale /= 4;
     }
@@ -629,7 +633,8 @@ class Generator {
         return drawn;
       }
       if (drawn.second.exponent_fits && ShortDecimal(stored)) {
-        const ops::FloatRepresentation written = ops::RepresentFixedText(f, stored, {}, NoTrace());
+        const ops::FloatRepresentation written =
+            ops::RepresentFixedText(f, stored, kSheetWriting, NoTrace());
         if (written.exponent_fits && Exact(f, written.cadena, stored, nullptr)) {
           return {stored, written};
         }
@@ -673,7 +678,9 @@ class Generator {
       ops::FloatRepresentation result{};
       e.traza = Traced([&](Trace& trace) {
         ops::PrintLayoutSummary(e.formato, trace);
-        result = ops::RepresentFixedText(e.formato, e.dato, options_.report, trace);
+        ops::Options writing = options_.report;
+        writing.reserved_fields = true;
+        result = ops::RepresentFixedText(e.formato, e.dato, writing, trace);
       });
       e.en_rango = result.exponent_fits;
       e.respuesta = result.cadena;
@@ -683,8 +690,8 @@ class Generator {
           "Represente " + e.dato + " en " + in_format +
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
     } else {
-      e.enunciado = "Interprete la cadena " + e.dato + " en " + in_format +
-                    "; dé el valor con seis decimales.";
+      e.enunciado =
+          "Interprete la cadena " + e.dato + " en " + in_format + "; redondee a seis decimales.";
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
       e.traza = Traced([&](Trace& trace) {

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "exercises/exercise_sheet.h"
 #include "operations/json.h"
+#include "real/exact.h"
+#include "real/format.h"
 #include "real/report.h"
 
 namespace repbin::exercises {
@@ -23,6 +27,14 @@ std::string Title(const SheetHeader& header) {
 
 std::string VariantName(int variante) {
   return "Variante " + std::string(1, static_cast<char>('A' + variante));
+}
+
+// The two roundings to six decimals of a floating reading's exact value, when it lies halfway
+// between them.
+std::optional<std::pair<std::string, std::string>> KeyTie(const Exercise& e) {
+  const ExactDecimal exact = ReportInterpretation(e.formato, e.dato.c_str()).value;
+  if (!exact) return std::nullopt;
+  return TieRoundings(*exact, 6);
 }
 
 }  // namespace
@@ -379,8 +391,13 @@ void SheetWriter::Question(const Exercise& e) {
   std::string answer;
   if (e.kind.operation == Operation::kInterpret) {
     answer = "#" + e.respuesta;
-    // A floating reading is right within half of the last printed decimal.
-    if (e.kind.system == ops::System::kFloat) answer += ":0.0000005";
+    // A floating reading is right within half of the last printed decimal; at a tie, on either
+    // side of it, both roundings listed.
+    if (e.kind.system == ops::System::kFloat) {
+      answer += ":0.0000005";
+      const std::optional<std::pair<std::string, std::string>> tie = KeyTie(e);
+      if (tie) answer = "#=" + tie->first + ":0.0000005 =" + tie->second + ":0.0000005";
+    }
   } else {
     for (const std::string& accepted : AcceptedAnswers(e)) {
       answer += (answer.empty() ? "=" : " =") + GiftEscape(accepted);

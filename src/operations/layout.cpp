@@ -64,10 +64,9 @@ std::optional<LayoutFault> CheckExponentWidth(int nb, int v) {
 
 std::optional<LayoutFault> CheckFloatFormat(const FloatFormat& format) {
   // The same checks as the questions, in their order, each on the fields placed before it.
-  FloatFormat placed = format;
   if (auto fault = CheckExponentWidth(format.nb, format.nbexp)) return fault;
   if (auto fault =
-          CheckPosition(LayoutField::kExponentStart, ExponentStarts(placed), format.posexp)) {
+          CheckPosition(LayoutField::kExponentStart, ExponentStarts(format), format.posexp)) {
     return fault;
   }
   if (auto fault =
@@ -76,7 +75,7 @@ std::optional<LayoutFault> CheckFloatFormat(const FloatFormat& format) {
                         format.posmantisa)) {
     return fault;
   }
-  if (auto fault = CheckPosition(LayoutField::kSign, SignPosition(placed), format.possigno)) {
+  if (auto fault = CheckPosition(LayoutField::kSign, SignPosition(format), format.possigno)) {
     return fault;
   }
   if (auto fault = CheckCode(LayoutField::kExponentSystem, format.TypeExp)) return fault;

@@ -1,11 +1,13 @@
 #include "operations/operations.h"
 
 #include <cstring>
+#include <string>
 
 #include "codec/codec.h"
 #include "operations/integer_report.h"
 #include "operations/layout.h"
 #include "real/exact.h"
+#include "real/format.h"
 #include "real/real.h"
 #include "real/report.h"
 
@@ -96,6 +98,39 @@ IntegerInterpretation InterpretInteger(const IntegerFormat& f, std::string_view 
   return {r};
 }
 
+namespace {
+
+// The name of the named IEEE format `f` is, or nullptr.
+const char* PresetName(const FloatFormat& f) {
+  for (const char* name : {"ieee32", "ieee16", "ieee64", "bfloat16"}) {
+    if (FindPreset(name) == f) return name;
+  }
+  return nullptr;
+}
+
+// What keeps `bits` (the pattern of a value of `f`) from holding it in a named IEEE format: an
+// exponent field IEEE 754 reserves. Empty when nothing does.
+std::string ReservedField(const FloatFormat& f, const char* bits) {
+  const char* name = PresetName(f);
+  if (name == nullptr) return "";
+  const std::string field(bits + f.posexp, static_cast<std::size_t>(f.nbexp));
+  const std::string mantissa(bits + f.posmantisa, static_cast<std::size_t>(f.NbMan()));
+  const auto all = [](const std::string& text, char c) {
+    return text.find_first_not_of(c) == std::string::npos;
+  };
+  if (all(field, '1')) {
+    return std::string("en ") + name + " el exponente " + field +
+           " está reservado a infinitos y NaN";
+  }
+  if (all(field, '0') && !all(mantissa, '0')) {
+    return std::string("en ") + name + " el exponente " + field +
+           " está reservado al cero y a los subnormales";
+  }
+  return "";
+}
+
+}  // namespace
+
 FloatRepresentation RepresentFixedText(const FloatFormat& f, std::string_view text,
                                        const Options& options, Trace& trace) {
   char decimal[kMaxWidth];
@@ -103,12 +138,13 @@ FloatRepresentation RepresentFixedText(const FloatFormat& f, std::string_view te
   char bits[kMaxWidth + 1];
   trace.Print("El valor a representar %s \n", decimal);
   const int fits = CFCFL(f, decimal, bits, trace);
+  const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(f, bits) : "";
   trace.Print("\n El dato representado es %s \n", bits);
   if (options.ampliado) {
     PrintRepresentationReport(ReportRepresentation(f, bits, {std::string(text), true, 0.0f}),
                               trace);
   }
-  return {bits, fits != 0};
+  return {bits, fits != 0 && reserved.empty(), reserved};
 }
 
 FloatRepresentation RepresentFloatValue(const FloatFormat& f, float value, const Options& options,
@@ -116,11 +152,12 @@ FloatRepresentation RepresentFloatValue(const FloatFormat& f, float value, const
   char bits[kMaxWidth + 1];
   trace.Print("El valor a representar es %f", static_cast<double>(value));
   const int fits = CFLBN(f, value, bits, trace);
+  const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(f, bits) : "";
   trace.Print("\n El dato representar es %s \n", bits);
   if (options.ampliado) {
     PrintRepresentationReport(ReportRepresentation(f, bits, {"", false, value}), trace);
   }
-  return {bits, fits != 0};
+  return {bits, fits != 0 && reserved.empty(), reserved};
 }
 
 FloatInterpretation InterpretFloat(const FloatFormat& f, std::string_view text,

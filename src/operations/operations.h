@@ -25,6 +25,10 @@ using repbin::SystemPhrase;
 // integers, real/report.h for floating point).
 struct Options {
   bool ampliado = false;
+  // In a named IEEE format (ieee32, ieee16, ieee64, bfloat16), the exponent fields IEEE 754
+  // reserves hold no value: all '1' (infinities and NaN), and all '0' for a non-zero value (the
+  // subnormals). The dialogue reads every field as a value.
+  bool reserved_fields = false;
 };
 
 // --- Integers -------------------------------------------------------------------------------
@@ -63,6 +67,10 @@ IntegerInterpretation InterpretInteger(const IntegerFormat& format, std::string_
 struct FloatRepresentation {
   std::string cadena;
   bool exponent_fits;
+  // When the exponent needs a field a named format reserves (Options::reserved_fields): what
+  // says so, in Spanish ("en ieee16 el exponente 11111 está reservado a infinitos y NaN");
+  // exponent_fits is then false.
+  std::string reserved;
 };
 // Writes the fixed-point text `text` (accepted by CheckFixedText, fewer than 64 characters) in
 // `format` (DescriptorIsValid): the echo, the fixed-point and floating-point traces, the result

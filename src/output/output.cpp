@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "output/platform.h"
 
@@ -19,6 +21,7 @@ struct Stream {
 
 Stream out_stream{{stdout, nullptr, Encoding::kCp850}};
 Stream err_stream{{stderr, nullptr, Encoding::kCp850}};
+std::optional<std::pair<Encoding, Encoding>> command_encodings;  // SetCommandEncodings
 // The stream written last. Before the other one is written, this one is flushed, so that the
 // two keep program order even when both are buffered and go to the same file.
 std::FILE* last_stream = nullptr;
@@ -146,6 +149,16 @@ void Bind(const Sink& out, const Sink& err) {
 void SetEncoding(Encoding encoding) {
   out_stream.sink.encoding = encoding;
   err_stream.sink.encoding = encoding;
+}
+
+void SetCommandEncodings(Encoding out_encoding, Encoding err_encoding) {
+  command_encodings = {out_encoding, err_encoding};
+}
+
+void UseCommandEncodings() {
+  if (!command_encodings) return;
+  out_stream.sink.encoding = command_encodings->first;
+  err_stream.sink.encoding = command_encodings->second;
 }
 
 Sink BoundOut() {

@@ -44,6 +44,13 @@ void Bind(const Sink& out, const Sink& err);
 // Writes both streams in `encoding` from now on, wherever they go (--cp850, --utf8).
 void SetEncoding(Encoding encoding);
 
+// The encodings the one-shot commands write in when no option chooses one, which may differ from
+// the dialogue's (platform.h, CommandEncoding). Until they are given, the commands keep the
+// encodings bound.
+void SetCommandEncodings(Encoding out_encoding, Encoding err_encoding);
+// Writes both streams in the commands' encodings, when they were given.
+void UseCommandEncodings();
+
 // The sinks bound now (to bind them again later).
 Sink BoundOut();
 Sink BoundErr();

@@ -157,6 +157,14 @@ Encoding DefaultEncoding(std::FILE* stream) {
                                                                      : Encoding::kCp850;
 }
 
+Encoding CommandEncoding(std::FILE* stream) {
+  constexpr UINT kUtf8CodePage = 65001;
+  if (IsCp850Console(stream)) return Encoding::kCp850;
+  const bool utf8 =
+      GetACP() == kUtf8CodePage || (IsTerminal(stream) && GetConsoleOutputCP() == kUtf8CodePage);
+  return utf8 ? Encoding::kUtf8 : Encoding::kCp850;
+}
+
 bool IsCp850Console(std::FILE* stream) {
   constexpr UINT kCp850 = 850;
   return stream != nullptr && IsTerminal(stream) && GetConsoleOutputCP() == kCp850;
@@ -182,6 +190,10 @@ bool IsTerminal(std::FILE* stream) {
 
 Encoding DefaultEncoding(std::FILE* stream) {
   return IsTerminal(stream) && LocaleIsUtf8() ? Encoding::kUtf8 : Encoding::kCp850;
+}
+
+Encoding CommandEncoding(std::FILE* /*stream*/) {
+  return LocaleIsUtf8() ? Encoding::kUtf8 : Encoding::kCp850;
 }
 
 bool IsCp850Console(std::FILE* /*stream*/) {

@@ -21,6 +21,12 @@ bool IsTerminal(std::FILE* stream);
 // 65001), code page 850 everywhere else: files, pipes and every other code page.
 Encoding DefaultEncoding(std::FILE* stream);
 
+// The encoding of a one-shot command's stream when no option forces one: UTF-8 when the
+// locale's character set is UTF-8 (LC_CTYPE's codeset; on Windows the ANSI code page or a console
+// on code page 65001), wherever the stream goes; code page 850 otherwise, and on a Windows
+// console that shows code page 850.
+Encoding CommandEncoding(std::FILE* stream);
+
 // Whether `stream` is a console that shows code page 850 (a Windows console whose output code
 // page is 850); false for a null stream, a file, a pipe, and on every other system.
 bool IsCp850Console(std::FILE* stream);

@@ -23,6 +23,7 @@ void PrintUsage() {
       "Uso: repbin [--cp850 | --utf8] [--ampliado]\n"
       "     repbin representar SISTEMA VALOR [opciones]\n"
       "     repbin interpretar SISTEMA CADENA [opciones]\n"
+      "     repbin operar SISTEMA A OP B [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
       "     repbin informe FICHERO... [opciones]\n"
@@ -38,6 +39,9 @@ void PrintUsage() {
       "  representar   representa un valor en un sistema (natural, c1, c2, exceso, sm,\n"
       "                flotante) y muestra la traza\n"
       "  interpretar   interpreta una cadena de bits en un sistema y muestra la traza\n"
+      "  operar        suma o resta dos enteros con los acarreos, el desbordamiento y las\n"
+      "                banderas; en coma flotante (flotante) suma, resta o multiplica paso\n"
+      "                a paso\n"
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
@@ -60,14 +64,15 @@ void PrintUsage() {
       "Ejemplos:\n"
       "  repbin representar c2 -5 -b 8\n"
       "  repbin representar flotante 5.375\n"
-      "  repbin interpretar flotante 01000000101011000000000000000000\n");
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin operar c2 100 + 80\n");
 }
 
 // A refused command line: one line on standard error.
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
-      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, ejercicios, "
-      "practicar o informe\n",
+      "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
+      "ejercicios, practicar o informe\n",
       word.c_str());
   return 2;
 }
@@ -110,13 +115,15 @@ int RunArguments(const std::vector<std::string>& args) {
   for (auto it = args.begin(); it != args.end(); ++it) {
     const std::string& arg = *it;
     if (IsCommand(arg)) {
+      // The commands write UTF-8 where the system speaks it; an encoding option still decides.
+      if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
       // The extended report belongs to the conversions and the sheets, not to a practice round.
       if (options.ampliado && arg != "practicar" && arg != "informe") {
         command.emplace_back("--ampliado");
       }
-      // A sheet's or a report's own encoding follows an encoding option given before the command too; one
-      // given after it still has the last word.
+      // A sheet's or a report's own encoding follows an encoding option given before the
+      // command too; one given after it still has the last word.
       if (!encoding.empty() && (arg == "ejercicios" || arg == "informe")) {
         command.push_back(encoding);
       }
@@ -153,8 +160,8 @@ int RunArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "representar" || word == "interpretar" || word == "ejercicios" ||
-         word == "practicar" || word == "informe";
+  return word == "representar" || word == "interpretar" || word == "operar" ||
+         word == "ejercicios" || word == "practicar" || word == "informe";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -167,6 +174,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunPractice(rest);
   } else if (args[0] == "informe") {
     status = RunClassReport(rest);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args);
   } else {
     status = RunConversion(args);
   }
@@ -183,6 +192,13 @@ int CloseStandardOutput(int status) {
   const bool reported = out::FirstWriteFailure().has_value();
   if (out::CloseOutput() || reported) return status;
   return CheckStreams(status);
+}
+
+std::string ConversionJson(const std::vector<std::string>& args) {
+  if (args.empty() || (args[0] != "representar" && args[0] != "interpretar")) {
+    return R"({"traza":"","pasos":[],"estado":2,"resultado":null})";
+  }
+  return ConversionForPage(args);
 }
 
 std::string PracticeRoundJson(const std::vector<std::string>& args) {

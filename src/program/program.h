@@ -35,6 +35,11 @@ int CloseStandardOutput(int status);
 // is bound (the web page's console); returns the exit status.
 int RunDialogueOn(std::FILE* in);
 
+// The page's conversions, which the web bindings reach through the program: `representar` or
+// `interpretar` with its arguments, run once, as one JSON object with the trace, its lines, the
+// exit status and the object --json would print (see commands/commands.h).
+std::string ConversionJson(const std::vector<std::string>& args);
+
 // The page's practice rounds, which the web bindings reach through the program like every door:
 // the round `args` (practicar's drawing options) asks for, its exercise `numero`, and the verdict
 // on `answer` to that exercise, each as one JSON object (see exercises/practice.h).

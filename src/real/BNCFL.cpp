@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "codec/codec.h"
+#include "real/fields.h"
 #include "real/real.h"
 
 namespace repbin {
@@ -49,7 +50,9 @@ FloatReading DecodeFields(const FloatFormat& f, const char* bitmap, Trace& trace
   for (int i = 0; i < nbman; ++i) sequence[width++] = bitmap[f.posmantisa + i];
   // The mantissa's system is never excess; its decoder gets no excess to subtract.
   const Wide man = DecodeField(sequence, width, f.TypeMan, 0, trace);
-  return {exp, man, nbman + (f.typenorma == 2 ? 1 : 0)};
+  const Wide shift = nbman + (f.typenorma == 2 ? 1 : 0);
+  if (IsZeroPattern(f, bitmap)) return {exp, 0, shift, true};
+  return {exp, man, shift, false};
 }
 
 }  // namespace
@@ -62,6 +65,14 @@ float BNCFL(const FloatFormat& f, const char* bitmap, Trace& trace) {
   const FloatReading reading = DecodeFields(f, bitmap, trace);
   const Wide exp = reading.exp;
   const Wide man = reading.man;
+  if (reading.zero) {
+    // What the encoders write for zero reads as zero, with its sign.
+    const bool minus = bitmap[f.possigno] == '1';
+    const float zero = minus ? -0.0f : 0.0f;
+    PrintZeroReadLine(trace);
+    trace.Print("(-1)^%i 0=%f \n ", minus ? 1 : 0, static_cast<double>(zero));
+    return zero;
+  }
   // man x 2^k, formed exactly in extended precision (a 64-bit integer fits its
   // significand) and rounded once to single precision: a product beyond the single range gives
   // inf, one below it 0. Past +-20000 every product has long left that range, so clamping the

@@ -9,7 +9,7 @@
 
 #include "codec/codec.h"
 #include "output/output.h"
-#include "output/platform.h"
+#include "real/exact.h"
 #include "real/real.h"
 
 namespace repbin {
@@ -42,9 +42,11 @@ std::size_t SeparatorIndex(const char* decimal) {
   return std::strcspn(decimal, ".");
 }
 
-// The fraction text, from the '.' on, by the atof rule, held in single precision.
-float FractionValue(const char* fraction) {
-  return static_cast<float>(out::StrToD(fraction, nullptr));
+// The digits after the '.' of `fraction` (which starts at the '.'), up to the first other
+// character.
+std::string_view FractionDigits(const char* fraction) {
+  const std::string_view text(fraction + 1);
+  return text.substr(0, std::min(text.find_first_not_of("0123456789"), text.size()));
 }
 
 // Whether `text` is a decimal number in fixed point: an optional sign, then digits with an
@@ -79,12 +81,11 @@ FixedTextFault CheckFixedText(const char* decimal) {
   const std::size_t i = SeparatorIndex(decimal);
   const IntegerPart part = ReadIntegerPart(decimal, i);
   if (part.magnitude > kMaxMagnitude) return FixedTextFault::kIntegerTooLarge;
-  // Below one, the doubling of the single-precision fraction finds its first '1' at fraction
-  // digit d when the fraction is at least 2^-d; the text "+0." leaves room for 61 digits. A
-  // fraction of 0 in single precision whose text is not all '0' is too small as well.
-  const bool nonzero_digit = text.find_first_of("123456789", i) != std::string_view::npos;
-  if (part.magnitude == 0 && nonzero_digit && FractionValue(decimal + i) < 0x1p-61f) {
-    return FixedTextFault::kTooSmall;
+  // Below one, the exact doubling of the fraction finds its first '1' at fraction digit d when
+  // the fraction is at least 2^-d; the text "+0." leaves room for 61 digits.
+  if (part.magnitude == 0 && decimal[i] == '.') {
+    const DecimalFraction fraction(FractionDigits(decimal + i));
+    if (!fraction.IsZero() && fraction.IsBelowPowerOfTwo(61)) return FixedTextFault::kTooSmall;
   }
   return FixedTextFault::kNone;
 }
@@ -139,25 +140,23 @@ int CFBN(const char* decimal, char* bitmap, int* coma, Trace& trace) {
     bitmap[w++] = '0';
     bitmap[w] = '\0';
   } else {
-    // The fraction by repeated doubling, in single precision, until nothing is left or
-    // the text is full; a fraction of 0 leaves the text ending right after the '.'.
+    // The fraction by repeated doubling of its exact decimal value, until nothing is left or
+    // the text is full; a fraction of 0 leaves the text ending right after the '.'. Each line
+    // shows the remainders before and after as the doubles nearest them.
     const char* fraction = decimal + i;
-    float decimales = FractionValue(fraction);
+    DecimalFraction decimales(FractionDigits(fraction));
     trace.Print("\n =Parte fraccionaria 0%s=\n", fraction);
     bitmap[w] = '\0';
-    while (decimales != 0.0f && w < 64) {
-      const float tmpr = decimales;
-      decimales = decimales * 2.0f;
-      if (decimales >= 1.0f) {
+    while (!decimales.IsZero() && w < 64) {
+      const double tmpr = decimales.Nearest();
+      if (decimales.DoubleAndTakeDigit() == 1) {
         if (primer1 == 0) primer1 = w;
-        decimales = decimales - 1.0f;
         bitmap[w] = '1';
       } else {
         bitmap[w] = '0';
       }
       bitmap[++w] = '\0';
-      trace.Print("\t %fx2=%f \t \t 0%s...\n", static_cast<double>(tmpr),
-                  static_cast<double>(decimales), bitmap + L + 1);
+      trace.Print("\t %fx2=%f \t \t 0%s...\n", tmpr, decimales.Nearest(), bitmap + L + 1);
     }
     trace.Print("La parte fracionaria 0%s es igual 0%s \n ", fraction, bitmap + L + 1);
   }

@@ -1,4 +1,5 @@
 #include <cassert>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,6 +8,8 @@
 
 namespace repbin {
 namespace {
+
+using Wide = std::int64_t;
 
 // Appends the characters of `text` from `first` to `last` - 1, the '.' left out.
 void PrintDigits(const char* text, int first, int last, Trace& trace) {
@@ -69,14 +72,6 @@ int CFCFL(const FloatFormat& f, const char* decimal, char* bitmap, Trace& trace)
   } else {
     exp = PrintNormalised(f, bittmp, lim, exp, trace);
   }
-  // The exponent field first, then the sign, so that the field's NUL never erases it.
-  trace.Print("\n == Calculo del exponente ==\n ");
-  const int fits = WriteExponent(f, zero ? SmallestExponent(f) : exp, bitmap, trace);
-  bitmap[f.possigno] = s == '-' ? '1' : '0';
-  // The summary so far; each field prints up to the first NUL after it.
-  trace.Print(" Resumiendo ....\n");
-  trace.Print(" El signo es igual %c \n", bitmap[f.possigno]);
-  trace.Print(" El exponente es igual %s \n", bitmap + f.posexp);
   // The normalised digits from the first '1' (plus the implicit bit), the '.' skipped,
   // '0' past the end of the text; truncated to the field. Zero's are all '0'.
   const bool integer_part = bittmp[1] == '1';
@@ -87,6 +82,20 @@ int CFCFL(const FloatFormat& f, const char* decimal, char* bitmap, Trace& trace)
     while (j < 64 && bittmp[j] == '.') ++j;
     digits[i] = (!zero && j < 64 && bittmp[j] != '\0') ? bittmp[j] : '0';
   }
+  // The exponent field first, then the sign, so that the field's NUL never erases it.
+  trace.Print("\n == Calculo del exponente ==\n ");
+  const Wide field_exp = zero ? SmallestExponent(f) : exp;
+  int fits = WriteExponent(f, field_exp, bitmap, trace);
+  // The smallest exponent with a mantissa of '0' digits is zero's pattern: no other value's.
+  if (!zero && f.bi() == 1 && field_exp == SmallestExponent(f) && AllZeroDigits(f, digits)) {
+    fits = 0;
+  }
+  if (fits == 0) PrintOutOfRange(trace);
+  bitmap[f.possigno] = s == '-' ? '1' : '0';
+  // The summary so far; each field prints up to the first NUL after it.
+  trace.Print(" Resumiendo ....\n");
+  trace.Print(" El signo es igual %c \n", bitmap[f.possigno]);
+  trace.Print(" El exponente es igual %s \n", bitmap + f.posexp);
   WriteMantissa(f, digits, s == '-', bitmap);
   bitmap[f.nb] = '\0';
   trace.Print(" La mantisa es igual %s \n", bitmap + f.posmantisa);

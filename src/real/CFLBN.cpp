@@ -27,8 +27,6 @@ int CFLBN(const FloatFormat& f, float num, char* bitmap, Trace& trace) {
   } else {
     // 1.F x 2^e = 0.1F x 2^(e+1) for the fractional normalisations.
     const int exp = f.typenorma == 1 ? e : e + 1;
-    fits = WriteExponent(f, exp, bitmap, trace);
-    bitmap[f.possigno] = bittmp[0];
     // Without an implicit bit the field starts with the significand's leading 1.
     int pos = 12;
     if (f.bi() == 0) {
@@ -38,6 +36,11 @@ int CFLBN(const FloatFormat& f, float num, char* bitmap, Trace& trace) {
     // The first NbMan() significand bits, truncated. A field wider than the image's
     // significand continues with '0', which is exact: the value has no further bits.
     for (int i = 0; i < nbman; ++i) digits[i] = pos + i < 64 ? bittmp[pos + i] : '0';
+    fits = WriteExponent(f, exp, bitmap, trace);
+    // The smallest exponent with a mantissa of '0' digits is zero's pattern: no other value's.
+    if (f.bi() == 1 && exp == SmallestExponent(f) && AllZeroDigits(f, digits)) fits = 0;
+    if (fits == 0) PrintOutOfRange(trace);
+    bitmap[f.possigno] = bittmp[0];
   }
   WriteMantissa(f, digits, bittmp[0] == '1', bitmap);
   bitmap[f.nb] = '\0';

@@ -1,5 +1,7 @@
 #include "real/fields.h"
 
+#include <algorithm>
+
 #include "codec/codec.h"
 
 namespace repbin {
@@ -40,6 +42,36 @@ void PrintZeroLine(Trace& trace) {
   trace.Print(
       " El cero no tiene forma normalizada: se escriben el menor exponente y la mantisa a "
       "cero\n");
+}
+
+bool IsZeroPattern(const FloatFormat& f, const char* bitmap) {
+  if (f.bi() != 1) return false;
+  const char* exponent = bitmap + f.posexp;
+  std::int64_t exp = 0;
+  switch (f.TypeExp) {
+    case 0: exp = BNSM<std::int64_t>(exponent, f.nbexp, NoTrace()); break;
+    case 1: exp = BNC1<std::int64_t>(exponent, f.nbexp, NoTrace()); break;
+    case 2: exp = BNC2<std::int64_t>(exponent, f.nbexp, NoTrace()); break;
+    default: exp = BNEZ<std::int64_t>(exponent, f.nbexp, f.zEZ, NoTrace()); break;
+  }
+  if (exp != SmallestExponent(f)) return false;
+  const char* field = bitmap + f.posmantisa;
+  const char stored = f.TypeMan == 1 && bitmap[f.possigno] == '1' ? '1' : '0';
+  return std::all_of(field, field + f.NbMan(), [stored](char c) { return c == stored; });
+}
+
+bool AllZeroDigits(const FloatFormat& f, const char* digits) {
+  return std::all_of(digits, digits + f.NbMan(), [](char c) { return c == '0'; });
+}
+
+void PrintZeroReadLine(Trace& trace) {
+  trace.Print(
+      " El cero no tiene forma normalizada: el menor exponente con la mantisa a cero es el "
+      "cero\n");
+}
+
+void PrintOutOfRange(Trace& trace) {
+  trace.Print("\n Fuera de Rango\n");
 }
 
 void WriteMantissa(const FloatFormat& f, const char* digits, bool negative, char* bitmap) {

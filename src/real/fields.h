@@ -26,6 +26,20 @@ std::int64_t SmallestExponent(const FloatFormat& f);
 // they write the smallest exponent and a mantissa of '0' digits.
 void PrintZeroLine(Trace& trace);
 
+// Whether `bitmap` is the pattern the encoders write for zero in a normalisation with an implicit
+// bit (1'M, 0'1M): the smallest exponent, and a mantissa field of '0' digits (or of '1' digits in
+// one's complement with the sign '1'). Such a pattern reads as zero.
+bool IsZeroPattern(const FloatFormat& f, const char* bitmap);
+
+// Whether the mantissa digits `digits` (f.NbMan() of them, the magnitude) are all '0'.
+bool AllZeroDigits(const FloatFormat& f, const char* digits);
+
+// The decoder's line for the pattern of zero.
+void PrintZeroReadLine(Trace& trace);
+
+// An exponent that does not fit its field, said after its trace.
+void PrintOutOfRange(Trace& trace);
+
 // Writes the f.NbMan() magnitude digits `digits` into the mantissa field in the system of
 // f.TypeMan:
 // as they are for a positive value; inverted (one's complement), or copied up to and including

@@ -25,9 +25,11 @@ int CFLBN(const FloatFormat& f, float num, char* bitmap, Trace& trace);
 // Reads the `f.nb`-character string at `bitmap` in the format `f`. Prints the exponent and
 // mantissa traces and the summary line "(-1)^s 1'M 2^e=value". Exponent and mantissa are decoded
 // in 64 bits, so every format of up to 64 bits reads exactly; the product is rounded once to
-// single precision (inf or 0 when it lies beyond it). With a one's- or two's-complement mantissa
-// and an implicit bit, a negative string's implicit bit is read complemented as the encoders leave
-// it, so whatever CFLBN or CFCFL write reads back as the value they wrote (truncated).
+// single precision (inf or 0 when it lies beyond it). The pattern the encoders write for zero
+// (IsZeroPattern) reads as zero with its sign: a line says so, then "(-1)^s 0=value". With a one's-
+// or two's-complement mantissa and an implicit bit, a negative string's implicit bit is read
+// complemented as the encoders leave it, so whatever CFLBN or CFCFL write reads back as the value
+// they wrote (truncated).
 float BNCFL(const FloatFormat& f, const char* bitmap, Trace& trace);
 
 // What the floating-point decoder reads in a string: the value is man x 2^(exp - shift).
@@ -35,6 +37,7 @@ struct FloatReading {
   std::int64_t exp;    // the exponent field in its system
   std::int64_t man;    // the mantissa sequence (sign, implicit bit, field) in its system
   std::int64_t shift;  // where the normalisation puts the binary point: nbman, plus 1 for 0'1M
+  bool zero;           // the pattern of zero (IsZeroPattern); man is then 0
 };
 // The same reading as BNCFL, printing nothing.
 FloatReading ReadFloat(const FloatFormat& f, const char* bitmap);
@@ -59,11 +62,10 @@ FixedTextFault CheckFixedText(const char* decimal);
 std::string FixedTextMessage(FixedTextFault fault, const char* decimal, const char* floating_entry);
 
 // Writes the binary fixed-point text of `decimal` into `bitmap` (room for 65 characters): sign,
-// integer digits, '.', fraction digits by repeated doubling in single precision, at most 64
-// characters; a fraction whose single-precision value is 1 (.99999999) gives '1' digits until the
-// text is full, its truncated expansion. Stores in `coma` the exponent e of the form 0.1... x 2^e
-// (3 when there is no '1'). Returns the length of the text. Requires CheckFixedText(decimal) ==
-// kNone.
+// integer digits, '.', fraction digits by repeated doubling of the fraction's exact decimal
+// value, at most 64 characters: the truncated expansion of the typed value. Stores in `coma` the
+// exponent e of the form 0.1... x 2^e (3 when there is no '1'). Returns the length of the text.
+// Requires CheckFixedText(decimal) == kNone.
 int CFBN(const char* decimal, char* bitmap, int* coma, Trace& trace);
 
 // Writes the fixed-point text `decimal` into `bitmap` in the format `f`, printing the

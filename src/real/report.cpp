@@ -282,7 +282,7 @@ ExactDecimal ProgramValue(const FloatFormat& f, const char* bits,
   const std::optional<Decimal> d = FromDyadic(Big(r.man), k);
   if (exact != nullptr) *exact = d;
   if (!d) return std::nullopt;
-  return ToString(*d);
+  return ToString(*d, r.zero && bits[f.possigno] == '1');
 }
 
 // The exponents the exponent field holds in its system.
@@ -337,6 +337,8 @@ std::optional<RoundedPattern> RoundIntoFormat(const FloatFormat& f, const Input&
     }
     const Wide exp = q + shift;
     if (exp < lowest || exp > highest) return std::nullopt;
+    // The smallest exponent with a zero magnitude field is zero's pattern, no other value's.
+    if (f.bi() == 1 && exp == lowest && s == Big(1) << nbman) return std::nullopt;
     bits = Encode(f, in.negative, exp, s);
   }
   RoundedPattern rounded{bits, HexOfBits(bits), std::nullopt, std::nullopt};

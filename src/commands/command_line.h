@@ -1,0 +1,47 @@
+// What every one-shot command shares: refusals, option values, the JSON writer and the batch
+// reader. Used by the commands of this folder only.
+#pragma once
+
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+#include "output/output.h"
+
+namespace repbin::cmd {
+
+using Json = nlohmann::ordered_json;
+
+enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
+
+// A refused argument: "repbin: " and the message, one line on standard error. Returns kRefused.
+Status Refuse(const char* format, ...) REPBIN_PRINTF_FORMAT(1, 2);
+
+// The program's own words chosen at run time, in standard error's encoding (for a "%s" of
+// Refuse).
+std::string OwnWords(const char* text);
+
+// Whether a word that starts with '-' is a value ("-5", "-.5", "-" alone) rather than an option.
+bool LooksLikeValue(std::string_view word);
+
+// Reads the value of option `name` as an integer from `low` to `high` into `dest`; otherwise
+// refuses it, saying that `what` ("un número de bits") is accepted.
+Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
+                         int high, int& dest);
+
+// `object` as JSON text on one line, exact integers of any size written digit by digit.
+std::string JsonText(const Json& object);
+// Writes `object` as one line of JSON on standard output.
+void WriteJson(const Json& object);
+
+// A JSON number written exactly from its decimal digits (an optional '-' and digits), whatever
+// its size.
+Json ExactNumber(const std::string& decimal);
+
+// Calls `convert` on every line of standard input, without its surrounding blanks; blank lines
+// are skipped, and a line that is too long or holds a NUL byte is refused whole. Returns the
+// worst status of the lines.
+int ForEachInputLine(const std::function<Status(const std::string&)>& convert);
+
+}  // namespace repbin::cmd

@@ -1,0 +1,280 @@
+// `repbin operar flotante A OP B`: one operation per command line, or one per line of standard
+// input with "-", shown as its steps or as one JSON object.
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string_view>
+
+#include "commands/float_operation.h"
+#include "operations/float_arithmetic.h"
+#include "operations/json.h"
+#include "operations/layout.h"
+#include "operations/layout_options.h"
+#include "output/input.h"
+#include "output/output.h"
+#include "output/trace.h"
+#include "real/format.h"
+#include "real/report.h"
+
+namespace repbin::commands {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
+
+}  // namespace
+
+void PrintFloatOperationHelp() {
+  out::Print(
+      "Uso: repbin operar flotante A OP B [opciones]\n"
+      "\n"
+      "Suma, resta o multiplica A y B en un formato de coma flotante y muestra los pasos:\n"
+      "desempaquetar, alinear con los bits de guarda, redondeo y retenedor (G, R, S), sumar\n"
+      "o multiplicar, normalizar, redondear y empaquetar.\n"
+      "A y B son números en coma fija (15, -3.75, .5) o cadenas del formato con 0b\n"
+      "(0b0_10000010_111...) o 0x (0x41700000). Cada operando se guarda primero en el\n"
+      "formato, con la misma regla de redondeo que el resultado.\n"
+      "OP es + (suma), - (resta) o x (producto; también *, entre comillas en el shell).\n"
+      "Con A \"-\" y sin OP ni B, lee una operación \"A OP B\" por línea de la entrada\n"
+      "estándar.\n"
+      "\n"
+      "Opciones:\n"
+      "  --redondeo REGLA     truncar (por omisión), cercano (el más próximo, empates al par,\n"
+      "                       como IEEE 754), cero (hacia cero), arriba (hacia más infinito),\n"
+      "                       abajo (hacia menos infinito)\n"
+      "  -f, --formato NOMBRE ieee32 (por omisión), ieee16, ieee64, bfloat16\n"
+      "  -b, --bits N         número total de bits del formato\n"
+      "  -z, --exceso Z       exceso del exponente (por omisión 2^(e-1)-1)\n"
+      "  --exp N, --pos-exp P, --pos-man P, --pos-signo P, --sis-exp SIS, --sis-man SIS,\n"
+      "  --norma N            el formato campo a campo, como en representar\n"
+      "  --json               un objeto JSON por operación (JSON Lines)\n"
+      "  --ampliado           añade el informe ampliado de la cadena del resultado\n"
+      "  --cp850, --utf8      codificación de los acentos\n"
+      "  -h, --help           muestra esta ayuda y termina\n"
+      "\n"
+      "En los formatos IEEE 754 (ieee32, ieee16, ieee64, bfloat16 y los de su forma), un\n"
+      "resultado subnormal, infinito o NaN queda fuera del rango, y se dice por qué.\n"
+      "\n"
+      "Estado de salida: 0 hecho; 1 el resultado o un operando no cabe (Fuera de Rango);\n"
+      "2 error de uso o argumento rechazado.\n"
+      "\n"
+      "Ejemplos:\n"
+      "  repbin operar flotante 15 + 3.75\n"
+      "  repbin operar flotante 0.1 x 3 --redondeo cercano -f ieee16\n"
+      "  repbin operar flotante 0x41700000 - 0x40700000 --json\n");
+}
+
+namespace {
+
+struct Request {
+  std::vector<std::string> words;  // A OP B, or "-"
+  ops::LayoutOptions layout;
+  ops::Rounding rounding = ops::Rounding::kTruncate;
+  bool json = false;
+  bool ampliado = false;
+  bool help = false;
+  FloatFormat format{};
+};
+
+Status Refuse(const std::string& message) {
+  out::PrintErr("repbin: ");
+  out::PrintErrText(message.c_str());
+  out::PrintErr("\n");
+  return kRefused;
+}
+
+bool TakesValue(std::string_view name) {
+  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso" ||
+         name == "--redondeo" || ops::IsLayoutOption(name);
+}
+
+// A word that is an operand or an operator, never an option: "-" and negative numbers.
+bool IsOperandWord(std::string_view word) {
+  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
+                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
+}
+
+Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
+  const std::string text(value);
+  if (name == "--redondeo") {
+    const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
+    if (!rounding) {
+      return Refuse("--redondeo: \"" + text +
+                    "\" no vale; escriba truncar, cercano, cero, arriba o abajo");
+    }
+    r.rounding = *rounding;
+    return kDone;
+  }
+  const bool bits = name == "-b" || name == "--bits";
+  if (bits || name == "-z" || name == "--exceso") {
+    const std::optional<int> v = in::ParseWhole<int>(value);
+    if (!v || (bits && (*v < 3 || *v > 64))) {
+      return Refuse(std::string(name) + ": \"" + text + "\" no vale; escriba " +
+                    (bits ? "un número de bits entre 3 y 64" : "un exceso entero"));
+    }
+    (bits ? r.layout.bits : r.layout.exceso) = *v;
+    return kDone;
+  }
+  if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
+    if (name == "-f" || name == "--formato") {
+      return Refuse("formato desconocido: \"" + text + "\"; escriba " + *accepted);
+    }
+    return Refuse(std::string(name) + ": \"" + text + "\" no vale; escriba " + *accepted);
+  }
+  if (name == "-f" || name == "--formato") r.layout.bits = FindPreset(value)->nb;
+  return kDone;
+}
+
+Status ParseArguments(const std::vector<std::string>& args, Request& r) {
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view word = args[i];
+    if (!options_ended && word == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (options_ended || word.size() < 2 || word[0] != '-' || IsOperandWord(word)) {
+      if (r.words.size() == 3) {
+        return Refuse("sobra el argumento \"" + args[i] +
+                      "\" (una orden hace una operación, A OP B; use \"-\" para leer varias de "
+                      "la entrada estándar)");
+      }
+      r.words.push_back(args[i]);
+      continue;
+    }
+    if (word == "-h" || word == "--help") {
+      r.help = true;
+    } else if (word == "--json") {
+      r.json = true;
+    } else if (word == "--ampliado") {
+      r.ampliado = true;
+    } else if (word == "--cp850" || word == "--utf8") {
+      out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+    } else {
+      std::string_view name = word;
+      std::string_view value;
+      const std::size_t equals = word.find('=');
+      if (word.starts_with("--") && equals != std::string_view::npos) {
+        name = word.substr(0, equals);
+        value = word.substr(equals + 1);
+      } else if (TakesValue(name)) {
+        if (i + 1 >= args.size()) return Refuse(args[i] + " necesita un valor");
+        value = args[++i];
+      }
+      if (!TakesValue(name)) {
+        return Refuse("opción desconocida: " + args[i] + " (vea repbin operar flotante --help)");
+      }
+      if (ApplyOption(r, name, value) != kDone) return kRefused;
+    }
+  }
+  return kDone;
+}
+
+Json Text(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+void WriteJson(const Request& r, const ops::FloatOperation& op, ops::FloatOperator which) {
+  Json object;
+  object["operacion"] = "operar";
+  object["sistema"] = "flotante";
+  object["formato"] = ops::FormatJson(r.format);
+  object["operador"] = ops::OperatorName(which);
+  object["redondeo"] = ops::RoundingName(r.rounding);
+  Json operands = Json::array();
+  for (const ops::StoredOperand& operand : op.operands) {
+    operands.push_back(
+        {{"cadena", Text(operand.cadena)}, {"valor_exacto", Text(operand.valor_exacto)}});
+  }
+  object["operandos"] = operands;
+  object["resultado"] = {
+      {"cadena", Text(op.cadena)}, {"valor_exacto", Text(op.valor)}, {"hex", Text(op.hex)}};
+  object["valor_exacto"] = Text(op.valor_exacto);
+  object["inexacto"] = op.inexacto;
+  object["bits_guarda"] = {{"guarda", op.guarda ? "1" : "0"},
+                           {"redondeo", op.redondeo ? "1" : "0"},
+                           {"retenedor", op.retenedor ? "1" : "0"}};
+  object["desbordamiento"] = op.desbordamiento;
+  object["pasos"] = op.pasos;
+  std::string line = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  line.push_back('\n');
+  out::Write(line.data(), line.size());
+}
+
+Status OperateOnce(const Request& r, const std::string& a, const std::string& op_word,
+                   const std::string& b) {
+  const std::optional<ops::FloatOperator> which = ops::FindFloatOperator(op_word);
+  if (!which) {
+    return Refuse("operador desconocido: \"" + op_word + "\"; escriba +, - o x");
+  }
+  const ops::FloatOperation op = ops::OperateFloat(r.format, a, *which, b, r.rounding);
+  if (!op.fault.empty()) return Refuse(op.fault);
+  if (r.json) {
+    WriteJson(r, op, *which);
+  } else {
+    Trace& trace = PrintedTrace();
+    ops::PrintLayoutSummary(r.format, trace);
+    trace.Print(" %s %s %s (redondeo: %s)\n", a.c_str(), ops::OperatorName(*which), b.c_str(),
+                ops::RoundingName(r.rounding));
+    for (const std::string& step : op.pasos) {
+      trace.Text(" ");
+      trace.Text(step.c_str());
+      trace.Text("\n");
+    }
+    if (r.ampliado && !op.cadena.empty()) {
+      PrintInterpretationReport(ReportInterpretation(r.format, op.cadena.c_str()), trace);
+    }
+    ops::PrintSeparator(trace);
+  }
+  if (!op.desbordamiento) return kDone;
+  out::PrintErr("repbin: Fuera de Rango: ");
+  out::PrintErrText(op.motivo.c_str());
+  out::PrintErr("\n");
+  return kOutOfRange;
+}
+
+// One line of a batch: "A OP B", blanks between the words.
+Status OperateLine(const Request& r, const in::Line& line) {
+  if (line.length > line.text.size()) {
+    return Refuse("la línea es demasiado larga; escriba una operación A OP B por línea");
+  }
+  std::istringstream words(line.text);
+  std::vector<std::string> parts;
+  for (std::string word; words >> word;) parts.push_back(word);
+  if (parts.empty()) return kDone;
+  if (parts.size() != 3 || line.text.find('\0') != std::string::npos) {
+    return Refuse("línea no válida: \"" + line.text +
+                  "\"; escriba A OP B separados por espacios (los grupos de una cadena, con _)");
+  }
+  return OperateOnce(r, parts[0], parts[1], parts[2]);
+}
+
+}  // namespace
+
+int RunFloatOperation(const std::vector<std::string>& args) {
+  Request r;
+  if (ParseArguments(args, r) != kDone) return kRefused;
+  if (r.help) {
+    PrintFloatOperationHelp();
+    return kDone;
+  }
+  const bool batch = r.words.size() == 1 && r.words[0] == "-";
+  if (!batch && r.words.size() != 3) {
+    return Refuse(
+        "faltan operandos: escriba A OP B, como 15 + 3.75 (vea repbin operar flotante --help)");
+  }
+  r.format = ops::BuildLayout(r.layout);
+  if (const std::optional<ops::LayoutFault> fault = ops::CheckFloatFormat(r.format)) {
+    return Refuse(ops::LayoutFaultText(*fault));
+  }
+  if (!batch) return OperateOnce(r, r.words[0], r.words[1], r.words[2]);
+  int worst = kDone;
+  in::Line line;
+  while (in::ReadLine(line)) worst = std::max(worst, static_cast<int>(OperateLine(r, line)));
+  return worst;
+}
+
+}  // namespace repbin::commands
