@@ -179,10 +179,23 @@ function checkGift(args) {
     }
     if (key.operacion === 'interpretar') {
       const tolerance = key.sistema === 'flotante' ? 5e-7 : 0;
+      // At a tie (the exact value halfway between two six-decimal numbers) both roundings are
+      // listed, each with the tolerance: the key is one of them, the other one unit away.
+      const choices = Array.isArray(q.choices)
+        ? q.choices.map((c) => c.isCorrect && c.text)
+        : [q.choices];
+      const unit = 1.5e-6; // one unit of the sixth decimal, with room for binary rounding
       const ok =
         q.type === 'Numerical' &&
-        Number(q.choices.number) === Number(key.respuesta) &&
-        Number(q.choices.range ?? 0) === tolerance;
+        choices.length >= 1 &&
+        choices.length <= 2 &&
+        choices.some((c) => c && Number(c.number) === Number(key.respuesta)) &&
+        choices.every(
+          (c) =>
+            c &&
+            Math.abs(Number(c.number) - Number(key.respuesta)) <= unit &&
+            Number(c.range ?? 0) === tolerance,
+        );
       if (!ok) wrong.push(`${q.title}: ${JSON.stringify(q.choices)} for ${key.respuesta}`);
       continue;
     }
