@@ -476,6 +476,12 @@ TEST(ExerciseVariantTest, FairVariants) {
             e.kind.operation == Operation::kRepresent) {
           EXPECT_LE(SignificantBits(e.dato), 12) << e.enunciado;
         }
+        // A complement mantissa's statement says the convention; no other does.
+        if (e.kind.system == ops::System::kFloat) {
+          EXPECT_EQ(e.enunciado.find("Convenio: el signo va en su propio bit") != std::string::npos,
+                    e.formato.TypeMan != 0)
+              << e.enunciado;
+        }
       }
       for (std::size_t i = 0; i < variants[0].size(); ++i) {
         const Exercise& a = variants[0][i];

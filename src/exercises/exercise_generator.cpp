@@ -202,6 +202,11 @@ Level LevelOf(int dificultad) {
   }
 }
 
+// What a statement says of a layout whose mantissa is in a complement, where courses differ.
+constexpr const char* kComplementMantissa =
+    " Convenio: el signo va en su propio bit y, si el valor es negativo, se complementan solo los "
+    "bits de la mantisa que se guardan (el bit implícito, si lo hay, no).";
+
 // The hardest level still asks what a person works by hand: floating-point values of at most
 // this many significant bits, integers of at most 16 bits.
 constexpr int kHardSignificantBits = 12;
@@ -689,9 +694,11 @@ class Generator {
       e.enunciado =
           "Represente " + e.dato + " en " + in_format +
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
+      if (e.formato.TypeMan != 0) e.enunciado += kComplementMantissa;
     } else {
       e.enunciado =
           "Interprete la cadena " + e.dato + " en " + in_format + "; redondee a seis decimales.";
+      if (e.formato.TypeMan != 0) e.enunciado += kComplementMantissa;
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
       e.traza = Traced([&](Trace& trace) {
