@@ -404,6 +404,105 @@ TEST(ExerciseVariantTest, SameStructureNoRepeats) {
   }
 }
 
+// What makes one exercise's value as hard as another's, worked out here from the statement and
+// the key alone: the sign, the magnitude's length in bits (an integer's bit length; for a real,
+// L with 2^(L-1) <= |v| < 2^L), and whether it is trivial (0, 1, -1, a string of equal bits).
+struct Hardness {
+  int sign = 0;
+  int length = 0;
+  bool trivial = false;
+};
+
+bool AllEqual(const std::string& bits) {
+  return bits.find_first_not_of("01") == std::string::npos &&
+         bits.find_first_not_of(bits[0]) == std::string::npos;
+}
+
+Hardness HardnessOf(const Exercise& e) {
+  const bool write = e.kind.operation == Operation::kRepresent;
+  const std::string& value = write ? e.dato : e.respuesta;
+  const std::string& bits = write ? e.respuesta : e.dato;
+  Hardness h;
+  double magnitude = std::fabs(std::strtod(value.c_str(), nullptr));
+  h.sign = value[0] == '-' ? -1 : magnitude == 0 ? 0 : 1;
+  for (; magnitude >= 1; magnitude /= 2) ++h.length;
+  for (; magnitude > 0 && magnitude < 0.5; magnitude *= 2) --h.length;
+  const double v = std::strtod(value.c_str(), nullptr);
+  h.trivial = v == 0 || v == 1 || v == -1 || AllEqual(bits);
+  return h;
+}
+
+// The significant bits of an exact decimal that is a binary fraction ("154.875": 154875 / 10^3
+// = 1239 / 2^3, 11 bits).
+int SignificantBits(const std::string& text) {
+  std::string digits;
+  int places = 0;
+  bool point = false;
+  for (char c : text) {
+    if (c == '.') {
+      point = true;
+    } else if (c != '-') {
+      digits += c;
+      places += point;
+    }
+  }
+  std::int64_t n = std::stoll(digits);
+  for (int i = 0; i < places; ++i) n /= 5;  // 10^places = 2^places 5^places
+  while (n != 0 && n % 2 == 0) n /= 2;
+  int bits = 0;
+  for (; n != 0; n /= 2) ++bits;
+  return bits;
+}
+
+// Variants are equally hard: position by position, over 50 seeds at each level, the values have
+// the same sign, magnitudes whose lengths differ by one bit at most, the same fit, and a trivial
+// value only where every variant has one. The hardest level keeps to what is done by hand.
+TEST(ExerciseVariantTest, FairVariants) {
+  int compared = 0;
+  for (int dificultad = 1; dificultad <= 3; ++dificultad) {
+    for (std::uint64_t seed = 1000; seed < 1050; ++seed) {
+      exercises::SheetOptions options;
+      options.seed = seed;
+      options.count = 10;
+      options.variantes = 3;
+      options.dificultad = dificultad;
+      std::vector<std::vector<Exercise>> variants(3);
+      for (const Exercise& e : exercises::Generate(options)) {
+        variants.at(static_cast<std::size_t>(e.variante)).push_back(e);
+        if (dificultad == 3 && e.kind.system != ops::System::kFloat) {
+          EXPECT_LE(e.bits, 16) << e.enunciado;
+        }
+        if (dificultad == 3 && e.kind.system == ops::System::kFloat &&
+            e.kind.operation == Operation::kRepresent) {
+          EXPECT_LE(SignificantBits(e.dato), 12) << e.enunciado;
+        }
+        // A complement mantissa's statement says the convention; no other does.
+        if (e.kind.system == ops::System::kFloat) {
+          EXPECT_EQ(e.enunciado.find("Convenio: el signo va en su propio bit") != std::string::npos,
+                    e.formato.TypeMan != 0)
+              << e.enunciado;
+        }
+      }
+      for (std::size_t i = 0; i < variants[0].size(); ++i) {
+        const Exercise& a = variants[0][i];
+        const Hardness ha = HardnessOf(a);
+        for (std::size_t v = 1; v < variants.size(); ++v) {
+          const Exercise& b = variants[v].at(i);
+          const Hardness hb = HardnessOf(b);
+          SCOPED_TRACE("seed " + std::to_string(seed) + ", level " + std::to_string(dificultad) +
+                       ": " + a.enunciado + " / " + b.enunciado);
+          EXPECT_EQ(hb.sign, ha.sign);
+          EXPECT_LE(std::abs(hb.length - ha.length), 1);
+          EXPECT_EQ(hb.trivial, ha.trivial);
+          EXPECT_EQ(b.en_rango, a.en_rango);
+          ++compared;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 3 * 50 * 10 * 2);
+}
+
 // The machine's single precision truncating `text` toward zero, as the program's encoder does:
 // an independent reference for ieee32.
 std::string TruncatedIeee32(const std::string& text) {

@@ -22,6 +22,7 @@
 #include "exercises/answer_check.h"
 #include "exercises/exercise_sheet.h"
 #include "program/program.h"
+#include "exercise_cases.h"
 
 namespace repbin {
 namespace {
@@ -30,29 +31,8 @@ using exercises::CheckAnswer;
 using exercises::Exercise;
 using exercises::Operation;
 using ops::System;
-
-Exercise Integer(Operation op, System system, const char* dato, int bits, const char* key,
-                 int exceso = 0) {
-  Exercise e;
-  e.kind = {op, system};
-  e.bits = bits;
-  e.exceso = exceso;
-  e.dato = dato;
-  e.respuesta = key;
-  if (op == Operation::kRepresent) e.en_rango = e.respuesta != "Fuera de Rango";
-  return e;
-}
-
-Exercise Float(Operation op, const FloatFormat& format, const char* dato, const char* key) {
-  Exercise e;
-  e.kind = {op, System::kFloat};
-  e.formato = format;
-  e.bits = format.nb;
-  e.dato = dato;
-  e.respuesta = key;
-  if (op == Operation::kRepresent) e.en_rango = true;
-  return e;
-}
+using test::Float;
+using test::Integer;
 
 const Operation kWrite = Operation::kRepresent;
 const Operation kRead = Operation::kInterpret;

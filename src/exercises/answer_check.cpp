@@ -164,6 +164,12 @@ std::optional<double> RealNumber(std::string_view text) {
   return value;
 }
 
+// A mistake recognised: its stable code (error.h) and what it says.
+struct Mistake {
+  std::string code;
+  std::string text;
+};
+
 // A number typed where a bit string of `width` bits is asked: the student answers again.
 std::optional<Verdict> NumberForBits(std::string_view answer, int width) {
   if (ops::ReadTypedBits(answer, width).fault.empty()) return std::nullopt;
@@ -178,8 +184,8 @@ std::optional<Verdict> NumberForBits(std::string_view answer, int width) {
 }
 
 // What a wrong integer writing most likely comes from, or nothing recognised.
-std::string IntegerWritingMistake(const Exercise& e, const std::string& bits,
-                                  const std::string& value) {
+Mistake IntegerWritingMistake(const Exercise& e, const std::string& bits,
+                              const std::string& value) {
   const System s = e.kind.system;
   const std::int64_t v = std::stoll(e.dato);
   const std::int64_t magnitude = v < 0 ? -v : v;
@@ -187,58 +193,62 @@ std::string IntegerWritingMistake(const Exercise& e, const std::string& bits,
   const std::string phrase = SystemPhrase(s, e.exceso);
 
   if (std::string(bits.rbegin(), bits.rend()) == e.respuesta) {
-    return "Los bits están en orden inverso: el primer resto de dividir entre 2 es el bit de menor "
-           "peso, el de la derecha.";
+    return {"orden_inverso",
+            "Los bits están en orden inverso: el primer resto de dividir entre 2 es el bit de "
+            "menor peso, el de la derecha."};
   }
   if (s == System::kTwos && v < 0) {
     if (bits == WriteInteger(System::kOnes, v, e.bits, 0)) {
-      return "Ha invertido los bits, pero falta sumar 1: esa cadena es " + e.dato +
-             " en complemento a uno.";
+      return {"c2_falta_sumar_1", "Ha invertido los bits, pero falta sumar 1: esa cadena es " +
+                                      e.dato + " en complemento a uno."};
     }
     if (bits == natural(magnitude + 1)) {
-      return "Ha sumado 1 a la magnitud sin invertir sus bits: primero se invierten los bits de " +
-             std::to_string(magnitude) + " y después se suma 1.";
+      return {"c2_sin_invertir",
+              "Ha sumado 1 a la magnitud sin invertir sus bits: primero se invierten los bits de " +
+                  std::to_string(magnitude) + " y después se suma 1."};
     }
     if (bits == natural(magnitude)) {
-      return "Falta invertir los bits y sumar 1: esa cadena es la magnitud, " +
-             std::to_string(magnitude) + ", en binario natural.";
+      return {"c2_sin_complementar", "Falta invertir los bits y sumar 1: esa cadena es la "
+                                     "magnitud, " +
+                                         std::to_string(magnitude) + ", en binario natural."};
     }
   }
   if (s == System::kOnes && v < 0) {
     if (bits == WriteInteger(System::kTwos, v, e.bits, 0)) {
-      return "Ha sumado 1 después de invertir los bits: en complemento a uno solo se invierten "
-             "(eso es complemento a dos).";
+      return {"c1_sumado_1",
+              "Ha sumado 1 después de invertir los bits: en complemento a uno solo se invierten "
+              "(eso es complemento a dos)."};
     }
     if (bits == natural(magnitude)) {
-      return "Falta invertir los bits: esa cadena es la magnitud, " + std::to_string(magnitude) +
-             ", en binario natural.";
+      return {"c1_sin_invertir", "Falta invertir los bits: esa cadena es la magnitud, " +
+                                     std::to_string(magnitude) + ", en binario natural."};
     }
   }
   if (s == System::kExcess) {
     const std::string read_natural = ReadInteger(System::kNatural, bits, 0);
     if (read_natural == e.dato) {
-      return "Falta sumar el exceso " + std::to_string(e.exceso) + ": esa cadena es " + e.dato +
-             " en binario natural.";
+      return {"exceso_sin_sumar", "Falta sumar el exceso " + std::to_string(e.exceso) +
+                                      ": esa cadena es " + e.dato + " en binario natural."};
     }
     if (read_natural == std::to_string(v - e.exceso)) {
-      return "Ha restado el exceso en vez de sumarlo: se escribe " + e.dato + " + " +
-             std::to_string(e.exceso) + " en binario natural.";
+      return {"exceso_restado", "Ha restado el exceso en vez de sumarlo: se escribe " + e.dato +
+                                    " + " + std::to_string(e.exceso) + " en binario natural."};
     }
     for (std::int64_t z : OtherExcesses(e.bits, e.exceso)) {
       if (read_natural == std::to_string(v + z)) {
-        return "Ha sumado " + std::to_string(z) + " en vez del exceso, " +
-               std::to_string(e.exceso) + ".";
+        return {"exceso_equivocado", "Ha sumado " + std::to_string(z) + " en vez del exceso, " +
+                                         std::to_string(e.exceso) + "."};
       }
     }
   }
-  if (value == Negated(e.dato) && v != 0) return "Tiene el signo cambiado.";
+  if (value == Negated(e.dato) && v != 0) return {"signo_cambiado", "Tiene el signo cambiado."};
   for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
     if (other != s && ReadInteger(other, bits, 0) == e.dato) {
-      return "Esa cadena es " + e.dato + " en " + SystemPhrase(other, 0) + "; se pedía " + phrase +
-             ".";
+      return {"otro_sistema", "Esa cadena es " + e.dato + " en " + SystemPhrase(other, 0) +
+                                  "; se pedía " + phrase + "."};
     }
   }
-  return "";
+  return {"otro", ""};
 }
 
 Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
@@ -250,13 +260,17 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
   Verdict verdict;
   if (SaysOutOfRange(answer)) {
     verdict.correcta = !fits;
-    if (fits) verdict.diagnostico = e.dato + " sí cabe: " + range + ".";
+    if (fits) {
+      verdict.diagnostico = e.dato + " sí cabe: " + range + ".";
+      verdict.error = "cabe";
+    }
     return verdict;
   }
   if (std::optional<Verdict> again = NumberForBits(answer, e.bits)) return *again;
   const std::optional<std::string> bits = TypedBits(answer, e.bits);
   if (!fits) {
     verdict.diagnostico = e.dato + " no cabe: " + range + "; la respuesta es Fuera de Rango.";
+    verdict.error = "no_cabe";
     if (bits && static_cast<int>(bits->size()) == e.bits) {
       verdict.diagnostico +=
           " Su cadena, " + *bits + ", vale " + ReadInteger(s, *bits, e.exceso) + ".";
@@ -265,10 +279,12 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
   }
   if (!bits) {
     verdict.diagnostico = NotBits(answer, e.bits);
+    verdict.error = "cadena_no_valida";
     return verdict;
   }
   if (bits->size() != e.respuesta.size()) {
     verdict.diagnostico = LengthText(*bits, e.respuesta, "se piden");
+    verdict.error = "longitud";
     return verdict;
   }
   if (*bits == e.respuesta) {
@@ -277,8 +293,9 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
   }
   const std::string value = ReadInteger(s, *bits, e.exceso);
   verdict.diagnostico = *bits + " en " + phrase + " vale " + value + ", no " + e.dato + ".";
-  const std::string mistake = IntegerWritingMistake(e, *bits, value);
-  if (!mistake.empty()) verdict.diagnostico += " " + mistake;
+  const Mistake mistake = IntegerWritingMistake(e, *bits, value);
+  if (!mistake.text.empty()) verdict.diagnostico += " " + mistake.text;
+  verdict.error = mistake.code;
   return verdict;
 }
 
@@ -288,6 +305,7 @@ Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
   Verdict verdict;
   const std::optional<std::string> given = WholeNumber(answer);
   if (!given) {
+    verdict.error = SaysOutOfRange(answer) ? "fuera_de_rango_al_leer" : "no_es_numero";
     verdict.diagnostico = SaysOutOfRange(answer)
                               ? "Toda cadena de " + std::to_string(e.dato.size()) +
                                     " bits tiene un valor en " + phrase +
@@ -303,34 +321,42 @@ Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
       "La cadena " + e.dato + " en " + phrase + " vale " + e.respuesta + ", no " + *given + ".";
   // The reading in another system, or with another excess, that gives the student's value.
   std::string why;
+  std::string code = "otro";
+  const auto because = [&](const char* c, std::string text) {
+    if (!why.empty()) return;
+    code = c;
+    why = std::move(text);
+  };
   if (s == System::kExcess) {
     if (ReadInteger(System::kNatural, e.dato, 0) == *given) {
+      code = "exceso_sin_restar";
       why = *given + " es la lectura en binario natural: falta restar el exceso " +
             std::to_string(e.exceso) + ".";
     }
     for (std::int64_t z : OtherExcesses(static_cast<int>(e.dato.size()), e.exceso)) {
-      if (why.empty() && ReadInteger(s, e.dato, z) == *given) {
-        why =
-            *given + " es la lectura en exceso " + std::to_string(z) + "; se pedía " + phrase + ".";
+      if (ReadInteger(s, e.dato, z) == *given) {
+        because("exceso_equivocado", *given + " es la lectura en exceso " + std::to_string(z) +
+                                         "; se pedía " + phrase + ".");
       }
     }
   }
   for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
-    if (why.empty() && other != s && ReadInteger(other, e.dato, 0) == *given) {
-      why = *given + " es la lectura en " + SystemPhrase(other, 0) + "; se pedía " + phrase + ".";
+    if (other != s && ReadInteger(other, e.dato, 0) == *given) {
+      because("otro_sistema", *given + " es la lectura en " + SystemPhrase(other, 0) +
+                                  "; se pedía " + phrase + ".");
     }
   }
-  if (why.empty() && *given == Negated(e.respuesta)) why = "Tiene el signo cambiado.";
-  if (why.empty() &&
-      ReadInteger(s, std::string(e.dato.rbegin(), e.dato.rend()), e.exceso) == *given) {
-    why = "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.";
+  if (*given == Negated(e.respuesta)) because("signo_cambiado", "Tiene el signo cambiado.");
+  if (ReadInteger(s, std::string(e.dato.rbegin(), e.dato.rend()), e.exceso) == *given) {
+    because("orden_inverso",
+            "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
   }
-  if (why.empty() && answer.size() == e.dato.size() &&
-      answer.find_first_not_of("01") == std::string_view::npos) {
-    why = "Se pide el valor en decimal, no una cadena de bits.";
+  if (answer.size() == e.dato.size() && answer.find_first_not_of("01") == std::string_view::npos) {
+    because("cadena_por_valor", "Se pide el valor en decimal, no una cadena de bits.");
   }
   if (!why.empty()) d += " " + why;
   verdict.diagnostico = d;
+  verdict.error = code;
   return verdict;
 }
 
@@ -373,59 +399,66 @@ std::optional<std::string> PatternValue(const FloatFormat& format, const std::st
 }
 
 // What a wrong exponent field most likely comes from.
-std::string ExponentMistake(const FloatFormat& f, const std::string& given,
-                            std::int64_t given_value, std::int64_t key_value) {
+Mistake ExponentMistake(const FloatFormat& f, const std::string& given, std::int64_t given_value,
+                        std::int64_t key_value) {
   if (f.TypeExp == 3 && ReadInteger(System::kNatural, given, 0) == std::to_string(key_value)) {
-    return " Falta sumarle el exceso " + std::to_string(f.zEZ) + ".";
+    return {"exceso_sin_sumar", " Falta sumarle el exceso " + std::to_string(f.zEZ) + "."};
   }
   if (given_value == key_value + 1 || given_value == key_value - 1) {
-    return f.typenorma == 1
-               ? " Difiere en uno: con 1'M el valor se escribe 1,... × 2^e, con la coma "
-                 "tras el primer 1."
-               : " Difiere en uno: con " + NormPhrase(f.typenorma) +
-                     " el valor se escribe 0,1... × 2^e, con la coma delante del primer 1.";
+    return {"normalizacion",
+            f.typenorma == 1
+                ? " Difiere en uno: con 1'M el valor se escribe 1,... × 2^e, con la coma "
+                  "tras el primer 1."
+                : " Difiere en uno: con " + NormPhrase(f.typenorma) +
+                      " el valor se escribe 0,1... × 2^e, con la coma delante del primer 1."};
   }
   for (int code = 0; code <= 3; ++code) {
     const std::int64_t z = code == 3 ? (std::int64_t{1} << (f.nbexp - 1)) - 1 : 0;
     if (code != f.TypeExp &&
         ReadInteger(FieldSystem(code), given, z) == std::to_string(key_value)) {
-      return " Ese campo es " + std::to_string(key_value) + " en " +
-             SystemPhrase(FieldSystem(code), z) + "; el exponente va en " +
-             SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + ".";
+      return {"otro_sistema", " Ese campo es " + std::to_string(key_value) + " en " +
+                                  SystemPhrase(FieldSystem(code), z) + "; el exponente va en " +
+                                  SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + "."};
     }
   }
-  return "";
+  return {};
 }
 
 // What a wrong mantissa field most likely comes from.
-std::string MantissaMistake(const FloatFormat& f, const std::string& given, const std::string& key,
-                            bool negative) {
+Mistake MantissaMistake(const FloatFormat& f, const std::string& given, const std::string& key,
+                        bool negative) {
   const std::size_t m = key.size();
   const bool plain = f.TypeMan == 0 || !negative;  // the field holds the magnitude's digits
   if (plain && f.typenorma != 0 && given == "1" + key.substr(0, m - 1)) {
-    return " Ha guardado el bit implícito: con " + NormPhrase(f.typenorma) +
-           " el primer 1 no se escribe en la mantisa.";
+    return {"bit_implicito_guardado", " Ha guardado el bit implícito: con " +
+                                          NormPhrase(f.typenorma) +
+                                          " el primer 1 no se escribe en la mantisa."};
   }
   if (plain && f.typenorma == 0 && given == key.substr(1) + "0") {
-    return " Falta el primer 1: con 0'M no hay bit implícito y la mantisa lo guarda.";
+    return {"bit_implicito_omitido",
+            " Falta el primer 1: con 0'M no hay bit implícito y la mantisa lo guarda."};
   }
   if (NextUp(key) == given) {
-    return " Está redondeada hacia arriba: el programa trunca, es decir, corta los bits que no "
-           "caben.";
+    return {"redondeo",
+            " Está redondeada hacia arriba: el programa trunca, es decir, corta los bits que no "
+            "caben."};
   }
   if (negative && f.TypeMan == 1 && given == Inverted(key)) {
-    return " Falta invertirla: en complemento a uno, la mantisa de un valor negativo se guarda "
-           "con los bits invertidos.";
+    return {"mantisa_sin_complementar",
+            " Falta invertirla: en complemento a uno, la mantisa de un valor negativo se guarda "
+            "con los bits invertidos."};
   }
   if (negative && f.TypeMan == 2 && given == Complemented(key)) {
-    return " Falta complementarla: en complemento a dos, la mantisa de un valor negativo se "
-           "guarda complementada.";
+    return {"mantisa_sin_complementar",
+            " Falta complementarla: en complemento a dos, la mantisa de un valor negativo se "
+            "guarda complementada."};
   }
   if (negative && f.TypeMan == 2 && given == Inverted(Complemented(key))) {
-    return " Ha invertido los bits sin sumar 1: eso es complemento a uno, y la mantisa va en "
-           "complemento a dos.";
+    return {"c2_falta_sumar_1",
+            " Ha invertido los bits sin sumar 1: eso es complemento a uno, y la mantisa va en "
+            "complemento a dos."};
   }
-  return "";
+  return {};
 }
 
 // Whether `bits` is `key` with one more bit where the mantissa starts: the implicit bit, which the
@@ -456,22 +489,27 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
   const bool fits = e.en_rango.value_or(true);
   if (SaysOutOfRange(answer)) {
     verdict.correcta = !fits;
-    if (fits)
+    if (fits) {
       verdict.diagnostico =
           "Sí cabe: su exponente cabe en el campo de " + std::to_string(f.nbexp) + " bits.";
+      verdict.error = "cabe";
+    }
     return verdict;
   }
   if (std::optional<Verdict> again = NumberForBits(answer, f.nb)) return *again;
   const std::optional<std::string> read = TypedBits(answer, f.nb);
   if (!read) {
     verdict.diagnostico = NotBits(answer, f.nb);
+    verdict.error = "cadena_no_valida";
     return verdict;
   }
   const std::string& bits = *read;
   const std::string& key = e.respuesta;
   if (bits.size() != key.size()) {
     verdict.diagnostico = LengthText(bits, key, "el formato tiene");
+    verdict.error = "longitud";
     if (WroteImplicitBit(f, bits, key)) {
+      verdict.error = "bit_implicito_guardado";
       verdict.diagnostico += " Ha escrito el bit implícito: con " + NormPhrase(f.typenorma) +
                              " no se guarda en la mantisa; sin él, la cadena es la correcta.";
     }
@@ -495,10 +533,12 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
     verdict.diagnostico =
         "Los campos están en el orden signo, exponente, mantisa; en este formato van " +
         FieldOrder(f) + ", de izquierda a derecha.";
+    verdict.error = "orden_campos";
     return verdict;
   }
   const bool negative = key[pos_signo] == '1';
   std::string d;
+  std::string code;  // the first mistake recognised
   if (verdict.campos->sign) {
     d = "El signo está bien.";
   } else {
@@ -514,18 +554,30 @@ Verdict CheckFloatWriting(const Exercise& e, std::string_view answer) {
     const std::string key_value = ReadInteger(exp_system, key_exp, z);
     d += " El exponente " + given_exp + " codifica " + given_value + "; el correcto es " + key_exp +
          " (" + key_value + ").";
-    d += ExponentMistake(f, given_exp, std::stoll(given_value), std::stoll(key_value));
+    const Mistake mistake =
+        ExponentMistake(f, given_exp, std::stoll(given_value), std::stoll(key_value));
+    d += mistake.text;
+    code = mistake.code;
   }
   if (verdict.campos->mantissa) {
     d += " La mantisa está bien.";
   } else {
     d += " La mantisa " + given_man + " está mal; la correcta es " + key_man + ".";
-    d += MantissaMistake(f, given_man, key_man, negative);
+    const Mistake mistake = MantissaMistake(f, given_man, key_man, negative);
+    d += mistake.text;
+    if (code.empty()) code = mistake.code;
   }
   if (const std::optional<std::string> value = PatternValue(f, bits)) {
     d += " Su cadena vale " + *value + ".";
   }
   verdict.diagnostico = d;
+  if (code.empty()) {
+    // No mistake recognised: the field that is wrong, when only one is.
+    const FieldMarks& m = *verdict.campos;
+    const int wrong = !m.sign + !m.exponent + !m.mantissa;
+    code = wrong > 1 ? "otro" : !m.sign ? "signo" : !m.exponent ? "exponente" : "mantisa";
+  }
+  verdict.error = code;
   return verdict;
 }
 
@@ -535,20 +587,26 @@ bool Near(double given, double value) {
 }
 
 // Which misreading of the exercise's string gives the student's value.
-std::string ReadingMistake(const Exercise& e, const std::string& given_text, double given,
-                           double key) {
+Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double given,
+                       double key) {
   const FloatFormat& f = e.formato;
-  if (key != 0 && Near(given, -key)) return "Tiene el signo cambiado.";
+  if (key != 0 && Near(given, -key)) return {"signo_cambiado", "Tiene el signo cambiado."};
   // The same string read in formats that differ in one thing.
-  std::vector<std::pair<FloatFormat, std::string>> misreadings;
+  struct Misreading {
+    FloatFormat format;
+    const char* code;
+    std::string text;
+  };
+  std::vector<Misreading> misreadings;
   if (f.TypeExp == 3) {
     FloatFormat g = f;
     g.zEZ = 0;
-    misreadings.push_back(
-        {g, "Ese valor sale sin restar el exceso " + std::to_string(f.zEZ) + " al exponente."});
+    misreadings.push_back({g, "exceso_sin_restar",
+                           "Ese valor sale sin restar el exceso " + std::to_string(f.zEZ) +
+                               " al exponente."});
     for (std::int64_t z : OtherExcesses(f.nbexp, f.zEZ)) {
       g.zEZ = static_cast<int>(z);
-      misreadings.push_back({g, "Ese valor sale con exceso " + std::to_string(z) +
+      misreadings.push_back({g, "exceso_equivocado", "Ese valor sale con exceso " + std::to_string(z) +
                                     "; el exponente está en exceso " + std::to_string(f.zEZ) +
                                     "."});
     }
@@ -557,7 +615,7 @@ std::string ReadingMistake(const Exercise& e, const std::string& given_text, dou
     FloatFormat g = f;
     g.typenorma = norma;
     if (norma != f.typenorma) {
-      misreadings.push_back({g, "Ese valor sale con la normalización " + NormPhrase(norma) +
+      misreadings.push_back({g, "normalizacion", "Ese valor sale con la normalización " + NormPhrase(norma) +
                                     "; el formato usa " + NormPhrase(f.typenorma) + "."});
     }
   }
@@ -566,7 +624,7 @@ std::string ReadingMistake(const Exercise& e, const std::string& given_text, dou
     g.TypeExp = code;
     if (code == 3) g.zEZ = (1 << (f.nbexp - 1)) - 1;
     if (code != f.TypeExp) {
-      misreadings.push_back({g, "Ese valor sale leyendo el exponente en " +
+      misreadings.push_back({g, "otro_sistema", "Ese valor sale leyendo el exponente en " +
                                     SystemPhrase(FieldSystem(code), g.zEZ) + "; está en " +
                                     SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + "."});
     }
@@ -575,33 +633,34 @@ std::string ReadingMistake(const Exercise& e, const std::string& given_text, dou
     FloatFormat g = f;
     g.TypeMan = code;
     if (code != f.TypeMan) {
-      misreadings.push_back({g, "Ese valor sale leyendo la mantisa en " +
+      misreadings.push_back({g, "mantisa_otro_sistema", "Ese valor sale leyendo la mantisa en " +
                                     SystemPhrase(FieldSystem(code), 0) + "; está en " +
                                     SystemPhrase(FieldSystem(f.TypeMan), 0) + "."});
     }
   }
   // A reading is named only when it gives the answer, at the key's tolerance, and not the key.
   const ExactDecimal exact = ReportInterpretation(f, e.dato.c_str()).value;
-  for (const auto& [format, text] : misreadings) {
-    const ExactDecimal value = ReportInterpretation(format, e.dato.c_str()).value;
+  for (const Misreading& m : misreadings) {
+    const ExactDecimal value = ReportInterpretation(m.format, e.dato.c_str()).value;
     if (!value || (exact && WithinHalfUnit(*value, *exact, kReadingPlaces))) continue;
-    if (WithinHalfUnit(given_text, *value, kReadingPlaces)) return text;
+    if (WithinHalfUnit(given_text, *value, kReadingPlaces)) return {m.code, m.text};
   }
   // A power of two apart: the exponent is off.
   if (key != 0 && given != 0 && (given > 0) == (key > 0) && std::isnormal(given / key)) {
     const int k = static_cast<int>(std::lround(std::log2(given / key)));
     if (k != 0 && Near(given, std::ldexp(key, k))) {
-      return "Su valor es el correcto multiplicado por 2^" + std::to_string(k) +
-             ": revise el exponente.";
+      return {"exponente", "Su valor es el correcto multiplicado por 2^" + std::to_string(k) +
+                               ": revise el exponente."};
     }
   }
-  return "";
+  return {"otro", ""};
 }
 
 Verdict CheckFloatReading(const Exercise& e, std::string_view answer) {
   Verdict verdict;
   const std::optional<double> given = RealNumber(answer);
   if (!given) {
+    verdict.error = SaysOutOfRange(answer) ? "fuera_de_rango_al_leer" : "no_es_numero";
     verdict.diagnostico =
         SaysOutOfRange(answer)
             ? std::string(
@@ -624,8 +683,9 @@ Verdict CheckFloatReading(const Exercise& e, std::string_view answer) {
     return verdict;
   }
   verdict.diagnostico = "La cadena vale " + e.respuesta + ", no " + std::string(answer) + ".";
-  const std::string mistake = ReadingMistake(e, given_text, *given, key);
-  if (!mistake.empty()) verdict.diagnostico += " " + mistake;
+  const Mistake mistake = ReadingMistake(e, given_text, *given, key);
+  if (!mistake.text.empty()) verdict.diagnostico += " " + mistake.text;
+  verdict.error = mistake.code;
   return verdict;
 }
 
@@ -690,6 +750,46 @@ Verdict CheckAnswer(const Exercise& e, std::string_view answer) {
     return represent ? CheckFloatWriting(e, answer) : CheckFloatReading(e, answer);
   }
   return represent ? CheckIntegerWriting(e, answer) : CheckIntegerReading(e, answer);
+}
+
+}  // namespace repbin::exercises
+
+namespace repbin::exercises {
+
+const std::vector<ErrorCode>& ErrorCodes() {
+  static const std::vector<ErrorCode> codes = {
+      {"cabe", "respondió Fuera de Rango, pero el valor cabe"},
+      {"no_cabe", "escribió una cadena para un valor que no cabe"},
+      {"cadena_no_valida", "la respuesta no es una cadena de bits"},
+      {"longitud", "la cadena no tiene los bits que se piden"},
+      {"orden_inverso", "los bits están en orden inverso"},
+      {"signo_cambiado", "el valor o la cadena tienen el signo cambiado"},
+      {"otro_sistema", "la cadena o el valor corresponden a otro sistema de representación"},
+      {"c2_falta_sumar_1", "complemento a dos: invirtió los bits pero no sumó 1"},
+      {"c2_sin_invertir", "complemento a dos: sumó 1 a la magnitud sin invertir sus bits"},
+      {"c2_sin_complementar", "complemento a dos: escribió la magnitud sin complementar"},
+      {"c1_sumado_1", "complemento a uno: sumó 1 tras invertir (eso es complemento a dos)"},
+      {"c1_sin_invertir", "complemento a uno: escribió la magnitud sin invertir"},
+      {"exceso_sin_sumar", "exceso: no sumó el exceso"},
+      {"exceso_restado", "exceso: restó el exceso en vez de sumarlo"},
+      {"exceso_sin_restar", "exceso: al interpretar, no restó el exceso"},
+      {"exceso_equivocado", "exceso: usó otro exceso"},
+      {"fuera_de_rango_al_leer", "respondió Fuera de Rango al interpretar una cadena"},
+      {"no_es_numero", "al interpretar, la respuesta no es un número"},
+      {"cadena_por_valor", "al interpretar, respondió con una cadena de bits"},
+      {"normalizacion", "coma flotante: exponente o valor de otra normalización"},
+      {"bit_implicito_guardado", "coma flotante: guardó el bit implícito en la mantisa"},
+      {"bit_implicito_omitido", "coma flotante: sin bit implícito, faltó guardar el primer 1"},
+      {"redondeo", "coma flotante: redondeó la mantisa en vez de truncarla"},
+      {"mantisa_sin_complementar", "coma flotante: la mantisa de un negativo sin complementar"},
+      {"mantisa_otro_sistema", "coma flotante: leyó la mantisa en otro sistema"},
+      {"orden_campos", "coma flotante: campos en el orden de IEEE y no en el del formato"},
+      {"signo", "coma flotante: solo el bit de signo está mal"},
+      {"exponente", "coma flotante: el exponente está mal"},
+      {"mantisa", "coma flotante: solo la mantisa está mal"},
+      {"otro", "un error que el programa no reconoce"},
+  };
+  return codes;
 }
 
 }  // namespace repbin::exercises

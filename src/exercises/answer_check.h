@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exercises/exercise_sheet.h"
 
@@ -24,6 +25,10 @@ struct FieldMarks {
 struct Verdict {
   bool correcta = false;
   std::string diagnostico;           // UTF-8, plain Spanish; empty when the answer is right
+  // The diagnosis as a stable code, for records and class reports ("c2_falta_sumar_1",
+  // "exceso_sin_sumar", "longitud"...; every one in ErrorCodes()); empty when the answer is right
+  // or is to be asked again.
+  std::string error;
   std::optional<FieldMarks> campos;  // floating-point representations of the right length
   // The answer is a number where a bit string is asked: the student may answer again, and the
   // answer does not count as a try (diagnostico says what is asked).
@@ -38,6 +43,14 @@ struct Verdict {
 // `repetir`.
 // The program-wide settings are as they were when it returns.
 Verdict CheckAnswer(const Exercise& exercise, std::string_view answer);
+
+// Every code a Verdict's `error` may hold, each with what it means in Spanish (for the manual
+// page and the class report).
+struct ErrorCode {
+  const char* code;
+  const char* meaning;
+};
+const std::vector<ErrorCode>& ErrorCodes();
 
 // Whether `answer` says "fuera de rango": any case, accented vowels (UTF-8 or code page 850)
 // taken as plain ones, spaces, '-' or '_' between the words, a final '.'.

@@ -5,6 +5,8 @@
 // a seed gives the same sheet on every platform.
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -152,7 +154,9 @@ Range IntegerRange(ops::System system, int width, int excess) {
 }
 
 // What exercise i shares in every variant: its kind, width, excess and format, and for an
-// integer representation whether its value fits.
+// integer representation whether its value fits; and what makes its value as hard as another's,
+// which the other variants match: the sign, the length of the magnitude in bits (an integer's
+// bit length, a floating value's binary exponent plus one) and whether it is trivial.
 struct Shape {
   Kind kind;
   int bits = 0;
@@ -160,7 +164,32 @@ struct Shape {
   FloatFormat formato{};
   std::string preset;
   bool beyond = false;
+  std::int64_t value = 0;  // an integer exercise's value (the one its string is worth, to read)
+  int sign = 0;            // -1, 0 or 1
+  int length = 0;          // 0 for the value 0
+  bool trivial = false;
 };
+
+// Variants are equally hard when, position by position, their values have the same sign, a
+// magnitude of the same length give or take one bit, and a trivial value in one only when the
+// other has one too (the fit of an integer representation is part of the shape already).
+bool Alike(const Shape& drawn, const Shape& model) {
+  return drawn.sign == model.sign && std::abs(drawn.length - model.length) <= 1 &&
+         drawn.trivial == model.trivial;
+}
+
+// Whether a string's bits are all equal ("0000", "1111"): a pattern with nothing to work out.
+bool EqualBits(const std::string& bits) {
+  return !bits.empty() && bits.find_first_not_of(bits[0]) == std::string::npos;
+}
+
+// The bit length of |v|.
+int BitLength(std::int64_t v) {
+  std::uint64_t m = v < 0 ? static_cast<std::uint64_t>(-v) : static_cast<std::uint64_t>(v);
+  int n = 0;
+  for (; m != 0; m >>= 1) ++n;
+  return n;
+}
 
 // The draw's bounds at a level of difficulty.
 struct Level {
@@ -170,10 +199,19 @@ struct Level {
 Level LevelOf(int dificultad) {
   switch (dificultad) {
     case 1: return {64, 2};
-    case 3: return {1000, 8};
+    case 3: return {1000, 8};  // and no more than kHardSignificantBits in all
     default: return {300, 4};
   }
 }
+
+// What a statement says of a layout whose mantissa is in a complement, where courses differ.
+constexpr const char* kComplementMantissa =
+    " Convenio: el signo va en su propio bit y, si el valor es negativo, se complementan solo los "
+    "bits de la mantisa que se guardan (el bit implícito, si lo hay, no).";
+
+// The hardest level still asks what a person works by hand: floating-point values of at most
+// this many significant bits, integers of at most 16 bits.
+constexpr int kHardSignificantBits = 12;
 
 // An exact decimal short enough for a student to copy ("154.875").
 bool ShortDecimal(const std::string& text) {
@@ -203,6 +241,12 @@ class Generator {
       Exercise e;
       e.kind = kind;
       Shape shape = Pose(e, nullptr);
+      // With variants, variant A avoids trivial values, which the others could not match
+      // fairly; a few draws, since a tiny range may hold nothing else.
+      for (int again = 0; options_.variantes > 1 && shape.trivial && again < kTrivialRedraws;
+           ++again) {
+        shape = Pose(e, nullptr);
+      }
       // A value posed before is drawn again from a wider choice, so that a long sheet does not
       // spend most of its draws on the few small values: first in the same shape, then in a
       // new one (only the other variants must keep variant A's shapes).
@@ -237,11 +281,16 @@ class Generator {
         Exercise e;
         for (int tries = 0;; ++tries) {
           e.kind = shapes[i].kind;
-          Pose(e, &shapes[i], std::min(tries, kWiderDraws));
+          // First values like variant A's; when a small range has none left, any new value.
+          const bool fair = tries < kFairDraws;
+          const int wider = fair ? std::min(tries / 16, kWiderDraws)
+                                 : std::min(tries - kFairDraws, kWiderDraws);
+          const Shape drawn = Pose(e, &shapes[i], wider, fair ? &shapes[i] : nullptr);
+          if (fair && !Alike(drawn, shapes[i])) continue;
           // Beyond many draws that only repeat earlier values (a range of a few values), the
           // value stays repeated: variant A proves the shapes hold different values, but a
           // random draw need not find them.
-          if (seen_.insert(Key(e)).second || tries == kMaxFailures) break;
+          if (seen_.insert(Key(e)).second || tries == kFairDraws + kMaxFailures) break;
         }
         e.numero = static_cast<int>(i) + 1;
         e.variante = v;
@@ -257,6 +306,8 @@ class Generator {
  private:
   static constexpr int kMaxFailures = 2000;  // draws in a row that only repeat earlier ones
   static constexpr int kWiderDraws = 3;      // draws of one shape from ever wider choices
+  static constexpr int kFairDraws = 200;     // draws for a value like variant A's
+  static constexpr int kTrivialRedraws = 8;  // draws of variant A's avoiding a trivial value
 
   // What an exercise poses: a value to represent or a string to read. No two in one variant
   // pose the same, whatever their systems.
@@ -269,15 +320,17 @@ class Generator {
   // and returns the shape it has. From `wider` 1 on, the value comes from a wider choice:
   // integers from their whole range, floating-point values from larger magnitudes and longer
   // fractions; from 2 on, a width drawn is the level's widest, and from 3 on wider still.
-  Shape Pose(Exercise& e, const Shape* shape, int wider = 0) {
+  // `like`, when given, is variant A's exercise, whose sign and magnitude the value is drawn
+  // near (the caller checks how alike it came out).
+  Shape Pose(Exercise& e, const Shape* shape, int wider = 0, const Shape* like = nullptr) {
     wider_ = wider;
     Shape drawn;
     if (IsArithmetic(e.kind)) {
       drawn.beyond = PoseArithmetic(e, shape);
     } else if (e.kind.system == ops::System::kFloat) {
-      PoseFloat(e, shape);
+      PoseFloat(e, shape, like, drawn);
     } else {
-      drawn.beyond = PoseInteger(e, shape);
+      PoseInteger(e, shape, like, drawn);
     }
     drawn.kind = e.kind;
     drawn.bits = e.bits;
@@ -331,8 +384,7 @@ class Generator {
       return random_.Weighted(kSmall);
     }
     if (options_.dificultad == 3) {
-      static constexpr std::pair<int, int> kWide[] = {{8, 2},  {10, 1}, {12, 2},
-                                                      {16, 3}, {24, 1}, {32, 1}};
+      static constexpr std::pair<int, int> kWide[] = {{8, 2}, {10, 1}, {12, 3}, {16, 4}};
       return random_.Weighted(kWide);
     }
     static constexpr std::pair<int, int> kWidths[] = {{4, 2},  {5, 1},  {6, 2}, {8, 5},
@@ -368,8 +420,27 @@ class Generator {
     return r.lo - 1 - random_.Between(0, std::min(reach, r.lo + kMaxValue - 1));
   }
 
-  // Returns whether the value to represent is beyond the range.
-  bool PoseInteger(Exercise& e, const Shape* shape) {
+  // A value like variant A's `a` for the range `r`: the same sign, a magnitude whose bit length
+  // is within one of A's, and in the range or beyond it on the same side as A's.
+  std::int64_t DrawAlike(const Range& r, const Shape& a) {
+    if (a.sign == 0) return 0;
+    const std::int64_t low = a.length <= 2 ? 1 : std::int64_t{1} << (a.length - 2);
+    const std::int64_t high = std::min(kMaxValue, (std::int64_t{1} << (a.length + 1)) - 1);
+    std::int64_t lo = a.sign > 0 ? low : -high;
+    std::int64_t hi = a.sign > 0 ? high : -low;
+    if (!a.beyond) {
+      lo = std::max(lo, r.lo);
+      hi = std::min(hi, r.hi);
+    } else if (a.value > r.hi) {
+      lo = std::max(lo, r.hi + 1);
+    } else {
+      hi = std::min(hi, r.lo - 1);
+    }
+    return lo <= hi ? random_.Between(lo, hi) : a.value;  // A's own value is always in there
+  }
+
+  // Draws an integer exercise's value, and fills in `drawn`'s fit and what its value is like.
+  void PoseInteger(Exercise& e, const Shape* shape, const Shape* like, Shape& drawn) {
     const ops::System system = e.kind.system;
     if (shape != nullptr) {
       e.bits = shape->bits;
@@ -379,16 +450,35 @@ class Generator {
       e.exceso = system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
     }
     const Range range = IntegerRange(system, e.bits, e.exceso);
+    const ops::IntegerFormat format{system, e.bits, e.exceso};
+    std::string bits;  // the string posed or answered, when there is one
     if (e.kind.operation == Operation::kRepresent) {
       std::optional<std::int64_t> beyond;
-      if (shape != nullptr ? shape->beyond : random_.Chance(12)) beyond = DrawBeyond(range);
-      e.dato = Decimal(beyond ? *beyond : DrawFitting(range));
-      return beyond.has_value();
+      if (like != nullptr) {
+        drawn.value = DrawAlike(range, *like);
+        if (like->beyond) beyond = drawn.value;
+      } else {
+        if (shape != nullptr ? shape->beyond : random_.Chance(12)) beyond = DrawBeyond(range);
+        drawn.value = beyond ? *beyond : DrawFitting(range);
+      }
+      e.dato = Decimal(drawn.value);
+      drawn.beyond = beyond.has_value();
+      if (!drawn.beyond) {
+        bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {},
+                                     NoTrace())
+                   .cadena;
+      }
+    } else {
+      // The string to read is the writing of a value that fits, so it reads as a sensible
+      // value.
+      drawn.value = like != nullptr ? DrawAlike(range, *like) : DrawFitting(range);
+      e.dato = bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {},
+                                            NoTrace())
+                          .cadena;
     }
-    // The string to read is the writing of a value that fits, so it reads as a sensible value.
-    const auto value = static_cast<std::int32_t>(DrawFitting(range));
-    e.dato = ops::RepresentInteger({system, e.bits, e.exceso}, value, {}, NoTrace()).cadena;
-    return false;
+    drawn.sign = drawn.value < 0 ? -1 : drawn.value > 0 ? 1 : 0;
+    drawn.length = BitLength(drawn.value);
+    drawn.trivial = drawn.length <= 1 || EqualBits(bits);
   }
 
   void SolveInteger(Exercise& e) {
@@ -533,7 +623,8 @@ class Generator {
   // exactly), now and then an integer, and, when inexact values are allowed, a few tenths whose
   // binary expansion does not end. `scale` bounds the integer part.
   std::string DrawFixedText(std::int64_t scale) {
-    const bool minus = random_.Chance(40);
+    bool minus = random_.Chance(40);
+    if (sign_ != 0) minus = sign_ < 0;  // a variant's value takes variant A's sign
     std::int64_t whole = random_.Between(0, scale);
     std::string fraction;
     int shape = static_cast<int>(random_.Below(100));
@@ -551,6 +642,14 @@ class Generator {
       static constexpr int kTenths[] = {1, 2, 3, 4, 6, 7, 8, 9};
       fraction = Decimal(kTenths[random_.Below(8)]);
     }
+    // At the hardest level the integer part gives up its low bits to keep the value's
+    // significant bits within what is worked by hand (k is odd: the fraction's m bits all count).
+    if (options_.dificultad == 3) {
+      const int places = static_cast<int>(fraction.size());
+      const int fraction_bits = shape < 75 ? places : 0;
+      const int excess = BitLength(whole) + fraction_bits - kHardSignificantBits;
+      if (whole > 0 && excess > 0) whole >>= std::min(excess, BitLength(whole));
+    }
     std::string text = minus ? "-" : "";
     text += Decimal(whole);
     if (!fraction.empty()) text += "." + fraction;
@@ -563,7 +662,7 @@ class Generator {
   // Fixed-point text whose exponent fits the format `f`, with its writing: the integer part
   // shrinks until it does.
   std::pair<std::string, ops::FloatRepresentation> DrawFittingFloat(const FloatFormat& f) {
-    std::int64_t scale = level_.scale << (4 * wider_);
+    std::int64_t scale = std::min(level_.scale << (4 * wider_), scale_cap_);
     for (;;) {
       std::string text = DrawFixedText(scale);
       const ops::FloatRepresentation written =
@@ -604,7 +703,8 @@ class Generator {
     return drawn;  // never expected: its statement then says to truncate
   }
 
-  void PoseFloat(Exercise& e, const Shape* shape) {
+  // Draws a floating-point exercise's value, and fills in what it is like in `drawn`.
+  void PoseFloat(Exercise& e, const Shape* shape, const Shape* like, Shape& drawn) {
     if (shape != nullptr) {
       e.formato = shape->formato;
       e.preset = shape->preset;
@@ -612,8 +712,22 @@ class Generator {
       DrawFormat(e);
     }
     e.bits = e.formato.nb;
+    // Like variant A's value: its sign, and an integer part short enough for its magnitude
+    // (the caller checks the magnitude's lower end).
+    sign_ = like != nullptr ? like->sign : 0;
+    scale_cap_ = like == nullptr ? kMaxValue
+                 : like->length <= 0 ? 0
+                                     : (std::int64_t{1} << std::min(like->length + 1, 40)) - 1;
     auto [text, written] = DrawFloatValue(e.formato);
+    sign_ = 0;
+    scale_cap_ = kMaxValue;
     e.dato = e.kind.operation == Operation::kRepresent ? text : written.cadena;
+    // The magnitude's length: the binary exponent of the value plus one, read from the text
+    // (a short binary fraction, or a few tenths, which a double holds well enough for that).
+    const double value = std::strtod(text.c_str(), nullptr);
+    drawn.sign = value < 0 ? -1 : value > 0 ? 1 : 0;
+    drawn.length = value == 0 ? 0 : std::ilogb(value) + 1;
+    drawn.trivial = value == 0 || value == 1 || value == -1 || EqualBits(written.cadena);
   }
 
   void SolveFloat(Exercise& e) {
@@ -634,9 +748,11 @@ class Generator {
       e.enunciado =
           "Represente " + e.dato + " en " + in_format +
           (exact ? "." : "; el formato no lo representa exactamente: trunque la mantisa.");
+      if (e.formato.TypeMan != 0) e.enunciado += kComplementMantissa;
     } else {
       e.enunciado =
           "Interprete la cadena " + e.dato + " en " + in_format + "; redondee a seis decimales.";
+      if (e.formato.TypeMan != 0) e.enunciado += kComplementMantissa;
       e.orden = {"interpretar", "flotante", e.dato};
       ops::FloatInterpretation result{};
       e.traza = Traced([&](Trace& trace) {
@@ -657,6 +773,8 @@ class Generator {
   Random random_;
   Level level_;
   int wider_ = 0;  // how much wider than usual the value being drawn is chosen
+  int sign_ = 0;   // the sign a floating value must have, when not 0
+  std::int64_t scale_cap_ = kMaxValue;  // the most a floating value's integer part may be
   std::unordered_set<std::string> seen_;
   std::vector<Kind> turn_;  // the kinds of the turn under way, drawn from the back
   int failures_ = 0;        // draws in a row that only repeated earlier ones

@@ -2,6 +2,7 @@
 // sheet and its question bank from the same seed and options say the same. Every form is written
 // exercise by exercise, as they are drawn.
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -20,10 +21,6 @@ namespace {
 constexpr const char* kDefaultTitle = "Hoja de ejercicios de repbin";
 constexpr std::size_t kMarkdownWidth = 100;  // longest Markdown line outside code blocks
 
-std::string Recreate(const SheetHeader& header) {
-  return "Semilla " + std::to_string(header.seed) +
-         "; para crear de nuevo esta hoja: " + header.command;
-}
 
 std::string Title(const SheetHeader& header) {
   return header.titulo.empty() ? kDefaultTitle : header.titulo;
@@ -43,6 +40,11 @@ std::optional<std::pair<std::string, std::string>> KeyTie(const Exercise& e) {
 
 }  // namespace
 
+std::string Recreate(const SheetHeader& header) {
+  return "Semilla " + std::to_string(header.seed) +
+         "; para crear de nuevo esta hoja: " + header.command;
+}
+
 std::string KindTitle(const Kind& kind) {
   if (IsArithmetic(kind)) return ArithmeticKindTitle(kind);
   std::string title =
@@ -58,8 +60,6 @@ std::string KindTitle(const Kind& kind) {
   return title;
 }
 
-namespace {
-
 std::string HtmlEscape(const std::string& text) {
   std::string escaped;
   escaped.reserve(text.size() + text.size() / 8);
@@ -74,6 +74,8 @@ std::string HtmlEscape(const std::string& text) {
   }
   return escaped;
 }
+
+namespace {
 
 // Characters, not bytes, of UTF-8 text.
 std::size_t Columns(const std::string& text) {
@@ -147,16 +149,18 @@ constexpr const char* kHtmlStyle =
     R"(body{font-family:"DejaVu Serif",Georgia,serif;font-size:11pt;line-height:1.35;
 margin:0 auto;max-width:46em;padding:1em;overflow-wrap:anywhere}
 h1{font-size:16pt;margin:0 0 .3em}h2{font-size:13pt;margin:.4em 0}
-.campos{display:grid;grid-template-columns:3fr 1fr 1fr;gap:1em;margin:1em 0 1.5em}
+.campos{display:grid;grid-template-columns:3fr 1fr 1fr;gap:1em;margin:.6em 0 1em}
 .campos span{border-bottom:1px solid #000;padding-bottom:.2em}
-ol{padding-left:2em}li{margin-bottom:1em;break-inside:avoid}
-.respuesta{border-bottom:1px dotted #000;height:2.2em;margin-top:.3em;color:#555}
+ol{padding-left:2em}li{margin-bottom:.7em;break-inside:avoid}li p{margin:0}
+.respuesta{border-bottom:1px dotted #000;height:1.6em;margin-top:.2em;color:#555}
+table.respuestas{border-collapse:collapse;font-size:10pt}table.respuestas td,table.respuestas th{
+border-bottom:1px solid #999;padding:.15em .8em;text-align:left}
 pre{font-family:"DejaVu Sans Mono",monospace;font-size:7.5pt;line-height:1.2;white-space:pre-wrap;
 overflow-wrap:anywhere;margin:.3em 0;tab-size:8}
 code{font-family:"DejaVu Sans Mono",monospace}
-.semilla{font-size:9pt;color:#444;margin-top:2em}
+.origen{font-size:9pt;color:#444;margin:0 0 1em}
 @page{size:A4;margin:15mm}
-@media print{body{max-width:none;padding:0}section{break-before:page}section:first-of-type{break-before:auto}}
+@media print{body{max-width:none;padding:0;font-size:10pt;line-height:1.3}section{break-before:page}section:first-of-type{break-before:auto}}
 )";
 
 }  // namespace
@@ -218,6 +222,32 @@ std::string ExpandTabs(const std::string& text) {
   return expanded;
 }
 
+namespace {
+
+// An answer as the answer table prints it: a floating-point pattern split into its fields, in
+// their order in the layout; another bit string in groups of four from the right, as it is read
+// aloud when marking.
+std::string PrintedAnswer(const Exercise& e) {
+  const std::string& bits = e.respuesta;
+  if (bits.size() <= 4 || bits.find_first_not_of("01") != std::string::npos) return bits;
+  if (e.kind.system != ops::System::kFloat || static_cast<int>(bits.size()) != e.formato.nb) {
+    return Grouped(bits, true);
+  }
+  const FloatFormat& f = e.formato;
+  std::vector<std::pair<int, int>> fields = {
+      {f.possigno, 1}, {f.posexp, f.nbexp}, {f.posmantisa, f.nb - f.nbexp - 1}};
+  std::sort(fields.begin(), fields.end());
+  std::string split;
+  for (const auto& [start, width] : fields) {
+    if (width <= 0) continue;
+    if (!split.empty()) split += ' ';
+    split += bits.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(width));
+  }
+  return split;
+}
+
+}  // namespace
+
 std::string PointsText(int hundredths) {
   std::string text = std::to_string(hundredths / 100);
   const int cents = hundredths % 100;
@@ -245,12 +275,9 @@ bool SheetWriter::WantsKeys() const {
 void SheetWriter::Begin() {
   begun_ = true;
   switch (form_) {
-    case Form::kText: out_ += Title(header_) + "\n" + Recreate(header_) + "\n"; break;
-    case Form::kMarkdown:
-      // The command line goes in a code block: it may be longer than a line.
-      out_ += "# " + Title(header_) + "\n\nSemilla " + std::to_string(header_.seed) +
-              "; para crear de nuevo esta hoja:\n\n```sh\n" + header_.command + "\n```\n";
-      break;
+    // The student's pages never say the seed: with the command it makes the answer key again.
+    case Form::kText: out_ += Title(header_) + "\n"; break;
+    case Form::kMarkdown: out_ += "# " + Title(header_) + "\n"; break;
     case Form::kHtml:
       out_ += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
               HtmlEscape(Title(header_)) + "</title>\n<style>\n" + kHtmlStyle +
@@ -283,7 +310,8 @@ void SheetWriter::BeginVariant(int variante) {
           "Grupo: ____________\n\nFecha: ____________\n\n";
       break;
     case Form::kHtml:
-      if (variante > 0) out_ += "</ol>\n</section>\n";
+      out_ += closing_;
+      closing_ = "</ol>\n</section>\n";
       out_ += "<section class=\"hoja\">\n<h1>" + HtmlEscape(Title(header_)) + "</h1>\n";
       if (several) out_ += "<h2>" + VariantName(variante) + "</h2>\n";
       out_ +=
@@ -299,15 +327,22 @@ void SheetWriter::Statement(const Exercise& e) {
   const std::string statement = Points(header_, e.numero) + e.enunciado;
   switch (form_) {
     case Form::kText:
-      out_ += number + statement + "\n   Respuesta: ________________________________\n\n";
+      out_ += number + statement + "\n" + std::string(static_cast<std::size_t>(header_.espacio), '\n') +
+              "   Respuesta: ________________________________\n\n";
       break;
     case Form::kMarkdown:
       out_ += Wrap(statement, number, std::string(number.size(), ' '));
+      // A non-breaking space keeps each line of working space (Markdown drops blank lines).
+      for (int i = 0; i < header_.espacio; ++i) out_ += "\n\u00a0\n";
       out_ += "\n" + std::string(number.size(), ' ') + "Respuesta: ________________________\n\n";
       break;
     case Form::kHtml:
-      out_ += "<li><p>" + HtmlEscape(statement) +
-              "</p><div class=\"respuesta\">Respuesta:</div></li>\n";
+      out_ += "<li><p>" + HtmlEscape(statement) + "</p>";
+      if (header_.espacio > 0) {
+        out_ += "<div class=\"espacio\" style=\"height:" + std::to_string(header_.espacio * 6) +
+                "mm\"></div>";
+      }
+      out_ += "<div class=\"respuesta\">Respuesta:</div></li>\n";
       break;
     default: break;
   }
@@ -403,6 +438,78 @@ void SheetWriter::Add(const Exercise& e) {
   }
 }
 
+// A section of the teacher's part: the answer table or the key of a variant. The first one opens
+// with the seed and the command that make the sheet again, which the students' pages never say.
+void SheetWriter::OpenKeySection(const std::string& heading, const char* html_class,
+                                 const char* closing) {
+  const bool first = !key_begun_;
+  key_begun_ = true;
+  switch (form_) {
+    case Form::kText:
+      out_ += (first ? Recreate(header_) + "\n\n" : "\n") + heading + "\n";
+      break;
+    case Form::kMarkdown:
+      // The command line goes in a code block: it may be longer than a line.
+      if (first) {
+        out_ += "\nSemilla " + std::to_string(header_.seed) +
+                "; para crear de nuevo esta hoja:\n\n```sh\n" + header_.command + "\n```\n";
+      }
+      out_ += "\n## " + heading + "\n";
+      break;
+    case Form::kHtml:
+      // The heading comes first: a printed section starts its page with it.
+      out_ += closing_;
+      closing_ = closing;
+      out_ += std::string("<section class=\"") + html_class + "\">\n<h1>" + heading + "</h1>\n";
+      if (first) out_ += "<p class=\"origen\">" + HtmlEscape(Recreate(header_)) + "</p>\n";
+      break;
+    default: break;
+  }
+}
+
+void SheetWriter::AddAnswer(const Exercise& e) {
+  if (!begun_) Begin();
+  const bool points = !header_.puntos.empty() && e.numero <= static_cast<int>(header_.puntos.size());
+  if (e.variante != answer_variant_) {
+    const std::string heading =
+        header_.variantes > 1
+            ? "Respuestas de la variante " + std::string(1, static_cast<char>('A' + e.variante))
+            : std::string("Respuestas");
+    OpenKeySection(heading, "respuestas", "</table>\n</section>\n");
+    answer_variant_ = e.variante;
+    const bool with_points = !header_.puntos.empty();
+    switch (form_) {
+      case Form::kMarkdown:
+        out_ += with_points ? "\n| Ejercicio | Respuesta | Puntos |\n|---:|---|---:|\n"
+                            : "\n| Ejercicio | Respuesta |\n|---:|---|\n";
+        break;
+      case Form::kHtml:
+        out_ += std::string("<table class=\"respuestas\">\n<tr><th>Ejercicio</th><th>Respuesta</th>") +
+                (with_points ? "<th>Puntos</th>" : "") + "</tr>\n";
+        break;
+      default: break;
+    }
+  }
+  const std::string shown = PrintedAnswer(e);
+  const std::string worth =
+      points ? PointsText(header_.puntos[static_cast<std::size_t>(e.numero) - 1]) : "";
+  switch (form_) {
+    case Form::kText:
+      out_ += std::string(e.numero < 10 ? " " : "") + std::to_string(e.numero) + ". " + shown +
+              (points ? "  (" + worth + ")" : "") + "\n";
+      break;
+    case Form::kMarkdown:
+      out_ += "| " + std::to_string(e.numero) + " | `" + shown + "` |" +
+              (points ? " " + worth + " |" : "") + "\n";
+      break;
+    case Form::kHtml:
+      out_ += "<tr><td>" + std::to_string(e.numero) + "</td><td><code>" + HtmlEscape(shown) +
+              "</code></td>" + (points ? "<td>" + worth + "</td>" : "") + "</tr>\n";
+      break;
+    default: break;
+  }
+}
+
 void SheetWriter::AddKey(const Exercise& e) {
   if (!begun_) Begin();
   const bool several = header_.variantes > 1;
@@ -410,15 +517,8 @@ void SheetWriter::AddKey(const Exercise& e) {
     const std::string heading =
         several ? "Soluciones de la variante " + std::string(1, static_cast<char>('A' + e.variante))
                 : std::string("Soluciones");
-    switch (form_) {
-      case Form::kText: out_ += (key_variant_ < 0 ? "" : "\n") + heading + "\n"; break;
-      case Form::kMarkdown: out_ += "\n## " + heading + "\n"; break;
-      case Form::kHtml:
-        out_ += "</ol>\n</section>\n";
-        out_ += "<section class=\"soluciones\">\n<h1>" + heading + "</h1>\n<ol>\n";
-        break;
-      default: break;
-    }
+    OpenKeySection(heading, "soluciones", "</ol>\n</section>\n");
+    if (form_ == Form::kHtml) out_ += "<ol>\n";
     key_variant_ = e.variante;
   }
   const std::string number = std::to_string(e.numero) + ". ";
@@ -448,10 +548,7 @@ void SheetWriter::AddKey(const Exercise& e) {
 
 void SheetWriter::Finish() {
   if (!begun_) Begin();
-  if (form_ == Form::kHtml) {
-    if (variant_ >= 0 || key_variant_ >= 0) out_ += "</ol>\n</section>\n";
-    out_ += "<p class=\"semilla\">" + HtmlEscape(Recreate(header_)) + "</p>\n</body>\n</html>\n";
-  }
+  if (form_ == Form::kHtml) out_ += closing_ + "</body>\n</html>\n";
 }
 
 std::string Render(Form form, const std::vector<Exercise>& sheet, const SheetHeader& header,
@@ -460,6 +557,7 @@ std::string Render(Form form, const std::vector<Exercise>& sheet, const SheetHea
   SheetWriter writer(form, header, soluciones, text);
   for (const Exercise& e : sheet) writer.Add(e);
   if (writer.WantsKeys()) {
+    for (const Exercise& e : sheet) writer.AddAnswer(e);
     for (const Exercise& e : sheet) writer.AddKey(e);
   }
   writer.Finish();

@@ -122,13 +122,17 @@ struct SheetHeader {
   // Each exercise's points in hundredths, by its number (puntos[0] for exercise 1); empty when
   // the sheet prints none.
   std::vector<int> puntos;
+  // Blank lines of working space under each exercise of the students' pages.
+  int espacio = 0;
 };
 
 enum class Form { kText, kMarkdown, kHtml, kGift, kJson };
 
 // Writes a sheet while its exercises are drawn. Add() takes every exercise in the order drawn;
-// then, when WantsKeys(), AddKey() takes every exercise again in the same order (text, Markdown
-// and HTML write the answer key after all the variants); Finish() closes the sheet. Everything
+// then, when WantsKeys(), AddAnswer() takes every exercise again in the same order (the answer
+// table of each variant, for marking: number, answer, points), and AddKey() once more, with the
+// traces (text, Markdown and HTML write the key after all the variants); Finish() closes the
+// sheet. Everything
 // is appended to `out` (UTF-8), which the caller may write out and empty between calls.
 class SheetWriter {
  public:
@@ -138,6 +142,7 @@ class SheetWriter {
   // Whether a second round of exercises, for the answer key, is wanted.
   bool WantsKeys() const;
   void Add(const Exercise& e);
+  void AddAnswer(const Exercise& e);
   void AddKey(const Exercise& e);
   void Finish();
 
@@ -146,6 +151,7 @@ class SheetWriter {
   void BeginVariant(int variante);
   void Statement(const Exercise& e);
   void Question(const Exercise& e);
+  void OpenKeySection(const std::string& heading, const char* html_class, const char* closing);
 
   Form form_;
   const SheetHeader& header_;
@@ -153,9 +159,19 @@ class SheetWriter {
   std::string& out_;
   bool begun_ = false;
   int variant_ = -1;      // the variant whose statements are being written
-  int key_variant_ = -1;  // the variant whose key is being written
+  int answer_variant_ = -1;  // the variant whose answer table is being written
+  int key_variant_ = -1;     // the variant whose key is being written
+  bool key_begun_ = false;   // the teacher's part, which opens with the seed, has begun
+  std::string closing_;      // HTML: what closes the section being written
   std::string category_;  // GIFT: the category of the last question
 };
+
+// `text` with &, <, > and " as HTML entities, for a page's text and attributes.
+std::string HtmlEscape(const std::string& text);
+
+// "Semilla S; para crear de nuevo esta hoja: COMMAND": what makes the sheet, and so its key,
+// again. Only the key says it; a student's page never does.
+std::string Recreate(const SheetHeader& header);
 
 // A whole sheet in one string, rendered through a SheetWriter; `soluciones` adds the answer key
 // (text, Markdown, HTML; GIFT and JSON always carry the answers).

@@ -25,7 +25,7 @@ void PrintHelp() {
       "                       [-f FORMATO] [opciones de formato] [--variantes N]\n"
       "                       [--dificultad 1|2|3] [--inexactos] [--titulo TEXTO]\n"
       "                       [--puntos[=PUNTOS]] [--salida SALIDA] [--soluciones]\n"
-      "                       [--ampliado]\n"
+      "                       [--ampliado] [--clave FICHERO] [--espacio N]\n"
       "\n"
       "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
       "(cada respuesta con la traza que imprime la orden de una sola conversión), una página\n"
@@ -43,8 +43,15 @@ void PrintHelp() {
       "                     (--puntos=2,2,3,3; hasta dos decimales con '.')\n"
       "  --salida SALIDA    texto (lo normal), markdown, html (una página para imprimir),\n"
       "                     gift (Moodle) o json (JSON Lines); todas en UTF-8\n"
-      "  --soluciones       añade las soluciones con su traza (texto, markdown y html; gift\n"
-      "                     y json llevan siempre las respuestas)\n"
+      "  --soluciones       añade, tras las hojas del alumno, una tabla de respuestas por\n"
+      "                     variante (ejercicio, respuesta, puntos) y las soluciones con su\n"
+      "                     traza (texto, markdown y html; gift y json llevan siempre las\n"
+      "                     respuestas)\n"
+      "  --espacio N        N líneas en blanco para trabajar bajo cada ejercicio (de 0 a\n"
+      "                     40; 0 si no se indica)\n"
+      "  --clave FICHERO    añade a FICHERO una línea con la semilla y la orden que crea de\n"
+      "                     nuevo la hoja con sus soluciones; las hojas del alumno no dicen\n"
+      "                     la semilla (solo la dicen las soluciones)\n"
       "  --ampliado         añade a la traza de cada solución el informe ampliado, como\n"
       "                     la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
       "                     método a mano y lecturas; en coma flotante: valor exacto,\n"
@@ -123,6 +130,35 @@ bool TitleAccepted(const std::string& title) {
   return characters && *characters >= 1 && *characters <= 80;
 }
 
+// The arguments of the command that writes the sheet's key: `args` without --clave, with
+// --soluciones, and with the seed.
+std::vector<std::string> KeyArguments(const std::vector<std::string>& args, std::uint64_t seed) {
+  std::vector<std::string> kept;
+  bool soluciones = false;
+  bool seeded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--clave") {
+      ++i;
+      continue;
+    }
+    if (args[i].rfind("--clave=", 0) == 0) continue;
+    soluciones = soluciones || args[i] == "--soluciones";
+    seeded = seeded || args[i] == "--semilla" || args[i].rfind("--semilla=", 0) == 0;
+    kept.push_back(args[i]);
+  }
+  if (!soluciones) kept.push_back("--soluciones");
+  if (!seeded) kept.insert(kept.end(), {"--semilla", std::to_string(seed)});
+  return kept;
+}
+
+// "Semilla S; para crear de nuevo esta hoja: repbin ejercicios ... --soluciones": the line that
+// makes the sheet of `args` again with its key.
+std::string KeyLine(exercises::SheetHeader header, const std::vector<std::string>& args,
+                    std::uint64_t seed) {
+  header.command = exercises::CommandText("ejercicios", KeyArguments(args, seed));
+  return exercises::Recreate(header);
+}
+
 }  // namespace
 
 int RunExercises(const std::vector<std::string>& args) {
@@ -132,9 +168,11 @@ int RunExercises(const std::vector<std::string>& args) {
   int variantes = 1;
   std::optional<PointsRequest> points;
   std::string titulo;
+  std::optional<std::string> clave;
+  int espacio = 0;
   exercises::OwnOptions own;
   own.flags = {"--soluciones", "--ampliado"};
-  own.valued = {"--salida", "--variantes", "--titulo"};
+  own.valued = {"--salida", "--variantes", "--titulo", "--clave", "--espacio"};
   own.optionally_valued = {"--puntos"};
   own.apply = [&](const std::string& name,
                   const std::optional<std::string>& value) -> std::optional<std::string> {
@@ -152,6 +190,13 @@ int RunExercises(const std::vector<std::string>& args) {
       const std::optional<int> n = in::ParseWhole<int>(*value);
       if (!n || *n < 1 || *n > 26) return "un número de variantes entre 1 y 26";
       variantes = *n;
+    } else if (name == "--espacio") {
+      const std::optional<int> n = in::ParseWhole<int>(*value);
+      if (!n || *n < 0 || *n > 40) return "un número de líneas entre 0 y 40";
+      espacio = *n;
+    } else if (name == "--clave") {
+      if (value->empty()) return "el nombre de un fichero";
+      clave = *value;
     } else if (name == "--titulo") {
       if (!TitleAccepted(*value))
         return "un texto de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de "
@@ -194,12 +239,14 @@ int RunExercises(const std::vector<std::string>& args) {
 
   exercises::SheetHeader header;
   header.command = exercises::CommandText("ejercicios", args);
+  const bool seed_chosen = !seed;
   if (!seed) {
     seed = exercises::ChooseSeed();
     header.command += " --semilla " + std::to_string(*seed);
   }
   header.seed = options.seed = *seed;
   header.titulo = titulo;
+  header.espacio = espacio;
   header.variantes = options.variantes;
   if (points) {
     if (!points->each.empty()) {
@@ -212,6 +259,27 @@ int RunExercises(const std::vector<std::string>& args) {
       const int count = exercises::GenerateEach(counting, [](const exercises::Exercise&) {});
       header.puntos = Shares(points->total, count);
     }
+  }
+
+  if (clave) {
+    // The line that makes the key: the same command with the solutions, without --clave.
+    const std::string line = KeyLine(header, args, *seed) + "\n";
+    out::AppendFile file;
+    if (!file.Open(clave->c_str()) || !file.Append(line.data(), line.size(), true) ||
+        !file.Close()) {
+      out::PrintErr("repbin ejercicios: no se puede escribir la clave en \"%s\"\n",
+                    clave->c_str());
+      return 2;
+    }
+  }
+
+  // A students' sheet (no key in it, no --clave) whose seed the program chose would leave the
+  // teacher no way to make its key again: the seed line goes to standard error, which the copy
+  // for the students (standard output) never holds.
+  const bool keys_in_sheet =
+      soluciones || form == exercises::Form::kGift || form == exercises::Form::kJson;
+  if (seed_chosen && !clave && !keys_in_sheet) {
+    out::PrintErrText(("repbin ejercicios: " + KeyLine(header, args, *seed) + "\n").c_str());
   }
 
   // The text sheet is UTF-8, unless asked for in code page 850 or going to a Windows console
@@ -249,6 +317,11 @@ int RunExercises(const std::vector<std::string>& args) {
         drawn);
   }
   if (writer.WantsKeys()) {
+    // The answer tables first, from a draw without traces, then the key with them.
+    exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
+      writer.AddAnswer(e);
+      write(false);
+    });
     options.trazas = true;
     exercises::GenerateEach(options, [&](const exercises::Exercise& e) {
       writer.AddKey(e);

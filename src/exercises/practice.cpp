@@ -14,6 +14,7 @@
 #include "exercises/arithmetic_exercises.h"
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "exercises/text_check.h"
 #include "operations/bit_input.h"
 #include "operations/json.h"
 #include "output/input.h"
@@ -30,7 +31,7 @@ void PrintHelp() {
   out::Print(
       "Uso: repbin practicar [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
       "                      [-f FORMATO] [opciones de formato] [--dificultad 1|2|3]\n"
-      "                      [--inexactos] [--registro FICHERO]\n"
+      "                      [--inexactos] [--registro FICHERO] [--alumno NOMBRE]\n"
       "\n"
       "Propone ejercicios de uno en uno y lee una respuesta por línea: dice si es correcta\n"
       "y, si no lo es, qué está mal, con la solución y su traza. Con la misma semilla y las\n"
@@ -54,10 +55,12 @@ void PrintHelp() {
   out::PrintText(exercises::kDrawOptionsHelp);
   out::Print(
       "  --registro FICHERO añade a FICHERO una línea JSON por ejercicio respondido o\n"
-      "                     dejado sin responder (JSON Lines, UTF-8): ejercicio, tipo,\n"
-      "                     orden, enunciado,\n"
-      "                     respuesta_alumno, respuesta, correcta, diagnostico, semilla,\n"
-      "                     instante\n"
+      "                     dejado sin responder (JSON Lines, UTF-8): alumno, ronda,\n"
+      "                     ejercicio, tipo, orden, enunciado, respuesta_alumno,\n"
+      "                     respuesta, correcta, estado (correcta, incorrecta o\n"
+      "                     sin_responder), error (el código del fallo, o null),\n"
+      "                     diagnostico, semilla, instante; repbin informe los resume\n"
+      "  --alumno NOMBRE    el nombre del alumno en el registro (hasta 80 caracteres)\n"
       "  --cp850, --utf8    codificación de los acentos\n"
       "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
@@ -168,6 +171,20 @@ int RoundLength(const exercises::SheetOptions& options) {
   return exercises::GenerateEach(counting, [](const Exercise&) {});
 }
 
+// One round's id in its records: the moment it began and 32 random bits ("20261207T211512Z-
+// 3f9a2c1b"), so that rounds begun in the same second by a class still differ.
+std::string RoundId() {
+  const std::time_t now = std::time(nullptr);
+  char stamp[32] = "";
+  if (const std::tm* utc = std::gmtime(&now)) {
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", utc);
+  }
+  char id[48];
+  std::snprintf(id, sizeof id, "%s-%08x", stamp,
+                static_cast<unsigned>(exercises::ChooseSeed() & 0xFFFFFFFFu));
+  return id;
+}
+
 struct Score {
   int posed = 0;
   int right = 0;
@@ -225,10 +242,19 @@ std::string ErrorJson(const std::string& message) {
 
 int RunPractice(const std::vector<std::string>& args) {
   std::optional<std::string> record_path;
+  std::optional<std::string> student;
   exercises::OwnOptions own;
-  own.valued = {"--registro"};
-  own.apply = [&](const std::string&,
+  own.valued = {"--registro", "--alumno"};
+  own.apply = [&](const std::string& name,
                   const std::optional<std::string>& value) -> std::optional<std::string> {
+    if (name == "--alumno") {
+      const std::optional<std::size_t> length = exercises::PlainLineLength(*value);
+      if (!length || *length < 1 || *length > 80) {
+        return "un nombre de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de control";
+      }
+      student = *value;
+      return std::nullopt;
+    }
     if (value->empty()) return "el nombre de un fichero";
     record_path = *value;
     return std::nullopt;
@@ -253,6 +279,8 @@ int RunPractice(const std::vector<std::string>& args) {
                   record_path->c_str());
     return 2;
   }
+
+  const std::string round_id = RoundId();
 
   // The exercises are drawn as they are asked for, so a long round starts at once.
   exercises::ExerciseStream round(line.options);
@@ -353,6 +381,8 @@ int RunPractice(const std::vector<std::string>& args) {
 
     if (!record_path) continue;
     Json entry;
+    entry["alumno"] = student ? Json(*student) : Json(nullptr);
+    entry["ronda"] = round_id;
     entry["ejercicio"] = e.numero;
     entry["tipo"] = exercises::KindName(e.kind);
     entry["orden"] = e.orden;
@@ -365,6 +395,10 @@ int RunPractice(const std::vector<std::string>& args) {
     }
     entry["respuesta"] = e.respuesta;
     entry["correcta"] = verdict.correcta;
+    entry["estado"] = verdict.correcta ? "correcta" : skipped || too_long ? "sin_responder" : "incorrecta";
+    entry["error"] = verdict.correcta || skipped || too_long || verdict.error.empty()
+                         ? Json(nullptr)
+                         : Json(verdict.error);
     entry["diagnostico"] = verdict.diagnostico.size() > kRecordedDiagnosis
                                ? Prefix(verdict.diagnostico, kRecordedDiagnosis) + " […]"
                                : verdict.diagnostico;
@@ -461,6 +495,7 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   Json j;
   j["correcta"] = verdict.correcta;
   j["diagnostico"] = NulsShown(verdict.diagnostico);  // as the console shows it
+  j["error"] = verdict.correcta || verdict.error.empty() ? Json(nullptr) : Json(verdict.error);
   if (verdict.repetir) j["repetir"] = true;
   if (verdict.campos) {
     j["campos"] = {{"signo", verdict.campos->sign},

@@ -8,6 +8,7 @@
 #include "commands/commands.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/session.h"
+#include "exercises/class_report.h"
 #include "exercises/exercises.h"
 #include "exercises/practice.h"
 #include "output/input.h"
@@ -27,6 +28,7 @@ void PrintUsage() {
       "     repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
       "     repbin ejercicios [opciones]\n"
       "     repbin practicar [opciones]\n"
+      "     repbin informe FICHERO... [opciones]\n"
       "     repbin --help | --version\n"
       "\n"
       "Enseña cómo se representan los números en binario: escribe enteros en binario\n"
@@ -47,6 +49,8 @@ void PrintUsage() {
       "  ejercicios    genera hojas de ejercicios con soluciones y bancos de preguntas\n"
       "  practicar     propone ejercicios de uno en uno, corrige cada respuesta y explica\n"
       "                lo que está mal\n"
+      "  informe       resume los registros de práctica de una clase: notas, aciertos\n"
+      "                por tipo y errores más frecuentes\n"
       "Cada orden tiene su ayuda: repbin representar --help\n"
       "\n"
       "Opciones:\n"
@@ -72,7 +76,7 @@ void PrintUsage() {
 int RefuseCommand(const std::string& word) {
   out::PrintErr(
       "repbin: orden desconocida: \"%s\"; escriba representar, interpretar, operar, "
-      "formato, convertir, ejercicios o practicar\n",
+      "formato, convertir, ejercicios, practicar o informe\n",
       word.c_str());
   return 2;
 }
@@ -118,14 +122,17 @@ int RunArguments(const std::vector<std::string>& args) {
       // The commands write UTF-8 where the system speaks it; an encoding option still decides.
       if (encoding.empty()) out::UseCommandEncodings();
       std::vector<std::string> command{arg};
-      // The extended report belongs to the conversions and the sheets, not to a practice round or
-      // a format card.
-      if (options.ampliado && arg != "practicar" && arg != "formato" && arg != "convertir") {
+      // The extended report belongs to the conversions and the sheets, not to a practice round,
+      // a format card or a class report.
+      if (options.ampliado && arg != "practicar" && arg != "formato" && arg != "convertir" &&
+          arg != "informe") {
         command.emplace_back("--ampliado");
       }
-      // A sheet's own encoding follows an encoding option given before the command too; one
-      // given after it still has the last word.
-      if (!encoding.empty() && arg == "ejercicios") command.push_back(encoding);
+      // A sheet's or a report's own encoding follows an encoding option given before the
+      // command too; one given after it still has the last word.
+      if (!encoding.empty() && (arg == "ejercicios" || arg == "informe")) {
+        command.push_back(encoding);
+      }
       command.insert(command.end(), it + 1, args.end());
       return RunCommandLine(command);
     }
@@ -161,7 +168,7 @@ int RunArguments(const std::vector<std::string>& args) {
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "operar" ||
          word == "ejercicios" || word == "practicar" || word == "formato" ||
-         word == "convertir";
+         word == "convertir" || word == "informe";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
@@ -172,6 +179,8 @@ int RunCommandLine(const std::vector<std::string>& args) {
     status = RunExercises(rest);
   } else if (args[0] == "practicar") {
     status = RunPractice(rest);
+  } else if (args[0] == "informe") {
+    status = RunClassReport(rest);
   } else if (args[0] == "operar") {
     status = RunOperate(args);
   } else if (args[0] == "formato") {

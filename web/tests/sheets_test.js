@@ -118,6 +118,27 @@ async function checkPrintedPage(browser, args, variants) {
   check(outside.length === 0, `${name}: no text outside the page box ${shown}`);
 }
 
+// At levels 1 and 2, with the default working space, a variant of 10 exercises prints on one A4
+// page: two variants without the key make two pages, over several seeds.
+async function checkOnePagePerVariant(browser) {
+  const counts = [];
+  for (const level of ['1', '2']) {
+    for (const seed of ['1', '2', '3', '4', '5']) {
+      const args = ['-n', '10', '--variantes', '2', '--dificultad', level, '--semilla', seed];
+      const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'repbin-sheet-'));
+      const file = path.join(dir, 'hoja.html');
+      fs.writeFileSync(file, sheet([...args, '--puntos', '--salida', 'html']));
+      const page = await browser.newPage();
+      await page.goto(pathToFileURL(file).href, { waitUntil: 'load' });
+      const pdf = await page.pdf({ format: 'A4', printBackground: true });
+      await page.close();
+      fs.rmSync(dir, { recursive: true, force: true });
+      counts.push((await pdfPages(pdf)).length);
+    }
+  }
+  check(counts.every((n) => n === 2), `10 exercises a variant, one page each: pages ${counts}`);
+}
+
 // --- The question bank -------------------------------------------------------------------------
 
 function checkGift(args) {
@@ -158,10 +179,23 @@ function checkGift(args) {
     }
     if (key.operacion === 'interpretar') {
       const tolerance = key.sistema === 'flotante' ? 5e-7 : 0;
+      // At a tie (the exact value halfway between two six-decimal numbers) both roundings are
+      // listed, each with the tolerance: the key is one of them, the other one unit away.
+      const choices = Array.isArray(q.choices)
+        ? q.choices.map((c) => c.isCorrect && c.text)
+        : [q.choices];
+      const unit = 1.5e-6; // one unit of the sixth decimal, with room for binary rounding
       const ok =
         q.type === 'Numerical' &&
-        Number(q.choices.number) === Number(key.respuesta) &&
-        Number(q.choices.range ?? 0) === tolerance;
+        choices.length >= 1 &&
+        choices.length <= 2 &&
+        choices.some((c) => c && Number(c.number) === Number(key.respuesta)) &&
+        choices.every(
+          (c) =>
+            c &&
+            Math.abs(Number(c.number) - Number(key.respuesta)) <= unit &&
+            Number(c.range ?? 0) === tolerance,
+        );
       if (!ok) wrong.push(`${q.title}: ${JSON.stringify(q.choices)} for ${key.respuesta}`);
       continue;
     }
@@ -217,6 +251,7 @@ try {
   const wide = ['-n', '6', '--semilla', '6', '--tipos', 'flotante', '-f', 'ieee64'];
   await checkPrintedPage(browser, [...hard, ...wide], 2);
   await checkPrintedPage(browser, [...hard, '-n', '40', '--semilla', '7'], 2);
+  await checkOnePagePerVariant(browser);
   console.log(`     printing took ${Date.now() - started} ms`);
 } finally {
   await browser.close();
