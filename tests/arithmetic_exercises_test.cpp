@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <nlohmann/json.hpp>
 #include <cmath>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
@@ -209,8 +209,8 @@ TEST(ArithmeticExerciseTest, IntegerMistakesAreNamed) {
   }
   const Exercise e = IntegerExercise(Operation::kAdd, System::kTwos, 8, "100", "-1");
   EXPECT_EQ(e.respuesta, "01100011, no desborda");
-  for (const char* right : {"01100011, no desborda", "0110 0011 no desborda", "0x63, NO",
-                            "01100011; no desborda"}) {
+  for (const char* right :
+       {"01100011, no desborda", "0110 0011 no desborda", "0x63, NO", "01100011; no desborda"}) {
     EXPECT_TRUE(CheckAnswer(e, right).correcta) << right;
   }
   // The pattern without its verdict, or the value for the pattern: asked again.
@@ -239,8 +239,9 @@ std::string Bits32(float f) {
 // The result the machine gives: to nearest by its own float arithmetic, truncated from the
 // double result, which is exact for operands of a few significant bits.
 std::string MachineResult(float a, const std::string& op, float b, bool nearest) {
-  const double exact = op == "x" ? double{a} * double{b} : op == "-" ? double{a} - double{b}
-                                                                   : double{a} + double{b};
+  const double exact = op == "x"   ? double{a} * double{b}
+                       : op == "-" ? double{a} - double{b}
+                                   : double{a} + double{b};
   if (nearest) return Bits32(op == "x" ? a * b : op == "-" ? a - b : a + b);
   float f = static_cast<float>(exact);
   if (std::fabs(double{f}) > std::fabs(exact)) f = std::nextafter(f, 0.0f);
@@ -331,13 +332,12 @@ TEST(ArithmeticExerciseTest, FloatMistakesAreNamed) {
     std::string answer;
     const char* named;
   } cases[] = {
-      {sum, Bits32(1.5f + 0.375f * 4), "No ha alineado"},          // both under 2^0
-      {sum, Bits32(1.5f / 16 + 0.375f), "operando equivocado"},    // 1.5 shifted, 2^-2 kept
-      {sum, Bits32(0.5f + 0.125f), "bit impl"},                     // 0.1 + 0.001 (x 2^-2)
-      {carry, Bits32(1.5f), "No ha normalizado"},                   // 10.1 read as 1.1
-      {product, Bits32(0.5f * 0.5f), "bit impl"},                   // 0.1 x 0.01 (x 2^1)
-      {product,
-       Bits32(std::bit_cast<float>(std::bit_cast<std::uint32_t>(3.75f) + (127u << 23))),
+      {sum, Bits32(1.5f + 0.375f * 4), "No ha alineado"},        // both under 2^0
+      {sum, Bits32(1.5f / 16 + 0.375f), "operando equivocado"},  // 1.5 shifted, 2^-2 kept
+      {sum, Bits32(0.5f + 0.125f), "bit impl"},                  // 0.1 + 0.001 (x 2^-2)
+      {carry, Bits32(1.5f), "No ha normalizado"},                // 10.1 read as 1.1
+      {product, Bits32(0.5f * 0.5f), "bit impl"},                // 0.1 x 0.01 (x 2^1)
+      {product, Bits32(std::bit_cast<float>(std::bit_cast<std::uint32_t>(3.75f) + (127u << 23))),
        "exceso"},
       {tie, truncated, "Ha truncado"},
       {cut, Bits32(third), "Ha redondeado"},
@@ -416,8 +416,8 @@ TEST(ArithmeticExerciseTest, KindsAreNamedInTheList) {
 // The page's round: each exercise carries its operands, its key is right, and a float pattern
 // with a wrong sign gets its fields marked.
 TEST(ArithmeticExerciseTest, PageRoundCarriesOperandsAndVerdicts) {
-  const std::vector<std::string> args = {"--semilla", "8", "-n", "6", "--tipos",
-                                         "suma-flotante,c2,resta"};
+  const std::vector<std::string> args = {"--semilla", "8",       "-n",
+                                         "6",         "--tipos", "suma-flotante,c2,resta"};
   for (int numero = 1; numero <= 6; ++numero) {
     const auto e = nlohmann::json::parse(exercises::PracticeExerciseJson(args, numero));
     ASSERT_FALSE(e.contains("error")) << e.dump();

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "exercise_cases.h"
 #include "exercises/answer_check.h"
 #include "exercises/class_report.h"
 #include "exercises/exercise_sheet.h"
 #include "program/program.h"
-#include "exercise_cases.h"
 
 namespace repbin {
 namespace {
@@ -58,8 +58,8 @@ TEST(StudentPagesTest, SayNeitherTheSeedNorTheCommand) {
       {}, {"--variantes", "3"}, {"--puntos", "--titulo", "Examen"}, {"--dificultad", "3"}};
   for (const char* form : {"texto", "markdown", "html"}) {
     for (const std::vector<std::string>& extra : extras) {
-      std::vector<std::string> args = {"ejercicios", "-n", "6", "--semilla", "1002", "--salida",
-                                       form};
+      std::vector<std::string> args = {"ejercicios", "-n",       "6", "--semilla",
+                                       "1002",       "--salida", form};
       args.insert(args.end(), extra.begin(), extra.end());
       const Transcript sheet = RunProgramOnText(args, "", out::Encoding::kUtf8);
       ASSERT_EQ(sheet.status, 0) << sheet.err;
@@ -122,9 +122,8 @@ TEST(StudentPagesTest, KeyFileAndChosenSeed) {
 // Before the full solutions, each variant's answer table: every exercise's key (its bits in
 // groups) and points, in the order of the JSON keys of the same sheet; and the working space.
 TEST(StudentPagesTest, AnswerTablesAndWorkingSpace) {
-  const std::vector<std::string> args = {"ejercicios", "-n",        "8",        "--semilla",
-                                         "31",         "--variantes", "3",      "--puntos",
-                                         "--espacio",  "3"};
+  const std::vector<std::string> args = {"ejercicios",  "-n", "8",        "--semilla", "31",
+                                         "--variantes", "3",  "--puntos", "--espacio", "3"};
   std::vector<std::string> json_args = args;
   json_args.insert(json_args.end(), {"--salida", "json"});
   std::vector<std::string> keyed = args;
@@ -143,9 +142,8 @@ TEST(StudentPagesTest, AnswerTablesAndWorkingSpace) {
     }
     // " 3. 1110 1111  (1.25 puntos)": the row of exercise 3.
     const std::string number = std::to_string(k["numero"].get<int>());
-    const std::size_t row = text.out.find("\n" + std::string(number.size() < 2 ? " " : "") +
-                                              number + ". ",
-                                          at);
+    const std::size_t row =
+        text.out.find("\n" + std::string(number.size() < 2 ? " " : "") + number + ". ", at);
     ASSERT_NE(row, std::string::npos);
     const std::size_t end = text.out.find('\n', row + 1);
     std::string cells = text.out.substr(row + 1, end - row - 1);
@@ -312,8 +310,8 @@ TEST(ClassReportTest, CountsFromPracticeRecords) {
   std::set<std::string> round_ids;
   for (const auto& round : rounds) {
     const Transcript t =
-        RunProgramOnText({"practicar", "-n", "3", "--semilla", round.seed, "--tipos", "c2,c1",
-                          "-b", "8", "--alumno", round.alumno, "--registro", file},
+        RunProgramOnText({"practicar", "-n", "3", "--semilla", round.seed, "--tipos", "c2,c1", "-b",
+                          "8", "--alumno", round.alumno, "--registro", file},
                          round.answers, out::Encoding::kUtf8);
     ASSERT_EQ(t.status, 0) << t.err;
   }

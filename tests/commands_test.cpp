@@ -569,12 +569,16 @@ TEST(CommandsTest, PageLayoutNamesEveryFieldAndBit) {
       {{"representar", "flotante", "5.5"},
        "32 bits; signo en 0, exponente de 8 en 1 (exceso 127), mantisa de 23 en 9 "
        "(signo-magnitud, 1'M)",
-       {"signo", "exponente", "mantisa"}, 2, true},
-      {{"interpretar", "flotante", "0x3F80 000", "--pos-man", "0", "--pos-exp", "24",
-        "--pos-signo", "23", "--sis-exp", "c2", "--norma", "01M"},
+       {"signo", "exponente", "mantisa"},
+       2,
+       true},
+      {{"interpretar", "flotante", "0x3F80 000", "--pos-man", "0", "--pos-exp", "24", "--pos-signo",
+        "23", "--sis-exp", "c2", "--norma", "01M"},
        "32 bits; signo en 23, exponente de 8 en 24 (complemento a dos), mantisa de 23 en 0 "
        "(signo-magnitud, 0'1M)",
-       {"mantisa", "signo", "exponente"}, 28, false},
+       {"mantisa", "signo", "exponente"},
+       28,
+       false},
       {{"interpretar", "c2", "1111 1011"}, "Complemento a dos: 8 bits", {"entero"}, 8, true},
       {{"representar", "exceso", "-", "-b", "4"}, "Exceso 7: 4 bits", {"entero"}, 1, false},
   };
@@ -614,8 +618,8 @@ TEST(CommandsTest, PageLayoutNamesEveryFieldAndBit) {
     EXPECT_EQ(page["escritos"]["completo"], c.complete);
   }
   // A layout the rules refuse says why, as the command does.
-  const nlohmann::json refused =
-      nlohmann::json::parse(repbin::LayoutJson({"representar", "flotante", "-b", "16", "--exp", "15"}));
+  const nlohmann::json refused = nlohmann::json::parse(
+      repbin::LayoutJson({"representar", "flotante", "-b", "16", "--exp", "15"}));
   EXPECT_EQ(refused["estado"], 2);
   EXPECT_NE(refused["mensaje"].get<std::string>().find("exponente"), std::string::npos);
 }

@@ -128,9 +128,19 @@ TEST(FormatCardTest, NamedFormatsMatchTheStandards) {
 // and huge values, at the digits of every format.
 TEST(FormatCardTest, ScientificNotationAgreesWithPrintf) {
   std::mt19937_64 r(20261212U);
-  std::vector<double> values = {0.125, 0.375, 2.5, 9.995, 99.95, 448, 57344, 65504, 1e-300,
+  std::vector<double> values = {0.125,
+                                0.375,
+                                2.5,
+                                9.995,
+                                99.95,
+                                448,
+                                57344,
+                                65504,
+                                1e-300,
                                 std::numeric_limits<double>::denorm_min(),
-                                std::numeric_limits<double>::max(), -0.2998046875, 1.0 / 3};
+                                std::numeric_limits<double>::max(),
+                                -0.2998046875,
+                                1.0 / 3};
   for (int i = 0; i < 300; ++i) {
     values.push_back(std::bit_cast<double>(r() >> 1));  // any positive finite double or NaN
   }
@@ -151,8 +161,7 @@ TEST(FormatCardTest, ScientificNotationAgreesWithPrintf) {
 std::set<Rational> AllValues(const FloatFormat& f, bool ieee) {
   std::set<Rational> values;
   for (std::uint64_t p = 0; p < (std::uint64_t{1} << f.nb); ++p) {
-    const repbin::InterpretationReport r =
-        repbin::ReportInterpretation(f, Bits(p, f.nb).c_str());
+    const repbin::InterpretationReport r = repbin::ReportInterpretation(f, Bits(p, f.nb).c_str());
     const repbin::ExactDecimal& v = ieee ? r.ieee->value : r.value;
     if (!v || *v == "nan" || *v == "inf" || *v == "-inf") continue;
     values.insert(FromDecimal(*v));
@@ -178,8 +187,8 @@ void ExpectNeighbour(const FloatFormat& f, bool ieee,
 void CheckNeighbours(const FloatFormat& f, bool ieee, const std::set<Rational>& values,
                      const Rational& x) {
   SCOPED_TRACE(testing::Message() << "X = " << x);
-  const repbin::ops::Neighbours n = repbin::ops::FindNeighbours(
-      f, {mp::numerator(x).str(), mp::denominator(x).str()});
+  const repbin::ops::Neighbours n =
+      repbin::ops::FindNeighbours(f, {mp::numerator(x).str(), mp::denominator(x).str()});
   const auto above = values.upper_bound(x);
   const auto at_or_above = values.lower_bound(x);
   std::optional<Rational> previous;
@@ -198,7 +207,7 @@ void CheckNeighbours(const FloatFormat& f, bool ieee, const std::set<Rational>& 
   // Truncation keeps the neighbour toward zero, but never crosses it (a format without zero
   // keeps X's sign, and reads zero as the smallest positive value); beyond the ends, the end.
   const std::optional<Rational> toward = x >= 0 ? (previous && *previous >= 0 ? previous : next)
-                                               : (next && *next <= 0 ? next : previous);
+                                                : (next && *next <= 0 ? next : previous);
   ExpectNeighbour(f, ieee, n.truncated, toward, "truncated");
   if (previous && next && n.nearest) {
     const Rational chosen = FromDecimal(*n.nearest->exact);
@@ -307,8 +316,8 @@ TEST(FormatCardTest, CustomLayoutsExhaustively) {
 // end patterns, how many distinct values and which patterns are zero, with and without fraction
 // bits.
 TEST(FormatCardTest, IntegerCardsAgainstEveryPattern) {
-  for (const System system : {System::kNatural, System::kSignMagnitude, System::kOnes,
-                              System::kTwos, System::kExcess}) {
+  for (const System system :
+       {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos, System::kExcess}) {
     for (int width = 2; width <= 12; ++width) {
       const int excess = (1 << (width - 1)) - 1;
       const repbin::ops::IntegerFormat format{system, width, excess};
@@ -396,9 +405,7 @@ TEST(FixedPointTest, AgainstExactRationals) {
         }
         // One step past either end is out of range.
         const Rational above = Rational(ReadInteger(system, last >> 1, width)) * step + step;
-        const Rational top = system == System::kNatural
-                                 ? Rational(Big(last)) * step + step
-                                 : above;
+        const Rational top = system == System::kNatural ? Rational(Big(last)) * step + step : above;
         const repbin::ops::FixedRepresentation beyond = repbin::ops::RepresentFixed(
             format, fraction, {mp::numerator(top).str(), mp::denominator(top).str()}, "x", {},
             NoTrace());
@@ -417,15 +424,24 @@ TEST(FixedPointTest, CommandLine) {
     int status = 0;
   };
   const std::vector<Case> cases = {
-      {"9.75 x 2^3 = 78", {"representar", "c2", "-b", "8", "--fraccion", "3", "9.75"}, "cadena",
+      {"9.75 x 2^3 = 78",
+       {"representar", "c2", "-b", "8", "--fraccion", "3", "9.75"},
+       "cadena",
        "01001110"},
       {"0x8F is -113 / 8", {"interpretar", "c2", "--fraccion", "3", "0x8F"}, "valor", "-14.125"},
-      {"truncated toward zero", {"representar", "c2", "-b", "8", "--fraccion", "3", "-9.8"},
-       "cadena", "10110010"},
-      {"sign-magnitude", {"representar", "sm", "-b", "6", "--fraccion", "2", "-3.25"}, "cadena",
+      {"truncated toward zero",
+       {"representar", "c2", "-b", "8", "--fraccion", "3", "-9.8"},
+       "cadena",
+       "10110010"},
+      {"sign-magnitude",
+       {"representar", "sm", "-b", "6", "--fraccion", "2", "-3.25"},
+       "cadena",
        "101101"},
-      {"beyond the range", {"representar", "c2", "-b", "8", "--fraccion", "3", "16"}, "cadena",
-       "null", 1},
+      {"beyond the range",
+       {"representar", "c2", "-b", "8", "--fraccion", "3", "16"},
+       "cadena",
+       "null",
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
@@ -503,7 +519,8 @@ TEST(ConvertTest, BetweenEveryPairOfNamedFormats) {
       const bool from_only_nan = from.specials == repbin::kOnlyNan;
       const bool to_only_nan = to.specials == repbin::kOnlyNan;
       const int nbman = from.nb - 1 - from.nbexp;
-      const std::uint64_t all = from.nb == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << from.nb) - 1;
+      const std::uint64_t all =
+          from.nb == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << from.nb) - 1;
       std::vector<std::uint64_t> patterns = {0, std::uint64_t{1} << (from.nb - 1), 1, all >> 1};
       // Random exponents around the target's range, so that values fall inside it and near its
       // ends, with random signs and mantissas.
@@ -513,8 +530,8 @@ TEST(ConvertTest, BetweenEveryPairOfNamedFormats) {
       for (int i = 0; i < 60; ++i) {
         const int lowest = std::max(0, from_bias - to_bias - to_nbman - 2);
         const int highest = std::min((1 << from.nbexp) - 1, from_bias + to_bias + 2);
-        const auto e = static_cast<std::uint64_t>(
-            std::uniform_int_distribution<int>(lowest, highest)(r));
+        const auto e =
+            static_cast<std::uint64_t>(std::uniform_int_distribution<int>(lowest, highest)(r));
         const std::uint64_t man = r() & ((std::uint64_t{1} << nbman) - 1);
         const std::uint64_t sign = r() & 1;
         patterns.push_back(sign << (from.nb - 1) | e << nbman | man);
@@ -533,19 +550,19 @@ TEST(ConvertTest, BetweenEveryPairOfNamedFormats) {
         if (to.nb < 32 && !std::isnan(x) && !std::isinf(x)) {
           expected = RoundSmall(to, to_only_nan, x);
         }
-        const bool overflow = std::isfinite(x) && (!expected || std::isinf(DecodeIeee(
-                                                                   to, to_only_nan, *expected)));
+        const bool overflow =
+            std::isfinite(x) && (!expected || std::isinf(DecodeIeee(to, to_only_nan, *expected)));
         if (std::isnan(x)) {
           ASSERT_EQ(t.status, 0);
-          EXPECT_TRUE(std::isnan(DecodeIeee(to, to_only_nan,
-                                            std::stoull(j["hex"].get<std::string>(), nullptr, 16))));
+          EXPECT_TRUE(std::isnan(
+              DecodeIeee(to, to_only_nan, std::stoull(j["hex"].get<std::string>(), nullptr, 16))));
         } else if (overflow || (std::isinf(x) && to_only_nan)) {
           EXPECT_EQ(t.status, 1);
           EXPECT_EQ(j["fuera_de_rango"], true);
         } else if (std::isinf(x)) {
           EXPECT_EQ(t.status, 0);
-          EXPECT_TRUE(std::isinf(DecodeIeee(to, to_only_nan,
-                                            std::stoull(j["hex"].get<std::string>(), nullptr, 16))));
+          EXPECT_TRUE(std::isinf(
+              DecodeIeee(to, to_only_nan, std::stoull(j["hex"].get<std::string>(), nullptr, 16))));
         } else {
           ASSERT_EQ(t.status, 0);
           EXPECT_EQ(j["cadena"], Bits(*expected, to.nb));

@@ -19,10 +19,10 @@
 #include <unistd.h>
 #endif
 
+#include "exercise_cases.h"
 #include "exercises/answer_check.h"
 #include "exercises/exercise_sheet.h"
 #include "program/program.h"
-#include "exercise_cases.h"
 
 namespace repbin {
 namespace {

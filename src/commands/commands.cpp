@@ -256,9 +256,8 @@ Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
 
 bool TakesValue(std::string_view name) {
   static constexpr std::string_view kWithValue[] = {
-      "-b",        "--bits",    "-z",          "--exceso",  "-f",        "--formato", "--exp",
-      "--fraccion",
-      "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"};
+      "-b",         "--bits",    "-z",        "--exceso",    "-f",        "--formato", "--exp",
+      "--fraccion", "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"};
   return std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
 }
 
@@ -384,7 +383,7 @@ void AddReport(Json& object, const RepresentationReport& report) {
     object["redondeo"] = {{"desborda", true},
                           {"cadena", report.ieee->rounded_bits},
                           {"hex", report.ieee->rounded_hex},
-                          {"valor_exacto", report.ieee->overflow_nan            ? "nan"
+                          {"valor_exacto", report.ieee->overflow_nan             ? "nan"
                                            : report.ieee->rounded_bits[0] == '1' ? "-inf"
                                                                                  : "inf"},
                           {"error_absoluto", nullptr}};
@@ -756,17 +755,18 @@ std::string LayoutForPage(const std::vector<std::string>& args) {
           const int nb = !r.represent && bits.fault.empty() && bits.bits.size() <= kMaxWidth
                              ? static_cast<int>(bits.bits.size())
                              : r.bits.value_or(32);
-          page["formato"] = ops::LayoutJson(ops::IntegerFormat{
-              *r.system, nb, r.excess.value_or(ops::UsualExcess(nb))});
+          page["formato"] = ops::LayoutJson(
+              ops::IntegerFormat{*r.system, nb, r.excess.value_or(ops::UsualExcess(nb))});
           width = r.bits.value_or(0);
         }
         // How far the value being typed has come, and whether it is worth converting: not a
         // lone sign or point, nor a string still shorter than the format.
         const ops::TypedCount count = ops::CountTypedBits(typed);
         const bool started = typed.find_first_not_of(" \t+-.") != std::string::npos;
-        page["escritos"] = {{"bits", count.bits},
-                            {"ancho", width},
-                            {"completo", started && (r.represent || ops::TypedBitsWhole(typed, width))}};
+        page["escritos"] = {
+            {"bits", count.bits},
+            {"ancho", width},
+            {"completo", started && (r.represent || ops::TypedBitsWhole(typed, width))}};
       },
       out::Encoding::kUtf8);
   page["estado"] = status;

@@ -21,9 +21,9 @@ int RunConversion(const std::vector<std::string>& args);
 std::string ConversionForPage(const std::vector<std::string>& args);
 
 // The layout a conversion's arguments describe (the value may be left out), for the page to draw
-// and label: {"estado", "mensaje" (a refusal, as the command words it), "formato" (ops::LayoutJson),
-// "escritos" (how many bits the value typed so far has, the width it must reach, 0 when any, and
-// whether it is complete enough to convert)}.
+// and label: {"estado", "mensaje" (a refusal, as the command words it), "formato"
+// (ops::LayoutJson), "escritos" (how many bits the value typed so far has, the width it must reach,
+// 0 when any, and whether it is complete enough to convert)}.
 std::string LayoutForPage(const std::vector<std::string>& args);
 
 // Runs `operar` (args[0]): the addition or subtraction of two integers in one system, with its

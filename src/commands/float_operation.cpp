@@ -98,12 +98,13 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
       .Flag({"--ampliado"}, [&] { r.ampliado = true; })
       .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
       .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); })
-      .Valued({"--redondeo"}, [&](std::string_view value) -> std::optional<std::string> {
-        const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
-        if (!rounding) return "truncar, cercano, cero, arriba o abajo";
-        r.rounding = *rounding;
-        return std::nullopt;
-      })
+      .Valued({"--redondeo"},
+              [&](std::string_view value) -> std::optional<std::string> {
+                const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
+                if (!rounding) return "truncar, cercano, cero, arriba o abajo";
+                r.rounding = *rounding;
+                return std::nullopt;
+              })
       .Whole({"-b", "--bits"}, "un número de bits", 3, kMaxWidth,
              [&](std::int64_t n) { r.layout.bits = static_cast<int>(n); })
       .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
@@ -119,7 +120,8 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
     return std::nullopt;
   };
   if (std::optional<std::string> refusal = table.Parse(args, 0, positional)) {
-    if (refusal->starts_with("opción desconocida")) *refusal += " (vea repbin operar flotante --help)";
+    if (refusal->starts_with("opción desconocida"))
+      *refusal += " (vea repbin operar flotante --help)";
     return Refuse(*refusal);
   }
   // A named format brings its width; -b after it changes it (-f replaces what came before).

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/commands.h"
 #include "codec/codec.h"
 #include "commands/command_line.h"
+#include "commands/commands.h"
 #include "operations/bit_input.h"
 #include "operations/format_card.h"
 #include "operations/json.h"
@@ -216,8 +216,7 @@ Json ValueJson(const ops::CardValue& v) {
 }
 
 Json AmountJson(const ops::CardValue& v) {
-  return {{"valor_exacto", v.exact ? Json(*v.exact) : Json(nullptr)},
-          {"cientifico", v.scientific}};
+  return {{"valor_exacto", v.exact ? Json(*v.exact) : Json(nullptr)}, {"cientifico", v.scientific}};
 }
 
 std::optional<std::string> PresetName(const FloatFormat& f) {
@@ -228,7 +227,8 @@ std::optional<std::string> PresetName(const FloatFormat& f) {
 }
 
 Status IntegerCard(const FormatRequest& r) {
-  if (!r.layout_option.empty()) return Refuse("%s solo vale para flotante", r.layout_option.c_str());
+  if (!r.layout_option.empty())
+    return Refuse("%s solo vale para flotante", r.layout_option.c_str());
   if (r.valor) return Refuse("--valor solo vale para flotante");
   const int width = r.bits.value_or(32);
   const int fraction = r.fraction.value_or(0);
@@ -545,9 +545,10 @@ int RunFormat(const std::vector<std::string>& args) {
         if (system_given) return Refuse("sobra el argumento \"%s\"", word.c_str());
         const std::optional<System> system = ops::FindSystem(word);
         if (!system) {
-          return Refuse("sistema desconocido: \"%s\"; escriba natural, c1, c2, exceso, sm o "
-                        "flotante",
-                        word.c_str());
+          return Refuse(
+              "sistema desconocido: \"%s\"; escriba natural, c1, c2, exceso, sm o "
+              "flotante",
+              word.c_str());
         }
         r.system = *system;
         system_given = true;
@@ -586,9 +587,10 @@ int RunConvert(const std::vector<std::string>& args) {
       },
       [&](const std::string& word) {
         if (r.pattern) {
-          return Refuse("sobra el argumento \"%s\": si son grupos de una misma cadena, "
-                        "póngalos entre comillas",
-                        word.c_str());
+          return Refuse(
+              "sobra el argumento \"%s\": si son grupos de una misma cadena, "
+              "póngalos entre comillas",
+              word.c_str());
         }
         r.pattern = word;
         return kDone;

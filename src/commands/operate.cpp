@@ -22,8 +22,8 @@
 #include "operations/bit_input.h"
 #include "operations/integer_arithmetic.h"
 #include "operations/layout_options.h"
-#include "operations/option_table.h"
 #include "operations/operations.h"
+#include "operations/option_table.h"
 #include "output/output.h"
 
 namespace repbin {

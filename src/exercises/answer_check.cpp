@@ -208,9 +208,10 @@ Mistake IntegerWritingMistake(const Exercise& e, const std::string& bits,
                   std::to_string(magnitude) + " y después se suma 1."};
     }
     if (bits == natural(magnitude)) {
-      return {"c2_sin_complementar", "Falta invertir los bits y sumar 1: esa cadena es la "
-                                     "magnitud, " +
-                                         std::to_string(magnitude) + ", en binario natural."};
+      return {"c2_sin_complementar",
+              "Falta invertir los bits y sumar 1: esa cadena es la "
+              "magnitud, " +
+                  std::to_string(magnitude) + ", en binario natural."};
     }
   }
   if (s == System::kOnes && v < 0) {
@@ -587,8 +588,7 @@ bool Near(double given, double value) {
 }
 
 // Which misreading of the exercise's string gives the student's value.
-Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double given,
-                       double key) {
+Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double given, double key) {
   const FloatFormat& f = e.formato;
   if (key != 0 && Near(given, -key)) return {"signo_cambiado", "Tiene el signo cambiado."};
   // The same string read in formats that differ in one thing.
@@ -601,22 +601,23 @@ Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double 
   if (f.TypeExp == 3) {
     FloatFormat g = f;
     g.zEZ = 0;
-    misreadings.push_back({g, "exceso_sin_restar",
-                           "Ese valor sale sin restar el exceso " + std::to_string(f.zEZ) +
-                               " al exponente."});
+    misreadings.push_back(
+        {g, "exceso_sin_restar",
+         "Ese valor sale sin restar el exceso " + std::to_string(f.zEZ) + " al exponente."});
     for (std::int64_t z : OtherExcesses(f.nbexp, f.zEZ)) {
       g.zEZ = static_cast<int>(z);
-      misreadings.push_back({g, "exceso_equivocado", "Ese valor sale con exceso " + std::to_string(z) +
-                                    "; el exponente está en exceso " + std::to_string(f.zEZ) +
-                                    "."});
+      misreadings.push_back({g, "exceso_equivocado",
+                             "Ese valor sale con exceso " + std::to_string(z) +
+                                 "; el exponente está en exceso " + std::to_string(f.zEZ) + "."});
     }
   }
   for (int norma = 0; norma <= 2; ++norma) {
     FloatFormat g = f;
     g.typenorma = norma;
     if (norma != f.typenorma) {
-      misreadings.push_back({g, "normalizacion", "Ese valor sale con la normalización " + NormPhrase(norma) +
-                                    "; el formato usa " + NormPhrase(f.typenorma) + "."});
+      misreadings.push_back({g, "normalizacion",
+                             "Ese valor sale con la normalización " + NormPhrase(norma) +
+                                 "; el formato usa " + NormPhrase(f.typenorma) + "."});
     }
   }
   for (int code = 0; code <= 3; ++code) {
@@ -624,18 +625,20 @@ Mistake ReadingMistake(const Exercise& e, const std::string& given_text, double 
     g.TypeExp = code;
     if (code == 3) g.zEZ = (1 << (f.nbexp - 1)) - 1;
     if (code != f.TypeExp) {
-      misreadings.push_back({g, "otro_sistema", "Ese valor sale leyendo el exponente en " +
-                                    SystemPhrase(FieldSystem(code), g.zEZ) + "; está en " +
-                                    SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + "."});
+      misreadings.push_back({g, "otro_sistema",
+                             "Ese valor sale leyendo el exponente en " +
+                                 SystemPhrase(FieldSystem(code), g.zEZ) + "; está en " +
+                                 SystemPhrase(FieldSystem(f.TypeExp), f.zEZ) + "."});
     }
   }
   for (int code = 0; code <= 2; ++code) {
     FloatFormat g = f;
     g.TypeMan = code;
     if (code != f.TypeMan) {
-      misreadings.push_back({g, "mantisa_otro_sistema", "Ese valor sale leyendo la mantisa en " +
-                                    SystemPhrase(FieldSystem(code), 0) + "; está en " +
-                                    SystemPhrase(FieldSystem(f.TypeMan), 0) + "."});
+      misreadings.push_back({g, "mantisa_otro_sistema",
+                             "Ese valor sale leyendo la mantisa en " +
+                                 SystemPhrase(FieldSystem(code), 0) + "; está en " +
+                                 SystemPhrase(FieldSystem(f.TypeMan), 0) + "."});
     }
   }
   // A reading is named only when it gives the answer, at the key's tolerance, and not the key.

@@ -24,7 +24,7 @@ struct FieldMarks {
 
 struct Verdict {
   bool correcta = false;
-  std::string diagnostico;           // UTF-8, plain Spanish; empty when the answer is right
+  std::string diagnostico;  // UTF-8, plain Spanish; empty when the answer is right
   // The diagnosis as a stable code, for records and class reports ("c2_falta_sumar_1",
   // "exceso_sin_sumar", "longitud"...; every one in ErrorCodes()); empty when the answer is right
   // or is to be asked again.

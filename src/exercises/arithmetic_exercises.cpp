@@ -273,8 +273,8 @@ Verdict CheckIntegerArithmetic(const Exercise& e, std::string_view answer) {
   }
   if (!verdict_right) {
     if (!said.empty()) said += " ";
-    const bool signed_system = e.kind.system != System::kNatural &&
-                               e.kind.system != System::kExcess;
+    const bool signed_system =
+        e.kind.system != System::kNatural && e.kind.system != System::kExcess;
     if (signed_system && *split.overflows == right.flags.c) {
       said += std::string("Ha tomado el acarreo final por desbordamiento: ") +
               (right.flags.c ? "sale un acarreo del bit de la izquierda" : "no sale acarreo") +
@@ -367,17 +367,17 @@ ops::Rounding ExerciseRounding(const Exercise& e) {
 
 ops::FloatOperation OperateStated(const Exercise& e, ops::Rounding rounding) {
   return ops::OperateFloat(e.formato, e.operandos[0],
-                           ExerciseOperator(e).value_or(ops::FloatOperator::kAdd),
-                           e.operandos[1], rounding);
+                           ExerciseOperator(e).value_or(ops::FloatOperator::kAdd), e.operandos[1],
+                           rounding);
 }
 
 // The result's pattern of `a op b` in the exercise's format and rounding, when every operand is
 // stored and the result fits.
 std::optional<std::string> Outcome(const Exercise& e, const Dyadic& a, const Dyadic& b,
                                    ops::Rounding rounding) {
-  const ops::FloatOperation op =
-      ops::OperateFloat(e.formato, ToDecimal(a), ExerciseOperator(e).value_or(ops::FloatOperator::kAdd),
-                        ToDecimal(b), rounding);
+  const ops::FloatOperation op = ops::OperateFloat(
+      e.formato, ToDecimal(a), ExerciseOperator(e).value_or(ops::FloatOperator::kAdd), ToDecimal(b),
+      rounding);
   if (!op.fault.empty() || op.desbordamiento || op.cadena.empty()) return std::nullopt;
   return op.cadena;
 }
@@ -455,11 +455,11 @@ std::vector<Mistake> FloatMistakes(const Exercise& e, const ops::FloatOperation&
         ops::EncodeDecimal(System::kNatural, std::to_string(e.formato.zEZ), e.formato.nbexp, 0);
     if (z) {
       std::string bits = right.cadena;
-      bits.replace(at, width,
-                   ops::OperateIntegers(System::kNatural, e.formato.nbexp, 0,
-                                        ops::ArithmeticOperator::kAdd, bits.substr(at, width), *z,
-                                        false)
-                       .result_bits);
+      bits.replace(
+          at, width,
+          ops::OperateIntegers(System::kNatural, e.formato.nbexp, 0, ops::ArithmeticOperator::kAdd,
+                               bits.substr(at, width), *z, false)
+              .result_bits);
       push(bits, "Ha sumado los dos exponentes con su exceso: así el exceso (" +
                      std::to_string(e.formato.zEZ) +
                      ") queda contado dos veces, y hay que restarlo una vez.");
@@ -532,8 +532,9 @@ Verdict CheckFloatArithmetic(const Exercise& e, std::string_view answer) {
   }
   const std::string& bits = typed.bits;
   if (key_out) {
-    verdict.diagnostico = "El exponente del resultado no cabe en su campo: la respuesta es Fuera "
-                          "de Rango.";
+    verdict.diagnostico =
+        "El exponente del resultado no cabe en su campo: la respuesta es Fuera "
+        "de Rango.";
     return verdict;
   }
   if (static_cast<int>(bits.size()) != e.formato.nb) {
@@ -715,8 +716,8 @@ void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::stri
     if (below(2) == 0) std::swap(a, b);
     e.operandos = {ToDecimal(a), ToDecimal(b)};
     done = ops::OperateFloat(f, e.operandos[0], op, e.operandos[1], rule);
-    const bool stored = done.fault.empty() && !done.operands[0].inexacto &&
-                        !done.operands[1].inexacto;
+    const bool stored =
+        done.fault.empty() && !done.operands[0].inexacto && !done.operands[1].inexacto;
     // A sum that cancels to zero teaches little: drawn again.
     const bool zero = done.valor_exacto == "0" || done.valor_exacto == "-0";
     if (stored && !done.desbordamiento && !zero) break;
@@ -729,8 +730,7 @@ void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::stri
 }
 
 void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
-                          const std::vector<std::string>& format_args, bool trace,
-                          bool ampliado) {
+                          const std::vector<std::string>& format_args, bool trace, bool ampliado) {
   const auto shown = [](const std::string& operand) {
     return operand.rfind("0b", 0) == 0 ? "la cadena " + operand.substr(2) : operand;
   };
@@ -744,10 +744,11 @@ void SolveFloatArithmetic(Exercise& e, const std::string& in_format,
     what = "Sume " + x + " y " + y;
   }
   const bool truncate = ExerciseRounding(e) == ops::Rounding::kTruncate;
-  e.enunciado = what + " en " + in_format + "; " +
-                (truncate ? "trunque la mantisa del resultado"
-                          : "redondee el resultado al más cercano (en un empate, a la mantisa par)") +
-                ", y dé su cadena (Fuera de Rango si no cabe).";
+  e.enunciado =
+      what + " en " + in_format + "; " +
+      (truncate ? "trunque la mantisa del resultado"
+                : "redondee el resultado al más cercano (en un empate, a la mantisa par)") +
+      ", y dé su cadena (Fuera de Rango si no cabe).";
   e.orden = {"operar", "flotante", e.operandos[0], e.operador, e.operandos[1]};
   e.orden.insert(e.orden.end(), format_args.begin(), format_args.end());
   e.orden.insert(e.orden.end(), {"--redondeo", e.redondeo});

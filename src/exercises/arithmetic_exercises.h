@@ -46,7 +46,8 @@ void SolveIntegerArithmetic(Exercise& e, bool trace, bool ampliado = false);
 
 // Draws the operands of a floating-point exercise whose kind and format `e` already holds: few
 // significant bits, exponents a few units apart, both stored exactly, with a result other than
-// zero whose exponent fits whenever such operands are found; and the rounding the statement asks for
+// zero whose exponent fits whenever such operands are found; and the rounding the statement asks
+// for
 // (`rounding` when not empty, else truncation or rounding to nearest drawn). Writes `e.dato`,
 // `e.operandos`, `e.operador` and `e.redondeo`.
 void PoseFloatArithmetic(Exercise& e, int dificultad, int wider, const std::string& rounding,

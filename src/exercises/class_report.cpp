@@ -61,8 +61,7 @@ std::string SvgBar(int percent, const char* label) {
   const int width = 2 * std::clamp(percent, 0, 100);
   return "<svg class=\"barra\" width=\"200\" height=\"14\" role=\"img\" aria-label=\"" +
          std::string(label) + "\"><rect width=\"200\" height=\"14\" fill=\"#e4e4e4\"/>" +
-         "<rect width=\"" + std::to_string(width) +
-         "\" height=\"14\" fill=\"#3a6ea5\"/></svg>";
+         "<rect width=\"" + std::to_string(width) + "\" height=\"14\" fill=\"#3a6ea5\"/></svg>";
 }
 
 std::string Dump(const Json& j) {
@@ -97,9 +96,8 @@ void PrintHelp() {
 }
 
 int UsageError(const std::string& message) {
-  out::PrintErrText(("repbin informe: " + message +
-                     "\nLas opciones están en: repbin informe --help\n")
-                        .c_str());
+  out::PrintErrText(
+      ("repbin informe: " + message + "\nLas opciones están en: repbin informe --help\n").c_str());
   return 2;
 }
 
@@ -125,7 +123,7 @@ bool ClassRecords::AddLine(const std::string& line) {
   // The state, or for the records of earlier versions, what `correcta` and the diagnosis say.
   std::string estado = StringOr(j, "estado");
   if (estado.empty() && j.contains("correcta") && j["correcta"].is_boolean()) {
-    estado = j["correcta"].get<bool>() ? "correcta"
+    estado = j["correcta"].get<bool>()                                   ? "correcta"
              : StringOr(j, "diagnostico").rfind("Sin responder", 0) == 0 ? "sin_responder"
                                                                          : "incorrecta";
   }
@@ -273,9 +271,8 @@ std::string ReportHtml(const ClassRecords& r) {
       "<th>Correctos</th><th>Sin responder</th><th>Nota</th><th></th></tr>\n";
   for (const auto& [name, s] : r.alumnos) {
     const std::string mark = Hundredths(s.MarkHundredths());
-    html += "<tr><td>" + HtmlEscape(name) + "</td><td class=\"n\">" +
-            std::to_string(s.Answered()) + "</td><td class=\"n\">" +
-            std::to_string(s.correctas) + "</td><td class=\"n\">" +
+    html += "<tr><td>" + HtmlEscape(name) + "</td><td class=\"n\">" + std::to_string(s.Answered()) +
+            "</td><td class=\"n\">" + std::to_string(s.correctas) + "</td><td class=\"n\">" +
             std::to_string(s.sin_responder) + "</td><td class=\"n\">" + mark + "</td><td>" +
             SvgBar(s.MarkHundredths() / 10, ("nota " + mark).c_str()) + "</td></tr>\n";
   }
@@ -285,10 +282,9 @@ std::string ReportHtml(const ClassRecords& r) {
   for (const auto& [kind, k] : r.tipos) {
     const int percent = Percent(k.correctos, k.planteados);
     html += "<tr><td>" + HtmlEscape(KindHeading(kind)) + "</td><td class=\"n\">" +
-            std::to_string(k.correctos) + "</td><td class=\"n\">" +
-            std::to_string(k.planteados) + "</td><td class=\"n\">" + std::to_string(percent) +
-            "</td><td>" + SvgBar(percent, (std::to_string(percent) + " %").c_str()) +
-            "</td></tr>\n";
+            std::to_string(k.correctos) + "</td><td class=\"n\">" + std::to_string(k.planteados) +
+            "</td><td class=\"n\">" + std::to_string(percent) + "</td><td>" +
+            SvgBar(percent, (std::to_string(percent) + " %").c_str()) + "</td></tr>\n";
   }
   html += "</table>\n<h2>Errores más frecuentes</h2>\n";
   if (r.errores.empty()) {
@@ -299,8 +295,8 @@ std::string ReportHtml(const ClassRecords& r) {
       const ErrorTally& e = r.errores.at(code);
       html += "<tr><td><code>" + HtmlEscape(code) + "</code></td><td class=\"n\">" +
               std::to_string(e.veces) + "</td><td>" + HtmlEscape(Meaning(code)) +
-              "<div class=\"ejemplo\">" + HtmlEscape(e.alumno) + ": " +
-              HtmlEscape(e.enunciado) + " Respondió <code>" + HtmlEscape(e.respuesta_alumno) +
+              "<div class=\"ejemplo\">" + HtmlEscape(e.alumno) + ": " + HtmlEscape(e.enunciado) +
+              " Respondió <code>" + HtmlEscape(e.respuesta_alumno) +
               "</code>; la respuesta es <code>" + HtmlEscape(e.respuesta) +
               "</code>.</div></td></tr>\n";
     }
@@ -335,18 +331,19 @@ int RunClassReport(const std::vector<std::string>& args) {
       } else if (i + 1 < args.size()) {
         value = args[++i];
       }
-      if (!value || (*value != "texto" && *value != "csv" && *value != "html" &&
-                     *value != "json")) {
+      if (!value ||
+          (*value != "texto" && *value != "csv" && *value != "html" && *value != "json")) {
         return exercises::UsageError("--salida espera texto, csv, html o json");
       }
       form = *value;
     } else {
       return exercises::UsageError("opción desconocida: " + arg +
-                        "; se aceptan --salida, --cp850, --utf8 y --help");
+                                   "; se aceptan --salida, --cp850, --utf8 y --help");
     }
   }
   if (files.empty()) {
-    return exercises::UsageError("falta el fichero de registros (uno o más, de repbin practicar --registro)");
+    return exercises::UsageError(
+        "falta el fichero de registros (uno o más, de repbin practicar --registro)");
   }
   exercises::ClassRecords records;
   for (const std::string& path : files) {
@@ -360,10 +357,10 @@ int RunClassReport(const std::vector<std::string>& args) {
                                             : exercises::ReportJson(records);
   // As with the sheets: the text report is UTF-8 unless asked for in code page 850 or going to
   // a Windows console that shows that page; the files for other programs are always UTF-8.
-  const bool cp850 = form == "texto" &&
-                     encoding.value_or(out::IsCp850Console(out::BoundOut().file)
-                                           ? out::Encoding::kCp850
-                                           : out::Encoding::kUtf8) == out::Encoding::kCp850;
+  const bool cp850 =
+      form == "texto" && encoding.value_or(out::IsCp850Console(out::BoundOut().file)
+                                               ? out::Encoding::kCp850
+                                               : out::Encoding::kUtf8) == out::Encoding::kCp850;
   if (cp850) {
     std::string converted(text.size() + 1, '\0');
     out::Encode(text.c_str(), out::Encoding::kCp850, converted.data(), converted.size());

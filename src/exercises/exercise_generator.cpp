@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -283,8 +283,8 @@ class Generator {
           e.kind = shapes[i].kind;
           // First values like variant A's; when a small range has none left, any new value.
           const bool fair = tries < kFairDraws;
-          const int wider = fair ? std::min(tries / 16, kWiderDraws)
-                                 : std::min(tries - kFairDraws, kWiderDraws);
+          const int wider =
+              fair ? std::min(tries / 16, kWiderDraws) : std::min(tries - kFairDraws, kWiderDraws);
           const Shape drawn = Pose(e, &shapes[i], wider, fair ? &shapes[i] : nullptr);
           if (fair && !Alike(drawn, shapes[i])) continue;
           // Beyond many draws that only repeat earlier values (a range of a few values), the
@@ -464,17 +464,16 @@ class Generator {
       e.dato = Decimal(drawn.value);
       drawn.beyond = beyond.has_value();
       if (!drawn.beyond) {
-        bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {},
-                                     NoTrace())
+        bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {}, NoTrace())
                    .cadena;
       }
     } else {
       // The string to read is the writing of a value that fits, so it reads as a sensible
       // value.
       drawn.value = like != nullptr ? DrawAlike(range, *like) : DrawFitting(range);
-      e.dato = bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {},
-                                            NoTrace())
-                          .cadena;
+      e.dato = bits =
+          ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {}, NoTrace())
+              .cadena;
     }
     drawn.sign = drawn.value < 0 ? -1 : drawn.value > 0 ? 1 : 0;
     drawn.length = BitLength(drawn.value);
@@ -715,7 +714,7 @@ class Generator {
     // Like variant A's value: its sign, and an integer part short enough for its magnitude
     // (the caller checks the magnitude's lower end).
     sign_ = like != nullptr ? like->sign : 0;
-    scale_cap_ = like == nullptr ? kMaxValue
+    scale_cap_ = like == nullptr     ? kMaxValue
                  : like->length <= 0 ? 0
                                      : (std::int64_t{1} << std::min(like->length + 1, 40)) - 1;
     auto [text, written] = DrawFloatValue(e.formato);
@@ -772,8 +771,8 @@ class Generator {
   const std::vector<Kind> kinds_;
   Random random_;
   Level level_;
-  int wider_ = 0;  // how much wider than usual the value being drawn is chosen
-  int sign_ = 0;   // the sign a floating value must have, when not 0
+  int wider_ = 0;                       // how much wider than usual the value being drawn is chosen
+  int sign_ = 0;                        // the sign a floating value must have, when not 0
   std::int64_t scale_cap_ = kMaxValue;  // the most a floating value's integer part may be
   std::unordered_set<std::string> seen_;
   std::vector<Kind> turn_;  // the kinds of the turn under way, drawn from the back

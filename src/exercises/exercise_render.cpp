@@ -21,7 +21,6 @@ namespace {
 constexpr const char* kDefaultTitle = "Hoja de ejercicios de repbin";
 constexpr std::size_t kMarkdownWidth = 100;  // longest Markdown line outside code blocks
 
-
 std::string Title(const SheetHeader& header) {
   return header.titulo.empty() ? kDefaultTitle : header.titulo;
 }
@@ -327,7 +326,8 @@ void SheetWriter::Statement(const Exercise& e) {
   const std::string statement = Points(header_, e.numero) + e.enunciado;
   switch (form_) {
     case Form::kText:
-      out_ += number + statement + "\n" + std::string(static_cast<std::size_t>(header_.espacio), '\n') +
+      out_ += number + statement + "\n" +
+              std::string(static_cast<std::size_t>(header_.espacio), '\n') +
               "   Respuesta: ________________________________\n\n";
       break;
     case Form::kMarkdown:
@@ -445,9 +445,7 @@ void SheetWriter::OpenKeySection(const std::string& heading, const char* html_cl
   const bool first = !key_begun_;
   key_begun_ = true;
   switch (form_) {
-    case Form::kText:
-      out_ += (first ? Recreate(header_) + "\n\n" : "\n") + heading + "\n";
-      break;
+    case Form::kText: out_ += (first ? Recreate(header_) + "\n\n" : "\n") + heading + "\n"; break;
     case Form::kMarkdown:
       // The command line goes in a code block: it may be longer than a line.
       if (first) {
@@ -469,7 +467,8 @@ void SheetWriter::OpenKeySection(const std::string& heading, const char* html_cl
 
 void SheetWriter::AddAnswer(const Exercise& e) {
   if (!begun_) Begin();
-  const bool points = !header_.puntos.empty() && e.numero <= static_cast<int>(header_.puntos.size());
+  const bool points =
+      !header_.puntos.empty() && e.numero <= static_cast<int>(header_.puntos.size());
   if (e.variante != answer_variant_) {
     const std::string heading =
         header_.variantes > 1
@@ -484,8 +483,9 @@ void SheetWriter::AddAnswer(const Exercise& e) {
                             : "\n| Ejercicio | Respuesta |\n|---:|---|\n";
         break;
       case Form::kHtml:
-        out_ += std::string("<table class=\"respuestas\">\n<tr><th>Ejercicio</th><th>Respuesta</th>") +
-                (with_points ? "<th>Puntos</th>" : "") + "</tr>\n";
+        out_ +=
+            std::string("<table class=\"respuestas\">\n<tr><th>Ejercicio</th><th>Respuesta</th>") +
+            (with_points ? "<th>Puntos</th>" : "") + "</tr>\n";
         break;
       default: break;
     }

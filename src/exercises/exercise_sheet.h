@@ -158,12 +158,12 @@ class SheetWriter {
   bool soluciones_;
   std::string& out_;
   bool begun_ = false;
-  int variant_ = -1;      // the variant whose statements are being written
+  int variant_ = -1;         // the variant whose statements are being written
   int answer_variant_ = -1;  // the variant whose answer table is being written
   int key_variant_ = -1;     // the variant whose key is being written
   bool key_begun_ = false;   // the teacher's part, which opens with the seed, has begun
   std::string closing_;      // HTML: what closes the section being written
-  std::string category_;  // GIFT: the category of the last question
+  std::string category_;     // GIFT: the category of the last question
 };
 
 // `text` with &, <, > and " as HTML entities, for a page's text and attributes.

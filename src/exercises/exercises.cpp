@@ -267,8 +267,7 @@ int RunExercises(const std::vector<std::string>& args) {
     out::AppendFile file;
     if (!file.Open(clave->c_str()) || !file.Append(line.data(), line.size(), true) ||
         !file.Close()) {
-      out::PrintErr("repbin ejercicios: no se puede escribir la clave en \"%s\"\n",
-                    clave->c_str());
+      out::PrintErr("repbin ejercicios: no se puede escribir la clave en \"%s\"\n", clave->c_str());
       return 2;
     }
   }

@@ -395,7 +395,9 @@ int RunPractice(const std::vector<std::string>& args) {
     }
     entry["respuesta"] = e.respuesta;
     entry["correcta"] = verdict.correcta;
-    entry["estado"] = verdict.correcta ? "correcta" : skipped || too_long ? "sin_responder" : "incorrecta";
+    entry["estado"] = verdict.correcta      ? "correcta"
+                      : skipped || too_long ? "sin_responder"
+                                            : "incorrecta";
     entry["error"] = verdict.correcta || skipped || too_long || verdict.error.empty()
                          ? Json(nullptr)
                          : Json(verdict.error);

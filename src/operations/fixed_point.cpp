@@ -33,9 +33,8 @@ std::string DecimalOf(const Big& num, const Big& den) {
 
 }  // namespace
 
-FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction,
-                                   const ExactValue& x, std::string_view text,
-                                   const Options& options, Trace& trace) {
+FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction, const ExactValue& x,
+                                   std::string_view text, const Options& options, Trace& trace) {
   FixedRepresentation result;
   const Big num = Big(x.num) << static_cast<unsigned>(fraction);
   const Big den{x.den};

@@ -24,9 +24,8 @@ struct FixedRepresentation {
 // scaling line, the integer conversion with its trace (RepresentInteger), the value held. The
 // scaled value is truncated toward zero; beyond the 32-bit integers the encoders take it is out
 // of range.
-FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction,
-                                   const ExactValue& x, std::string_view text,
-                                   const Options& options, Trace& trace);
+FixedRepresentation RepresentFixed(const IntegerFormat& format, int fraction, const ExactValue& x,
+                                   std::string_view text, const Options& options, Trace& trace);
 
 // Reads `bits` in the system of `format` with `fraction` bits after the point: the integer
 // reading with its trace, then the division. Returns the exact decimal value.

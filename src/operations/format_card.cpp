@@ -127,8 +127,7 @@ std::string Pattern(const FloatFormat& f, const Model& m, const Point& pt) {
   const int nbman = f.NbMan();
   const Big field = pt.S & (Pow2(nbman) - 1);
   if (m.ieee) {
-    const std::uint64_t e =
-        pt.S < m.Slo() ? 0 : static_cast<std::uint64_t>(pt.q - m.qlo + 1);
+    const std::uint64_t e = pt.S < m.Slo() ? 0 : static_cast<std::uint64_t>(pt.q - m.qlo + 1);
     return IeeePattern(f, pt.negative, e, field);
   }
   if (pt.S == 0) return ProgramPattern(f, pt.negative, m.qlo + m.shift, Big(0));
@@ -190,8 +189,8 @@ int Compare(const Big& num, const Big& den, const Big& S, Wide q) {
 // floor(log2(num/den)), num, den > 0.
 Wide FloorLog2(const Big& num, const Big& den) {
   Wide b = static_cast<Wide>(mp::msb(num)) - static_cast<Wide>(mp::msb(den));
-  const bool below = b >= 0 ? num < (den << static_cast<unsigned>(b))
-                            : (num << static_cast<unsigned>(-b)) < den;
+  const bool below =
+      b >= 0 ? num < (den << static_cast<unsigned>(b)) : (num << static_cast<unsigned>(-b)) < den;
   return below ? b - 1 : b;
 }
 
@@ -265,7 +264,6 @@ std::string DyadicText(const Dyadic& d) {
 
 }  // namespace
 
-
 std::optional<std::string> DyadicDecimal(std::string_view m_text, std::int64_t k) {
   if (k > kMaxExactDigits || k < -kMaxExactDigits) return std::nullopt;
   const Big m{std::string(m_text)};
@@ -299,9 +297,8 @@ std::string DyadicScientific(std::string_view m_text, std::int64_t k, int digits
   } else {
     den <<= static_cast<unsigned>(-k);
   }
-  auto e10 = static_cast<Wide>(
-      std::floor((static_cast<double>(mp::msb(num)) - static_cast<double>(mp::msb(den))) *
-                 std::log10(2.0)));
+  auto e10 = static_cast<Wide>(std::floor(
+      (static_cast<double>(mp::msb(num)) - static_cast<double>(mp::msb(den))) * std::log10(2.0)));
   Big n;
   for (int attempt = 0; attempt < 4; ++attempt) {
     const Wide scale = digits - 1 - e10;
@@ -354,11 +351,10 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
     how = "mantisa toda a 1 salvo el último bit (toda a 1 es NaN) con el mayor exponente: (2 - " +
           Power(-(m.p - 2)) + ") × " + Power(top);
   } else if (integer_bit) {
-    how = "mantisa toda a 1 con el mayor exponente: (2 - " + Power(-(m.p - 1)) + ") × " +
-          Power(top);
+    how =
+        "mantisa toda a 1 con el mayor exponente: (2 - " + Power(-(m.p - 1)) + ") × " + Power(top);
   } else {
-    how = "mantisa toda a 1 con el mayor exponente: (1 - " + Power(-m.p) + ") × " +
-          Power(top + 1);
+    how = "mantisa toda a 1 con el mayor exponente: (1 - " + Power(-m.p) + ") × " + Power(top + 1);
   }
   c.largest = Make(f, m, Largest(m), how);
   if (integer_bit) {
@@ -373,13 +369,13 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
     how = "mantisa 0...01 con el menor exponente (con la mantisa a 0 es el cero): (1 + " +
           Power(-(m.p - 1)) + ") × " + Power(bottom);
   }
-  c.smallest_normal = Make(f, m, m.zero_at_lowest ? SmallestPositive(m) : Point{false, m.Slo(),
-                                                                              m.qlo}, how);
+  c.smallest_normal =
+      Make(f, m, m.zero_at_lowest ? SmallestPositive(m) : Point{false, m.Slo(), m.qlo}, how);
   if (m.sub) {
-    how = m.ieee ? "la menor mantisa subnormal, 0.0...01, con el exponente de los subnormales: " +
-                       Power(-(m.p - 1)) + " × " + Power(bottom)
-                 : "mantisa 0...01 con el menor exponente: " + Power(-m.p) + " × " +
-                       Power(bottom + 1);
+    how = m.ieee
+              ? "la menor mantisa subnormal, 0.0...01, con el exponente de los subnormales: " +
+                    Power(-(m.p - 1)) + " × " + Power(bottom)
+              : "mantisa 0...01 con el menor exponente: " + Power(-m.p) + " × " + Power(bottom + 1);
   } else {
     how = "el menor normalizado: con bit implícito no hay valores menores";
   }
@@ -404,8 +400,8 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
   }
   c.epsilon = PowerOfTwo(m, -(m.p - 1));
   c.gap_at_largest = PowerOfTwo(m, m.qhi);
-  Big positives = Big(m.qhi - m.qlo + 1) * m.Slo() - (m.top_cut ? 1 : 0) -
-                  (m.zero_at_lowest ? 1 : 0);
+  Big positives =
+      Big(m.qhi - m.qlo + 1) * m.Slo() - (m.top_cut ? 1 : 0) - (m.zero_at_lowest ? 1 : 0);
   if (m.sub) positives += m.Slo() - 1;
   c.count = Big(2 * positives + (m.has_zero ? 1 : 0)).str();
   if (m.ieee) {
@@ -416,8 +412,7 @@ FloatCard BuildFloatCard(const FloatFormat& f) {
     } else {
       c.infinity = IeeePattern(f, false, static_cast<std::uint64_t>(all_ones), Big(0));
       c.minus_infinity = IeeePattern(f, true, static_cast<std::uint64_t>(all_ones), Big(0));
-      c.nan = IeeePattern(f, false, static_cast<std::uint64_t>(all_ones),
-                          Pow2(f.NbMan() - 1));
+      c.nan = IeeePattern(f, false, static_cast<std::uint64_t>(all_ones), Pow2(f.NbMan() - 1));
     }
     c.smallest_subnormal = Make(f, m, {false, Big(1), m.qlo});
     c.largest_subnormal = Make(f, m, {false, m.Slo() - 1, m.qlo});
@@ -520,8 +515,7 @@ Neighbours FindNeighbours(const FloatFormat& f, const ExactValue& x) {
     lo = SmallestPositive(m);
     lo->negative = true;
   }
-  n.exact = num == 0 ? m.has_zero
-                     : (lo && hi && lo->S == hi->S && lo->q == hi->q && !lo->negative);
+  n.exact = num == 0 ? m.has_zero : (lo && hi && lo->S == hi->S && lo->q == hi->q && !lo->negative);
   std::optional<Point> at;
   if (n.exact) {
     at = Point{negative && lo->S != 0, lo->S, lo->q};
@@ -571,8 +565,8 @@ Neighbours FindNeighbours(const FloatFormat& f, const ExactValue& x) {
     if (!lo->negative) {
       // |X| against (lo + hi) / 2.
       const Wide k = std::min(lo->q, hi->q);
-      const Big total = (lo->S << static_cast<unsigned>(lo->q - k)) +
-                        (hi->S << static_cast<unsigned>(hi->q - k));
+      const Big total =
+          (lo->S << static_cast<unsigned>(lo->q - k)) + (hi->S << static_cast<unsigned>(hi->q - k));
       const int c = Compare(num, den, total, k - 1);
       if (c < 0 || (c == 0 && !mp::bit_test(lo->S, 0))) chosen = *lo;
     }
@@ -653,8 +647,7 @@ void PrintValue(Trace& trace, const char* label, const CardValue& v, bool with_h
 
 void PrintAmount(Trace& trace, const char* label, const CardValue& v) {
   trace.Text(label);
-  trace.Text((v.how + " = " + v.exact.value_or("(demasiado largo)") + " (" + v.scientific +
-              ")\n")
+  trace.Text((v.how + " = " + v.exact.value_or("(demasiado largo)") + " (" + v.scientific + ")\n")
                  .c_str());
 }
 
@@ -684,10 +677,13 @@ void PrintFloatCard(const FloatFormat& f, const FloatCard& c, Trace& trace) {
                 c.zero.grouped.c_str(), c.zero.exact.value_or("?").c_str(),
                 c.zero.scientific.c_str());
   }
-  trace.Text((" Precisión: " + std::to_string(c.precision) + " bits" +
-              (c.ieee || f.typenorma != 0 ? " (con el bit implícito)" : "") + ", " +
-              (c.decimal_digits == 1 ? "una cifra decimal" : "unas " +
-                  std::to_string(c.decimal_digits) + " cifras decimales") + "\n").c_str());
+  trace.Text(
+      (" Precisión: " + std::to_string(c.precision) + " bits" +
+       (c.ieee || f.typenorma != 0 ? " (con el bit implícito)" : "") + ", " +
+       (c.decimal_digits == 1 ? "una cifra decimal"
+                              : "unas " + std::to_string(c.decimal_digits) + " cifras decimales") +
+       "\n")
+          .c_str());
   PrintAmount(trace, " Distancia de 1 al siguiente (épsilon): ", c.epsilon);
   PrintAmount(trace, " Distancia entre los dos mayores: ", c.gap_at_largest);
   trace.Print(" Valores distintos: %s%s\n", c.count.c_str(),
@@ -699,11 +695,10 @@ void PrintFloatCard(const FloatFormat& f, const FloatCard& c, Trace& trace) {
     }
     trace.Print(" NaN: %s%s\n", Grouped(f, c.nan).c_str(),
                 f.specials == kOnlyNan ? " (y con signo 1)" : " (y toda mantisa no nula)");
-    trace.Print(" Subnormales: de %s (%s) a %s (%s)\n",
-                c.smallest_subnormal->exact.value_or("?").c_str(),
-                c.smallest_subnormal->scientific.c_str(),
-                c.largest_subnormal->exact.value_or("?").c_str(),
-                c.largest_subnormal->scientific.c_str());
+    trace.Print(
+        " Subnormales: de %s (%s) a %s (%s)\n", c.smallest_subnormal->exact.value_or("?").c_str(),
+        c.smallest_subnormal->scientific.c_str(), c.largest_subnormal->exact.value_or("?").c_str(),
+        c.largest_subnormal->scientific.c_str());
   }
 }
 
@@ -736,8 +731,8 @@ void PrintIntegerCard(const IntegerFormat& format, int fraction, const IntegerCa
   trace.Print(" con %i bits", format.nb);
   if (format.system == System::kExcess) trace.Print(" (exceso %i)", format.zEZ);
   if (fraction > 0) trace.Print(", %i fraccionarios", fraction);
-  trace.Print("\n Rango: de %s (%s) a %s (%s)\n", c.min.c_str(), c.min_bits.c_str(),
-              c.max.c_str(), c.max_bits.c_str());
+  trace.Print("\n Rango: de %s (%s) a %s (%s)\n", c.min.c_str(), c.min_bits.c_str(), c.max.c_str(),
+              c.max_bits.c_str());
   trace.Print(" Valores distintos: %s\n", c.count.c_str());
   trace.Print(" Cero:");
   if (c.zeros.empty()) trace.Print(" no hay");

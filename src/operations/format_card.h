@@ -24,8 +24,8 @@ namespace repbin::ops {
 
 // A value of the format: significand x 2^exponent, its pattern and its texts.
 struct CardValue {
-  std::string bits;     // the pattern, f.nb characters
-  std::string grouped;  // the pattern with a space between fields ("0 11111110 111...")
+  std::string bits;         // the pattern, f.nb characters
+  std::string grouped;      // the pattern with a space between fields ("0 11111110 111...")
   std::string significand;  // the signed integer S, in decimal
   std::int64_t exponent = 0;
   std::optional<std::string> exact;  // exact decimal; empty when too long to write
@@ -40,12 +40,12 @@ struct FloatCard {
   CardValue largest;
   CardValue smallest_normal;
   CardValue smallest_positive;
-  CardValue zero;          // the pattern written for zero, as the format reads it
-  bool has_zero = false;   // whether some pattern reads as zero
+  CardValue zero;                  // the pattern written for zero, as the format reads it
+  bool has_zero = false;           // whether some pattern reads as zero
   std::vector<std::string> zeros;  // every zero pattern
-  CardValue epsilon;       // the gap after 1
+  CardValue epsilon;               // the gap after 1
   CardValue gap_at_largest;
-  std::string count;       // distinct finite values (+0 and -0 counted once)
+  std::string count;  // distinct finite values (+0 and -0 counted once)
   // IEEE formats: the special patterns (empty for inf in fp8-e4m3) and the subnormal range.
   std::string infinity, minus_infinity, nan;
   std::optional<CardValue> smallest_subnormal, largest_subnormal;
@@ -63,7 +63,7 @@ struct Neighbours {
   std::optional<CardValue> next;      // the smallest value above X; empty beyond the largest
   bool exact = false;                 // X is a value of the format (then it is `at`)
   std::optional<CardValue> at;
-  std::optional<std::string> gap;     // next - previous, or next - X when exact (exact decimal)
+  std::optional<std::string> gap;  // next - previous, or next - X when exact (exact decimal)
   // What truncation (toward zero) and round to nearest (ties to even) choose; an empty choice
   // lies beyond the largest value (to infinity in IEEE formats, out of range otherwise).
   std::optional<CardValue> truncated;
@@ -86,9 +86,9 @@ Neighbours FindNeighbours(const FloatFormat& f, const ExactValue& x);
 struct IntegerCard {
   std::string min, max;  // exact decimals
   std::string min_bits, max_bits;
-  std::string count;               // distinct values
-  std::vector<std::string> zeros;  // the zero patterns
-  std::string step;                // 2^-fraction, exact decimal
+  std::string count;                 // distinct values
+  std::vector<std::string> zeros;    // the zero patterns
+  std::string step;                  // 2^-fraction, exact decimal
   std::string min_units, max_units;  // the range in units of the step (integers)
 };
 IntegerCard BuildIntegerCard(const IntegerFormat& format, int fraction);
@@ -104,6 +104,5 @@ void PrintIntegerCard(const IntegerFormat& format, int fraction, const IntegerCa
 // compute.
 std::optional<std::string> DyadicDecimal(std::string_view m, std::int64_t k);
 std::string DyadicScientific(std::string_view m, std::int64_t k, int digits);
-
 
 }  // namespace repbin::ops

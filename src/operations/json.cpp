@@ -59,8 +59,7 @@ Json Field(const char* field, const char* name, int from, int n, std::string leg
 std::vector<std::string> IntegerWeights(int n, const char* first) {
   std::vector<std::string> weights;
   for (int i = 0; i < n; ++i) {
-    weights.push_back(i == 0 && first != nullptr ? first
-                                                  : "peso 2^" + std::to_string(n - 1 - i));
+    weights.push_back(i == 0 && first != nullptr ? first : "peso 2^" + std::to_string(n - 1 - i));
   }
   return weights;
 }
@@ -80,17 +79,18 @@ Json LayoutJson(const FloatFormat& f) {
   Json fields = Json::array();
   fields.push_back(Field("signo", "signo", f.possigno, 1,
                          "Signo: " + BitCount(1) + " (0 positivo, 1 negativo)", {"signo"}));
-  fields.push_back(Field(
-      "exponente", "exponente", f.posexp, f.nbexp,
-      "Exponente: " + BitCount(f.nbexp) + ", " + exp_label,
-      IntegerWeights(f.nbexp, SignedBySystem(exp_system) ? "signo del exponente" : nullptr)));
+  fields.push_back(
+      Field("exponente", "exponente", f.posexp, f.nbexp,
+            "Exponente: " + BitCount(f.nbexp) + ", " + exp_label,
+            IntegerWeights(f.nbexp, SignedBySystem(exp_system) ? "signo del exponente" : nullptr)));
   Json mantissa = Field("mantisa", "mantisa", f.posmantisa, nbman,
                         "Mantisa: " + BitCount(nbman) + ", " + man_label + ", " +
                             NormForm(f.typenorma) + ", " + NormMeaning(f.typenorma),
                         std::move(mantissa_weights));
-  mantissa["implicito"] = f.typenorma == 0 ? Json(nullptr)
-                          : Json(std::string("bit implícito, peso 2^") +
-                                 (f.typenorma == 2 ? "-1" : "0"));
+  mantissa["implicito"] =
+      f.typenorma == 0
+          ? Json(nullptr)
+          : Json(std::string("bit implícito, peso 2^") + (f.typenorma == 2 ? "-1" : "0"));
   fields.push_back(std::move(mantissa));
   std::sort(fields.begin(), fields.end(),
             [](const Json& a, const Json& b) { return a["desde"] < b["desde"]; });

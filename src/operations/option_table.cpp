@@ -29,20 +29,21 @@ OptionTable& OptionTable::Valued(std::initializer_list<std::string_view> names, 
 OptionTable& OptionTable::Whole(std::initializer_list<std::string_view> names, std::string what,
                                 std::int64_t low, std::int64_t high,
                                 std::function<void(std::int64_t)> set) {
-  return Valued(names, [what = std::move(what), low, high,
-                        set = std::move(set)](std::string_view value) -> std::optional<std::string> {
-    const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
-    if (!v || *v < low || *v > high) {
-      return what + " entre " + std::to_string(low) + " y " + std::to_string(high);
-    }
-    set(*v);
-    return std::nullopt;
-  });
+  return Valued(names,
+                [what = std::move(what), low, high,
+                 set = std::move(set)](std::string_view value) -> std::optional<std::string> {
+                  const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
+                  if (!v || *v < low || *v > high) {
+                    return what + " entre " + std::to_string(low) + " y " + std::to_string(high);
+                  }
+                  set(*v);
+                  return std::nullopt;
+                });
 }
 
 OptionTable& OptionTable::Layout(LayoutOptions& layout) {
-  for (std::string_view name : {"-f", "--formato", "--exp", "--pos-exp", "--pos-man",
-                                "--pos-signo", "--sis-exp", "--sis-man", "--norma"}) {
+  for (std::string_view name : {"-f", "--formato", "--exp", "--pos-exp", "--pos-man", "--pos-signo",
+                                "--sis-exp", "--sis-man", "--norma"}) {
     options_.push_back({{name}, nullptr, [&layout, name](std::string_view value) {
                           return ApplyLayoutOption(layout, name, value);
                         }});

@@ -51,11 +51,10 @@ struct Cp850Letter {
 
 // The letters of the program's Spanish texts, with their code page 850 bytes.
 constexpr Cp850Letter kCp850Letters[] = {
-    {U'á', 0xA0}, {U'é', 0x82}, {U'í', 0xA1}, {U'ó', 0xA2}, {U'ú', 0xA3},
-    {U'ñ', 0xA4}, {U'Ñ', 0xA5}, {U'ü', 0x81}, {U'¿', 0xA8}, {U'¡', 0xAD},
-    {U'Á', 0xB5}, {U'É', 0x90}, {U'Í', 0xD6}, {U'Ó', 0xE0}, {U'Ú', 0xE9},
-    {U'«', 0xAE}, {U'»', 0xAF}, {U'Ü', 0x9A}, {U'º', 0xA7}, {U'ª', 0xA6},
-    {U'×', 0x9E},
+    {U'á', 0xA0}, {U'é', 0x82}, {U'í', 0xA1}, {U'ó', 0xA2}, {U'ú', 0xA3}, {U'ñ', 0xA4},
+    {U'Ñ', 0xA5}, {U'ü', 0x81}, {U'¿', 0xA8}, {U'¡', 0xAD}, {U'Á', 0xB5}, {U'É', 0x90},
+    {U'Í', 0xD6}, {U'Ó', 0xE0}, {U'Ú', 0xE9}, {U'«', 0xAE}, {U'»', 0xAF}, {U'Ü', 0x9A},
+    {U'º', 0xA7}, {U'ª', 0xA6}, {U'×', 0x9E},
 };
 
 unsigned char Cp850Byte(char32_t code_point) {

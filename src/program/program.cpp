@@ -167,8 +167,8 @@ int RunArguments(const std::vector<std::string>& args) {
 
 bool IsCommand(const std::string& word) {
   return word == "representar" || word == "interpretar" || word == "operar" ||
-         word == "ejercicios" || word == "practicar" || word == "formato" ||
-         word == "convertir" || word == "informe";
+         word == "ejercicios" || word == "practicar" || word == "formato" || word == "convertir" ||
+         word == "informe";
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {

@@ -49,7 +49,7 @@ FloatFormat IeeeShaped(int total, int exp);
 std::optional<FloatFormat> FindPreset(std::string_view name);
 
 // The preset names, in the order the help lists them.
-inline constexpr const char* kPresetNames[] = {"ieee32", "ieee16",   "ieee64",
+inline constexpr const char* kPresetNames[] = {"ieee32",   "ieee16",   "ieee64",
                                                "bfloat16", "fp8-e4m3", "fp8-e5m2"};
 
 // The command-line names of a field's system ("sm", "c1", "c2", "exceso") and of a

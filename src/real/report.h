@@ -87,11 +87,11 @@ struct BinaryExpansion {
 inline constexpr int kMaxPeriodDigits = 64;
 
 struct RepresentationReport {
-  std::string hex;                       // of the stored pattern
-  int digits = 7;                        // significant digits of the stored value in scientific notation
-  ExactDecimal stored;                   // the stored pattern as the program reads it
-  ExactDecimal input;                    // the exact value converted
-  ExactDecimal error;                    // stored - input
+  std::string hex;      // of the stored pattern
+  int digits = 7;       // significant digits of the stored value in scientific notation
+  ExactDecimal stored;  // the stored pattern as the program reads it
+  ExactDecimal input;   // the exact value converted
+  ExactDecimal error;   // stored - input
   std::optional<double> relative_error;  // (stored - input) / input; empty for a zero input
   // The input's exact expansion: of the typed decimal text, or of the single-precision value
   // (which always ends); empty when the input is not finite or too long to be exact.
@@ -110,7 +110,8 @@ struct InterpretationReport {
   std::optional<IeeeReading> ieee;  // IEEE-shaped formats only
 };
 
-// The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at least 1.
+// The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at
+// least 1.
 int SignificantDigits(int precision);
 // The significant digits of a value of such a format in scientific notation: as many, but at
 // least three.
