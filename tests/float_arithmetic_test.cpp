@@ -20,16 +20,11 @@
 #include "program/program.h"
 #include "real/format.h"
 #include "real/report.h"
+#include "support.h"
 
 namespace {
 
-// Under the sanitizers the random checks run a tenth of their pairs: the plain build runs them
-// all, and the sanitizers look for memory faults, which a tenth finds as well.
-#ifdef REPBIN_SANITIZED
-constexpr int kSlowdown = 10;
-#else
-constexpr int kSlowdown = 1;
-#endif
+using repbin::test::kSlowdown;
 
 namespace mp = boost::multiprecision;
 using Rational = mp::cpp_rational;
@@ -290,7 +285,7 @@ TEST(FloatArithmeticTest, HalfAndBrainFloatAgreeWithExactRationals) {
       }
     }
     EXPECT_EQ(failures, 0) << first;
-    EXPECT_GT(checked, 60000);
+    EXPECT_GT(checked, 60000 / kSlowdown);
   }
 }
 

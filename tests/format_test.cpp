@@ -25,6 +25,7 @@
 #include "program/program.h"
 #include "real/format.h"
 #include "real/report.h"
+#include "support.h"
 
 namespace {
 
@@ -267,7 +268,7 @@ TEST(FormatCardTest, CustomLayoutsExhaustively) {
     return std::uniform_int_distribution<int>(low, high)(r);
   };
   int checked = 0;
-  for (int n = 0; n < 200 && checked < 40; ++n) {
+  for (int n = 0; n < 200 && checked < 40 / repbin::test::kSlowdown; ++n) {
     FloatFormat f = *FindPreset("ieee32");
     f.nbexp = draw(2, 5);
     const int nbman = draw(1, 6);
@@ -309,7 +310,7 @@ TEST(FormatCardTest, CustomLayoutsExhaustively) {
     }
     ++checked;
   }
-  EXPECT_GE(checked, 40);
+  EXPECT_GE(checked, 40 / repbin::test::kSlowdown);
 }
 
 // The integer cards against every pattern of widths up to 12 read by interpretar: the range, its

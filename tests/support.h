@@ -9,6 +9,14 @@
 
 namespace repbin::test {
 
+// Under the sanitizers (a Debug build many times slower) the long random and exhaustive checks
+// run a smaller share: the plain build runs them whole, and memory faults show in a share too.
+#ifdef REPBIN_SANITIZED
+inline constexpr int kSlowdown = 10;
+#else
+inline constexpr int kSlowdown = 1;
+#endif
+
 // Runs a piece of code with both streams captured (code page 850, as the program writes them).
 using out::Capture;
 

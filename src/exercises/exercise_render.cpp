@@ -32,6 +32,11 @@ std::string VariantName(int variante) {
 // The two roundings to six decimals of a floating reading's exact value, when it lies halfway
 // between them.
 std::optional<std::pair<std::string, std::string>> KeyTie(const Exercise& e) {
+  // Only a pattern of the exercise's format has a reading (an exercise made by hand may have
+  // neither).
+  if (!DescriptorIsValid(e.formato) || e.dato.size() != static_cast<std::size_t>(e.formato.nb)) {
+    return std::nullopt;
+  }
   const ExactDecimal exact = ReportInterpretation(e.formato, e.dato.c_str()).value;
   if (!exact) return std::nullopt;
   return TieRoundings(*exact, 6);
