@@ -398,6 +398,8 @@ TEST(PracticeRoundTest, PageVerdictsInAnyOrder) {
   const nlohmann::json nul =
       nlohmann::json::parse(PracticeVerdictJson(a, 1, std::string_view("1\0x", 3)));
   EXPECT_NE(nul["diagnostico"].get<std::string>().find("1\\0x"), std::string::npos) << nul.dump();
+  // A wrong answer is a verdict, never the page's sign of a request without an answer.
+  EXPECT_FALSE(nul.contains("error")) << nul.dump();
 }
 
 #ifndef _WIN32

@@ -497,7 +497,8 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   Json j;
   j["correcta"] = verdict.correcta;
   j["diagnostico"] = NulsShown(verdict.diagnostico);  // as the console shows it
-  j["error"] = verdict.correcta || verdict.error.empty() ? Json(nullptr) : Json(verdict.error);
+  // The mistake's code, as the records name it; "error" is kept for a request that has no answer.
+  j["codigo"] = verdict.correcta || verdict.error.empty() ? Json(nullptr) : Json(verdict.error);
   if (verdict.repetir) j["repetir"] = true;
   if (verdict.campos) {
     j["campos"] = {{"signo", verdict.campos->sign},

@@ -32,7 +32,8 @@ std::string PracticeRoundJson(const std::vector<std::string>& args);
 std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero);
 
 // The verdict on `answer` to exercise `numero` of the round `args` gives (with its seed), as one
-// JSON object: {"correcta", "diagnostico", and for a floating-point pattern of the right length
+// JSON object: {"correcta", "diagnostico", "codigo" (the mistake's code, null when right or
+// unnamed), and for a floating-point pattern of the right length
 // "campos": {"signo", "exponente", "mantisa"}, each true when right, and "cadena", the pattern
 // as read}; {"error"} when there is no such exercise. After PracticeExerciseJson on the same
 // exercise, it draws nothing.
