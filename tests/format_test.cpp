@@ -608,6 +608,34 @@ TEST(ConvertTest, RefusalsSayWhatIsAccepted) {
 }
 
 // The example and the layout in one word, which names any layout in one argument.
+// The neighbours in `formato --json` (what the page's ← → buttons step to): the machine's
+// nextafter gives them, and their scientific notation is printf's with single precision's digits.
+TEST(FormatCardTest, JsonNeighboursAgreeWithNextafter) {
+  for (const float x : {1.0F, -2.5F, 0.1F, 3e-39F, 1.17549435e-38F, 3.0e38F}) {
+    char value[64];
+    std::snprintf(value, sizeof value, "%.9g", static_cast<double>(x));
+    const repbin::Transcript t = repbin::RunProgramOnText(
+        {"formato", "-f", "ieee32", "--valor", ExactOf(static_cast<double>(x)), "--json"}, "");
+    ASSERT_EQ(t.status, 0) << value;
+    const nlohmann::json j = nlohmann::json::parse(t.out);
+    EXPECT_TRUE(j["exacto"].get<bool>()) << value;
+    const struct {
+      const char* key;
+      float expected;
+    } sides[] = {{"anterior", std::nextafter(x, -INFINITY)}, {"siguiente", std::nextafter(x, INFINITY)}};
+    for (const auto& side : sides) {
+      const nlohmann::json& n = j["vecinos"][side.key];
+      char scientific[64];
+      std::snprintf(scientific, sizeof scientific, "%.6e", static_cast<double>(side.expected));
+      EXPECT_EQ(n["cadena"], Bits(std::bit_cast<std::uint32_t>(side.expected), 32)) << value;
+      EXPECT_EQ(FromDecimal(n["valor_exacto"]),
+                FromDecimal(ExactOf(static_cast<double>(side.expected))))
+          << value;
+      EXPECT_EQ(n["cientifico"], scientific) << value << " " << side.key;
+    }
+  }
+}
+
 TEST(ConvertTest, ExamplesAndLayoutWords) {
   const repbin::Transcript t = repbin::RunProgramOnText(
       {"convertir", "0x4048F600", "--de", "ieee32", "--a", "ieee64", "--json"}, "");

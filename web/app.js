@@ -672,6 +672,7 @@ var repbinPagina = (function () {
     var hay = json !== null && typeof json.cadena === 'string' && json.cadena !== '' &&
       json.en_rango !== false && json.exponente_en_rango !== false;
     dibujado = hay ? json : null;
+    dibujarTarjeta(dibujado);
     $('dibujo').hidden = !hay;
     if (!hay) return;
     var campos = camposDe(json);
@@ -719,6 +720,145 @@ var repbinPagina = (function () {
       '.');
   }
 
+  // ---- The format's card -------------------------------------------------------------------
+  // `repbin formato --json` on the format drawn, run once in the module: its range, precision,
+  // count and zeros, and for a floating-point value its neighbours (--valor with the value
+  // drawn, an exact decimal). The page writes what the program says and computes none of it.
+  var tarjeta = null;  // the program's card of the format drawn
+
+  // The module's JSON with every number as the program wrote it, digit by digit: a count or a
+  // range of 64 bits is text here, never a float that happens to be close.
+  function leerExacto(texto) {
+    return JSON.parse(texto, function (clave, valor, contexto) {
+      return typeof valor === 'number' && contexto && contexto.source ? contexto.source : valor;
+    });
+  }
+
+  // The card's command line for the conversion drawn (`json`, or null: the form's format).
+  function argumentosTarjeta(json) {
+    var args = ['formato'];
+    if (json && !json.formato) {
+      // An integer read from a bit string takes its width from the string.
+      args.push(json.sistema, '-b', String(json.bits));
+      if (json.exceso !== undefined && json.exceso !== null) args.push('-z', String(json.exceso));
+    } else {
+      args.push($('sistema').value);
+      args = args.concat(opcionesFormato(true));
+    }
+    // A named IEEE format's card reads by IEEE 754, so its neighbours are those of the IEEE value
+    // (a subnormal pattern reads otherwise by the program's own rule).
+    var valor = !json || !json.formato ? ''
+      : json.ieee && json.ieee.valor_exacto ? String(json.ieee.valor_exacto) : valorLeido(json);
+    if (/^-?\d+(\.\d+)?$/.test(valor)) args.push('--valor', valor);
+    args.push('--json');
+    return args;
+  }
+
+  // A bit pattern in groups of four, each a text of its own with a break allowed between them.
+  function escribirCadena(elementoCadena, cadena) {
+    var trozos = document.createDocumentFragment();
+    for (var i = 0; i < cadena.length; i += 4) {
+      if (i > 0) trozos.appendChild(document.createElement('wbr'));
+      trozos.appendChild(document.createTextNode(cadena.slice(i, i + 4)));
+    }
+    elementoCadena.replaceChildren(trozos);
+  }
+
+  // One line of the card: `clave` names it for whoever reads the page's tree (the tests).
+  function lineaTarjeta(lista, clave, nombre, texto, cadenas) {
+    lista.appendChild(elemento('dt', '', nombre));
+    var dato = elemento('dd');
+    dato.dataset.clave = clave;
+    var numero = elemento('span', 'numero');
+    escribirNumeros(numero, texto);
+    dato.appendChild(numero);
+    (cadenas || []).forEach(function (cadena, i) {
+      if (i > 0 || texto !== '') dato.appendChild(document.createTextNode(i === 0 ? ' · ' : ' y '));
+      var codigo = elemento('code', 'cadena');
+      escribirCadena(codigo, cadena);
+      dato.appendChild(codigo);
+    });
+    lista.appendChild(dato);
+  }
+
+  var kLineasFlotante = [
+    ['maximo', 'Mayor valor'],
+    ['minimo_normalizado', 'Menor positivo normalizado'],
+    ['minimo_positivo', 'Menor positivo'],
+  ];
+
+  function dibujarTarjeta(json) {
+    var args = argumentosTarjeta(json);
+    var texto = orden(args.join('\n'));
+    var leida = null;
+    if (estado() === 0) {
+      try {
+        leida = leerExacto(texto);
+      } catch (e) {
+        leida = null;
+      }
+    }
+    tarjeta = leida;
+    $('tarjeta-formato').hidden = leida === null;
+    if (leida === null) return;
+    escribirNumeros($('tarjeta-orden'), 'repbin ' + args.join(' '));
+    var lista = document.createDocumentFragment();
+    var anadir = function (clave, nombre, texto, cadenas) {
+      lineaTarjeta(lista, clave, nombre, texto, cadenas);
+    };
+    if (leida.sistema === 'flotante') {
+      kLineasFlotante.forEach(function (linea) {
+        var v = leida[linea[0]];
+        anadir(linea[0], linea[1], v.cientifico, [v.cadena]);
+      });
+      anadir('epsilon', 'Épsilon (distancia tras el 1)', leida.epsilon.cientifico);
+      anadir('precision', 'Precisión', leida.precision + ' bits, ' + leida.digitos_decimales +
+        ' cifras decimales');
+    } else {
+      anadir('rango', 'Rango', 'de ' + leida.rango.min + ' a ' + leida.rango.max,
+        [leida.rango.cadena_min, leida.rango.cadena_max]);
+    }
+    anadir('valores', 'Valores distintos', leida.valores);
+    anadir('ceros', leida.ceros.length === 1 ? 'Cero' : 'Ceros', '', leida.ceros);
+    $('tarjeta-datos').replaceChildren(lista);
+
+    var vecinos = leida.vecinos;
+    $('vecinos').hidden = !vecinos;
+    $('tarjeta-valor').textContent = '';
+    if (!vecinos) return;
+    $('anterior').disabled = !vecinos.anterior;
+    $('siguiente').disabled = !vecinos.siguiente;
+    // The value drawn is exact in its format, so truncation keeps it: its scientific notation,
+    // so that a tiny value never reads as 0.000000.
+    var partes = [];
+    if (leida.truncamiento) partes.push('Valor en notación científica: ' + leida.truncamiento.cientifico);
+    if (vecinos.anterior) partes.push('anterior: ' + vecinos.anterior.cientifico);
+    if (vecinos.siguiente) partes.push('siguiente: ' + vecinos.siguiente.cientifico);
+    escribirNumeros($('tarjeta-valor'), partes.join('; ') + '.');
+  }
+
+  // ← and →: the value becomes its neighbour, written as its exact decimal, and is converted
+  // again, as a value typed. When a pattern is being read, or the program would not take the
+  // decimal as a value (too long to type), the neighbour's pattern is read instead.
+  function pasarAlVecino(cual) {
+    var vecino = tarjeta && tarjeta.vecinos && tarjeta.vecinos[cual];
+    if (!vecino) return;
+    var args = argumentos();
+    args[2] = vecino.valor_exacto;
+    if (!interpretando() && vecino.valor_exacto !== null &&
+        leerConversion(conversion(args.join('\n'))).estado !== 2) {
+      $('dato').value = vecino.valor_exacto;
+    } else {
+      $('operacion').value = 'interpretar';
+      $('dato').value = vecino.cadena;
+    }
+    actualizarFormulario();
+    convertir();
+    var boton = $(cual);
+    if (boton.disabled) boton = $(cual === 'anterior' ? 'siguiente' : 'anterior');
+    boton.focus();
+  }
+
   // A click (or Space/Enter) on a bit: the same format interprets the pattern with that bit
   // flipped, and the form becomes that command.
   function voltear(evento) {
@@ -751,6 +891,8 @@ var repbinPagina = (function () {
       programar();
     });
     $('patron').addEventListener('click', voltear);
+    $('anterior').addEventListener('click', function () { pasarAlVecino('anterior'); });
+    $('siguiente').addEventListener('click', function () { pasarAlVecino('siguiente'); });
     // A weight shown over a cell in the right half of the screen opens to the left, so it never
     // widens the page.
     var lado = function (evento) {

@@ -326,7 +326,8 @@ Status FloatCard(const FormatRequest& r) {
       const auto neighbour = [](const std::optional<ops::CardValue>& v) {
         if (!v) return Json(nullptr);
         return Json{{"cadena", v->bits},
-                    {"valor_exacto", v->exact ? Json(*v->exact) : Json(nullptr)}};
+                    {"valor_exacto", v->exact ? Json(*v->exact) : Json(nullptr)},
+                    {"cientifico", v->scientific}};
       };
       j["valor"] = *r.valor;
       j["exacto"] = n->exact;

@@ -14,6 +14,8 @@
 // - The "Practicar" tab: a whole round (practice_browser.js).
 // - The "Operar" tab: integer and floating-point operations against `repbin operar`
 //   (operate_browser.js).
+// - The "Formato" panel against `repbin formato --json` for random formats, its ← → buttons
+//   against the machine's floats, on phones and under axe-core (card_browser.js).
 // - Timing: the first menu and the first picture after loading, each answer of a 40-answer
 //   session, each click on a bit.
 // - The address: random states opened from their link in a new page, Back and Forward, a
@@ -48,6 +50,7 @@ import { testAddress } from './address_browser.js';
 import { testPhones } from './phone_browser.js';
 import { showWrongPattern, testPractice } from './practice_browser.js';
 import { testOperate } from './operate_browser.js';
+import { testCard } from './card_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -677,6 +680,11 @@ async function main() {
       await testLive(page);
       await testPractice(page, { check, runNative });
       await testOperate(page, { check, runNative, audit });
+      const cardSeed = Number(process.env.REPBIN_SEED || Date.now() % 1000000);
+      console.log(`     format cards drawn with seed ${cardSeed} (REPBIN_SEED)`);
+      await testCard(page, {
+        check, random: generator(cardSeed), randomCase, setForm, runNative, audit,
+      });
       await testAccessibility(page);
       const seed = Number(process.env.REPBIN_SEED || Date.now() % 1000000) + 1;
       console.log(`     address states drawn with seed ${seed} (one past REPBIN_SEED)`);
