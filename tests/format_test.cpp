@@ -622,7 +622,8 @@ TEST(FormatCardTest, JsonNeighboursAgreeWithNextafter) {
     const struct {
       const char* key;
       float expected;
-    } sides[] = {{"anterior", std::nextafter(x, -INFINITY)}, {"siguiente", std::nextafter(x, INFINITY)}};
+    } sides[] = {{"anterior", std::nextafter(x, -INFINITY)},
+                 {"siguiente", std::nextafter(x, INFINITY)}};
     for (const auto& side : sides) {
       const nlohmann::json& n = j["vecinos"][side.key];
       char scientific[64];
