@@ -44,7 +44,7 @@ diff -u "$work/want_files" "$work/files" || fail "the package's files differ"
 dpkg-deb -x "$deb" "$work/root"
 bin=$work/root/usr/bin/repbin
 [ "$("$bin" --version)" = "repbin $version" ] || fail "--version: $("$bin" --version)"
-"$bin" representar c2 -5 -b 8 >"$work/c2" 2>&1 &&
+"$bin" representar c2 -5 -b 8 --cp850 >"$work/c2" 2>&1 &&
   grep -q 'El dato representado es: 11111011' "$work/c2" || fail "representar c2 -5 -b 8:" "$(cat "$work/c2")"
 zcat "$work/root/usr/share/doc/repbin/changelog.gz" | head -1 | grep -q "^repbin ($version) " ||
   fail "the changelog's latest entry is not $version (add one to doc/changelog)"
@@ -72,7 +72,8 @@ wineboot -i >/dev/null 2>&1
 wine=cmake/wine.sh
 [ "$(sh $wine "$work/windows/repbin.exe" --version)" = "repbin $version" ] ||
   fail "repbin.exe --version under Wine"
-sh $wine "$work/windows/repbin.exe" representar c2 -5 -b 8 >"$work/c2.exe" 2>&1
+# Both in code page 850: the Linux program writes UTF-8 where the locale speaks it.
+sh $wine "$work/windows/repbin.exe" representar c2 -5 -b 8 --cp850 >"$work/c2.exe" 2>&1
 cmp -s "$work/c2" "$work/c2.exe" || fail "repbin.exe representar c2 -5 -b 8 differs from Linux"
 wineserver -k 2>/dev/null
 
