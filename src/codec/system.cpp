@@ -45,4 +45,10 @@ const char* SystemPhrase(System system) {
   return n != nullptr ? n->phrase : "";
 }
 
+std::string SystemPhrase(System system, std::int64_t excess) {
+  std::string phrase = SystemPhrase(system);
+  if (system == System::kExcess) phrase += " " + std::to_string(excess);
+  return phrase;
+}
+
 }  // namespace repbin

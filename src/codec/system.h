@@ -1,6 +1,9 @@
 // The number systems, one type for every layer, with the one table of their names.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include <optional>
 #include <string_view>
 
@@ -27,6 +30,8 @@ const char* SystemName(System system);
 // The system's Spanish name, as the texts write it: "binario natural", "signo-magnitud",
 // "complemento a uno", "complemento a dos", "exceso", "coma flotante".
 const char* SystemPhrase(System system);
+// The same with the excess named: "exceso 127"; the other systems as above.
+std::string SystemPhrase(System system, std::int64_t excess);
 
 // The system of a floating-point field code (0 to 3).
 inline System FieldSystem(int code) {

@@ -28,12 +28,6 @@ constexpr int kReadingPlaces = 6;  // the tolerance is half a unit of this decim
 // --- Words ----------------------------------------------------------------------------------
 
 // "complemento a dos", "exceso 127".
-std::string SystemPhrase(System system, std::int64_t excess) {
-  std::string phrase = repbin::SystemPhrase(system);
-  if (system == System::kExcess) phrase += " " + std::to_string(excess);
-  return phrase;
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {

@@ -79,18 +79,6 @@ BigRange BigRangeOf(System system, int n, std::int64_t excess) {
   return {0, 0};
 }
 
-std::string SystemPhrase(System system, std::int64_t excess) {
-  switch (system) {
-    case System::kNatural: return "binario natural";
-    case System::kSignMagnitude: return "signo-magnitud";
-    case System::kOnes: return "complemento a uno";
-    case System::kTwos: return "complemento a dos";
-    case System::kExcess: return "exceso " + std::to_string(excess);
-    case System::kFloat: break;
-  }
-  return "";
-}
-
 // --- The columns ----------------------------------------------------------------------------
 
 // A column operation on two patterns of the same width: the result in that width, the carry (or

@@ -82,19 +82,6 @@ std::pair<std::string, std::string> AddOne(std::string bits) {
   return {bits, carries};
 }
 
-// The system's name in a sentence.
-std::string SystemPhrase(System system, std::int64_t excess) {
-  switch (system) {
-    case System::kNatural: return "binario natural";
-    case System::kSignMagnitude: return "signo-magnitud";
-    case System::kOnes: return "complemento a uno";
-    case System::kTwos: return "complemento a dos";
-    case System::kExcess: return "exceso " + std::to_string(excess);
-    case System::kFloat: break;
-  }
-  return "";
-}
-
 // The digits of `bits` in base 2^k (k = 3 or 4), grouped from the right: "1101 1011" and "DB".
 std::pair<std::string, std::string> InBase(std::string_view bits, std::size_t k) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
