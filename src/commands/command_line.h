@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "operations/option_table.h"
 #include "output/output.h"
 
 namespace repbin::cmd {
@@ -36,6 +37,10 @@ std::string OwnWords(const char* text);
 
 // Whether a word that starts with '-' is a value ("-5", "-.5", "-" alone) rather than an option.
 bool LooksLikeValue(std::string_view word);
+
+// The flags every command takes: -h/--help, --json, --ampliado, and --cp850/--utf8, which set
+// the encoding at once.
+void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json, bool& ampliado);
 
 // Reads the value of option `name` as an integer from `low` to `high` into `dest`; otherwise
 // refuses it, saying that `what` ("un número de bits") is accepted.

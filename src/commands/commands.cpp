@@ -846,6 +846,14 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
+void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json, bool& ampliado) {
+  table.Flag({"-h", "--help"}, [&help] { help = true; })
+      .Flag({"--json"}, [&json] { json = true; })
+      .Flag({"--ampliado"}, [&ampliado] { ampliado = true; })
+      .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
+      .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); });
+}
+
 Status RefuseText(const std::string& message) {
   out::PrintErr("repbin: ");
   out::PrintErrText(message.c_str());

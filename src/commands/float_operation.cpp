@@ -93,11 +93,8 @@ Status Refuse(const std::string& message) {
 
 Status ParseArguments(const std::vector<std::string>& args, Request& r) {
   ops::OptionTable table;
-  table.Flag({"-h", "--help"}, [&] { r.help = true; })
-      .Flag({"--json"}, [&] { r.json = true; })
-      .Flag({"--ampliado"}, [&] { r.ampliado = true; })
-      .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
-      .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); })
+  cmd::AddCommonFlags(table, r.help, r.json, r.ampliado);
+  table
       .Valued({"--redondeo"},
               [&](std::string_view value) -> std::optional<std::string> {
                 const std::optional<ops::Rounding> rounding = ops::FindRounding(value);

@@ -109,11 +109,8 @@ struct OperateRequest {
 
 Status ParseOperateArguments(const std::vector<std::string>& args, OperateRequest& r) {
   ops::OptionTable table;
-  table.Flag({"-h", "--help"}, [&] { r.help = true; })
-      .Flag({"--json"}, [&] { r.json = true; })
-      .Flag({"--ampliado"}, [&] { r.ampliado = true; })
-      .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
-      .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); })
+  cmd::AddCommonFlags(table, r.help, r.json, r.ampliado);
+  table
       .Whole({"-b", "--bits"}, "un número de bits", 1, kMaxWidth,
              [&](std::int64_t n) { r.bits = static_cast<int>(n); })
       .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
