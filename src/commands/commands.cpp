@@ -104,8 +104,8 @@ constexpr const char* kCommonOptionsHelp =
     "  --ampliado           añade a cada resultado el informe ampliado: en los enteros, el\n"
     "                       rango, el hexadecimal y el octal, el método a mano y la cadena\n"
     "                       leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
-    "                       el valor exacto, el error, el redondeo al más próximo y la\n"
-    "                       expansión binaria exacta\n"
+    "                       el valor exacto, el error, el redondeo al más próximo, la\n"
+    "                       expansión binaria exacta y el método a mano\n"
     "  --cp850, --utf8      codificación de los acentos\n"
     "  -h, --help           muestra esta ayuda y termina\n";
 
