@@ -57,7 +57,8 @@ Big Floor(const Rational& x) {
 
 std::string BitsOf(const Big& v, int width) {
   std::string bits;
-  for (int i = width - 1; i >= 0; --i) bits += mp::bit_test(v, static_cast<unsigned>(i)) ? '1' : '0';
+  for (int i = width - 1; i >= 0; --i)
+    bits += mp::bit_test(v, static_cast<unsigned>(i)) ? '1' : '0';
   return bits;
 }
 
@@ -124,10 +125,11 @@ Rational ExpectedReading(const FloatFormat& f, const std::string& bits) {
   if (bi == 1 && e == Lowest(f) && zero_field) return 0;
   Big magnitude = m;
   if (minus && f.TypeMan == 1) magnitude = Pow2(nbman) - 1 - m;
-  if (minus && f.TypeMan == 2) magnitude = bi == 1 ? Big((Pow2(nbman) - m) % Pow2(nbman)) : Big(Pow2(nbman) - m);
+  if (minus && f.TypeMan == 2)
+    magnitude = bi == 1 ? Big((Pow2(nbman) - m) % Pow2(nbman)) : Big(Pow2(nbman) - m);
   if (bi == 1) magnitude += Pow2(nbman);
-  const Rational v = Scale2(Rational(magnitude), e.convert_to<std::int64_t>() - nbman -
-                                                      (f.typenorma == 2 ? 1 : 0));
+  const Rational v = Scale2(Rational(magnitude),
+                            e.convert_to<std::int64_t>() - nbman - (f.typenorma == 2 ? 1 : 0));
   return minus ? Rational(-v) : v;
 }
 
@@ -169,7 +171,8 @@ std::string ExpectedPattern(const FloatFormat& f, const Rational& x, bool minus,
   }
   std::string pattern(static_cast<std::size_t>(f.nb), '0');
   pattern[static_cast<std::size_t>(f.possigno)] = minus ? '1' : '0';
-  pattern.replace(static_cast<std::size_t>(f.posexp), static_cast<std::size_t>(n), BitsOf(field, n));
+  pattern.replace(static_cast<std::size_t>(f.posexp), static_cast<std::size_t>(n),
+                  BitsOf(field, n));
   pattern.replace(static_cast<std::size_t>(f.posmantisa), static_cast<std::size_t>(nbman),
                   BitsOf(mantissa, nbman));
   return pattern;
@@ -187,15 +190,16 @@ TEST(HandMethodTest, ReadingEndsWithTheProgramsValue) {
     const FloatFormat f = RandomLayout(r);
     const std::string bits = BitsOf(Big(r()), f.nb);
     SCOPED_TRACE(bits + " in a layout of " + std::to_string(f.nb) + " bits, exponent " +
-                 std::to_string(f.TypeExp) + ", mantissa " + std::to_string(f.TypeMan) +
-                 ", norm " + std::to_string(f.typenorma));
+                 std::to_string(f.TypeExp) + ", mantissa " + std::to_string(f.TypeMan) + ", norm " +
+                 std::to_string(f.typenorma));
     const InterpretationReport report = ReportInterpretation(f, bits.c_str(), true);
     ASSERT_FALSE(report.method.empty());
     ASSERT_TRUE(report.value);
     const Rational expected = ExpectedReading(f, bits);
     // The value after the last " = ", or after the colon of the line of zero.
     const std::string& last = report.method.back();
-    const std::string tail = last.find(" = ") != std::string::npos ? Tail(last, " = ") : Tail(last, ": ");
+    const std::string tail =
+        last.find(" = ") != std::string::npos ? Tail(last, " = ") : Tail(last, ": ");
     SCOPED_TRACE(last);
     EXPECT_EQ(Parse(tail), expected);
     EXPECT_EQ(Parse(*report.value), expected);
@@ -216,7 +220,8 @@ TEST(HandMethodTest, WritingEndsWithTheEncodersPattern) {
     if (text) {
       const int whole_digits = static_cast<int>(r() % 8);
       const int fraction_digits = static_cast<int>(r() % 10);
-      std::string whole = std::to_string(r() % 100000000).substr(0, static_cast<std::size_t>(std::max(whole_digits, 1)));
+      std::string whole = std::to_string(r() % 100000000)
+                              .substr(0, static_cast<std::size_t>(std::max(whole_digits, 1)));
       std::string fraction;
       for (int k = 0; k < fraction_digits; ++k) fraction += static_cast<char>('0' + r() % 10);
       if (r() % 5 == 0) fraction = "000" + fraction;  // small values, far below one
@@ -238,13 +243,13 @@ TEST(HandMethodTest, WritingEndsWithTheEncodersPattern) {
     }
     const std::string expected = ExpectedPattern(f, x, minus, text);
     char bits[kMaxWidth + 1];
-    const int fits = text ? CFCFL(f, input.c_str(), bits, NoTrace()) : CFLBN(f, value, bits, NoTrace());
+    const int fits =
+        text ? CFCFL(f, input.c_str(), bits, NoTrace()) : CFLBN(f, value, bits, NoTrace());
     SCOPED_TRACE((text ? input : std::to_string(value)) + " in a layout of " +
                  std::to_string(f.nb) + " bits, exponent " + std::to_string(f.TypeExp) +
                  ", mantissa " + std::to_string(f.TypeMan) + ", norm " +
                  std::to_string(f.typenorma));
-    const RepresentationReport report =
-        ReportRepresentation(f, bits, {input, text, value}, true);
+    const RepresentationReport report = ReportRepresentation(f, bits, {input, text, value}, true);
     ASSERT_FALSE(report.method.empty());
     EXPECT_EQ(fits != 0, !expected.empty());
     if (expected.empty()) {

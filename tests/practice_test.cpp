@@ -260,17 +260,19 @@ TEST(PracticeCommandTest, VerdictsSkipsAndTheEndOfTheRound) {
 TEST(PracticeCommandTest, AmpliadoShowsTheHandMethodOfFloatingPoint) {
   // After every verdict of a floating-point conversion, right or not, its method; whatever the
   // answer, its last line ends with the key. Integer exercises keep their verdicts alone.
-  const std::vector<std::string> args = {"practicar", "--semilla", "3", "-n", "6", "--tipos",
-                                         "flotante,c2", "-b", "8", "--ampliado", "--utf8"};
-  std::vector<std::string> sheet_args = {"ejercicios", "--semilla", "3",     "-n",       "6",
-                                         "--tipos",    "flotante,c2", "-b", "8", "--salida", "json"};
+  const std::vector<std::string> args = {"practicar", "--semilla",  "3",           "-n",
+                                         "6",         "--tipos",    "flotante,c2", "-b",
+                                         "8",         "--ampliado", "--utf8"};
+  std::vector<std::string> sheet_args = {"ejercicios", "--semilla", "3",           "-n",
+                                         "6",          "--tipos",   "flotante,c2", "-b",
+                                         "8",          "--salida",  "json"};
   const std::vector<nlohmann::json> e = Lines(RunProgramOnText(sheet_args, "").out);
   ASSERT_EQ(e.size(), 6u);
   std::string answers;
   std::size_t floating = 0;
   for (std::size_t i = 0; i < e.size(); ++i) {
     answers += i % 2 == 0 ? e[i]["respuesta"].get<std::string>() + "\n" : "?\n";
-    floating += e[i]["tipo"].get<std::string>().find("flotante") != std::string::npos ? 1 : 0;
+    floating += e[i]["tipo"].get<std::string>().find("flotante") != std::string::npos ? 1U : 0U;
   }
   ASSERT_GT(floating, 0u);
   ASSERT_LT(floating, e.size());

@@ -124,10 +124,10 @@ std::optional<std::string> WriteExponentField(const FloatFormat& f, Wide e, Line
   switch (f.TypeExp) {
     case 0:
       field = (e < 0 ? "1" : "0") + Bits(magnitude, n - 1);
-      lines.push_back("exponente " + Text(e) + " en signo-magnitud: signo " + field.substr(0, 1) +
-                      (n > 1 ? " y magnitud " + Text(e < 0 ? -e : e) + " en " + Count(n - 1) +
-                                   ": " + field
-                             : ": " + field));
+      lines.push_back(
+          "exponente " + Text(e) + " en signo-magnitud: signo " + field.substr(0, 1) +
+          (n > 1 ? " y magnitud " + Text(e < 0 ? -e : e) + " en " + Count(n - 1) + ": " + field
+                 : ": " + field));
       break;
     case 1:
     case 2: {
@@ -140,8 +140,8 @@ std::optional<std::string> WriteExponentField(const FloatFormat& f, Wide e, Line
       }
       const std::string plain = Bits(magnitude, n);
       field = Invert(plain);
-      std::string line = "exponente " + Text(e) + " en " + name + ": " + Text(-e) + " = " +
-                         plain + ", se invierten los bits";
+      std::string line = "exponente " + Text(e) + " en " + name + ": " + Text(-e) + " = " + plain +
+                         ", se invierten los bits";
       if (f.TypeExp == 2) {
         const std::string inverted = field;
         field = PlusOne(inverted).first;
@@ -282,7 +282,8 @@ Lines WritingMethod(const FloatFormat& f, const Input& in, bool fixed_text,
                     << static_cast<unsigned>(-unit - shown);
     }
     const bool truncated =
-        remainder != 0 || (unit > 0 && (whole & ((Big(1) << static_cast<unsigned>(unit)) - 1)) != 0);
+        remainder != 0 ||
+        (unit > 0 && (whole & ((Big(1) << static_cast<unsigned>(unit)) - 1)) != 0);
     if (truncated) {
       std::string line = "se trunca a " + Count(p) + " significativos";
       if (shown < -unit) {
@@ -330,15 +331,16 @@ Lines WritingMethod(const FloatFormat& f, const Input& in, bool fixed_text,
   Wide highest = 0;
   ExponentRange(f, &lowest, &highest);
   if (!zero && f.bi() == 1 && e == lowest && digits.find('1') == std::string::npos) {
-    lines.push_back("el menor exponente con la mantisa a cero es la cadena del 0: la cadena no "
-                    "representa el valor");
+    lines.push_back(
+        "el menor exponente con la mantisa a cero es la cadena del 0: la cadena no "
+        "representa el valor");
     return lines;
   }
   std::string field = digits;
   if (in.negative && f.TypeMan != 0) field = ComplementField(f, digits, lines);
   lines.push_back(!in.negative ? "signo: positivo, 0"
-                  : zero      ? "signo: el del -0, 1"
-                              : "signo: negativo, 1");
+                  : zero       ? "signo: el del -0, 1"
+                               : "signo: negativo, 1");
   const std::string note = IeeeNote(f, *exponent, field);
   if (!note.empty()) lines.push_back(note);
   lines.push_back(PlaceFields(f, sign, *exponent, field));
@@ -407,7 +409,8 @@ Lines ReadingMethod(const FloatFormat& f, const char* bits, const ExactDecimal& 
   const std::string field =
       pattern.substr(static_cast<std::size_t>(f.posmantisa), static_cast<std::size_t>(nbman));
   const std::string written = value ? *value : "(demasiado largo para escribirlo en decimal)";
-  lines.push_back("signo (" + Positions(f.possigno, 1) + "): " + (minus ? "1, negativo" : "0, positivo"));
+  lines.push_back("signo (" + Positions(f.possigno, 1) +
+                  "): " + (minus ? "1, negativo" : "0, positivo"));
   const Wide e = ReadExponentField(f, exponent, lines);
   lines.push_back("mantisa (" + Positions(f.posmantisa, nbman) + "): " + field);
   if (IsZeroPattern(f, bits)) {
@@ -424,8 +427,10 @@ Lines ReadingMethod(const FloatFormat& f, const char* bits, const ExactDecimal& 
   } else if (minus && f.TypeMan == 2) {
     const std::string inverted = Invert(field);
     const auto [sum, carry] = PlusOne(inverted);
-    std::string line = "signo 1 y mantisa en complemento a dos: se invierten los bits guardados y "
-                       "se suma 1: " + inverted + " + 1 = ";
+    std::string line =
+        "signo 1 y mantisa en complemento a dos: se invierten los bits guardados y "
+        "se suma 1: " +
+        inverted + " + 1 = ";
     magnitude = Natural(sum);
     if (!carry) {
       line += sum;
@@ -448,8 +453,8 @@ Lines ReadingMethod(const FloatFormat& f, const char* bits, const ExactDecimal& 
   }
   const std::string note = IeeeNote(f, exponent, field);
   if (!note.empty()) lines.push_back(note + "; aquí se lee como los demás");
-  std::string line = "valor: " + std::string(minus && magnitude != 0 ? "-" : "") + significand +
-                     " × 2^" + Text(e);
+  std::string line =
+      "valor: " + std::string(minus && magnitude != 0 ? "-" : "") + significand + " × 2^" + Text(e);
   // Written out in binary fixed point when that stays short.
   if (magnitude != 0 && e < static_cast<Wide>(kMaxWrittenOut) &&
       e > -static_cast<Wide>(kMaxWrittenOut)) {

@@ -611,7 +611,9 @@ RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits
     ieee.overflow_nan = ieee.overflows && rounded_kind == IeeeClass::kNan;
     report.ieee = ieee;
   }
-  if (with_method) report.method = exact_input::WritingMethod(f, in, input.fixed_point, report.input);
+  if (with_method) {
+    report.method = exact_input::WritingMethod(f, in, input.fixed_point, report.input);
+  }
   return report;
 }
 
