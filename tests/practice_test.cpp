@@ -257,6 +257,42 @@ TEST(PracticeCommandTest, VerdictsSkipsAndTheEndOfTheRound) {
   EXPECT_EQ(t.out.find("Respuesta: "), std::string::npos) << "questions stay on standard error";
 }
 
+TEST(PracticeCommandTest, AmpliadoShowsTheHandMethodOfFloatingPoint) {
+  // After every verdict of a floating-point conversion, right or not, its method; whatever the
+  // answer, its last line ends with the key. Integer exercises keep their verdicts alone.
+  const std::vector<std::string> args = {"practicar", "--semilla",  "3",           "-n",
+                                         "6",         "--tipos",    "flotante,c2", "-b",
+                                         "8",         "--ampliado", "--utf8"};
+  std::vector<std::string> sheet_args = {"ejercicios", "--semilla", "3",           "-n",
+                                         "6",          "--tipos",   "flotante,c2", "-b",
+                                         "8",          "--salida",  "json"};
+  const std::vector<nlohmann::json> e = Lines(RunProgramOnText(sheet_args, "").out);
+  ASSERT_EQ(e.size(), 6u);
+  std::string answers;
+  std::size_t floating = 0;
+  for (std::size_t i = 0; i < e.size(); ++i) {
+    answers += i % 2 == 0 ? e[i]["respuesta"].get<std::string>() + "\n" : "?\n";
+    floating += e[i]["tipo"].get<std::string>().find("flotante") != std::string::npos ? 1U : 0U;
+  }
+  ASSERT_GT(floating, 0u);
+  ASSERT_LT(floating, e.size());
+  const Transcript t = RunProgramOnText(args, answers, out::Encoding::kUtf8);
+  EXPECT_EQ(t.status, 0);
+  EXPECT_EQ(Count(t.out, "\n Método a mano:\n"), floating) << t.out;
+  for (const nlohmann::json& exercise : e) {
+    if (exercise["tipo"].get<std::string>().find("representar-flotante") == std::string::npos) {
+      continue;
+    }
+    EXPECT_NE(t.out.find(": " + exercise["respuesta"].get<std::string>() + "\n\nEjercicio"),
+              std::string::npos)
+        << "the method of " << exercise["dato"] << " ends with its pattern";
+  }
+  // Without the option, no method.
+  sheet_args.assign(args.begin(), args.end() - 2);
+  EXPECT_EQ(RunProgramOnText(sheet_args, answers, out::Encoding::kUtf8).out.find("Método a mano"),
+            std::string::npos);
+}
+
 TEST(PracticeCommandTest, RecordFileHasOneObjectPerAnswer) {
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() /

@@ -104,8 +104,8 @@ constexpr const char* kCommonOptionsHelp =
     "  --ampliado           añade a cada resultado el informe ampliado: en los enteros, el\n"
     "                       rango, el hexadecimal y el octal, el método a mano y la cadena\n"
     "                       leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
-    "                       el valor exacto, el error, el redondeo al más próximo y la\n"
-    "                       expansión binaria exacta\n"
+    "                       el valor exacto, el error, el redondeo al más próximo, la\n"
+    "                       expansión binaria exacta y el método a mano\n"
     "  --cp850, --utf8      codificación de los acentos\n"
     "  -h, --help           muestra esta ayuda y termina\n";
 
@@ -401,12 +401,14 @@ void AddReport(Json& object, const RepresentationReport& report) {
     ieee["hex_redondeo"] = report.ieee->rounded_hex;
     object["ieee"] = ieee;
   }
+  object["metodo"] = report.method;
 }
 
 void AddReport(Json& object, const InterpretationReport& report) {
   object["hex"] = report.hex;
   object["valor_exacto"] = ExactJson(report.value);
   if (report.ieee) object["ieee"] = IeeeReadingJson(*report.ieee);
+  object["metodo"] = report.method;
 }
 
 // The integer report's fields, which JSON always carries (the object has its `hex` already).
@@ -598,7 +600,7 @@ Status RepresentReal(const Request& r, const std::string& value) {
     object["via"] = r.valor ? "valor" : "coma_fija";
     object["exponente_en_rango"] = result.exponent_fits;
     AddReport(object, ReportRepresentation(r.format, result.cadena.c_str(),
-                                           {value, !r.valor, r.valor ? number : 0.0f}));
+                                           {value, !r.valor, r.valor ? number : 0.0f}, true));
     Deliver(r, std::move(object));
   }
   if (result.exponent_fits) return kDone;
@@ -630,7 +632,7 @@ Status InterpretReal(const Request& r, const std::string& bits) {
   if (WithJson(r)) {
     Json object = FloatJson(r, bits);
     object["valor"] = RealJson(result.valor);
-    AddReport(object, ReportInterpretation(r.format, bits.c_str()));
+    AddReport(object, ReportInterpretation(r.format, bits.c_str(), true));
     Deliver(r, std::move(object));
   }
   return kDone;

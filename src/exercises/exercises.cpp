@@ -55,7 +55,7 @@ void PrintHelp() {
       "  --ampliado         añade a la traza de cada solución el informe ampliado, como\n"
       "                     la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
       "                     método a mano y lecturas; en coma flotante: valor exacto,\n"
-      "                     error y redondeo)\n"
+      "                     error, redondeo y método a mano)\n"
       "  --cp850, --utf8    codificación de los mensajes; --cp850 escribe también la hoja de\n"
       "                     texto en la página de códigos 850 (como en una consola de Windows\n"
       "                     con esa página)\n"

@@ -20,6 +20,7 @@
 #include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
+#include "real/report.h"
 
 namespace repbin {
 namespace {
@@ -32,6 +33,7 @@ void PrintHelp() {
       "Uso: repbin practicar [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
       "                      [-f FORMATO] [opciones de formato] [--dificultad 1|2|3]\n"
       "                      [--inexactos] [--registro FICHERO] [--alumno NOMBRE]\n"
+      "                      [--ampliado]\n"
       "\n"
       "Propone ejercicios de uno en uno y lee una respuesta por línea: dice si es correcta\n"
       "y, si no lo es, qué está mal, con la solución y su traza. Con la misma semilla y las\n"
@@ -61,6 +63,8 @@ void PrintHelp() {
       "                     sin_responder), error (el código del fallo, o null),\n"
       "                     diagnostico, semilla, instante; repbin informe los resume\n"
       "  --alumno NOMBRE    el nombre del alumno en el registro (hasta 80 caracteres)\n"
+      "  --ampliado         tras el veredicto de un ejercicio de representar o interpretar\n"
+      "                     en coma flotante, el método a mano, paso a paso\n"
       "  --cp850, --utf8    codificación de los acentos\n"
       "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
@@ -88,6 +92,22 @@ void Say(const std::string& text) {
 }
 void Ask(const std::string& text) {
   out::PrintErrText(text.c_str());
+}
+
+// The hand method of a floating-point conversion exercise, under its heading; empty for the
+// other exercises.
+std::string HandMethod(const Exercise& e) {
+  if (e.kind.system != ops::System::kFloat) return "";
+  std::vector<std::string> method;
+  if (e.kind.operation == exercises::Operation::kRepresent) {
+    method = ReportRepresentation(e.formato, e.respuesta.c_str(), {e.dato, true, 0}, true).method;
+  } else if (e.kind.operation == exercises::Operation::kInterpret) {
+    method = ReportInterpretation(e.formato, e.dato.c_str(), true).method;
+  }
+  if (method.empty()) return "";
+  std::string text = " Método a mano:\n";
+  for (const std::string& line : method) text += "   " + line + "\n";
+  return text;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -243,10 +263,16 @@ std::string ErrorJson(const std::string& message) {
 int RunPractice(const std::vector<std::string>& args) {
   std::optional<std::string> record_path;
   std::optional<std::string> student;
+  bool ampliado = false;
   exercises::OwnOptions own;
+  own.flags = {"--ampliado"};
   own.valued = {"--registro", "--alumno"};
   own.apply = [&](const std::string& name,
                   const std::optional<std::string>& value) -> std::optional<std::string> {
+    if (name == "--ampliado") {
+      ampliado = true;
+      return std::nullopt;
+    }
     if (name == "--alumno") {
       const std::optional<std::size_t> length = exercises::PlainLineLength(*value);
       if (!length || *length < 1 || *length > 80) {
@@ -368,6 +394,7 @@ int RunPractice(const std::vector<std::string>& args) {
       Say("\nSolución: " + e.respuesta + "\n" + e.traza);
       if (!e.traza.empty() && e.traza.back() != '\n') Say("\n");
     }
+    if (ampliado) Say(HandMethod(e));
 
     for (auto& [kind, score] : scores) {
       if (kind == e.kind) {

@@ -141,7 +141,7 @@ FloatRepresentation RepresentFixedText(const FloatFormat& f, std::string_view te
   const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(f, bits) : "";
   trace.Print("\n El dato representado es %s \n", bits);
   if (options.ampliado) {
-    PrintRepresentationReport(ReportRepresentation(f, bits, {std::string(text), true, 0.0f}),
+    PrintRepresentationReport(ReportRepresentation(f, bits, {std::string(text), true, 0.0f}, true),
                               trace);
   }
   return {bits, fits != 0 && reserved.empty(), reserved};
@@ -155,7 +155,7 @@ FloatRepresentation RepresentFloatValue(const FloatFormat& f, float value, const
   const std::string reserved = fits != 0 && options.reserved_fields ? ReservedField(f, bits) : "";
   trace.Print("\n El dato representar es %s \n", bits);
   if (options.ampliado) {
-    PrintRepresentationReport(ReportRepresentation(f, bits, {"", false, value}), trace);
+    PrintRepresentationReport(ReportRepresentation(f, bits, {"", false, value}, true), trace);
   }
   return {bits, fits != 0 && reserved.empty(), reserved};
 }
@@ -169,7 +169,7 @@ FloatInterpretation InterpretFloat(const FloatFormat& f, std::string_view text,
   trace.Print("\n El resultado es %f", static_cast<double>(res));
   if (options.ampliado) {
     trace.Print("\n");  // the result line leaves its line open
-    PrintInterpretationReport(ReportInterpretation(f, bits), trace);
+    PrintInterpretationReport(ReportInterpretation(f, bits, true), trace);
   }
   return {res};
 }

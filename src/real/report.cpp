@@ -13,15 +13,69 @@
 
 #include "codec/codec.h"
 #include "output/trace.h"
+#include "real/exact_input.h"
 #include "real/fields.h"
 #include "real/real.h"
 
 namespace repbin {
-namespace {
 
 namespace mp = boost::multiprecision;
-using Big = mp::cpp_int;
-using Wide = std::int64_t;
+
+// The helpers this layer's hand method shares (real/exact_input.h).
+namespace exact_input {
+
+Wide FloorLog2(const Input& in) {
+  Wide b = static_cast<Wide>(mp::msb(in.magnitude)) - static_cast<Wide>(mp::msb(in.denominator));
+  const bool below = b >= 0 ? in.magnitude < (in.denominator << static_cast<unsigned>(b))
+                            : (in.magnitude << static_cast<unsigned>(-b)) < in.denominator;
+  return below ? b - 1 : b;
+}
+
+std::string BinaryDigits(const Big& n) {
+  if (n == 0) return "0";
+  std::string digits;
+  for (auto i = static_cast<long>(mp::msb(n)); i >= 0; --i) {
+    digits += mp::bit_test(n, static_cast<unsigned>(i)) ? '1' : '0';
+  }
+  return digits;
+}
+
+std::string DivideDigits(Big& r, const Big& den, Wide count) {
+  std::string digits;
+  for (Wide i = 0; i < count; ++i) {
+    r <<= 1;
+    if (r >= den) {
+      r -= den;
+      digits += '1';
+    } else {
+      digits += '0';
+    }
+  }
+  return digits;
+}
+
+void ExponentRange(const FloatFormat& f, Wide* lowest, Wide* highest) {
+  const Wide half = Wide{1} << (f.nbexp - 1);
+  switch (f.TypeExp) {
+    case 0:
+    case 1: *lowest = -(half - 1), *highest = half - 1; break;
+    case 2: *lowest = -half, *highest = half - 1; break;
+    default: *lowest = -Wide{f.zEZ}, *highest = 2 * half - 1 - f.zEZ; break;
+  }
+}
+
+}  // namespace exact_input
+
+namespace {
+
+using exact_input::BinaryDigits;
+using exact_input::DivideDigits;
+using exact_input::ExponentRange;
+using exact_input::FloorLog2;
+
+using exact_input::Big;
+using exact_input::Input;
+using exact_input::Wide;
 
 // Every text the report prints, in one place. Values go in as "%s" arguments; the texts are
 // formats, so the output layer converts their accents to the stream's encoding.
@@ -48,6 +102,8 @@ constexpr const char* kIeeeValueLabel = ", valor ";
 constexpr const char* kIeeeRoundedLine = " IEEE 754 redondeado: %s %s\n";
 constexpr const char* kTooLong = "demasiado largo para escribirlo (exponente más allá de ±16500)";
 constexpr const char* kUndefined = "no definido";
+constexpr const char* kMethodHeading = " Método a mano:\n";
+constexpr const char* kMethodIndent = "   ";
 
 // An exact value num / 10^scale, scale >= 0: every value the report meets is a decimal fraction
 // (a text as typed, or m x 2^k = m x 5^-k / 10^-k).
@@ -100,19 +156,6 @@ double Ratio(Big a, Big b) {
       std::ldexp(static_cast<Big>(a / b).convert_to<double>(), static_cast<int>(-shift));
   return negative ? -q : q;
 }
-
-// The input as an exact magnitude and sign. A text whose exact value would be too long keeps
-// `exact` false and carries a stand-in that rounds the same way in every format whose range
-// does not reach below 10^-kMaxExactDigits (the fraction's digits become a single far digit).
-struct Input {
-  bool finite = true;
-  bool nan = false;
-  bool negative = false;
-  bool exact = true;
-  Big magnitude;  // magnitude / 10^scale
-  Wide scale = 0;
-  Big denominator;  // 10^scale
-};
 
 // The fixed-point text as CFCFL reads it: the integer part up to the first '.', by the atol
 // rule (white space, a sign, digits; read exactly), then the fraction from the '.' by the strtod
@@ -193,14 +236,6 @@ std::optional<Decimal> SignedValue(const Input& in) {
   return Decimal{in.negative ? Big(-in.magnitude) : in.magnitude, in.scale};
 }
 
-// floor(log2(x)) of the non-zero input magnitude x.
-Wide FloorLog2(const Input& in) {
-  Wide b = static_cast<Wide>(mp::msb(in.magnitude)) - static_cast<Wide>(mp::msb(in.denominator));
-  const bool below = b >= 0 ? in.magnitude < (in.denominator << static_cast<unsigned>(b))
-                            : (in.magnitude << static_cast<unsigned>(-b)) < in.denominator;
-  return below ? b - 1 : b;
-}
-
 // The input magnitude in units of 2^q, rounded to the nearest integer, ties to even.
 Big RoundToUnits(const Input& in, Wide q) {
   Big num = in.magnitude;
@@ -216,32 +251,6 @@ Big RoundToUnits(const Input& in, Wide q) {
   remainder <<= 1;
   if (remainder > den || (remainder == den && mp::bit_test(quotient, 0))) ++quotient;
   return quotient;
-}
-
-// The digits of the natural binary of `n`, most significant first ("0" for 0).
-std::string BinaryDigits(const Big& n) {
-  if (n == 0) return "0";
-  std::string digits;
-  for (auto i = static_cast<long>(mp::msb(n)); i >= 0; --i) {
-    digits += mp::bit_test(n, static_cast<unsigned>(i)) ? '1' : '0';
-  }
-  return digits;
-}
-
-// The next `count` binary digits of the fraction r / den (r < den), by long division; leaves in
-// `r` the remainder after them.
-std::string DivideDigits(Big& r, const Big& den, Wide count) {
-  std::string digits;
-  for (Wide i = 0; i < count; ++i) {
-    r <<= 1;
-    if (r >= den) {
-      r -= den;
-      digits += '1';
-    } else {
-      digits += '0';
-    }
-  }
-  return digits;
 }
 
 // The expansion of the exact input. In lowest terms the fraction is a / (2^s x m), m odd: its
@@ -287,17 +296,6 @@ ExactDecimal ProgramValue(const FloatFormat& f, const char* bits,
   if (exact != nullptr) *exact = d;
   if (!d) return std::nullopt;
   return ToString(*d, r.zero && bits[f.possigno] == '1');
-}
-
-// The exponents the exponent field holds in its system.
-void ExponentRange(const FloatFormat& f, Wide* lowest, Wide* highest) {
-  const Wide half = Wide{1} << (f.nbexp - 1);
-  switch (f.TypeExp) {
-    case 0:
-    case 1: *lowest = -(half - 1), *highest = half - 1; break;
-    case 2: *lowest = -half, *highest = half - 1; break;
-    default: *lowest = -Wide{f.zEZ}, *highest = 2 * half - 1 - f.zEZ; break;
-  }
 }
 
 // The pattern of ±S x 2^(exp - shift) as the encoders lay it out: the exponent field in its
@@ -481,6 +479,13 @@ void PrintValueLine(Trace& trace, const char* label, const ExactDecimal& d, int 
   trace.Print("\n");
 }
 
+void PrintMethod(Trace& trace, const std::vector<std::string>& method) {
+  if (method.empty()) return;
+  trace.Print(kMethodHeading);
+  // The lines are built at run time: written as texts, so that their accents are converted.
+  for (const std::string& line : method) trace.Text((kMethodIndent + line + "\n").c_str());
+}
+
 void PrintIeeeReading(Trace& trace, const IeeeReading& r) {
   trace.Print(kIeeeLine, IeeeDescription(r).c_str());
   if (r.kind != IeeeClass::kInfinity && r.kind != IeeeClass::kNan) {
@@ -573,7 +578,7 @@ std::string DecimalScientific(std::string_view exact, int digits) {
 }
 
 RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
-                                          const RepresentationInput& input) {
+                                          const RepresentationInput& input, bool with_method) {
   RepresentationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
@@ -606,16 +611,21 @@ RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits
     ieee.overflow_nan = ieee.overflows && rounded_kind == IeeeClass::kNan;
     report.ieee = ieee;
   }
+  if (with_method) {
+    report.method = exact_input::WritingMethod(f, in, input.fixed_point, report.input);
+  }
   return report;
 }
 
-InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits) {
+InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits,
+                                          bool with_method) {
   InterpretationReport report;
   const std::string pattern(bits, static_cast<std::size_t>(f.nb));
   report.hex = HexOfBits(pattern);
   report.digits = ScientificDigits(Precision(f));
   report.value = ProgramValue(f, pattern.c_str());
   if (IsIeeeShaped(f)) report.ieee = ReadIeee(f, pattern.c_str());
+  if (with_method) report.method = exact_input::ReadingMethod(f, pattern.c_str(), report.value);
   return report;
 }
 
@@ -657,12 +667,14 @@ void PrintRepresentationReport(const RepresentationReport& report, Trace& trace)
     trace.Print(kIeeeRoundedLine, report.ieee->rounded_bits.c_str(),
                 report.ieee->rounded_hex.c_str());
   }
+  PrintMethod(trace, report.method);
 }
 
 void PrintInterpretationReport(const InterpretationReport& report, Trace& trace) {
   trace.Print(kHexLine, report.hex.c_str());
   PrintValueLine(trace, kReadLabel, report.value, report.digits);
   if (report.ieee) PrintIeeeReading(trace, *report.ieee);
+  PrintMethod(trace, report.method);
 }
 
 }  // namespace repbin

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output/trace.h"
 #include "real/format.h"
@@ -101,6 +102,12 @@ struct RepresentationReport {
   // input, and for a zero input in a format without zero (1'M and 0'1M).
   std::optional<RoundedPattern> rounded;
   std::optional<IeeeRepresentation> ieee;  // IEEE-shaped formats only
+  // The hand method, one line each (UTF-8): the value in binary, normalised, the exponent in its
+  // system, the stored mantissa bits (complemented for a negative value when the mantissa's
+  // system says so) and the fields in their places; the last line ends with the pattern the
+  // encoder writes, or says why the pattern does not hold the value (an exponent outside its
+  // field). Filled only when asked for.
+  std::vector<std::string> method;
 };
 
 struct InterpretationReport {
@@ -108,6 +115,10 @@ struct InterpretationReport {
   int digits = 7;                   // significant digits of the value in scientific notation
   ExactDecimal value;               // as the program reads the pattern
   std::optional<IeeeReading> ieee;  // IEEE-shaped formats only
+  // The hand method, one line each (UTF-8): the fields split, the exponent decoded, the mantissa
+  // un-complemented, the implicit bit restored and the value computed; the last line ends with
+  // `value` (or says it is too long to write). Filled only when asked for.
+  std::vector<std::string> method;
 };
 
 // The significant decimal digits a format of `precision` bits carries: floor(p log10 2), at
@@ -124,14 +135,19 @@ int Precision(const FloatFormat& f);
 std::string DecimalScientific(std::string_view exact, int digits);
 
 // The report of a representation: `bits` is the pattern the encoder (CFCFL or CFLBN) wrote for
-// `input`. Prints nothing.
+// `input`; with `with_method`, the hand method too (the method works its pattern out from the
+// input alone). Prints nothing.
 RepresentationReport ReportRepresentation(const FloatFormat& f, const char* bits,
-                                          const RepresentationInput& input);
+                                          const RepresentationInput& input,
+                                          bool with_method = false);
 
-// The report of an interpretation of the pattern `bits`. Prints nothing.
-InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits);
+// The report of an interpretation of the pattern `bits`, with the hand method when
+// `with_method`. Prints nothing.
+InterpretationReport ReportInterpretation(const FloatFormat& f, const char* bits,
+                                          bool with_method = false);
 
-// The extended lines, in Spanish, reported to `trace`.
+// The extended lines, in Spanish, reported to `trace`; the hand method's under the heading
+// " Método a mano:" when the report has them.
 void PrintRepresentationReport(const RepresentationReport& report, Trace& trace);
 void PrintInterpretationReport(const InterpretationReport& report, Trace& trace);
 

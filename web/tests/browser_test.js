@@ -219,6 +219,14 @@ const formCases = [
     fields: { operacion: 'interpretar', sistema: 'flotante', dato: '0011110000000000', formato: 'ieee16', ampliado: true },
     args: 'interpretar flotante 0011110000000000 -f ieee16 --ampliado',
   },
+  {
+    fields: {
+      sistema: 'flotante', dato: '-0.1875', bits: '16', exp: '5', 'sis-exp': 'c2', 'sis-man': 'c1',
+      norma: '0M', ampliado: true,
+    },
+    args: 'representar flotante -0.1875 -b 16 --exp 5 --sis-exp c2 --sis-man c1 --norma 0M ' +
+      '--ampliado',
+  },
 ];
 
 async function fillForm(page, fields) {
@@ -272,6 +280,10 @@ async function testForm(page) {
       `form: ${args}: result and status equal the native command's` +
         (actual.text === expected.text ? ` (status ${actual.status} vs ${expected.status})`
           : ` (${firstDifference(expected.text, actual.text)})`));
+    if (fields.sistema === 'flotante' && fields.ampliado) {
+      check(actual.text.includes('\n Método a mano:\n'),
+        `form: ${args}: the extended report shows the hand method`);
+    }
   }
   await page.focus('#pestana-conversion');
   await page.keyboard.press('ArrowLeft');
