@@ -402,7 +402,7 @@ TEST(ClassReportTest, OldRecordsAndRefusals) {
   } cases[] = {
       {{"informe"}, "falta el fichero de registros"},
       {{"informe", "a.jsonl", "--salida", "pdf"}, "--salida espera texto, csv, html o json"},
-      {{"informe", "a.jsonl", "--salida"}, "--salida espera texto, csv, html o json"},
+      {{"informe", "a.jsonl", "--salida"}, "falta el valor de --salida"},
       {{"informe", "a.jsonl", "--notas"}, "opción desconocida: --notas"},
       {{"informe", "/no/such/folder/r.jsonl"}, "no se puede leer"},
       {{"practicar", "--alumno", ""}, "--alumno espera un nombre de una línea de 1 a 80"},

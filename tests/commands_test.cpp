@@ -164,7 +164,7 @@ TEST(CommandsTest, ExitStatuses) {
       {"not an integer", {"representar", "c2", "5.5"}, 2, "número entero"},
       {"int range", {"representar", "c2", "2147483648"}, 2, "número entero"},
       {"width", {"representar", "c2", "5", "-b", "65"}, 2, "entre 1 y 64"},
-      {"option without its value", {"representar", "c2", "5", "-b"}, 2, "necesita un valor"},
+      {"option without its value", {"representar", "c2", "5", "-b"}, 2, "falta el valor de -b"},
       {"unknown option", {"representar", "c2", "5", "--rapido"}, 2, "opción desconocida"},
       {"a layout option with an integer system",
        {"representar", "c2", "5", "--exp", "4"},
@@ -198,7 +198,7 @@ TEST(CommandsTest, ExitStatuses) {
       {"what an option accepts, in the stream's encoding",
        {"representar", "flotante", "1", "--pos-exp", "x"},
        2,
-       "escriba una posición entre 0 y 63"},
+       "--pos-exp espera una posición entre 0 y 63, no «x»"},
       {"the same for a width", {"representar", "c2", "1", "-b", "x"}, 2, "un número de bits"},
   };
   // Fixed-point text that is not a decimal number is refused, never read as 0 or as its digits.
@@ -622,6 +622,111 @@ TEST(CommandsTest, PageLayoutNamesEveryFieldAndBit) {
       repbin::LayoutJson({"representar", "flotante", "-b", "16", "--exp", "15"}));
   EXPECT_EQ(refused["estado"], 2);
   EXPECT_NE(refused["mensaje"].get<std::string>().find("exponente"), std::string::npos);
+}
+
+// The options written before a command's name reach it as if written right after the name.
+TEST(CommandsTest, OptionsBeforeTheCommandGoWithIt) {
+  const std::pair<Args, Args> cases[] = {
+      {{"--ampliado", "representar", "c2", "-5", "-b", "8"},
+       {"representar", "--ampliado", "c2", "-5", "-b", "8"}},
+      {{"--ampliado", "interpretar", "flotante", "0x40AC0000"},
+       {"interpretar", "--ampliado", "flotante", "0x40AC0000"}},
+      {{"--ampliado", "operar", "c2", "100", "+", "80"},
+       {"operar", "--ampliado", "c2", "100", "+", "80"}},
+      {{"--ampliado", "operar", "flotante", "1", "+", "2"},
+       {"operar", "flotante", "1", "+", "2", "--ampliado"}},
+      // A sheet records the words where the command reads them, after its name.
+      {{"--utf8", "--ampliado", "ejercicios", "-n", "2", "--semilla", "3", "--soluciones"},
+       {"ejercicios", "--ampliado", "--utf8", "-n", "2", "--semilla", "3", "--soluciones"}},
+      {{"--cp850", "ejercicios", "-n", "2", "--semilla", "3", "--utf8", "--soluciones"},
+       {"ejercicios", "--cp850", "-n", "2", "--semilla", "3", "--utf8", "--soluciones"}},
+      // The extended report is not a card's.
+      {{"--ampliado", "formato", "-f", "ieee16"}, {"formato", "-f", "ieee16"}},
+  };
+  for (const auto& [before, after] : cases) {
+    SCOPED_TRACE(before[0] + " " + before[1]);
+    const Transcript a = Command(before);
+    const Transcript b = Command(after);
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(a.err, b.err);
+    EXPECT_EQ(a.status, b.status);
+  }
+}
+
+// A width or an excess means the same wherever it is read; a sheet alone refuses the excess
+// that leaves none of its 32-bit values, and says why.
+TEST(CommandsTest, WidthsAndExcessesAgreeAmongTheCommands) {
+  const struct {
+    Args args;
+    int status;
+  } cases[] = {
+      {{"representar", "natural", "1", "-b", "1"}, 0},
+      {{"representar", "natural", "1", "-b", "0"}, 2},
+      {{"formato", "natural", "-b", "1"}, 0},
+      {{"formato", "natural", "-b", "65"}, 2},
+      {{"operar", "natural", "1", "+", "0", "-b", "1"}, 0},
+      {{"operar", "flotante", "1", "+", "1", "-b", "3", "--exp", "1"}, 0},
+      {{"operar", "flotante", "1", "+", "1", "-b", "2"}, 2},
+      {{"ejercicios", "-n", "1", "--semilla", "1", "-b", "2", "--tipos", "sm"}, 0},
+      {{"ejercicios", "-n", "1", "--semilla", "1", "-b", "1"}, 2},
+      {{"ejercicios", "-n", "1", "--semilla", "1", "--bits-flotante", "3", "--exp", "1", "--tipos",
+        "flotante"},
+       0},
+      {{"ejercicios", "-n", "1", "--bits-flotante", "2"}, 2},
+      {{"interpretar", "exceso", "11111111", "-z", "-2147483648"}, 0},
+      {{"formato", "exceso", "-b", "8", "-z", "-2147483648"}, 0},
+      {{"operar", "exceso", "0b00000001", "+", "0b0000 0000", "-z", "-2147483648"}, 1},
+      {{"ejercicios", "-n", "1", "--semilla", "1", "--tipos", "exceso", "-z", "-2147483647"}, 0},
+      {{"representar", "exceso", "1", "-z", "-2147483649"}, 2},
+  };
+  for (const auto& c : cases) {
+    const Transcript t = Command(c.args);
+    std::string line;
+    for (const std::string& word : c.args) line += word + " ";
+    EXPECT_EQ(t.status, c.status) << line << t.err;
+  }
+  const Transcript sheet = RunProgramOnText(
+      {"ejercicios", "--tipos", "exceso", "-z", "-2147483648"}, "", repbin::out::Encoding::kUtf8);
+  EXPECT_EQ(sheet.status, 2);
+  EXPECT_NE(sheet.err.find("con -z -2147483648 ningún entero de 32 bits se escribe en exceso"),
+            std::string::npos)
+      << sheet.err;
+}
+
+// Every option a command's help lists is one the command reads.
+TEST(CommandsTest, HelpListsOnlyOptionsTheCommandReads) {
+  const Args commands[] = {{"representar"},        {"interpretar"}, {"operar"},
+                           {"operar", "flotante"}, {"formato"},     {"convertir"},
+                           {"ejercicios"},         {"practicar"},   {"informe"}};
+  for (const Args& command : commands) {
+    Args help = command;
+    help.push_back("--help");
+    const Transcript t = RunProgramOnText(help, "", repbin::out::Encoding::kUtf8);
+    const std::size_t from = t.out.find("\nOpciones:\n");
+    ASSERT_NE(from, std::string::npos) << command[0];
+    const std::string options = t.out.substr(from, t.out.find("\n\n", from + 1) - from);
+    // The names in each row's label: what comes before the help column's text.
+    std::istringstream lines(options);
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(lines, line)) {
+      if (!line.starts_with("  -")) continue;
+      std::istringstream label(line.substr(2, line.find("  ", 2) - 2));
+      std::string word;
+      while (label >> word) {
+        if (word.starts_with("-")) names.push_back(word.substr(0, word.find_first_of(",[")));
+      }
+    }
+    EXPECT_FALSE(names.empty()) << command[0];
+    for (const std::string& name : names) {
+      Args args = command;
+      // A value that is refused, or harmless, wherever an option takes it.
+      args.insert(args.end(), {name, "/no-such-folder/x"});
+      const Transcript run = RunProgramOnText(args, "", repbin::out::Encoding::kUtf8);
+      EXPECT_EQ(run.err.find("opción desconocida: " + name), std::string::npos)
+          << command[0] << " " << name << ": " << run.err;
+    }
+  }
 }
 
 }  // namespace

@@ -582,7 +582,7 @@ TEST(ConvertTest, RefusalsSayWhatIsAccepted) {
     std::string says;
   };
   const std::vector<Case> cases = {
-      {{"formato", "-b", "0"}, "escriba un entero entre 1 y 64"},
+      {{"formato", "-b", "0"}, "-b espera un número de bits entre 1 y 64"},
       {{"formato", "--valor", "abc"}, "escriba un número decimal"},
       {{"formato", "c2", "--valor", "3"}, "solo vale para flotante"},
       {{"formato", "-b", "2"}, "hacen falta al menos 3"},
@@ -593,7 +593,7 @@ TEST(ConvertTest, RefusalsSayWhatIsAccepted) {
       {{"convertir", "0101", "--de", "ieee32", "--a", "ieee64"}, "tiene 4 bits"},
       {{"convertir", "0x3C00", "--de", "ieee16"}, "falta --a FORMATO"},
       {{"convertir", "0x3C00", "--de", "ieee16", "--a", "ieee32", "--redondeo", "arriba"},
-       "escriba truncar o cercano"},
+       "--redondeo espera truncar o cercano"},
       {{"convertir", "0x3C00", "--de", "ieee16", "--a", "bits=16,color=2"}, "los nombres son"},
       {{"convertir"}, "falta la CADENA"},
   };

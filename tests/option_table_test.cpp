@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ Read ReadLine(const std::vector<std::string>& args) {
   Read r;
   OptionTable table;
   table.Flag({"--json"}, [&] { r.json = true; })
-      .Whole({"-b", "--bits"}, "un número de bits", 1, 64,
+      .Whole({"-b", "--bits"}, "un número de bits", {1, 64},
              [&](std::int64_t n) { r.bits = static_cast<int>(n); })
       .Layout(r.layout);
   r.refusal = table.Parse(args, 0, [&](std::size_t i, bool&) -> std::optional<std::string> {
@@ -69,6 +71,94 @@ TEST(OptionTableTest, RefusesInOneWording) {
        "sis-man=sm,norma=1M, no «ieee128»"},
   };
   for (const auto& [args, refusal] : cases) EXPECT_EQ(ReadLine(args).refusal, refusal);
+}
+
+}  // namespace
+}  // namespace repbin::ops
+
+namespace repbin::ops {
+namespace {
+
+TEST(OptionTableTest, WritesTheHelpRows) {
+  bool flag = false;
+  int n = 0;
+  OptionTable table;
+  table.Flag({"-h", "--help"}, [&] { flag = true; })
+      .Whole({"-n"}, "un número", {2, 40}, [&](std::int64_t v) { n = static_cast<int>(v); })
+      .Valued({"--formato-largo"}, [](std::string_view) { return std::nullopt; });
+  table.Describe("-n", "N", "cuántos ({rango})\nsegunda línea")
+      .Note("Otras:")
+      .DescribeAs("--formato-largo", "--formato-largo NOMBRE", "va en la línea siguiente")
+      .Describe("-h", "", "ayuda");
+  EXPECT_EQ(table.Help(16),
+            "  -n N          cuántos (de 2 a 40)\n"
+            "                segunda línea\n"
+            "  Otras:\n"
+            "  --formato-largo NOMBRE\n"
+            "                va en la línea siguiente\n"
+            "  -h, --help    ayuda\n");
+  // A row for an option the table does not read is a mistake in the door's code.
+  EXPECT_THROW(table.Describe("--nada", "", "x"), std::logic_error);
+}
+
+TEST(OptionTableTest, OptionalValuesAndOptionsThatEndTheReading) {
+  struct Case {
+    std::vector<std::string> args;
+    std::optional<std::string> refusal;
+    std::string puntos;  // what --puntos took, "(sin valor)" when given alone
+    bool help;
+  };
+  const Case cases[] = {
+      {{"--puntos"}, std::nullopt, "(sin valor)", false},
+      {{"--puntos=20"}, std::nullopt, "20", false},
+      {{"--puntos=x"}, "--puntos espera un número, no «x»", "", false},
+      {{"-h", "--puntos=x", "--desconocida"}, std::nullopt, "", true},
+      {{"--desconocida", "-h"}, "opción desconocida: --desconocida", "", false},
+  };
+  for (const Case& c : cases) {
+    std::string puntos;
+    bool help = false;
+    OptionTable table;
+    table
+        .Flag(
+            {"-h"}, [&] { help = true; }, OptionTable::After::kStop)
+        .OptionallyValued(
+            {"--puntos"},
+            [&](const std::optional<std::string_view>& v) -> std::optional<std::string> {
+              if (v && *v != "20") return "un número";
+              puntos = v ? std::string(*v) : "(sin valor)";
+              return std::nullopt;
+            });
+    EXPECT_EQ(table.Parse(c.args, 0, [](std::size_t, bool&) { return std::nullopt; }), c.refusal);
+    EXPECT_EQ(puntos, c.puntos);
+    EXPECT_EQ(help, c.help);
+  }
+}
+
+// What a POSIX shell reads back from the quoted word, asked of /bin/sh itself.
+std::string ReadByShell(const std::string& quoted) {
+  const std::string command = "printf '%s' " + quoted;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "(no shell)";
+  std::string read;
+  char buffer[256];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) read.append(buffer, n);
+  pclose(pipe);
+  return read;
+}
+
+TEST(OptionTableTest, CommandLinesReadBackByTheShell) {
+  for (const std::string word :
+       {"plain-1.5", "bits=16,exp=5", "0b1101 1011", "it's", "''", "$HOME", "a\"b", "*", "-", "~x",
+        "a;b|c&d", "tab\there", "ñandú", "`echo`", "\\"}) {
+    SCOPED_TRACE(word);
+    EXPECT_EQ(ReadByShell(ShellWord(word)), word);
+  }
+  // Words the shell reads as they are stay as they are, so a recorded line stays readable.
+  EXPECT_EQ(CommandText("ejercicios", {"-n", "5", "-f", "bits=16,exp=5", "--titulo", "Examen 1"}),
+            "repbin ejercicios -n 5 -f bits=16,exp=5 --titulo 'Examen 1'");
+  EXPECT_EQ(ShellWord(""), "''");
 }
 
 }  // namespace

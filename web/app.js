@@ -50,7 +50,7 @@ if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
 }
 
 var repbinPagina = (function () {
-  var sesion, terminada, orden, estado, conversion, disposicion;
+  var sesion, terminada, orden, estado, conversion, disposicion, lineaDeOrden;
   var respuestas = [];  // answers typed so far, one line each
   var posiciones = [];  // where each answer was typed, as a length of the program's text
   var texto = '';       // what the session printed up to its current question
@@ -545,9 +545,7 @@ var repbinPagina = (function () {
   }
 
   function mostrarOrden(args) {
-    $('orden').textContent = 'repbin ' + args.map(function (a) {
-      return /^[-+.\w]+$/.test(a) ? a : "'" + a.replace(/'/g, "'\\''") + "'";
-    }).join(' ');
+    $('orden').textContent = lineaDeOrden(args.join('\n'));
   }
 
   function convertir(evento) {
@@ -926,6 +924,7 @@ var repbinPagina = (function () {
     orden = Module.cwrap('repbin_command', 'string', ['string']);
     conversion = Module.cwrap('repbin_convert', 'string', ['string']);
     disposicion = Module.cwrap('repbin_layout', 'string', ['string']);
+    lineaDeOrden = Module.cwrap('repbin_command_line', 'string', ['string']);
     estado = Module.cwrap('repbin_status', 'number', []);
     $('linea').addEventListener('submit', responder);
     $('nueva').addEventListener('click', nuevaSesion);

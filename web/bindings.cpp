@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "operations/option_table.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "program/program.h"
@@ -94,6 +95,16 @@ const char* repbin_command(const char* line) {
   const std::vector<std::string> args = Words(line);
   result = repbin::out::CaptureMerged([&] { status = repbin::RunCommandLine(args); },
                                       repbin::out::Encoding::kUtf8);
+  return result.c_str();
+}
+
+// A command line, the command and its arguments separated by '\n', as a shell reads it back
+// ("repbin representar flotante 0.1 -f 'bits=8,exp=4'"): the page's "orden equivalente".
+const char* repbin_command_line(const char* line) {
+  const std::vector<std::string> words = Words(line);
+  result = words.empty() ? "repbin"
+                         : repbin::ops::CommandText(
+                               words[0], std::vector<std::string>(words.begin() + 1, words.end()));
   return result.c_str();
 }
 

@@ -13,6 +13,7 @@
 
 var repbinOperar = (function () {
   var operar;          // the module's function
+  var lineaDeOrden;    // the module's command line as a shell reads it back
   var kPausa = 300;    // ms without typing before a live operation
   var espera = 0;
   var dibujado = null; // the JSON object of the operation drawn
@@ -58,9 +59,7 @@ var repbinOperar = (function () {
   }
 
   function mostrarOrden(args) {
-    $('operar-orden').textContent = 'repbin ' + args.map(function (a) {
-      return /^[-+.\w]+$/.test(a) ? a : "'" + a.replace(/'/g, "'\\''") + "'";
-    }).join(' ');
+    $('operar-orden').textContent = lineaDeOrden(args.join('\n'));
   }
 
   // The module's answer; an integer beyond 2^53 kept as the digits the program wrote.
@@ -368,6 +367,7 @@ var repbinOperar = (function () {
 
   function iniciar() {
     operar = Module.cwrap('repbin_operate', 'string', ['string']);
+    lineaDeOrden = Module.cwrap('repbin_command_line', 'string', ['string']);
     $('operar-formulario').addEventListener('submit', calcular);
     ['sistema', 'op', 'formato', 'redondeo', 'ampliado'].forEach(function (id) {
       campo(id).addEventListener('change', function () {

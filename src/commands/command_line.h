@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,17 +36,23 @@ std::string PageJson(const std::string& printed, int status, const Json& kept);
 // Refuse).
 std::string OwnWords(const char* text);
 
-// Whether a word that starts with '-' is a value ("-5", "-.5", "-" alone) rather than an option.
-bool LooksLikeValue(std::string_view word);
-
 // The flags every command takes: -h/--help, --json, --ampliado, and --cp850/--utf8, which set
 // the encoding at once.
 void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json, bool& ampliado);
+// The same without --ampliado, for the commands that have no extended report.
+void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json);
 
-// Reads the value of option `name` as an integer from `low` to `high` into `dest`; otherwise
-// refuses it, saying that `what` ("un número de bits") is accepted.
-Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
-                         int high, int& dest);
+// -b/--bits, -z/--exceso and --fraccion of the commands that read integers and layouts alike
+// (representar, interpretar, formato): the width and the excess go to the layout too.
+void AddWidthAndExcess(ops::OptionTable& table, std::optional<int>& bits,
+                       std::optional<int>& excess, std::optional<int>& fraction,
+                       ops::LayoutOptions& layout);
+
+// The column where the commands' help texts start, after "  -f, --formato NOMBRE ".
+inline constexpr std::size_t kHelpColumn = 23;
+
+// The help rows every command ends its options with: the encodings and -h.
+void DescribeEncodingAndHelp(ops::OptionTable& table);
 
 // `object` as JSON text on one line, exact integers of any size written digit by digit.
 std::string JsonText(const Json& object);

@@ -55,7 +55,6 @@ using cmd::Json;
 using cmd::kDone;
 using cmd::kOutOfRange;
 using cmd::kRefused;
-using cmd::LooksLikeValue;
 using cmd::OwnWords;
 using cmd::Refuse;
 using cmd::Status;
@@ -74,86 +73,6 @@ constexpr const char* kSystemsHelp =
     "  exceso    exceso Z (también exceso-z)\n"
     "  sm        signo-magnitud (también signo-magnitud)\n"
     "  flotante  coma flotante (también coma-flotante)\n";
-
-constexpr const char* kCommonOptionsHelp =
-    "  -b, --bits N         número total de bits (por omisión 32; en coma flotante, el del\n"
-    "                       formato)\n"
-    "  -z, --exceso Z       el exceso Z del sistema exceso y de un exponente en exceso;\n"
-    "                       por omisión 2^(n-1)-1 con los n bits de la cadena o del\n"
-    "                       exponente: 127 con 8 (exceso -b 8, ieee32), 7 con 4; con 32\n"
-    "                       bits o más, 2^31-1, el mayor exceso que cabe. La traza y el\n"
-    "                       JSON (\"exceso\") dicen el exceso usado\n"
-    "  -f, --formato NOMBRE formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
-    "                       bfloat16, fp8-e4m3, fp8-e5m2, o un formato en una palabra con\n"
-    "                       los nombres de las opciones: bits=16,exp=5,pos-exp=1,pos-man=6,\n"
-    "                       pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M\n"
-    "  --fraccion F         en natural, sm, c1 y c2, coma fija con F bits fraccionarios\n"
-    "                       (0 <= F < bits): el valor por 2^F se escribe como entero, y la\n"
-    "                       cadena leída se divide entre 2^F\n"
-    "  --exp N              bits del exponente\n"
-    "  --pos-exp P          posición de comienzo del exponente\n"
-    "  --pos-man P          posición de comienzo de la mantisa\n"
-    "  --pos-signo P        posición del signo\n"
-    "                       (las posiciones cuentan desde la izquierda: el primer bit es la\n"
-    "                       posición 0; los números S del resumen del formato cuentan desde\n"
-    "                       la derecha: en 32 bits S31 es la posición 0 y S0 la 31)\n"
-    "  --sis-exp SIS        sistema del exponente: sm, c1, c2 o exceso\n"
-    "  --sis-man SIS        sistema de la mantisa: sm, c1 o c2\n"
-    "  --norma N            normalización: 0M, 1M o 01M\n"
-    "  --json               un objeto JSON por conversión (JSON Lines) en vez de la traza\n"
-    "  --ampliado           añade a cada resultado el informe ampliado: en los enteros, el\n"
-    "                       rango, el hexadecimal y el octal, el método a mano y la cadena\n"
-    "                       leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
-    "                       el valor exacto, el error, el redondeo al más próximo, la\n"
-    "                       expansión binaria exacta y el método a mano\n"
-    "  --cp850, --utf8      codificación de los acentos\n"
-    "  -h, --help           muestra esta ayuda y termina\n";
-
-void PrintRepresentHelp() {
-  out::Print(
-      "Uso: repbin representar SISTEMA VALOR [opciones]\n"
-      "\n"
-      "Representa VALOR en SISTEMA y muestra la traza, como el menú de Representación.\n"
-      "Con VALOR \"-\" lee un valor por línea de la entrada estándar.\n"
-      "\n");
-  out::PrintText(kSystemsHelp);
-  out::Print(
-      "\nOpciones:\n"
-      "  --valor              en coma flotante, lee VALOR como número real de simple precisión\n"
-      "                       (\"Coma flotante\") en vez de texto en coma fija (\"Coma fija\")\n");
-  out::PrintText(kCommonOptionsHelp);
-  out::Print(
-      "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
-      "cabe en su campo), o no se pudo leer la entrada o escribir la salida; 2 error de uso o\n"
-      "argumento rechazado.\n"
-      "\nEjemplos:\n"
-      "  repbin representar c2 -5 -b 8\n"
-      "  repbin representar flotante 5.375\n"
-      "  repbin representar flotante 0.1 -f ieee16 --json\n");
-}
-
-void PrintInterpretHelp() {
-  out::Print(
-      "Uso: repbin interpretar SISTEMA CADENA [opciones]\n"
-      "\n"
-      "Interpreta la cadena de bits CADENA en SISTEMA y muestra la traza, como el menú de\n"
-      "Interpretación. En los sistemas enteros el número de bits es la longitud de CADENA.\n"
-      "Los bits pueden ir en grupos separados por espacios, _ o . (\"0100 0000 1010 1100 ...\"),\n"
-      "o en hexadecimal con 0x (0x40AC0000): tantos bits como tiene el formato en coma\n"
-      "flotante o como dice -b, con ceros a la izquierda; sin -b, cuatro por cifra.\n"
-      "Con CADENA \"-\" lee una cadena por línea de la entrada estándar.\n"
-      "\n");
-  out::PrintText(kSystemsHelp);
-  out::Print("\nOpciones:\n");
-  out::PrintText(kCommonOptionsHelp);
-  out::Print(
-      "\nEstado de salida: 0 hecho; 1 no se pudo leer la entrada o escribir la salida; 2 error\n"
-      "de uso o argumento rechazado.\n"
-      "\nEjemplos:\n"
-      "  repbin interpretar c2 11111011\n"
-      "  repbin interpretar flotante 01000000101011000000000000000000\n"
-      "  repbin interpretar exceso 10000010 -z 127 --json\n");
-}
 
 // --- The command line -----------------------------------------------------------------------
 
@@ -206,127 +125,155 @@ std::string GroupsFrom(const std::string& first, const std::vector<std::string>&
   return joined;
 }
 
-// Applies one option with its value; returns kDone or the refusal.
-Status ApplyOption(Request& r, std::string_view name, std::string_view value) {
-  const std::string text(value);
-  const auto integer = [&](const char* what, int low, int high, int& dest) {
-    return cmd::ReadIntegerOption(name, value, what, low, high, dest);
-  };
-  if (name == "-b" || name == "--bits") {
-    int bits = 0;
-    if (integer("un número de bits", 1, kMaxWidth, bits) != kDone) return kRefused;
-    r.bits = bits;
-    r.layout.bits = bits;
-    return kDone;
+// The options of `representar` and `interpretar`, read into `r`, and their help.
+ops::OptionTable ConversionOptions(Request& r) {
+  ops::OptionTable table;
+  table
+      .Flag({"--valor"},
+            [&r] {
+              r.valor = true;
+              if (r.layout_option.empty()) r.layout_option = "--valor";
+            })
+      .Layout(r.layout, [&r](std::string_view name) -> std::optional<std::string> {
+        if (r.layout_option.empty()) r.layout_option = name;
+        if (name == "--formato") {  // a whole format brings its width and its excess
+          r.bits = ops::BuildLayout(r.layout).nb;
+          r.excess = r.layout.exceso;
+        }
+        return std::nullopt;
+      });
+  cmd::AddCommonFlags(table, r.help, r.json, r.options.ampliado);
+  cmd::AddWidthAndExcess(table, r.bits, r.excess, r.fraction, r.layout);
+  if (r.represent) {
+    table.Describe("--valor", "",
+                   "en coma flotante, lee VALOR como número real de simple precisión\n"
+                   "(\"Coma flotante\") en vez de texto en coma fija (\"Coma fija\")");
   }
-  if (name == "-z" || name == "--exceso") {
-    int excess = 0;
-    if (integer("un exceso", INT32_MIN, INT32_MAX, excess) != kDone) return kRefused;
-    r.excess = excess;
-    r.layout.exceso = excess;
-    return kDone;
-  }
-  if (name == "--fraccion") {
-    int fraction = 0;
-    if (integer("un número de bits fraccionarios", 0, kMaxWidth - 1, fraction) != kDone) {
-      return kRefused;
-    }
-    r.fraction = fraction;
-    return kDone;
-  }
-  if (ops::IsLayoutOption(name)) {
-    if (r.layout_option.empty()) r.layout_option = name == "-f" ? "--formato" : std::string(name);
-    if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
-      if (name == "-f" || name == "--formato") {
-        return Refuse("formato desconocido: \"%s\"; escriba %s", text.c_str(),
-                      OwnWords(accepted->c_str()).c_str());
-      }
-      return Refuse("%.*s: \"%s\" no vale; escriba %s", static_cast<int>(name.size()), name.data(),
-                    text.c_str(), OwnWords(accepted->c_str()).c_str());
-    }
-    if (name == "-f" || name == "--formato") {
-      r.bits = ops::BuildLayout(r.layout).nb;
-      r.excess = r.layout.exceso;
-    }
-    return kDone;
-  }
-  return Refuse("opción desconocida: %.*s (vea repbin %s --help)", static_cast<int>(name.size()),
-                name.data(), r.represent ? "representar" : "interpretar");
+  table
+      .Describe("-b", "N",
+                "número total de bits (por omisión 32; en coma flotante, el del\nformato)")
+      .Describe("-z", "Z",
+                "el exceso Z del sistema exceso y de un exponente en exceso;\n"
+                "por omisión 2^(n-1)-1 con los n bits de la cadena o del\n"
+                "exponente: 127 con 8 (exceso -b 8, ieee32), 7 con 4; con 32\n"
+                "bits o más, 2^31-1, el mayor exceso que cabe. La traza y el\n"
+                "JSON (\"exceso\") dicen el exceso usado")
+      .Describe("-f", "NOMBRE",
+                "formato de coma flotante: ieee32 (por omisión), ieee16, ieee64,\n"
+                "bfloat16, fp8-e4m3, fp8-e5m2, o un formato en una palabra con\n"
+                "los nombres de las opciones: bits=16,exp=5,pos-exp=1,pos-man=6,\n"
+                "pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M")
+      .Describe("--fraccion", "F",
+                "en natural, sm, c1 y c2, coma fija con F bits fraccionarios\n"
+                "(0 <= F < bits): el valor por 2^F se escribe como entero, y la\n"
+                "cadena leída se divide entre 2^F")
+      .Describe("--exp", "N", "bits del exponente")
+      .Describe("--pos-exp", "P", "posición de comienzo del exponente")
+      .Describe("--pos-man", "P", "posición de comienzo de la mantisa")
+      .Describe("--pos-signo", "P",
+                "posición del signo\n"
+                "(las posiciones cuentan desde la izquierda: el primer bit es la\n"
+                "posición 0; los números S del resumen del formato cuentan desde\n"
+                "la derecha: en 32 bits S31 es la posición 0 y S0 la 31)")
+      .Describe("--sis-exp", "SIS", "sistema del exponente: sm, c1, c2 o exceso")
+      .Describe("--sis-man", "SIS", "sistema de la mantisa: sm, c1 o c2")
+      .Describe("--norma", "N", "normalización: 0M, 1M o 01M")
+      .Describe("--json", "", "un objeto JSON por conversión (JSON Lines) en vez de la traza")
+      .Describe("--ampliado", "",
+                "añade a cada resultado el informe ampliado: en los enteros, el\n"
+                "rango, el hexadecimal y el octal, el método a mano y la cadena\n"
+                "leída en los cinco sistemas; en coma flotante, el hexadecimal,\n"
+                "el valor exacto, el error, el redondeo al más próximo, la\n"
+                "expansión binaria exacta y el método a mano");
+  cmd::DescribeEncodingAndHelp(table);
+  return table;
 }
 
-bool TakesValue(std::string_view name) {
-  static constexpr std::string_view kWithValue[] = {
-      "-b",         "--bits",    "-z",        "--exceso",    "-f",        "--formato", "--exp",
-      "--fraccion", "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"};
-  return std::find(std::begin(kWithValue), std::end(kWithValue), name) != std::end(kWithValue);
+void PrintRepresentHelp() {
+  Request r;
+  out::Print(
+      "Uso: repbin representar SISTEMA VALOR [opciones]\n"
+      "\n"
+      "Representa VALOR en SISTEMA y muestra la traza, como el menú de Representación.\n"
+      "Con VALOR \"-\" lee un valor por línea de la entrada estándar.\n"
+      "\n");
+  out::PrintText(kSystemsHelp);
+  out::Print("\nOpciones:\n");
+  out::PrintText(ConversionOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
+      "\nEstado de salida: 0 hecho; 1 el valor no cabe (Fuera de Rango, o un exponente que no\n"
+      "cabe en su campo), o no se pudo leer la entrada o escribir la salida; 2 error de uso o\n"
+      "argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin representar c2 -5 -b 8\n"
+      "  repbin representar flotante 5.375\n"
+      "  repbin representar flotante 0.1 -f ieee16 --json\n");
+}
+
+void PrintInterpretHelp() {
+  Request r;
+  r.represent = false;
+  out::Print(
+      "Uso: repbin interpretar SISTEMA CADENA [opciones]\n"
+      "\n"
+      "Interpreta la cadena de bits CADENA en SISTEMA y muestra la traza, como el menú de\n"
+      "Interpretación. En los sistemas enteros el número de bits es la longitud de CADENA.\n"
+      "Los bits pueden ir en grupos separados por espacios, _ o . (\"0100 0000 1010 1100 ...\"),\n"
+      "o en hexadecimal con 0x (0x40AC0000): tantos bits como tiene el formato en coma\n"
+      "flotante o como dice -b, con ceros a la izquierda; sin -b, cuatro por cifra.\n"
+      "Con CADENA \"-\" lee una cadena por línea de la entrada estándar.\n"
+      "\n");
+  out::PrintText(kSystemsHelp);
+  out::Print("\nOpciones:\n");
+  out::PrintText(ConversionOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
+      "\nEstado de salida: 0 hecho; 1 no se pudo leer la entrada o escribir la salida; 2 error\n"
+      "de uso o argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin interpretar c2 11111011\n"
+      "  repbin interpretar flotante 01000000101011000000000000000000\n"
+      "  repbin interpretar exceso 10000010 -z 127 --json\n");
 }
 
 Status ParseArguments(const std::vector<std::string>& args, Request& r) {
-  bool options_ended = false;
   int positional = 0;
-  for (std::size_t i = 1; i < args.size(); ++i) {
+  // The refusals of the words themselves are printed here, the user's bytes as they are; the
+  // empty refusal tells the table's caller that it is said.
+  const auto word_at = [&](std::size_t i, bool&) -> std::optional<std::string> {
     const std::string_view word = args[i];
-    if (!options_ended && word == "--") {
-      options_ended = true;
-      continue;
-    }
-    const bool option =
-        !options_ended && word.size() >= 2 && word[0] == '-' && !LooksLikeValue(word);
-    if (!option) {
-      if (positional == 0) {
-        r.system = ops::FindSystem(word);
-        if (!r.system) {
-          return Refuse("sistema desconocido: \"%s\"; escriba %s", args[i].c_str(), kSystemsList);
-        }
-      } else if (positional == 1) {
-        r.value = args[i];
-      } else if (!r.represent && IsBitGroup(*r.value) && IsBitGroup(word)) {
-        // A grouped string the shell cut into words.
-        return Refuse(
-            "sobra el argumento \"%s\": si son grupos de una misma cadena, póngalos entre "
-            "comillas: \"%s\"",
-            args[i].c_str(), GroupsFrom(*r.value, args, i).c_str());
-      } else {
-        return Refuse(
-            "sobra el argumento \"%s\" (una orden convierte un solo valor; use \"-\" "
-            "para leer varios de la entrada estándar)",
-            args[i].c_str());
+    if (positional == 0) {
+      r.system = ops::FindSystem(word);
+      if (!r.system) {
+        Refuse("sistema desconocido: \"%s\"; escriba %s", args[i].c_str(), kSystemsList);
+        return "";
       }
-      ++positional;
-      continue;
-    }
-    if (word == "-h" || word == "--help") {
-      r.help = true;
-    } else if (word == "--json") {
-      r.json = true;
-    } else if (word == "--ampliado") {
-      r.options.ampliado = true;
-    } else if (word == "--valor") {
-      r.valor = true;
-      if (r.layout_option.empty()) r.layout_option = "--valor";
-    } else if (word == "--cp850" || word == "--utf8") {
-      out::SetEncoding(word == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
+    } else if (positional == 1) {
+      r.value = args[i];
+    } else if (!r.represent && IsBitGroup(*r.value) && IsBitGroup(word)) {
+      // A grouped string the shell cut into words.
+      Refuse(
+          "sobra el argumento \"%s\": si son grupos de una misma cadena, póngalos entre "
+          "comillas: \"%s\"",
+          args[i].c_str(), GroupsFrom(*r.value, args, i).c_str());
+      return "";
     } else {
-      std::string_view name = word;
-      std::string_view value;
-      const std::size_t equals = word.find('=');
-      if (word.starts_with("--") && equals != std::string_view::npos) {
-        name = word.substr(0, equals);
-        value = word.substr(equals + 1);
-      } else if (TakesValue(name)) {
-        if (i + 1 >= args.size()) {
-          return Refuse("%s necesita un valor", args[i].c_str());
-        }
-        value = args[++i];
-      }
-      if (!TakesValue(name) && value.empty()) {
-        return Refuse("opción desconocida: %s (vea repbin %s --help)", args[i].c_str(),
-                      r.represent ? "representar" : "interpretar");
-      }
-      if (ApplyOption(r, name, value) != kDone) return kRefused;
+      Refuse(
+          "sobra el argumento \"%s\" (una orden convierte un solo valor; use \"-\" "
+          "para leer varios de la entrada estándar)",
+          args[i].c_str());
+      return "";
     }
+    ++positional;
+    return std::nullopt;
+  };
+  std::optional<std::string> refusal = ConversionOptions(r).Parse(args, 1, word_at);
+  if (!refusal) return kDone;
+  if (refusal->empty()) return kRefused;
+  if (refusal->starts_with("opción desconocida")) {
+    *refusal +=
+        r.represent ? " (vea repbin representar --help)" : " (vea repbin interpretar --help)";
   }
-  return kDone;
+  return cmd::RefuseText(*refusal);
 }
 
 // --- One conversion -------------------------------------------------------------------------
@@ -695,10 +642,11 @@ Status Prepare(Request& r) {
 
 }  // namespace
 
-int RunConversion(const std::vector<std::string>& args) {
+int RunConversion(const std::vector<std::string>& args, bool ampliado) {
   Request r;
   r.represent = args[0] == "representar";
   r.options.reserved_fields = true;
+  r.options.ampliado = ampliado;
   if (ParseArguments(args, r) != kDone) return kRefused;
   if (r.help) {
     if (r.represent) {
@@ -848,12 +796,33 @@ Status Refuse(const char* format, ...) {
   return kRefused;
 }
 
-void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json, bool& ampliado) {
+void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json) {
   table.Flag({"-h", "--help"}, [&help] { help = true; })
       .Flag({"--json"}, [&json] { json = true; })
-      .Flag({"--ampliado"}, [&ampliado] { ampliado = true; })
       .Flag({"--cp850"}, [] { out::SetEncoding(out::Encoding::kCp850); })
       .Flag({"--utf8"}, [] { out::SetEncoding(out::Encoding::kUtf8); });
+}
+
+void AddCommonFlags(ops::OptionTable& table, bool& help, bool& json, bool& ampliado) {
+  AddCommonFlags(table, help, json);
+  table.Flag({"--ampliado"}, [&ampliado] { ampliado = true; });
+}
+
+void AddWidthAndExcess(ops::OptionTable& table, std::optional<int>& bits,
+                       std::optional<int>& excess, std::optional<int>& fraction,
+                       ops::LayoutOptions& layout) {
+  table
+      .Whole({"-b", "--bits"}, "un número de bits", ops::kIntegerWidth,
+             [&bits, &layout](std::int64_t n) { layout.bits = bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", ops::kExcess,
+             [&excess, &layout](std::int64_t z) { layout.exceso = excess = static_cast<int>(z); })
+      .Whole({"--fraccion"}, "un número de bits fraccionarios", ops::kFractionBits,
+             [&fraction](std::int64_t f) { fraction = static_cast<int>(f); });
+}
+
+void DescribeEncodingAndHelp(ops::OptionTable& table) {
+  table.DescribeAs("--cp850", "--cp850, --utf8", "codificación de los acentos")
+      .Describe("-h", "", "muestra esta ayuda y termina");
 }
 
 Status RefuseText(const std::string& message) {
@@ -888,23 +857,6 @@ std::string OwnWords(const char* text) {
   out::Encode(text, out::BoundErr().encoding, converted.data(), size);
   converted.resize(std::char_traits<char>::length(converted.c_str()));
   return converted;
-}
-
-bool LooksLikeValue(std::string_view word) {
-  return word == "-" || (word.size() >= 2 && word[0] == '-' &&
-                         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
-}
-
-Status ReadIntegerOption(std::string_view name, std::string_view value, const char* what, int low,
-                         int high, int& dest) {
-  const std::optional<int> v = in::ParseWhole<int>(value);
-  if (!v || *v < low || *v > high) {
-    const std::string text(value);
-    return Refuse("%.*s: \"%s\" no vale; escriba %s entre %i y %i", static_cast<int>(name.size()),
-                  name.data(), text.c_str(), OwnWords(what).c_str(), low, high);
-  }
-  dest = *v;
-  return kDone;
 }
 
 std::string JsonText(const Json& object) {

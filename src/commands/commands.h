@@ -12,7 +12,7 @@ namespace repbin {
 // Runs `representar` or `interpretar` (args[0]) with its arguments, from the program's start
 // settings. Returns the exit status: 0 done, 1 a value that does not fit, 2 a usage error or a
 // refused argument (with a Spanish message on standard error).
-int RunConversion(const std::vector<std::string>& args);
+int RunConversion(const std::vector<std::string>& args, bool ampliado = false);
 
 // The page's conversion: `representar` or `interpretar` (args[0]) with its arguments, run once,
 // as one JSON object: "traza" (what the command prints without --json, both streams in program
@@ -29,7 +29,7 @@ std::string LayoutForPage(const std::vector<std::string>& args);
 // Runs `operar` (args[0]): the addition or subtraction of two integers in one system, with its
 // trace or one JSON object (one per line of standard input with "-"). Returns 0 when the result
 // fits, 1 when it does not, 2 on a usage error.
-int RunOperate(const std::vector<std::string>& args);
+int RunOperate(const std::vector<std::string>& args, bool ampliado = false);
 // Runs `formato` (the card of a format) and `convertir` (a pattern from one floating-point format
 // to another) with their arguments (args[0] is the command's name); the same exit statuses.
 int RunFormat(const std::vector<std::string>& args);

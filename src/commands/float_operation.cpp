@@ -28,50 +28,6 @@ using Json = nlohmann::ordered_json;
 
 enum Status { kDone = 0, kOutOfRange = 1, kRefused = 2 };
 
-}  // namespace
-
-void PrintFloatOperationHelp() {
-  out::Print(
-      "Uso: repbin operar flotante A OP B [opciones]\n"
-      "\n"
-      "Suma, resta o multiplica A y B en un formato de coma flotante y muestra los pasos:\n"
-      "desempaquetar, alinear con los bits de guarda, redondeo y retenedor (G, R, S), sumar\n"
-      "o multiplicar, normalizar, redondear y empaquetar.\n"
-      "A y B son números en coma fija (15, -3.75, .5) o cadenas del formato con 0b\n"
-      "(0b0_10000010_111...) o 0x (0x41700000). Cada operando se guarda primero en el\n"
-      "formato, con la misma regla de redondeo que el resultado.\n"
-      "OP es + (suma), - (resta) o x (producto; también *, entre comillas en el shell).\n"
-      "Con A \"-\" y sin OP ni B, lee una operación \"A OP B\" por línea de la entrada\n"
-      "estándar.\n"
-      "\n"
-      "Opciones:\n"
-      "  --redondeo REGLA     truncar (por omisión), cercano (el más próximo, empates al par,\n"
-      "                       como IEEE 754), cero (hacia cero), arriba (hacia más infinito),\n"
-      "                       abajo (hacia menos infinito)\n"
-      "  -f, --formato NOMBRE ieee32 (por omisión), ieee16, ieee64, bfloat16\n"
-      "  -b, --bits N         número total de bits del formato\n"
-      "  -z, --exceso Z       exceso del exponente (por omisión 2^(e-1)-1)\n"
-      "  --exp N, --pos-exp P, --pos-man P, --pos-signo P, --sis-exp SIS, --sis-man SIS,\n"
-      "  --norma N            el formato campo a campo, como en representar\n"
-      "  --json               un objeto JSON por operación (JSON Lines)\n"
-      "  --ampliado           añade el informe ampliado de la cadena del resultado\n"
-      "  --cp850, --utf8      codificación de los acentos\n"
-      "  -h, --help           muestra esta ayuda y termina\n"
-      "\n"
-      "En los formatos IEEE 754 (ieee32, ieee16, ieee64, bfloat16 y los de su forma), un\n"
-      "resultado subnormal, infinito o NaN queda fuera del rango, y se dice por qué.\n"
-      "\n"
-      "Estado de salida: 0 hecho; 1 el resultado o un operando no cabe (Fuera de Rango);\n"
-      "2 error de uso o argumento rechazado.\n"
-      "\n"
-      "Ejemplos:\n"
-      "  repbin operar flotante 15 + 3.75\n"
-      "  repbin operar flotante 0.1 x 3 --redondeo cercano -f ieee16\n"
-      "  repbin operar flotante 0x41700000 - 0x40700000 --json\n");
-}
-
-namespace {
-
 struct Request {
   std::vector<std::string> words;  // A OP B, or "-"
   ops::LayoutOptions layout;
@@ -91,22 +47,41 @@ Status Refuse(const std::string& message) {
   return kRefused;
 }
 
-Status ParseArguments(const std::vector<std::string>& args, Request& r) {
+// The options of `operar flotante`, read into `r`, and their help.
+ops::OptionTable FloatOperationOptions(Request& r) {
   ops::OptionTable table;
   cmd::AddCommonFlags(table, r.help, r.json, r.ampliado);
   table
       .Valued({"--redondeo"},
-              [&](std::string_view value) -> std::optional<std::string> {
+              [&r](std::string_view value) -> std::optional<std::string> {
                 const std::optional<ops::Rounding> rounding = ops::FindRounding(value);
                 if (!rounding) return "truncar, cercano, cero, arriba o abajo";
                 r.rounding = *rounding;
                 return std::nullopt;
               })
-      .Whole({"-b", "--bits"}, "un número de bits", 3, kMaxWidth,
-             [&](std::int64_t n) { r.layout.bits = static_cast<int>(n); })
-      .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
-             [&](std::int64_t z) { r.layout.exceso = static_cast<int>(z); })
+      .Whole({"-b", "--bits"}, "un número de bits", ops::kFloatWidth,
+             [&r](std::int64_t n) { r.layout.bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", ops::kExcess,
+             [&r](std::int64_t z) { r.layout.exceso = static_cast<int>(z); })
       .Layout(r.layout);
+  table
+      .Describe("--redondeo", "REGLA",
+                "truncar (por omisión), cercano (el más próximo, empates al par,\n"
+                "como IEEE 754), cero (hacia cero), arriba (hacia más infinito),\n"
+                "abajo (hacia menos infinito)")
+      .Describe("-f", "NOMBRE", "ieee32 (por omisión), ieee16, ieee64, bfloat16")
+      .Describe("-b", "N", "número total de bits del formato")
+      .Describe("-z", "Z", "exceso del exponente (por omisión 2^(e-1)-1)")
+      .Note("--exp N, --pos-exp P, --pos-man P, --pos-signo P, --sis-exp SIS, --sis-man SIS,")
+      .Describe("--norma", "N", "el formato campo a campo, como en representar")
+      .Describe("--json", "", "un objeto JSON por operación (JSON Lines)")
+      .Describe("--ampliado", "", "añade el informe ampliado de la cadena del resultado");
+  cmd::DescribeEncodingAndHelp(table);
+  return table;
+}
+
+Status ParseArguments(const std::vector<std::string>& args, Request& r) {
+  const ops::OptionTable table = FloatOperationOptions(r);
   const auto positional = [&](std::size_t i, bool&) -> std::optional<std::string> {
     if (r.words.size() == 3) {
       return "sobra el argumento \"" + args[i] +
@@ -125,6 +100,41 @@ Status ParseArguments(const std::vector<std::string>& args, Request& r) {
   if (r.layout.preset) r.layout.bits = r.layout.bits.value_or(FindPreset(*r.layout.preset)->nb);
   return kDone;
 }
+
+}  // namespace
+
+void PrintFloatOperationHelp() {
+  out::Print(
+      "Uso: repbin operar flotante A OP B [opciones]\n"
+      "\n"
+      "Suma, resta o multiplica A y B en un formato de coma flotante y muestra los pasos:\n"
+      "desempaquetar, alinear con los bits de guarda, redondeo y retenedor (G, R, S), sumar\n"
+      "o multiplicar, normalizar, redondear y empaquetar.\n"
+      "A y B son números en coma fija (15, -3.75, .5) o cadenas del formato con 0b\n"
+      "(0b0_10000010_111...) o 0x (0x41700000). Cada operando se guarda primero en el\n"
+      "formato, con la misma regla de redondeo que el resultado.\n"
+      "OP es + (suma), - (resta) o x (producto; también *, entre comillas en el shell).\n"
+      "Con A \"-\" y sin OP ni B, lee una operación \"A OP B\" por línea de la entrada\n"
+      "estándar.\n"
+      "\n"
+      "Opciones:\n");
+  Request r;
+  out::PrintText(FloatOperationOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
+      "\n"
+      "En los formatos IEEE 754 (ieee32, ieee16, ieee64, bfloat16 y los de su forma), un\n"
+      "resultado subnormal, infinito o NaN queda fuera del rango, y se dice por qué.\n"
+      "\n"
+      "Estado de salida: 0 hecho; 1 el resultado o un operando no cabe (Fuera de Rango);\n"
+      "2 error de uso o argumento rechazado.\n"
+      "\n"
+      "Ejemplos:\n"
+      "  repbin operar flotante 15 + 3.75\n"
+      "  repbin operar flotante 0.1 x 3 --redondeo cercano -f ieee16\n"
+      "  repbin operar flotante 0x41700000 - 0x40700000 --json\n");
+}
+
+namespace {
 
 Json Text(const std::string& text) {
   return text.empty() ? Json(nullptr) : Json(text);
@@ -226,9 +236,11 @@ Status OperateLine(const Request& r, const in::Line& line) {
 
 }  // namespace
 
-int RunFloatOperation(const std::vector<std::string>& args, nlohmann::ordered_json* kept) {
+int RunFloatOperation(const std::vector<std::string>& args, nlohmann::ordered_json* kept,
+                      bool ampliado) {
   Request r;
   r.kept = kept;
+  r.ampliado = ampliado;
   if (ParseArguments(args, r) != kDone) return kRefused;
   const bool batch = r.words.size() == 1 && r.words[0] == "-";
   if (kept != nullptr && (r.json || r.help || batch)) return cmd::RefuseOnPage(true);

@@ -3,6 +3,7 @@
 // re-encoded in another).
 
 #include <cstdarg>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -39,121 +40,7 @@ using cmd::Status;
 using cmd::WriteJson;
 using ops::System;
 
-// A refusal whose words are chosen at run time (their accents converted).
-Status RefuseText(const std::string& text) {
-  out::PrintErr("repbin: ");
-  out::PrintErrText(text.c_str());
-  out::PrintErr("\n");
-  return kRefused;
-}
-
-void PrintFormatHelp() {
-  out::Print(
-      "Uso: repbin formato [SISTEMA] [opciones]\n"
-      "\n"
-      "Describe un formato: en los sistemas enteros, el rango con sus cadenas extremas,\n"
-      "cuántos valores hay y los ceros; en coma flotante (por omisión), el mayor valor, el\n"
-      "menor positivo normalizado y el menor positivo, cada uno con su cadena, su valor exacto,\n"
-      "su valor en notación científica y de dónde sale, el cero, la precisión, la distancia\n"
-      "entre valores en 1 (épsilon) y en el mayor, y cuántos valores distintos hay. Los\n"
-      "formatos IEEE con nombre se leen según IEEE 754 (subnormales, infinitos y NaN); los\n"
-      "formatos propios, con la lectura del programa, la misma de interpretar.\n"
-      "\n"
-      "Opciones:\n"
-      "  -b, --bits N         número de bits (enteros: por omisión 32)\n"
-      "  -z, --exceso Z       el exceso (por omisión 2^(n-1)-1)\n"
-      "  --fraccion F         bits fraccionarios de natural, sm, c1 y c2 (0 <= F < bits): el\n"
-      "                       paso 2^-F y el rango en esas unidades\n"
-      "  -f, --formato NOMBRE ieee32 (por omisión), ieee16, ieee64, bfloat16, fp8-e4m3,\n"
-      "                       fp8-e5m2, o un formato en una palabra: bits=16,exp=5,pos-exp=1,\n"
-      "                       pos-man=6,pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M\n"
-      "  --exp, --pos-exp, --pos-man, --pos-signo, --sis-exp, --sis-man, --norma\n"
-      "                       las opciones de formato de representar\n"
-      "  --valor X            en coma flotante, los vecinos de X: el valor anterior y el\n"
-      "                       siguiente con sus cadenas, la distancia entre ellos (ulp), el\n"
-      "                       que eligen el truncamiento y el redondeo, y si X es exacto\n"
-      "  --json               un objeto JSON en vez del texto\n"
-      "  --cp850, --utf8      codificación de los acentos\n"
-      "  -h, --help           muestra esta ayuda y termina\n"
-      "\n"
-      "Estado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
-      "\nEjemplos:\n"
-      "  repbin formato -f ieee32\n"
-      "  repbin formato -f fp8-e4m3 --valor 300\n"
-      "  repbin formato c2 -b 8 --fraccion 3\n");
-}
-
-void PrintConvertHelp() {
-  out::Print(
-      "Uso: repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
-      "\n"
-      "Lee CADENA en el primer formato de coma flotante (con su traza) y escribe su valor en\n"
-      "el segundo (con su traza), diciendo el redondeo cuando el valor no cabe exacto. CADENA\n"
-      "va en binario o en hexadecimal con 0x (0x4048F600).\n"
-      "\n"
-      "Opciones:\n"
-      "  --de FORMATO         formato de la cadena\n"
-      "  --a FORMATO          formato del resultado\n"
-      "                       FORMATO: ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2,\n"
-      "                       o un formato en una palabra: bits=16,exp=5,pos-exp=1,pos-man=6,\n"
-      "                       pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M\n"
-      "  --redondeo MODO      truncar o cercano (al más próximo, empates al par; por omisión)\n"
-      "  --json               un objeto JSON en vez de la traza\n"
-      "  --cp850, --utf8      codificación de los acentos\n"
-      "  -h, --help           muestra esta ayuda y termina\n"
-      "\n"
-      "Estado de salida: 0 hecho; 1 el valor no cabe en el segundo formato (Fuera de Rango);\n"
-      "2 error de uso o argumento rechazado.\n"
-      "\nEjemplos:\n"
-      "  repbin convertir 0x4048F600 --de ieee32 --a ieee64\n"
-      "  repbin convertir 0x400921FB54442D18 --de ieee64 --a ieee32 --redondeo truncar\n");
-}
-
-// Reads "--name value" and "--name=value"; `takes_value` says which names take one. Calls
-// `apply` for each option and `positional` for each other word; stops at the first refusal.
-template <typename Apply, typename Positional>
-Status ReadWords(const std::vector<std::string>& args, bool (*takes_value)(std::string_view),
-                 Apply apply, Positional positional) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string_view word = args[i];
-    if (word.size() < 2 || word[0] != '-' || cmd::LooksLikeValue(word)) {
-      if (positional(args[i]) != kDone) return kRefused;
-      continue;
-    }
-    std::string_view name = word;
-    std::string_view value;
-    const std::size_t equals = word.find('=');
-    const bool inline_value = word.starts_with("--") && equals != std::string_view::npos;
-    if (inline_value) {
-      name = word.substr(0, equals);
-      value = word.substr(equals + 1);
-    }
-    if (takes_value(name)) {
-      if (!inline_value) {
-        if (i + 1 >= args.size()) return Refuse("%s necesita un valor", args[i].c_str());
-        value = args[++i];
-      }
-    } else if (inline_value) {
-      return Refuse("%.*s no lleva valor", static_cast<int>(name.size()), name.data());
-    }
-    if (apply(name, value) != kDone) return kRefused;
-  }
-  return kDone;
-}
-
-// The options both commands take: help, JSON and the encoding. Returns whether `name` is one.
-bool ApplySharedOption(std::string_view name, bool& help, bool& json) {
-  if (name == "-h" || name == "--help") {
-    help = true;
-  } else if (name == "--json") {
-    json = true;
-  } else if (name == "--cp850" || name == "--utf8") {
-    out::SetEncoding(name == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
-  } else {
-    return false;
-  }
-  return true;
-}
+using cmd::RefuseText;
 
 // --- formato ----------------------------------------------------------------------------------
 
@@ -167,44 +54,64 @@ struct FormatRequest {
   bool help = false;
 };
 
-bool FormatTakesValue(std::string_view name) {
-  return name == "-b" || name == "--bits" || name == "-z" || name == "--exceso" ||
-         name == "--fraccion" || name == "--valor" || ops::IsLayoutOption(name);
+// The options of `formato`, read into `r`, and their help.
+ops::OptionTable FormatOptions(FormatRequest& r) {
+  ops::OptionTable table;
+  cmd::AddCommonFlags(table, r.help, r.json);
+  cmd::AddWidthAndExcess(table, r.bits, r.excess, r.fraction, r.layout);
+  table
+      .Valued({"--valor"},
+              [&r](std::string_view value) -> std::optional<std::string> {
+                r.valor = std::string(value);
+                return std::nullopt;
+              })
+      .Layout(r.layout, [&r](std::string_view name) -> std::optional<std::string> {
+        if (r.layout_option.empty()) r.layout_option = name;
+        return std::nullopt;
+      });
+  table.Describe("-b", "N", "número de bits (enteros: por omisión 32)")
+      .Describe("-z", "Z", "el exceso (por omisión 2^(n-1)-1)")
+      .Describe("--fraccion", "F",
+                "bits fraccionarios de natural, sm, c1 y c2 (0 <= F < bits): el\n"
+                "paso 2^-F y el rango en esas unidades")
+      .Describe("-f", "NOMBRE",
+                "ieee32 (por omisión), ieee16, ieee64, bfloat16, fp8-e4m3,\n"
+                "fp8-e5m2, o un formato en una palabra: bits=16,exp=5,pos-exp=1,\n"
+                "pos-man=6,pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M")
+      .DescribeAs("--exp",
+                  "--exp, --pos-exp, --pos-man, --pos-signo, --sis-exp, --sis-man, --norma",
+                  "las opciones de formato de representar")
+      .Describe("--valor", "X",
+                "en coma flotante, los vecinos de X: el valor anterior y el\n"
+                "siguiente con sus cadenas, la distancia entre ellos (ulp), el\n"
+                "que eligen el truncamiento y el redondeo, y si X es exacto")
+      .Describe("--json", "", "un objeto JSON en vez del texto");
+  cmd::DescribeEncodingAndHelp(table);
+  return table;
 }
 
-Status ApplyFormatOption(FormatRequest& r, std::string_view name, std::string_view value) {
-  const std::string text(value);
-  const auto whole = [&](int low, int high, std::optional<int>& dest) {
-    const std::optional<int> v = in::ParseWhole<int>(value);
-    if (!v || *v < low || *v > high) {
-      return Refuse("%.*s: \"%s\" no vale; escriba un entero entre %i y %i",
-                    static_cast<int>(name.size()), name.data(), text.c_str(), low, high);
-    }
-    dest = *v;
-    return kDone;
-  };
-  if (ApplySharedOption(name, r.help, r.json)) {
-    return kDone;
-  } else if (name == "-b" || name == "--bits") {
-    if (whole(1, kMaxWidth, r.bits) != kDone) return kRefused;
-    r.layout.bits = r.bits;
-  } else if (name == "-z" || name == "--exceso") {
-    if (whole(INT32_MIN, INT32_MAX, r.excess) != kDone) return kRefused;
-    r.layout.exceso = r.excess;
-  } else if (name == "--fraccion") {
-    return whole(0, kMaxWidth - 1, r.fraction);
-  } else if (name == "--valor") {
-    r.valor = text;
-  } else if (ops::IsLayoutOption(name)) {
-    if (r.layout_option.empty()) r.layout_option = std::string(name);
-    if (const std::optional<std::string> accepted = ops::ApplyLayoutOption(r.layout, name, value)) {
-      return RefuseText(std::string(name) + ": \"" + text + "\" no vale; escriba " + *accepted);
-    }
-  } else {
-    return Refuse("opción desconocida: %.*s (vea repbin formato --help)",
-                  static_cast<int>(name.size()), name.data());
-  }
-  return kDone;
+void PrintFormatHelp() {
+  FormatRequest r;
+  out::Print(
+      "Uso: repbin formato [SISTEMA] [opciones]\n"
+      "\n"
+      "Describe un formato: en los sistemas enteros, el rango con sus cadenas extremas,\n"
+      "cuántos valores hay y los ceros; en coma flotante (por omisión), el mayor valor, el\n"
+      "menor positivo normalizado y el menor positivo, cada uno con su cadena, su valor exacto,\n"
+      "su valor en notación científica y de dónde sale, el cero, la precisión, la distancia\n"
+      "entre valores en 1 (épsilon) y en el mayor, y cuántos valores distintos hay. Los\n"
+      "formatos IEEE con nombre se leen según IEEE 754 (subnormales, infinitos y NaN); los\n"
+      "formatos propios, con la lectura del programa, la misma de interpretar.\n"
+      "\n"
+      "Opciones:\n");
+  out::PrintText(FormatOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
+      "\n"
+      "Estado de salida: 0 hecho; 2 error de uso o argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin formato -f ieee32\n"
+      "  repbin formato -f fp8-e4m3 --valor 300\n"
+      "  repbin formato c2 -b 8 --fraccion 3\n");
 }
 
 Json ValueJson(const ops::CardValue& v) {
@@ -347,10 +254,6 @@ Status FloatCard(const FormatRequest& r) {
 
 // --- convertir --------------------------------------------------------------------------------
 
-bool ConvertTakesValue(std::string_view name) {
-  return name == "--de" || name == "--a" || name == "--redondeo";
-}
-
 struct ConvertRequest {
   std::optional<std::string> pattern;
   std::optional<std::string> from, to;
@@ -358,6 +261,61 @@ struct ConvertRequest {
   bool json = false;
   bool help = false;
 };
+
+// The options of `convertir`, read into `r`, and their help.
+ops::OptionTable ConvertOptions(ConvertRequest& r) {
+  // A format's name is checked as it is read; its layout rules, once both are known.
+  const auto format = [](std::optional<std::string>& dest) {
+    return [&dest](std::string_view value) -> std::optional<std::string> {
+      ops::LayoutOptions layout;
+      if (std::optional<std::string> accepted = ops::ApplyLayoutOption(layout, "-f", value)) {
+        return accepted;
+      }
+      dest = std::string(value);
+      return std::nullopt;
+    };
+  };
+  ops::OptionTable table;
+  cmd::AddCommonFlags(table, r.help, r.json);
+  table.Valued({"--de"}, format(r.from))
+      .Valued({"--a"}, format(r.to))
+      .Valued({"--redondeo"}, [&r](std::string_view value) -> std::optional<std::string> {
+        if (value != "truncar" && value != "cercano") return "truncar o cercano";
+        r.truncate = value == "truncar";
+        return std::nullopt;
+      });
+  table.Describe("--de", "FORMATO", "formato de la cadena")
+      .Describe("--a", "FORMATO",
+                "formato del resultado\n"
+                "FORMATO: ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2,\n"
+                "o un formato en una palabra: bits=16,exp=5,pos-exp=1,pos-man=6,\n"
+                "pos-signo=0,sis-exp=exceso,z=15,sis-man=sm,norma=1M")
+      .Describe("--redondeo", "MODO",
+                "truncar o cercano (al más próximo, empates al par; por omisión)")
+      .Describe("--json", "", "un objeto JSON en vez de la traza");
+  cmd::DescribeEncodingAndHelp(table);
+  return table;
+}
+
+void PrintConvertHelp() {
+  ConvertRequest r;
+  out::Print(
+      "Uso: repbin convertir CADENA --de FORMATO --a FORMATO [opciones]\n"
+      "\n"
+      "Lee CADENA en el primer formato de coma flotante (con su traza) y escribe su valor en\n"
+      "el segundo (con su traza), diciendo el redondeo cuando el valor no cabe exacto. CADENA\n"
+      "va en binario o en hexadecimal con 0x (0x4048F600).\n"
+      "\n"
+      "Opciones:\n");
+  out::PrintText(ConvertOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
+      "\n"
+      "Estado de salida: 0 hecho; 1 el valor no cabe en el segundo formato (Fuera de Rango);\n"
+      "2 error de uso o argumento rechazado.\n"
+      "\nEjemplos:\n"
+      "  repbin convertir 0x4048F600 --de ieee32 --a ieee64\n"
+      "  repbin convertir 0x400921FB54442D18 --de ieee64 --a ieee32 --redondeo truncar\n");
+}
 
 // The format a word names, or the refusal.
 std::optional<FloatFormat> ReadFormat(const char* option, const std::string& word) {
@@ -532,17 +490,30 @@ Status Convert(const ConvertRequest& r) {
   return finish(chosen->bits, chosen->exact ? Json(*chosen->exact) : Json(nullptr), n.exact);
 }
 
+// Reads the words of a command with its table; `word` takes the words that are not options and
+// says their refusals itself (an empty refusal tells it is said).
+Status ReadCommandLine(const std::vector<std::string>& args, const ops::OptionTable& table,
+                       const char* command, const std::function<Status(const std::string&)>& word) {
+  std::optional<std::string> refusal =
+      table.Parse(args, 1, [&](std::size_t i, bool&) -> std::optional<std::string> {
+        if (word(args[i]) != kDone) return std::string();
+        return std::nullopt;
+      });
+  if (!refusal) return kDone;
+  if (refusal->empty()) return kRefused;
+  if (refusal->starts_with("opción desconocida")) {
+    *refusal += " (vea repbin " + std::string(command) + " --help)";
+  }
+  return cmd::RefuseText(*refusal);
+}
+
 }  // namespace
 
 int RunFormat(const std::vector<std::string>& args) {
   FormatRequest r;
   bool system_given = false;
-  const Status read = ReadWords(
-      args, FormatTakesValue,
-      [&](std::string_view name, std::string_view value) {
-        return ApplyFormatOption(r, name, value);
-      },
-      [&](const std::string& word) {
+  const Status read =
+      ReadCommandLine(args, FormatOptions(r), "formato", [&](const std::string& word) {
         if (system_given) return Refuse("sobra el argumento \"%s\"", word.c_str());
         const std::optional<System> system = ops::FindSystem(word);
         if (!system) {
@@ -565,28 +536,8 @@ int RunFormat(const std::vector<std::string>& args) {
 
 int RunConvert(const std::vector<std::string>& args) {
   ConvertRequest r;
-  const Status read = ReadWords(
-      args, ConvertTakesValue,
-      [&](std::string_view name, std::string_view value) {
-        if (ApplySharedOption(name, r.help, r.json)) {
-          return kDone;
-        } else if (name == "--de") {
-          r.from = std::string(value);
-        } else if (name == "--a") {
-          r.to = std::string(value);
-        } else if (name == "--redondeo") {
-          if (value != "truncar" && value != "cercano") {
-            return Refuse("--redondeo: \"%.*s\" no vale; escriba truncar o cercano",
-                          static_cast<int>(value.size()), value.data());
-          }
-          r.truncate = value == "truncar";
-        } else {
-          return Refuse("opción desconocida: %.*s (vea repbin convertir --help)",
-                        static_cast<int>(name.size()), name.data());
-        }
-        return kDone;
-      },
-      [&](const std::string& word) {
+  const Status read =
+      ReadCommandLine(args, ConvertOptions(r), "convertir", [&](const std::string& word) {
         if (r.pattern) {
           return Refuse(
               "sobra el argumento \"%s\": si son grupos de una misma cadena, "

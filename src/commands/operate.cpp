@@ -43,6 +43,51 @@ constexpr const char* kOperandForms =
     "escriba un entero decimal (-5), o una cadena de bits tras 0b (0b11011011, o '0b1101 1011' "
     "entre comillas) o tras 0x (0xDB)";
 
+struct OperateRequest {
+  std::optional<System> system;
+  std::vector<std::string> words;  // A OP B, or one word
+  std::optional<int> bits;
+  std::optional<int> excess;
+  bool json = false;
+  bool ampliado = false;
+  bool help = false;
+  // Where the system `flotante` was named: its own runner takes the other words.
+  std::optional<std::size_t> float_at;
+  // A floating-point option given before the system was named.
+  std::optional<std::string> float_option;
+  ops::LayoutOptions float_layout;
+  // The page's run: the JSON object kept here beside the trace.
+  Json* kept = nullptr;
+};
+
+// The options of `operar`, read into `r`, and their help. Those of `operar flotante` are read
+// too, so that one given before the system's name is refused with its reason.
+ops::OptionTable OperateOptions(OperateRequest& r) {
+  ops::OptionTable table;
+  cmd::AddCommonFlags(table, r.help, r.json, r.ampliado);
+  table
+      .Whole({"-b", "--bits"}, "un número de bits", ops::kIntegerWidth,
+             [&r](std::int64_t n) { r.bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", ops::kExcess,
+             [&r](std::int64_t z) { r.excess = static_cast<int>(z); })
+      .Layout(r.float_layout)
+      .Valued({"--redondeo"}, [&r](std::string_view) -> std::optional<std::string> {
+        if (!r.float_option) r.float_option = "--redondeo";
+        return std::nullopt;
+      });
+  table
+      .Describe("-b", "N",
+                "número de bits ({rango}; en sm, desde 2); por omisión, el de\n"
+                "la cadena más larga, u 8 si los dos operandos son decimales")
+      .Describe("-z", "Z", "el exceso Z (por omisión 2^(n-1)-1 con n bits: 127 con 8)")
+      .Describe("--json", "", "un objeto JSON por operación (JSON Lines) en vez de la traza")
+      .Describe("--ampliado", "",
+                "añade el rango del sistema y la misma operación en los otros\n"
+                "sistemas con signo");
+  cmd::DescribeEncodingAndHelp(table);
+  return table;
+}
+
 void PrintOperateHelp() {
   out::Print(
       "Uso: repbin operar SISTEMA A OP B [opciones]\n"
@@ -71,15 +116,10 @@ void PrintOperateHelp() {
       "del bit de mayor peso al sumar, o el préstamo al restar (B mayor que A leídas en binario\n"
       "natural); V el desbordamiento leyendo las cadenas en complemento a dos.\n"
       "\n"
-      "Opciones:\n"
-      "  -b, --bits N         número de bits (de 1 a 64; en sm, desde 2); por omisión, el de\n"
-      "                       la cadena más larga, u 8 si los dos operandos son decimales\n"
-      "  -z, --exceso Z       el exceso Z (por omisión 2^(n-1)-1 con n bits: 127 con 8)\n"
-      "  --json               un objeto JSON por operación (JSON Lines) en vez de la traza\n"
-      "  --ampliado           añade el rango del sistema y la misma operación en los otros\n"
-      "                       sistemas con signo\n"
-      "  --cp850, --utf8      codificación de los acentos\n"
-      "  -h, --help           muestra esta ayuda y termina\n"
+      "Opciones:\n");
+  OperateRequest r;
+  out::PrintText(OperateOptions(r).Help(cmd::kHelpColumn).c_str());
+  out::Print(
       "\n"
       "Estado de salida: 0 el resultado cabe; 1 no cabe (desbordamiento: se muestra la cadena\n"
       "que deja el circuito), o no se pudo leer la entrada o escribir la salida; 2 error de\n"
@@ -91,36 +131,8 @@ void PrintOperateHelp() {
       "  repbin operar sm 0b111000 + 0xA0 --json\n");
 }
 
-struct OperateRequest {
-  std::optional<System> system;
-  std::vector<std::string> words;  // A OP B, or one word
-  std::optional<int> bits;
-  std::optional<int> excess;
-  bool json = false;
-  bool ampliado = false;
-  bool help = false;
-  // Where the system `flotante` was named: its own runner takes the other words.
-  std::optional<std::size_t> float_at;
-  // A floating-point option given before the system was named.
-  std::optional<std::string> float_option;
-  // The page's run: the JSON object kept here beside the trace.
-  Json* kept = nullptr;
-};
-
 Status ParseOperateArguments(const std::vector<std::string>& args, OperateRequest& r) {
-  ops::OptionTable table;
-  cmd::AddCommonFlags(table, r.help, r.json, r.ampliado);
-  table
-      .Whole({"-b", "--bits"}, "un número de bits", 1, kMaxWidth,
-             [&](std::int64_t n) { r.bits = static_cast<int>(n); })
-      .Whole({"-z", "--exceso"}, "un exceso", INT32_MIN, INT32_MAX,
-             [&](std::int64_t z) { r.excess = static_cast<int>(z); });
-  // The options of `operar flotante`, given before its system's name, go with the rest.
-  ops::LayoutOptions unused;
-  table.Layout(unused).Valued({"--redondeo"}, [&](std::string_view) -> std::optional<std::string> {
-    if (!r.float_option) r.float_option = "--redondeo";
-    return std::nullopt;
-  });
+  const ops::OptionTable table = OperateOptions(r);
   const auto positional = [&](std::size_t i, bool& stop) -> std::optional<std::string> {
     const std::string& word = args[i];
     if (!r.system) {
@@ -133,7 +145,7 @@ Status ParseOperateArguments(const std::vector<std::string>& args, OperateReques
       if (!r.system) {
         return "sistema no válido para operar: \"" + word + "\"; escriba " + kIntegerSystems;
       }
-      if (r.float_option || unused.AnyLayout()) {
+      if (r.float_option || r.float_layout.AnyLayout()) {
         return "la opción " + r.float_option.value_or("de formato") +
                " es de operar flotante (vea repbin operar flotante --help)";
       }
@@ -359,15 +371,17 @@ Status OperateText(const OperateRequest& r, std::string_view text) {
   return OperateOnce(r, *operation);
 }
 
-// Runs `operar` on `args`; `kept`, when given, is the page's run (see OperationForPage).
-int Operate(const std::vector<std::string>& args, Json* kept) {
+// Runs `operar` on `args`; `kept`, when given, is the page's run (see OperationForPage);
+// `ampliado`, --ampliado given before the command.
+int Operate(const std::vector<std::string>& args, Json* kept, bool ampliado) {
   OperateRequest r;
   r.kept = kept;
+  r.ampliado = ampliado;
   if (ParseOperateArguments(args, r) != kDone) return kRefused;
   if (r.float_at) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(*r.float_at - 1));
-    return commands::RunFloatOperation(rest, kept);
+    return commands::RunFloatOperation(rest, kept, ampliado);
   }
   const bool batch = r.words.size() == 1 && r.words[0] == "-";
   if (kept != nullptr && (r.json || r.help || batch)) return cmd::RefuseOnPage(true);
@@ -409,15 +423,15 @@ int Operate(const std::vector<std::string>& args, Json* kept) {
 
 }  // namespace
 
-int RunOperate(const std::vector<std::string>& args) {
-  return Operate(args, nullptr);
+int RunOperate(const std::vector<std::string>& args, bool ampliado) {
+  return Operate(args, nullptr, ampliado);
 }
 
 std::string OperationForPage(const std::vector<std::string>& args) {
   Json kept;
   int status = kRefused;
   const std::string printed =
-      out::CaptureMerged([&] { status = Operate(args, &kept); }, out::Encoding::kUtf8);
+      out::CaptureMerged([&] { status = Operate(args, &kept, false); }, out::Encoding::kUtf8);
   return cmd::PageJson(printed, status, kept);
 }
 

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "exercises/answer_check.h"
+#include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
+#include "operations/option_table.h"
 #include "output/output.h"
 #include "output/platform.h"
 
@@ -68,7 +70,43 @@ std::string Dump(const Json& j) {
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// What `repbin informe` reads from its command line.
+struct ReportRequest {
+  std::string form = "texto";
+  std::optional<out::Encoding> encoding;
+  std::vector<std::string> files;
+  bool help = false;
+};
+
+// The options of `repbin informe`, read into `r`, and their help.
+ops::OptionTable ReportOptions(ReportRequest& r) {
+  ops::OptionTable table;
+  table
+      .Flag(
+          {"-h", "--help"}, [&r] { r.help = true; }, ops::OptionTable::After::kStop)
+      .Valued({"--salida"}, [&r](std::string_view value) -> std::optional<std::string> {
+        if (value != "texto" && value != "csv" && value != "html" && value != "json") {
+          return "texto, csv, html o json";
+        }
+        r.form = std::string(value);
+        return std::nullopt;
+      });
+  AddEncodingFlags(table, r.encoding);
+  table
+      .Describe("--salida", "SALIDA",
+                "texto (lo normal); csv, una fila por alumno para importar las\n"
+                "notas en Moodle (columnas alumno, nota, correctos, respondidos,\n"
+                "sin_responder: alumno se empareja con el nombre de usuario y\n"
+                "nota con el elemento de calificación); html, una página para\n"
+                "abrir o imprimir, con gráficos de barras; json, un objeto")
+      .DescribeAs("--cp850", "--cp850, --utf8",
+                  "codificación de los mensajes y del informe de texto")
+      .Describe("-h", "", "muestra esta ayuda y termina");
+  return table;
+}
+
 void PrintHelp() {
+  ReportRequest r;
   out::Print(
       "Uso: repbin informe FICHERO... [--salida texto|csv|html|json]\n"
       "\n"
@@ -78,14 +116,9 @@ void PrintHelp() {
       "ejercicio, la proporción de correctos; y los errores más frecuentes, por su código,\n"
       "con un ejemplo de cada uno. Una línea que no es un registro se cuenta y se salta.\n"
       "\n"
-      "Opciones:\n"
-      "  --salida SALIDA    texto (lo normal); csv, una fila por alumno para importar las\n"
-      "                     notas en Moodle (columnas alumno, nota, correctos, respondidos,\n"
-      "                     sin_responder: alumno se empareja con el nombre de usuario y\n"
-      "                     nota con el elemento de calificación); html, una página para\n"
-      "                     abrir o imprimir, con gráficos de barras; json, un objeto\n"
-      "  --cp850, --utf8    codificación de los mensajes y del informe de texto\n"
-      "  -h, --help         muestra esta ayuda y termina\n"
+      "Opciones:\n");
+  out::PrintText(ReportOptions(r).Help(21).c_str());
+  out::Print(
       "\n"
       "Estado de salida: 0 hecho; 2 error de uso o un fichero que no se puede leer.\n"
       "\n"
@@ -95,7 +128,7 @@ void PrintHelp() {
       "  repbin informe practica.jsonl --salida html > informe.html\n");
 }
 
-int UsageError(const std::string& message) {
+int ReportUsageError(const std::string& message) {
   out::PrintErrText(
       ("repbin informe: " + message + "\nLas opciones están en: repbin informe --help\n").c_str());
   return 2;
@@ -307,48 +340,30 @@ std::string ReportHtml(const ClassRecords& r) {
 
 }  // namespace exercises
 
-int RunClassReport(const std::vector<std::string>& args) {
-  std::string form = "texto";
-  std::optional<out::Encoding> encoding;
-  std::vector<std::string> files;
-  bool options_end = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_end || arg.empty() || arg[0] != '-' || arg == "-") {
-      files.push_back(arg);
-    } else if (arg == "--") {
-      options_end = true;
-    } else if (arg == "-h" || arg == "--help") {
-      exercises::PrintHelp();
-      return 0;
-    } else if (arg == "--cp850" || arg == "--utf8") {
-      encoding = arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850;
-      out::SetEncoding(*encoding);
-    } else if (arg == "--salida" || arg.rfind("--salida=", 0) == 0) {
-      std::optional<std::string> value;
-      if (arg != "--salida") {
-        value = arg.substr(9);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      }
-      if (!value ||
-          (*value != "texto" && *value != "csv" && *value != "html" && *value != "json")) {
-        return exercises::UsageError("--salida espera texto, csv, html o json");
-      }
-      form = *value;
-    } else {
-      return exercises::UsageError("opción desconocida: " + arg +
-                                   "; se aceptan --salida, --cp850, --utf8 y --help");
-    }
+int RunClassReport(const std::vector<std::string>& args, std::optional<out::Encoding> leading) {
+  exercises::ReportRequest r;
+  r.encoding = leading;
+  const std::optional<std::string> refusal =
+      exercises::ReportOptions(r).Parse(args, 0, [&](std::size_t i, bool&) {
+        r.files.push_back(args[i]);
+        return std::optional<std::string>();
+      });
+  if (refusal) return exercises::ReportUsageError(*refusal);
+  if (r.help) {
+    exercises::PrintHelp();
+    return 0;
   }
+  const std::string& form = r.form;
+  const std::optional<out::Encoding>& encoding = r.encoding;
+  const std::vector<std::string>& files = r.files;
   if (files.empty()) {
-    return exercises::UsageError(
+    return exercises::ReportUsageError(
         "falta el fichero de registros (uno o más, de repbin practicar --registro)");
   }
   exercises::ClassRecords records;
   for (const std::string& path : files) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return exercises::UsageError("no se puede leer \"" + path + "\"");
+    if (!in) return exercises::ReportUsageError("no se puede leer \"" + path + "\"");
     records.Read(in);
   }
   const std::string text = form == "texto"  ? exercises::ReportText(records)

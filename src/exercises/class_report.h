@@ -6,15 +6,20 @@
 #include <cstdint>
 #include <istream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "output/output.h"
 
 namespace repbin {
 
 // Runs `repbin informe ARGS...` (`args` without the command's own name); returns the exit
 // status: 0 done, 2 a usage error or a file that cannot be read (with a Spanish message on
 // standard error).
-int RunClassReport(const std::vector<std::string>& args);
+// `encoding`: an encoding option given before the command's name; one among `args` overrides it.
+int RunClassReport(const std::vector<std::string>& args,
+                   std::optional<out::Encoding> encoding = std::nullopt);
 
 namespace exercises {
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <random>
 
 #include "exercises/arithmetic_exercises.h"
@@ -72,164 +73,158 @@ std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
   return kinds;
 }
 
-bool IsDrawOption(std::string_view name) {
-  return name == "-n" || name == "--semilla" || name == "--tipos" || name == "-b" ||
-         name == "--bits" || name == "-z" || name == "--exceso" || name == "--bits-flotante" ||
-         name == "--dificultad" || ops::IsLayoutOption(name);
-}
+// The column where the sheets' help texts start, after "  --bits-flotante N  ".
+constexpr std::size_t kHelpColumn = 21;
 
-bool Among(const std::vector<std::string_view>& names, std::string_view name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
+// The longest exponent a sheet draws: its excess exponents are drawn in 32-bit arithmetic.
+constexpr int kMaxSheetExponent = 30;
 
-// An argument as a shell reads it back.
-std::string ShellWord(const std::string& arg) {
-  bool plain = !arg.empty();
-  for (char c : arg) {
-    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '_' || c == '.' || c == ',' || c == '=' || c == '/' ||
-                      c == '+';
-    plain = plain && safe;
-  }
-  if (plain) return arg;
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+// What the table reads besides `line`: the layout and its width, applied once the line is read.
+struct DrawReading {
+  ops::LayoutOptions layout;
+  std::optional<int> float_bits;  // --bits-flotante
+};
+
+ops::OptionTable DrawTable(DrawCommandLine& line, DrawReading& reading, const AddOwnOptions& own) {
+  SheetOptions& options = line.options;
+  ops::OptionTable table(Visible);
+  table
+      .Flag(
+          {"-h", "--help"}, [&line] { line.help = true; }, ops::OptionTable::After::kStop)
+      .Flag({"--inexactos"}, [&options] { options.inexactos = true; })
+      .Whole({"-n"}, "un número de ejercicios", {1, kMaxCount},
+             [&options](std::int64_t n) { options.count = static_cast<int>(n); })
+      .Valued({"--semilla"},
+              [&line](std::string_view value) -> std::optional<std::string> {
+                line.seed = in::ParseWhole<std::uint64_t>(value);
+                if (!line.seed) return "un número entero entre 0 y 18446744073709551615";
+                return std::nullopt;
+              })
+      .Valued({"--tipos"},
+              [&options](std::string_view value) -> std::optional<std::string> {
+                std::optional<std::vector<Kind>> kinds = ParseKinds(value);
+                if (!kinds) {
+                  return "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, "
+                         "representar e interpretar, y de suma y resta (enteros) o suma y producto "
+                         "(flotante)";
+                }
+                options.kinds = std::move(*kinds);
+                return std::nullopt;
+              })
+      .Whole({"-b", "--bits"}, "un número de bits", ops::kSheetIntegerWidth,
+             [&options](std::int64_t n) { options.bits = static_cast<int>(n); })
+      .Whole({"-z", "--exceso"}, "un exceso", ops::kExcess,
+             [&options](std::int64_t z) { options.exceso = static_cast<int>(z); })
+      .Valued({"--dificultad"},
+              [&options](std::string_view value) -> std::optional<std::string> {
+                const std::optional<int> n = in::ParseWhole<int>(value);
+                if (!n || *n < 1 || *n > 3) return "1, 2 o 3";
+                options.dificultad = *n;
+                return std::nullopt;
+              })
+      .Whole({"--bits-flotante"}, "un número de bits", ops::kFloatWidth,
+             [&reading](std::int64_t n) { reading.float_bits = static_cast<int>(n); })
+      .Layout(reading.layout, [&reading](std::string_view name) -> std::optional<std::string> {
+        if (name == "--exp" && *reading.layout.exp > kMaxSheetExponent) {
+          return "un número de bits entre 1 y " + std::to_string(kMaxSheetExponent);
+        }
+        return std::nullopt;
+      });
+  table.Describe("-n", "N", "cuántos ejercicios ({rango}; 10 si no se indica)")
+      .Describe("--semilla", "S",
+                "la semilla (de 0 a 18446744073709551615): la misma semilla con\n"
+                "las mismas opciones da la misma hoja en cualquier sistema; sin\n"
+                "ella se elige una y se indica para repetirla (en una hoja,\n"
+                "con las soluciones, en --clave o por la salida de error)")
+      .Describe("--tipos", "LISTA",
+                "qué ejercicios, separados por comas: natural, c1, c2, exceso, sm,\n"
+                "flotante (o sus nombres largos: binario-natural,\n"
+                "complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,\n"
+                "coma-flotante), y representar o interpretar para quedarse con\n"
+                "una de las dos operaciones; sin ella, todos mezclados; suma y\n"
+                "resta (enteros) o suma y producto (flotante) piden operaciones\n"
+                "aritméticas, que solo salen si se nombran: c2,suma,\n"
+                "resta, suma-flotante, producto-flotante")
+      .DescribeAs("-b", "-b N, --bits N",
+                  "el ancho de los enteros ({rango}); sin ella, anchos de 4 a 16")
+      .DescribeAs("-z", "-z Z, --exceso Z",
+                  "el exceso de los ejercicios en exceso (y del exponente, si se\n"
+                  "fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1")
+      .DescribeAs("-f", "-f FORMATO, --formato FORMATO",
+                  "el formato de coma flotante: ieee32, ieee16, ieee64, bfloat16,\n"
+                  "fp8-e4m3, fp8-e5m2 o uno en una palabra (bits=16,exp=5,...);\n"
+                  "sin ella ni opciones de formato, sobre todo ieee32, a veces\n"
+                  "ieee16 y formatos propios")
+      .Note("Opciones de formato (cambian el de -f, o ieee32):")
+      .Describe("--bits-flotante", "N", "ancho del formato ({rango})")
+      .Describe("--exp", "N",
+                "bits del exponente (de 1 a " + std::to_string(kMaxSheetExponent) + ")")
+      .DescribeAs("--pos-exp", "--pos-exp P, --pos-man P, --pos-signo P",
+                  "posición del exponente, de la mantisa y del signo, desde la\n"
+                  "izquierda empezando en 0 (los números S del resumen del formato\n"
+                  "cuentan desde la derecha: en 32 bits S31 es la posición 0)")
+      .Describe("--sis-exp", "SIS", "sistema del exponente: sm, c1, c2 o exceso")
+      .Describe("--sis-man", "SIS", "sistema de la mantisa: sm, c1 o c2")
+      .Describe("--norma", "N", "normalización: 0M, 1M o 01M")
+      .Describe("--dificultad", "D",
+                "1: anchos pequeños, formatos IEEE y fracciones cortas; 2 (lo\n"
+                "normal): la mezcla de siempre; 3: enteros anchos, formatos\n"
+                "propios con la mantisa en complemento y fracciones largas")
+      .Describe("--inexactos", "",
+                "admite valores de coma flotante que el formato no representa\n"
+                "exactamente (el enunciado pide truncar la mantisa); sin ella,\n"
+                "todos son exactos: truncar y redondear dan la misma cadena");
+  AddEncodingFlags(table, line.encoding);
+  if (own) own(table);
+  return table;
 }
 
 }  // namespace
 
-const char* const kDrawOptionsHelp =
-    "  -n N               cuántos ejercicios (de 1 a 100000; 10 si no se indica)\n"
-    "  --semilla S        la semilla (de 0 a 18446744073709551615): la misma semilla con\n"
-    "                     las mismas opciones da la misma hoja en cualquier sistema; sin\n"
-    "                     ella se elige una y se indica para repetirla (en una hoja,\n"
-    "                     con las soluciones, en --clave o por la salida de error)\n"
-    "  --tipos LISTA      qué ejercicios, separados por comas: natural, c1, c2, exceso, sm,\n"
-    "                     flotante (o sus nombres largos: binario-natural,\n"
-    "                     complemento-a-uno, complemento-a-dos, exceso-z, signo-magnitud,\n"
-    "                     coma-flotante), y representar o interpretar para quedarse con\n"
-    "                     una de las dos operaciones; sin ella, todos mezclados; suma y\n"
-    "                     resta (enteros) o suma y producto (flotante) piden operaciones\n"
-    "                     aritméticas, que solo salen si se nombran: c2,suma,\n"
-    "                     resta, suma-flotante, producto-flotante\n"
-    "  -b N, --bits N     el ancho de los enteros (de 2 a 64); sin ella, anchos de 4 a 16\n"
-    "  -z Z, --exceso Z   el exceso de los ejercicios en exceso (y del exponente, si se\n"
-    "                     fija el formato de coma flotante); sin ella, 2^(n-1) o 2^(n-1)-1\n"
-    "  -f FORMATO, --formato FORMATO\n"
-    "                     el formato de coma flotante: ieee32, ieee16, ieee64, bfloat16,\n"
-    "                     fp8-e4m3, fp8-e5m2 o uno en una palabra (bits=16,exp=5,...);\n"
-    "                     sin ella ni opciones de formato, sobre todo ieee32, a veces\n"
-    "                     ieee16 y formatos propios\n"
-    "  Opciones de formato (cambian el de -f, o ieee32):\n"
-    "  --bits-flotante N  ancho del formato (de 3 a 64)\n"
-    "  --exp N            bits del exponente (de 1 a 30)\n"
-    "  --pos-exp P, --pos-man P, --pos-signo P\n"
-    "                     posición del exponente, de la mantisa y del signo, desde la\n"
-    "                     izquierda empezando en 0 (los números S del resumen del formato\n"
-    "                     cuentan desde la derecha: en 32 bits S31 es la posición 0)\n"
-    "  --sis-exp SIS      sistema del exponente: sm, c1, c2 o exceso\n"
-    "  --sis-man SIS      sistema de la mantisa: sm, c1 o c2\n"
-    "  --norma N          normalización: 0M, 1M o 01M\n"
-    "  --dificultad D     1: anchos pequeños, formatos IEEE y fracciones cortas; 2 (lo\n"
-    "                     normal): la mezcla de siempre; 3: enteros anchos, formatos\n"
-    "                     propios con la mantisa en complemento y fracciones largas\n"
-    "  --inexactos        admite valores de coma flotante que el formato no representa\n"
-    "                     exactamente (el enunciado pide truncar la mantisa); sin ella,\n"
-    "                     todos son exactos: truncar y redondear dan la misma cadena\n";
+void AddEncodingFlags(ops::OptionTable& table, std::optional<out::Encoding>& encoding) {
+  for (const out::Encoding e : {out::Encoding::kCp850, out::Encoding::kUtf8}) {
+    table.Flag({e == out::Encoding::kUtf8 ? "--utf8" : "--cp850"}, [&encoding, e] {
+      encoding = e;
+      out::SetEncoding(e);
+    });
+  }
+}
+
+std::string DrawOptionsHelp(const AddOwnOptions& own) {
+  DrawCommandLine line;
+  DrawReading reading;
+  return DrawTable(line, reading, own).Help(kHelpColumn);
+}
 
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
-                                               const OwnOptions& own, DrawCommandLine& line) {
+                                               const AddOwnOptions& own, DrawCommandLine& line) {
   SheetOptions& options = line.options;
-  ops::LayoutOptions layout;
-  std::optional<int> float_bits;  // --bits-flotante
+  DrawReading reading;
+  ops::LayoutOptions& layout = reading.layout;
 
+  // The encoding first, so that every message follows it, whatever comes before it.
   for (const std::string& arg : args) {
     if (arg == "--cp850" || arg == "--utf8") {
       out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
     }
   }
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> attached;  // --option=value
-    if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
-      attached = name.substr(name.find('=') + 1);
-      name = name.substr(0, name.find('='));
-    }
-    if (name == "-h" || name == "--help") {
-      line.help = true;
-      return std::nullopt;
-    }
-    if (Among(own.optionally_valued, name)) {
-      if (const std::optional<std::string> accepted = own.apply(name, attached)) {
-        return name + " espera " + *accepted + ", no «" + Visible(attached.value_or("")) + "»";
-      }
-      continue;
-    }
-    if (name == "--cp850" || name == "--utf8" || name == "--inexactos" || Among(own.flags, name)) {
-      if (attached) return "la opción " + name + " no lleva valor";
-      if (name == "--cp850") line.encoding = out::Encoding::kCp850;
-      if (name == "--utf8") line.encoding = out::Encoding::kUtf8;
-      if (name == "--inexactos") options.inexactos = true;
-      if (Among(own.flags, name)) own.apply(name, std::nullopt);
-      continue;
-    }
-    if (!IsDrawOption(name) && !Among(own.valued, name)) return "opción desconocida: " + name;
-    if (!attached && i + 1 == args.size()) return "falta el valor de " + name;
-    const std::string value = attached ? *attached : args[++i];
-
-    // Each option with what it accepts, said when the value is refused.
-    const auto number = [&](std::int64_t lo, std::int64_t hi) -> std::optional<int> {
-      const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
-      if (!v || *v < lo || *v > hi) return std::nullopt;
-      return static_cast<int>(*v);
-    };
-    const auto refused = [&](const std::string& accepted) {
-      return name + " espera " + accepted + ", no «" + Visible(value) + "»";
-    };
-    if (Among(own.valued, name)) {
-      if (const std::optional<std::string> accepted = own.apply(name, value)) {
-        return refused(*accepted);
-      }
-    } else if (name == "-n") {
-      const std::optional<int> n = number(1, kMaxCount);
-      if (!n) return refused("un número de ejercicios entre 1 y 100000");
-      options.count = *n;
-    } else if (name == "--semilla") {
-      line.seed = in::ParseWhole<std::uint64_t>(value);
-      if (!line.seed) return refused("un número entero entre 0 y 18446744073709551615");
-    } else if (name == "--tipos") {
-      std::optional<std::vector<Kind>> kinds = ParseKinds(value);
-      if (!kinds) {
-        return refused(
-            "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, representar e "
-            "interpretar, y de suma y resta (enteros) o suma y producto (flotante)");
-      }
-      options.kinds = std::move(*kinds);
-    } else if (name == "-b" || name == "--bits") {
-      options.bits = number(2, 64);
-      if (!options.bits) return refused("un número de bits entre 2 y 64");
-    } else if (name == "-z" || name == "--exceso") {
-      options.exceso = number(-2147483647, 2147483647);
-      if (!options.exceso) return refused("un número entero entre -2147483647 y 2147483647");
-    } else if (name == "--dificultad") {
-      const std::optional<int> n = number(1, 3);
-      if (!n) return refused("1, 2 o 3");
-      options.dificultad = *n;
-    } else if (name == "--bits-flotante") {
-      float_bits = number(3, 64);
-      if (!float_bits) return refused("un número de bits entre 3 y 64");
-    } else if (const std::optional<std::string> accepted =
-                   ops::ApplyLayoutOption(layout, name, value)) {
-      return refused(*accepted);
-    } else if (name == "--exp" && *layout.exp > 30) {
-      // The generator's excess exponents are drawn in 32-bit arithmetic.
-      return refused("un número de bits entre 1 y 30");
-    }
+  // A sheet takes no words but its options'.
+  const auto word = [&](std::size_t i, bool&) -> std::optional<std::string> {
+    return "opción desconocida: " + args[i];
+  };
+  ops::OptionTable table = DrawTable(line, reading, own);
+  if (std::optional<std::string> refusal = table.WithoutEndOfOptions().Parse(args, 0, word)) {
+    return refusal;
+  }
+  if (line.help) return std::nullopt;
+  // A sheet's values are 32-bit integers, and an excess of INT32_MIN writes none of them.
+  if (options.exceso == INT32_MIN) {
+    return "con -z -2147483648 ningún entero de 32 bits se escribe en exceso; escriba un exceso "
+           "entre -2147483647 y 2147483647";
   }
 
   // The width and the excess apply wherever they stand; -f replaces the layout options before it.
-  if (float_bits) layout.bits = float_bits;
+  if (reading.float_bits) layout.bits = reading.float_bits;
   if (options.exceso) layout.exceso = options.exceso;
   if (layout.AnyLayout() || layout.bits) {
     // The layout given (ieee32 when only widths are), the IEEE shape for what is not given.
@@ -266,12 +261,6 @@ int UsageError(const char* command, const std::string& message, const DrawComman
   out::PrintErr("\n");
   out::PrintErr("Pruebe «repbin %s --help» para ver las opciones.\n", command);
   return 2;
-}
-
-std::string CommandText(std::string_view command, const std::vector<std::string>& args) {
-  std::string text = "repbin " + std::string(command);
-  for (const std::string& a : args) text += " " + ShellWord(a);
-  return text;
 }
 
 }  // namespace repbin::exercises

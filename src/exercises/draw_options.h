@@ -11,12 +11,10 @@
 #include <vector>
 
 #include "exercises/exercise_sheet.h"
+#include "operations/option_table.h"
 #include "output/output.h"
 
 namespace repbin::exercises {
-
-// The drawing options in the commands' --help, one a line after "Opciones:".
-extern const char* const kDrawOptionsHelp;
 
 // What a command line asks the generator for.
 struct DrawCommandLine {
@@ -29,18 +27,9 @@ struct DrawCommandLine {
   std::string preface;
 };
 
-// A command's own options beside the drawing ones.
-struct OwnOptions {
-  std::vector<std::string_view> flags;              // taking no value ("--soluciones")
-  std::vector<std::string_view> valued;             // taking one ("--salida", "--registro")
-  std::vector<std::string_view> optionally_valued;  // a value only after '=' ("--puntos=20")
-  // Takes one of them (with no value for a flag, or an optional value not given), in the order
-  // given; returns nothing when it is accepted, else what the option accepts ("texto, markdown,
-  // gift o json").
-  std::function<std::optional<std::string>(const std::string& name,
-                                           const std::optional<std::string>& value)>
-      apply;
-};
+// Adds a command's own options to the table of the drawing ones, with their help rows, which
+// come after the drawing ones; the rows of -h and of the encodings are the command's to write.
+using AddOwnOptions = std::function<void(ops::OptionTable& table)>;
 
 // Reads `args` (the command's arguments, without its name). The encoding options are honoured at
 // once, wherever they stand, so that the help and every message follow them. Options take their
@@ -49,7 +38,14 @@ struct OwnOptions {
 // ("-n espera un número de ejercicios entre 1 y 100000, no «0»"); when a floating-point layout
 // breaks its rules, `line.preface` says which.
 std::optional<std::string> ReadDrawCommandLine(const std::vector<std::string>& args,
-                                               const OwnOptions& own, DrawCommandLine& line);
+                                               const AddOwnOptions& own, DrawCommandLine& line);
+
+// The options part of the command's --help: the drawing options and the command's own.
+std::string DrawOptionsHelp(const AddOwnOptions& own);
+
+// --cp850 and --utf8, which set the encoding at once and note it in `encoding` (the sheets' and
+// the reports' own output follows it).
+void AddEncodingFlags(ops::OptionTable& table, std::optional<out::Encoding>& encoding);
 
 // A usage error of `repbin COMMAND`: the preface of `line` when given, the message, and where to
 // see the options, on standard error. Returns the exit status, 2.
@@ -58,8 +54,5 @@ int UsageError(const char* command, const std::string& message,
 
 // A seed from the system's entropy and the clock, for a line without --semilla.
 std::uint64_t ChooseSeed();
-
-// `repbin COMMAND ARGS...` as a shell reads it back (arguments quoted where needed).
-std::string CommandText(std::string_view command, const std::vector<std::string>& args);
 
 }  // namespace repbin::exercises

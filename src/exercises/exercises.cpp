@@ -10,6 +10,7 @@
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
 #include "exercises/text_check.h"
+#include "operations/option_table.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
@@ -19,7 +20,7 @@ namespace {
 
 constexpr std::size_t kWriteChunk = 1 << 16;  // bytes of sheet gathered before each write
 
-void PrintHelp() {
+void PrintHelp(const exercises::AddOwnOptions& own) {
   out::Print(
       "Uso: repbin ejercicios [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
       "                       [-f FORMATO] [opciones de formato] [--variantes N]\n"
@@ -32,34 +33,8 @@ void PrintHelp() {
       "para imprimir (HTML), o un banco de preguntas para Moodle (GIFT) o en JSON Lines.\n"
       "\n"
       "Opciones:\n");
-  out::PrintText(exercises::kDrawOptionsHelp);
+  out::PrintText(exercises::DrawOptionsHelp(own).c_str());
   out::Print(
-      "  --variantes N      de 1 a 26 versiones (A, B, C...) con la misma estructura: el\n"
-      "                     ejercicio i de cada una es del mismo tipo, sistema, ancho y\n"
-      "                     formato, con otro valor; las soluciones van tras todas ellas\n"
-      "  --titulo TEXTO     el título de la hoja (hasta 80 caracteres)\n"
-      "  --puntos[=PUNTOS]  escribe los puntos de cada ejercicio: partes iguales de 10, de\n"
-      "                     un total (--puntos=20) o una lista con los de cada ejercicio\n"
-      "                     (--puntos=2,2,3,3; hasta dos decimales con '.')\n"
-      "  --salida SALIDA    texto (lo normal), markdown, html (una página para imprimir),\n"
-      "                     gift (Moodle) o json (JSON Lines); todas en UTF-8\n"
-      "  --soluciones       añade, tras las hojas del alumno, una tabla de respuestas por\n"
-      "                     variante (ejercicio, respuesta, puntos) y las soluciones con su\n"
-      "                     traza (texto, markdown y html; gift y json llevan siempre las\n"
-      "                     respuestas)\n"
-      "  --espacio N        N líneas en blanco para trabajar bajo cada ejercicio (de 0 a\n"
-      "                     40; 0 si no se indica)\n"
-      "  --clave FICHERO    añade a FICHERO una línea con la semilla y la orden que crea de\n"
-      "                     nuevo la hoja con sus soluciones; las hojas del alumno no dicen\n"
-      "                     la semilla (solo la dicen las soluciones)\n"
-      "  --ampliado         añade a la traza de cada solución el informe ampliado, como\n"
-      "                     la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
-      "                     método a mano y lecturas; en coma flotante: valor exacto,\n"
-      "                     error, redondeo y método a mano)\n"
-      "  --cp850, --utf8    codificación de los mensajes; --cp850 escribe también la hoja de\n"
-      "                     texto en la página de códigos 850 (como en una consola de Windows\n"
-      "                     con esa página)\n"
-      "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
       "Ejemplos:\n"
       "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
@@ -155,80 +130,128 @@ std::vector<std::string> KeyArguments(const std::vector<std::string>& args, std:
 // makes the sheet of `args` again with its key.
 std::string KeyLine(exercises::SheetHeader header, const std::vector<std::string>& args,
                     std::uint64_t seed) {
-  header.command = exercises::CommandText("ejercicios", KeyArguments(args, seed));
+  header.command = ops::CommandText("ejercicios", KeyArguments(args, seed));
   return exercises::Recreate(header);
 }
 
 }  // namespace
 
-int RunExercises(const std::vector<std::string>& args) {
+int RunExercises(const std::vector<std::string>& given, bool leading_ampliado,
+                 std::optional<out::Encoding> leading_encoding) {
+  // The sheet's command line as it records it: the options given before the command first.
+  std::vector<std::string> recorded;
+  if (leading_ampliado) recorded.emplace_back("--ampliado");
+  if (leading_encoding) {
+    recorded.emplace_back(*leading_encoding == out::Encoding::kUtf8 ? "--utf8" : "--cp850");
+  }
+  recorded.insert(recorded.end(), given.begin(), given.end());
   exercises::Form form = exercises::Form::kText;
   bool soluciones = false;
-  bool ampliado = false;
+  bool ampliado = leading_ampliado;
   int variantes = 1;
   std::optional<PointsRequest> points;
   std::string titulo;
   std::optional<std::string> clave;
   int espacio = 0;
-  exercises::OwnOptions own;
-  own.flags = {"--soluciones", "--ampliado"};
-  own.valued = {"--salida", "--variantes", "--titulo", "--clave", "--espacio"};
-  own.optionally_valued = {"--puntos"};
-  own.apply = [&](const std::string& name,
-                  const std::optional<std::string>& value) -> std::optional<std::string> {
-    if (name == "--soluciones") {
-      soluciones = true;
-    } else if (name == "--ampliado") {
-      ampliado = true;
-    } else if (name == "--puntos") {
-      points = value ? ParsePoints(*value) : PointsRequest{};
-      if (!points) {
-        return "un total o una lista de puntos separados por comas (números de 0 a 1000 con "
-               "hasta dos decimales)";
-      }
-    } else if (name == "--variantes") {
-      const std::optional<int> n = in::ParseWhole<int>(*value);
-      if (!n || *n < 1 || *n > 26) return "un número de variantes entre 1 y 26";
-      variantes = *n;
-    } else if (name == "--espacio") {
-      const std::optional<int> n = in::ParseWhole<int>(*value);
-      if (!n || *n < 0 || *n > 40) return "un número de líneas entre 0 y 40";
-      espacio = *n;
-    } else if (name == "--clave") {
-      if (value->empty()) return "el nombre de un fichero";
-      clave = *value;
-    } else if (name == "--titulo") {
-      if (!TitleAccepted(*value))
-        return "un texto de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de "
-               "control";
-      titulo = *value;
-    } else if (*value == "texto") {
-      form = exercises::Form::kText;
-    } else if (*value == "markdown") {
-      form = exercises::Form::kMarkdown;
-    } else if (*value == "html") {
-      form = exercises::Form::kHtml;
-    } else if (*value == "gift") {
-      form = exercises::Form::kGift;
-    } else if (*value == "json") {
-      form = exercises::Form::kJson;
-    } else {
-      return "texto, markdown, html, gift o json";
-    }
-    return std::nullopt;
+  const exercises::AddOwnOptions own = [&](ops::OptionTable& table) {
+    const auto text = [](std::string& dest, std::string what,
+                         bool (*accepted)(const std::string&)) {
+      return [&dest, what, accepted](std::string_view value) -> std::optional<std::string> {
+        if (!accepted(std::string(value))) return what;
+        dest = std::string(value);
+        return std::nullopt;
+      };
+    };
+    table.Flag({"--soluciones"}, [&] { soluciones = true; })
+        .Flag({"--ampliado"}, [&] { ampliado = true; })
+        .OptionallyValued(
+            {"--puntos"},
+            [&](const std::optional<std::string_view>& value) -> std::optional<std::string> {
+              points = value ? ParsePoints(*value) : PointsRequest{};
+              if (!points) {
+                return "un total o una lista de puntos separados por comas "
+                       "(números de 0 a 1000 con hasta dos decimales)";
+              }
+              return std::nullopt;
+            })
+        .Whole({"--variantes"}, "un número de variantes", {1, 26},
+               [&](std::int64_t n) { variantes = static_cast<int>(n); })
+        .Whole({"--espacio"}, "un número de líneas", {0, 40},
+               [&](std::int64_t n) { espacio = static_cast<int>(n); })
+        .Valued({"--clave"},
+                [&](std::string_view value) -> std::optional<std::string> {
+                  if (value.empty()) return "el nombre de un fichero";
+                  clave = std::string(value);
+                  return std::nullopt;
+                })
+        .Valued({"--titulo"}, text(titulo,
+                                   "un texto de una línea de 1 a 80 caracteres en UTF-8, sin "
+                                   "caracteres de control",
+                                   TitleAccepted))
+        .Valued({"--salida"}, [&](std::string_view value) -> std::optional<std::string> {
+          if (value == "texto") {
+            form = exercises::Form::kText;
+          } else if (value == "markdown") {
+            form = exercises::Form::kMarkdown;
+          } else if (value == "html") {
+            form = exercises::Form::kHtml;
+          } else if (value == "gift") {
+            form = exercises::Form::kGift;
+          } else if (value == "json") {
+            form = exercises::Form::kJson;
+          } else {
+            return "texto, markdown, html, gift o json";
+          }
+          return std::nullopt;
+        });
+    table
+        .Describe("--variantes", "N",
+                  "{rango} versiones (A, B, C...) con la misma estructura: el\n"
+                  "ejercicio i de cada una es del mismo tipo, sistema, ancho y\n"
+                  "formato, con otro valor; las soluciones van tras todas ellas")
+        .Describe("--titulo", "TEXTO", "el título de la hoja (hasta 80 caracteres)")
+        .DescribeAs("--puntos", "--puntos[=PUNTOS]",
+                    "escribe los puntos de cada ejercicio: partes iguales de 10, de\n"
+                    "un total (--puntos=20) o una lista con los de cada ejercicio\n"
+                    "(--puntos=2,2,3,3; hasta dos decimales con '.')")
+        .Describe("--salida", "SALIDA",
+                  "texto (lo normal), markdown, html (una página para imprimir),\n"
+                  "gift (Moodle) o json (JSON Lines); todas en UTF-8")
+        .Describe("--soluciones", "",
+                  "añade, tras las hojas del alumno, una tabla de respuestas por\n"
+                  "variante (ejercicio, respuesta, puntos) y las soluciones con su\n"
+                  "traza (texto, markdown y html; gift y json llevan siempre las\n"
+                  "respuestas)")
+        .Describe("--espacio", "N",
+                  "N líneas en blanco para trabajar bajo cada ejercicio (de 0 a\n"
+                  "40; 0 si no se indica)")
+        .Describe("--clave", "FICHERO",
+                  "añade a FICHERO una línea con la semilla y la orden que crea de\n"
+                  "nuevo la hoja con sus soluciones; las hojas del alumno no dicen\n"
+                  "la semilla (solo la dicen las soluciones)")
+        .Describe("--ampliado", "",
+                  "añade a la traza de cada solución el informe ampliado, como\n"
+                  "la orden con --ampliado (en los enteros: rango, hexadecimal,\n"
+                  "método a mano y lecturas; en coma flotante: valor exacto,\n"
+                  "error, redondeo y método a mano)")
+        .DescribeAs("--cp850", "--cp850, --utf8",
+                    "codificación de los mensajes; --cp850 escribe también la hoja de\n"
+                    "texto en la página de códigos 850 (como en una consola de Windows\n"
+                    "con esa página)")
+        .Describe("-h", "", "muestra esta ayuda y termina");
   };
   exercises::DrawCommandLine line;
-  if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
+  if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(given, own, line)) {
     return exercises::UsageError("ejercicios", *refusal, &line);
   }
   if (line.help) {
-    PrintHelp();
+    PrintHelp(own);
     return 0;
   }
   exercises::SheetOptions& options = line.options;
   options.variantes = variantes;
   options.report.ampliado = ampliado;
-  const std::optional<out::Encoding> encoding = line.encoding;
+  const std::optional<out::Encoding> encoding = line.encoding ? line.encoding : leading_encoding;
   std::optional<std::uint64_t>& seed = line.seed;
   if (points && !points->each.empty() && static_cast<int>(points->each.size()) != options.count) {
     return exercises::UsageError("ejercicios", "--puntos lleva " +
@@ -238,7 +261,7 @@ int RunExercises(const std::vector<std::string>& args) {
   }
 
   exercises::SheetHeader header;
-  header.command = exercises::CommandText("ejercicios", args);
+  header.command = ops::CommandText("ejercicios", recorded);
   const bool seed_chosen = !seed;
   if (!seed) {
     seed = exercises::ChooseSeed();
@@ -263,7 +286,7 @@ int RunExercises(const std::vector<std::string>& args) {
 
   if (clave) {
     // The line that makes the key: the same command with the solutions, without --clave.
-    const std::string line = KeyLine(header, args, *seed) + "\n";
+    const std::string line = KeyLine(header, recorded, *seed) + "\n";
     out::AppendFile file;
     if (!file.Open(clave->c_str()) || !file.Append(line.data(), line.size(), true) ||
         !file.Close()) {
@@ -278,7 +301,7 @@ int RunExercises(const std::vector<std::string>& args) {
   const bool keys_in_sheet =
       soluciones || form == exercises::Form::kGift || form == exercises::Form::kJson;
   if (seed_chosen && !clave && !keys_in_sheet) {
-    out::PrintErrText(("repbin ejercicios: " + KeyLine(header, args, *seed) + "\n").c_str());
+    out::PrintErrText(("repbin ejercicios: " + KeyLine(header, recorded, *seed) + "\n").c_str());
   }
 
   // The text sheet is UTF-8, unless asked for in code page 850 or going to a Windows console

@@ -17,6 +17,7 @@
 #include "exercises/text_check.h"
 #include "operations/bit_input.h"
 #include "operations/json.h"
+#include "operations/option_table.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "output/platform.h"
@@ -28,7 +29,7 @@ namespace {
 using exercises::Exercise;
 using Json = nlohmann::ordered_json;
 
-void PrintHelp() {
+void PrintHelp(const exercises::AddOwnOptions& own) {
   out::Print(
       "Uso: repbin practicar [-n N] [--semilla S] [--tipos LISTA] [-b N] [-z Z]\n"
       "                      [-f FORMATO] [opciones de formato] [--dificultad 1|2|3]\n"
@@ -54,19 +55,8 @@ void PrintHelp() {
       "Al final, un resumen de aciertos por tipo de ejercicio y el total.\n"
       "\n"
       "Opciones:\n");
-  out::PrintText(exercises::kDrawOptionsHelp);
+  out::PrintText(exercises::DrawOptionsHelp(own).c_str());
   out::Print(
-      "  --registro FICHERO añade a FICHERO una línea JSON por ejercicio respondido o\n"
-      "                     dejado sin responder (JSON Lines, UTF-8): alumno, ronda,\n"
-      "                     ejercicio, tipo, orden, enunciado, respuesta_alumno,\n"
-      "                     respuesta, correcta, estado (correcta, incorrecta o\n"
-      "                     sin_responder), error (el código del fallo, o null),\n"
-      "                     diagnostico, semilla, instante; repbin informe los resume\n"
-      "  --alumno NOMBRE    el nombre del alumno en el registro (hasta 80 caracteres)\n"
-      "  --ampliado         tras el veredicto de un ejercicio de representar o interpretar\n"
-      "                     en coma flotante, el método a mano, paso a paso\n"
-      "  --cp850, --utf8    codificación de los acentos\n"
-      "  -h, --help         muestra esta ayuda y termina\n"
       "\n"
       "Las preguntas salen por la salida de error; los veredictos, las soluciones y el\n"
       "resumen, por la estándar.\n"
@@ -264,36 +254,47 @@ int RunPractice(const std::vector<std::string>& args) {
   std::optional<std::string> record_path;
   std::optional<std::string> student;
   bool ampliado = false;
-  exercises::OwnOptions own;
-  own.flags = {"--ampliado"};
-  own.valued = {"--registro", "--alumno"};
-  own.apply = [&](const std::string& name,
-                  const std::optional<std::string>& value) -> std::optional<std::string> {
-    if (name == "--ampliado") {
-      ampliado = true;
-      return std::nullopt;
-    }
-    if (name == "--alumno") {
-      const std::optional<std::size_t> length = exercises::PlainLineLength(*value);
-      if (!length || *length < 1 || *length > 80) {
-        return "un nombre de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de control";
-      }
-      student = *value;
-      return std::nullopt;
-    }
-    if (value->empty()) return "el nombre de un fichero";
-    record_path = *value;
-    return std::nullopt;
+  const exercises::AddOwnOptions own = [&](ops::OptionTable& table) {
+    table.Flag({"--ampliado"}, [&] { ampliado = true; })
+        .Valued({"--registro"},
+                [&](std::string_view value) -> std::optional<std::string> {
+                  if (value.empty()) return "el nombre de un fichero";
+                  record_path = std::string(value);
+                  return std::nullopt;
+                })
+        .Valued({"--alumno"}, [&](std::string_view value) -> std::optional<std::string> {
+          const std::optional<std::size_t> length = exercises::PlainLineLength(value);
+          if (!length || *length < 1 || *length > 80) {
+            return "un nombre de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de "
+                   "control";
+          }
+          student = std::string(value);
+          return std::nullopt;
+        });
+    table
+        .Describe("--registro", "FICHERO",
+                  "añade a FICHERO una línea JSON por ejercicio respondido o\n"
+                  "dejado sin responder (JSON Lines, UTF-8): alumno, ronda,\n"
+                  "ejercicio, tipo, orden, enunciado, respuesta_alumno,\n"
+                  "respuesta, correcta, estado (correcta, incorrecta o\n"
+                  "sin_responder), error (el código del fallo, o null),\n"
+                  "diagnostico, semilla, instante; repbin informe los resume")
+        .Describe("--alumno", "NOMBRE", "el nombre del alumno en el registro (hasta 80 caracteres)")
+        .Describe("--ampliado", "",
+                  "tras el veredicto de un ejercicio de representar o interpretar\n"
+                  "en coma flotante, el método a mano, paso a paso")
+        .DescribeAs("--cp850", "--cp850, --utf8", "codificación de los acentos")
+        .Describe("-h", "", "muestra esta ayuda y termina");
   };
   exercises::DrawCommandLine line;
   if (const std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line)) {
     return exercises::UsageError("practicar", *refusal, &line);
   }
   if (line.help) {
-    PrintHelp();
+    PrintHelp(own);
     return 0;
   }
-  std::string command = exercises::CommandText("practicar", args);
+  std::string command = ops::CommandText("practicar", args);
   if (!line.seed) {
     line.seed = exercises::ChooseSeed();
     command += " --semilla " + std::to_string(*line.seed);
@@ -469,7 +470,7 @@ std::string PracticeRoundJson(const std::vector<std::string>& args) {
   if (const std::optional<std::string> refusal = ReadRound(args, line)) {
     return ErrorJson(*refusal);
   }
-  std::string command = CommandText("practicar", args);
+  std::string command = ops::CommandText("practicar", args);
   if (!line.seed) {
     line.seed = ChooseSeed();
     command += " --semilla " + std::to_string(*line.seed);

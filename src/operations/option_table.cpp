@@ -1,6 +1,7 @@
 #include "operations/option_table.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 #include "output/input.h"
@@ -12,42 +13,145 @@ bool LooksLikeValue(std::string_view word) {
                          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.'));
 }
 
+std::string ShellWord(std::string_view word) {
+  bool plain = !word.empty();
+  for (char c : word) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_' || c == '.' || c == ',' || c == '=' || c == '/' ||
+                      c == '+';
+    plain = plain && safe;
+  }
+  if (plain) return std::string(word);
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string CommandText(std::string_view command, const std::vector<std::string>& args) {
+  std::string text = "repbin " + std::string(command);
+  for (const std::string& a : args) text += " " + ShellWord(a);
+  return text;
+}
+
 OptionTable::OptionTable(std::function<std::string(std::string_view)> show)
     : show_(std::move(show)) {}
 
 OptionTable& OptionTable::Flag(std::initializer_list<std::string_view> names,
-                               std::function<void()> set) {
-  options_.push_back({names, std::move(set), nullptr});
+                               std::function<void()> set, After after) {
+  Option option;
+  option.names = names;
+  option.flag = std::move(set);
+  option.after = after;
+  options_.push_back(std::move(option));
   return *this;
 }
 
 OptionTable& OptionTable::Valued(std::initializer_list<std::string_view> names, Take take) {
-  options_.push_back({names, nullptr, std::move(take)});
+  Option option;
+  option.names = names;
+  option.take = std::move(take);
+  options_.push_back(std::move(option));
+  return *this;
+}
+
+OptionTable& OptionTable::OptionallyValued(
+    std::initializer_list<std::string_view> names,
+    std::function<std::optional<std::string>(const std::optional<std::string_view>&)> take) {
+  Option option;
+  option.names = names;
+  option.optional_take = std::move(take);
+  options_.push_back(std::move(option));
   return *this;
 }
 
 OptionTable& OptionTable::Whole(std::initializer_list<std::string_view> names, std::string what,
-                                std::int64_t low, std::int64_t high,
-                                std::function<void(std::int64_t)> set) {
-  return Valued(names,
-                [what = std::move(what), low, high,
-                 set = std::move(set)](std::string_view value) -> std::optional<std::string> {
-                  const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
-                  if (!v || *v < low || *v > high) {
-                    return what + " entre " + std::to_string(low) + " y " + std::to_string(high);
-                  }
-                  set(*v);
-                  return std::nullopt;
-                });
+                                WholeRange range, std::function<void(std::int64_t)> set) {
+  Valued(names,
+         [what = std::move(what), range,
+          set = std::move(set)](std::string_view value) -> std::optional<std::string> {
+           const std::optional<std::int64_t> v = in::ParseWhole<std::int64_t>(value);
+           if (!v || *v < range.low || *v > range.high) {
+             return what + " entre " + std::to_string(range.low) + " y " +
+                    std::to_string(range.high);
+           }
+           set(*v);
+           return std::nullopt;
+         });
+  options_.back().range = range;
+  return *this;
 }
 
-OptionTable& OptionTable::Layout(LayoutOptions& layout) {
-  for (std::string_view name : {"-f", "--formato", "--exp", "--pos-exp", "--pos-man", "--pos-signo",
-                                "--sis-exp", "--sis-man", "--norma"}) {
-    options_.push_back({{name}, nullptr, [&layout, name](std::string_view value) {
-                          return ApplyLayoutOption(layout, name, value);
-                        }});
+OptionTable& OptionTable::Layout(
+    LayoutOptions& layout, std::function<std::optional<std::string>(std::string_view name)> taken) {
+  const auto add = [&](std::initializer_list<std::string_view> names, std::string_view name) {
+    Valued(names, [&layout, name, taken](std::string_view value) -> std::optional<std::string> {
+      std::optional<std::string> accepted = ApplyLayoutOption(layout, name, value);
+      if (!accepted && taken) accepted = taken(name);
+      return accepted;
+    });
+  };
+  add({"-f", "--formato"}, "--formato");
+  for (std::string_view name :
+       {"--exp", "--pos-exp", "--pos-man", "--pos-signo", "--sis-exp", "--sis-man", "--norma"}) {
+    add({name}, name);
   }
+  return *this;
+}
+
+const OptionTable::Option& OptionTable::Described(std::string_view name) const {
+  const Option* option = Find(name);
+  // A help row for an option the table does not read is the door's mistake, not the user's.
+  if (option == nullptr) throw std::logic_error("help for an unknown option: " + std::string(name));
+  return *option;
+}
+
+OptionTable& OptionTable::Describe(std::string_view name, std::string argument, std::string text) {
+  const Option& option = Described(name);
+  std::string label;
+  for (std::string_view n : option.names) label += (label.empty() ? "" : ", ") + std::string(n);
+  if (!argument.empty()) label += " " + argument;
+  return DescribeAs(name, std::move(label), std::move(text));
+}
+
+OptionTable& OptionTable::DescribeAs(std::string_view name, std::string label, std::string text) {
+  const Option& option = Described(name);
+  const std::size_t at = text.find("{rango}");
+  if (at != std::string::npos && option.range) {
+    text.replace(
+        at, 7,
+        "de " + std::to_string(option.range->low) + " a " + std::to_string(option.range->high));
+  }
+  rows_.push_back({std::move(label), std::move(text)});
+  return *this;
+}
+
+OptionTable& OptionTable::Note(std::string line) {
+  rows_.push_back({std::move(line), ""});
+  return *this;
+}
+
+std::string OptionTable::Help(std::size_t column) const {
+  std::string help;
+  const std::string indent(column, ' ');
+  for (const Row& row : rows_) {
+    help += "  " + row.label;
+    if (row.text.empty()) {
+      help += "\n";
+      continue;
+    }
+    if (row.label.size() + 3 > column) {
+      help += "\n" + indent;
+    } else {
+      help += std::string(column - 2 - row.label.size(), ' ');
+    }
+    for (char c : row.text) help += c == '\n' ? "\n" + indent : std::string(1, c);
+    help += "\n";
+  }
+  return help;
+}
+
+OptionTable& OptionTable::WithoutEndOfOptions() {
+  dashes_end_options_ = false;
   return *this;
 }
 
@@ -78,7 +182,7 @@ std::optional<std::string> OptionTable::Parse(const std::vector<std::string>& ar
   bool options_ended = false;
   for (std::size_t i = first; i < args.size(); ++i) {
     const std::string_view word = args[i];
-    if (!options_ended && word == "--") {
+    if (!options_ended && word == "--" && dashes_end_options_) {
       options_ended = true;
       continue;
     }
@@ -100,6 +204,14 @@ std::optional<std::string> OptionTable::Parse(const std::vector<std::string>& ar
     if (option->flag) {
       if (attached) return "la opción " + std::string(name) + " no lleva valor";
       option->flag();
+      if (option->after == After::kStop) return std::nullopt;
+      continue;
+    }
+    if (option->optional_take) {
+      if (std::optional<std::string> accepted = option->optional_take(attached)) {
+        return std::string(name) + " espera " + *accepted + ", no «" +
+               shown(attached.value_or("")) + "»";
+      }
       continue;
     }
     if (!attached && i + 1 == args.size()) return "falta el valor de " + std::string(name);

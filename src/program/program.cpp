@@ -11,6 +11,7 @@
 #include "exercises/class_report.h"
 #include "exercises/exercises.h"
 #include "exercises/practice.h"
+#include "operations/option_table.h"
 #include "output/input.h"
 #include "output/output.h"
 #include "real/real.h"
@@ -108,55 +109,103 @@ int CheckStreams(int status) {
   return std::max(status, 1);
 }
 
+// What the options before a command's name say to it.
+struct Leading {
+  bool ampliado = false;
+  std::optional<out::Encoding> encoding;  // the last encoding option
+};
+
+int RunCommand(const std::vector<std::string>& args, const Leading& leading) {
+  if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  // The extended report belongs to the conversions, the operations and the sheets, not to a
+  // practice round, a format card or a class report; a sheet's or a report's own encoding
+  // follows an encoding option given before the command (one given after it has the last word).
+  int status = 0;
+  if (args[0] == "ejercicios") {
+    status = RunExercises(rest, leading.ampliado, leading.encoding);
+  } else if (args[0] == "practicar") {
+    status = RunPractice(rest);
+  } else if (args[0] == "informe") {
+    status = RunClassReport(rest, leading.encoding);
+  } else if (args[0] == "operar") {
+    status = RunOperate(args, leading.ampliado);
+  } else if (args[0] == "formato") {
+    status = RunFormat(args);
+  } else if (args[0] == "convertir") {
+    status = RunConvert(args);
+  } else {
+    status = RunConversion(args, leading.ampliado);
+  }
+  out::Flush();
+  return status;
+}
+
 // Runs the program on its arguments, leaving the streams unchecked.
 int RunArguments(const std::vector<std::string>& args) {
   // The dialogue's options are read up to the first one that ends the program: --help,
-  // --version or an unknown one. A command may follow them; those that apply to it come right
-  // after its name, as if written there, so that the user's own arguments (a "--" among them)
-  // keep their meaning.
-  ops::Options options;
-  std::string encoding;  // the last encoding option
-  for (auto it = args.begin(); it != args.end(); ++it) {
-    const std::string& arg = *it;
-    if (IsCommand(arg)) {
-      // The commands write UTF-8 where the system speaks it; an encoding option still decides.
-      if (encoding.empty()) out::UseCommandEncodings();
-      std::vector<std::string> command{arg};
-      // The extended report belongs to the conversions and the sheets, not to a practice round,
-      // a format card or a class report.
-      if (options.ampliado && arg != "practicar" && arg != "formato" && arg != "convertir" &&
-          arg != "informe") {
-        command.emplace_back("--ampliado");
-      }
-      // A sheet's or a report's own encoding follows an encoding option given before the
-      // command too; one given after it still has the last word.
-      if (!encoding.empty() && (arg == "ejercicios" || arg == "informe")) {
-        command.push_back(encoding);
-      }
-      command.insert(command.end(), it + 1, args.end());
-      return RunCommandLine(command);
-    }
-    if (arg == "--cp850" || arg == "--utf8") {
-      encoding = arg;
-      out::SetEncoding(arg == "--utf8" ? out::Encoding::kUtf8 : out::Encoding::kCp850);
-    } else if (arg == "--ampliado") {
-      options.ampliado = true;
-    } else if (arg == "--help" || arg == "-h") {
-      PrintUsage();
-      return 0;
-    } else if (arg == "--version") {
-      out::Print("repbin %s\n", REPBIN_VERSION);
-      return 0;
+  // --version or an unknown one. A command may follow them, and those that apply to it go with
+  // it.
+  Leading leading;
+  bool help = false, version = false;
+  const auto encoding = [&leading](out::Encoding e) {
+    return [&leading, e] {
+      leading.encoding = e;
+      out::SetEncoding(e);
+    };
+  };
+  ops::OptionTable table;
+  table.Flag({"--cp850"}, encoding(out::Encoding::kCp850))
+      .Flag({"--utf8"}, encoding(out::Encoding::kUtf8))
+      .Flag({"--ampliado"}, [&leading] { leading.ampliado = true; })
+      .Flag(
+          {"-h", "--help"}, [&help] { help = true; }, ops::OptionTable::After::kStop)
+      .Flag(
+          {"--version"}, [&version] { version = true; }, ops::OptionTable::After::kStop);
+  std::optional<std::size_t> command;
+  // The dialogue takes no words, so "--" ends nothing here: it is an unknown option.
+  table.WithoutEndOfOptions();
+  const std::optional<std::string> refusal =
+      table.Parse(args, 0, [&](std::size_t i, bool& stop) -> std::optional<std::string> {
+        if (!IsCommand(args[i])) return "opción desconocida: " + args[i];
+        command = i;
+        stop = true;
+        return std::nullopt;
+      });
+  if (refusal) {
+    // The user's word as typed, the program's own words in the stream's encoding.
+    constexpr std::string_view kUnknown = "opción desconocida: ";
+    if (refusal->starts_with(kUnknown)) {
+      out::PrintErr("repbin: opción desconocida: %s\n", refusal->substr(kUnknown.size()).c_str());
     } else {
-      out::PrintErr("repbin: opción desconocida: %s\n", arg.c_str());
-      const out::Sink err = out::BoundErr();
-      out::Bind(err, err);  // the usage goes there too
-      PrintUsage();
-      out::Flush();
-      return 2;
+      out::PrintErr("repbin: ");
+      out::PrintErrText(refusal->c_str());
+      out::PrintErr("\n");
     }
+    const out::Sink err = out::BoundErr();
+    out::Bind(err, err);  // the usage goes there too
+    PrintUsage();
+    out::Flush();
+    return 2;
+  }
+  if (help) {
+    PrintUsage();
+    return 0;
+  }
+  if (version) {
+    out::Print("repbin %s\n", REPBIN_VERSION);
+    return 0;
+  }
+  if (command) {
+    // The commands write UTF-8 where the system speaks it; an encoding option still decides.
+    if (!leading.encoding) out::UseCommandEncodings();
+    return RunCommand(
+        std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(*command), args.end()),
+        leading);
   }
   ran_dialogue = true;
+  ops::Options options;
+  options.ampliado = leading.ampliado;
   dialogue::SetDialogueOptions(options);
   const int status = RunSession(nullptr);
   dialogue::SetDialogueOptions({});  // the options were this run's
@@ -172,26 +221,7 @@ bool IsCommand(const std::string& word) {
 }
 
 int RunCommandLine(const std::vector<std::string>& args) {
-  if (args.empty() || !IsCommand(args[0])) return RefuseCommand(args.empty() ? "" : args[0]);
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  int status = 0;
-  if (args[0] == "ejercicios") {
-    status = RunExercises(rest);
-  } else if (args[0] == "practicar") {
-    status = RunPractice(rest);
-  } else if (args[0] == "informe") {
-    status = RunClassReport(rest);
-  } else if (args[0] == "operar") {
-    status = RunOperate(args);
-  } else if (args[0] == "formato") {
-    status = RunFormat(args);
-  } else if (args[0] == "convertir") {
-    status = RunConvert(args);
-  } else {
-    status = RunConversion(args);
-  }
-  out::Flush();
-  return status;
+  return RunCommand(args, {});
 }
 
 int RunProgram(const std::vector<std::string>& args) {
