@@ -393,6 +393,17 @@ TEST(ArithmeticExerciseTest, KindsAreNamedInTheList) {
       {"c2", {"representar-c2", "interpretar-c2"}},
       {"c2,producto", {}},
       {"resta-flotante", {}},
+      // Fixed point: only when named; the systems and operations beside it choose among it.
+      {"fija",
+       {"representar-fija-natural", "representar-fija-c1", "representar-fija-c2",
+        "representar-fija-sm", "interpretar-fija-natural", "interpretar-fija-c1",
+        "interpretar-fija-c2", "interpretar-fija-sm"}},
+      {"fija,c2", {"representar-fija-c2", "interpretar-fija-c2"}},
+      {"c2,interpretar,fija", {"interpretar-fija-c2"}},
+      {"fija,sm,suma", {"suma-sm", "representar-fija-sm", "interpretar-fija-sm"}},
+      {"representar-fija-c1,representar-c1", {"representar-c1", "representar-fija-c1"}},
+      {"fija,exceso", {}},
+      {"fija,flotante", {}},
   };
   for (const auto& c : cases) {
     exercises::DrawCommandLine line;
@@ -407,9 +418,10 @@ TEST(ArithmeticExerciseTest, KindsAreNamedInTheList) {
       EXPECT_EQ(names, c.kinds) << c.list;
     }
   }
-  // Without --tipos, the sheets keep their kinds: no arithmetic.
+  // Without --tipos, the sheets keep their kinds: no arithmetic, no fixed point.
   for (const Exercise& e : exercises::Generate(Options({}, 3, 40))) {
     EXPECT_FALSE(exercises::IsArithmetic(e.kind));
+    EXPECT_FALSE(e.kind.fija);
   }
 }
 

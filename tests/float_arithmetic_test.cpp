@@ -494,8 +494,8 @@ TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
   for (const auto& item : object.items()) keys.push_back(item.key());
   EXPECT_EQ(keys, (std::vector<std::string>{"operacion", "sistema", "formato", "operador",
                                             "redondeo", "operandos", "resultado", "valor_exacto",
-                                            "inexacto", "bits_guarda", "desbordamiento", "pasos",
-                                            "alineados", "normalizado"}));
+                                            "inexacto", "bits_guarda", "desbordamiento", "motivo",
+                                            "desborda_ieee", "pasos", "alineados", "normalizado"}));
   EXPECT_EQ(object["resultado"]["hex"], "0x41960000");
   EXPECT_EQ(object["operandos"][1]["valor_exacto"], "3.75");
   EXPECT_EQ(object["bits_guarda"]["guarda"], "0");
@@ -536,6 +536,92 @@ TEST(FloatArithmeticTest, CommandShowsTheStepsAndTheJson) {
                                repbin::out::Encoding::kUtf8);
   EXPECT_EQ(lines.status, 2);
   EXPECT_EQ(std::count(lines.out.begin(), lines.out.end(), '\n'), 2);
+}
+
+// A result beyond the largest value: what the format itself holds instead, as IEEE 754 rounds
+// (an infinity away from zero, the largest value toward zero) and, in fp8-e4m3, which has no
+// infinities, NaN (S.1111.111) or its largest value, 448 = 1.110 x 2^8; its all-ones exponent
+// holds values below that. The patterns are written from the formats' published tables.
+TEST(FloatArithmeticTest, OverflowSaysWhatTheFormatHolds) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* motivo;  // part of the reason ("" when it fits)
+    const char* cadena;  // the format's own result on overflow, or the result when it fits
+    const char* valor;   // its value ("" for none: a custom layout)
+  };
+  const std::vector<Case> cases = {
+      // 384 = 1.1 x 2^8: the all-ones exponent holds a value in fp8-e4m3.
+      {{"256", "+", "128", "-f", "fp8-e4m3"}, 0, "", "01111100", ""},
+      {{"0x7E", "+", "0", "-f", "fp8-e4m3"}, 0, "", "01111110", ""},
+      // 480 = 1.111 x 2^8 would be the NaN pattern.
+      {{"448", "+", "32", "-f", "fp8-e4m3", "--redondeo", "cercano"},
+       1,
+       "el resultado sería NaN",
+       "01111111",
+       "nan"},
+      {{"448", "+", "32", "-f", "fp8-e4m3", "--redondeo", "truncar"},
+       1,
+       "el mayor valor finito, 448",
+       "01111110",
+       "448"},
+      {{"-448", "-", "64", "-f", "fp8-e4m3", "--redondeo", "abajo"},
+       1,
+       "no tiene infinitos",
+       "11111111",
+       "nan"},
+      {{"-448", "-", "64", "-f", "fp8-e4m3", "--redondeo", "arriba"},
+       1,
+       "el mayor valor finito, -448",
+       "11111110",
+       "-448"},
+      {{"57344", "+", "57344", "-f", "fp8-e5m2", "--redondeo", "cercano"},
+       1,
+       "sería +infinito",
+       "01111100",
+       "inf"},
+      {{"57344", "+", "57344", "-f", "fp8-e5m2", "--redondeo", "cero"},
+       1,
+       "el mayor valor finito, 57344",
+       "01111011",
+       "57344"},
+      {{"-65504", "-", "65504", "-f", "ieee16", "--redondeo", "cercano"},
+       1,
+       "sería -infinito",
+       "1111110000000000",
+       "-inf"},
+      {{"1000", "x", "1000", "-b", "8", "--exp", "3"}, 1, "no cabe en el campo", "", ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"operar", "flotante"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const std::string what = c.args[0] + " " + c.args[1] + " " + c.args[2] + " " + c.args[4];
+    const auto text = repbin::RunProgramOnText(args, "", repbin::out::Encoding::kUtf8);
+    EXPECT_EQ(text.status, c.status) << what << text.err;
+    EXPECT_NE(text.err.find(c.motivo), std::string::npos) << what << ": " << text.err;
+    EXPECT_EQ(text.err.find("sería infinito"), std::string::npos) << what;
+    args.push_back("--json");
+    const auto json = repbin::RunProgramOnText(args, "", repbin::out::Encoding::kUtf8);
+    const nlohmann::json j = nlohmann::json::parse(json.out);
+    if (c.status == 0) {
+      EXPECT_EQ(j["resultado"]["cadena"], c.cadena) << what;
+      EXPECT_TRUE(j["desborda_ieee"].is_null()) << what;
+      EXPECT_TRUE(j["motivo"].is_null()) << what;
+      continue;
+    }
+    EXPECT_NE(j["motivo"].get<std::string>().find(c.motivo), std::string::npos) << what;
+    if (*c.valor == '\0') {
+      EXPECT_TRUE(j["desborda_ieee"].is_null()) << what;
+      continue;
+    }
+    EXPECT_EQ(j["desborda_ieee"]["cadena"], c.cadena) << what;
+    EXPECT_EQ(j["desborda_ieee"]["valor"], c.valor) << what;
+  }
+  // The NaN pattern is no operand.
+  const auto nan = repbin::RunProgramOnText(
+      {"operar", "flotante", "0x7F", "+", "1", "-f", "fp8-e4m3"}, "", repbin::out::Encoding::kUtf8);
+  EXPECT_EQ(nan.status, 2);
+  EXPECT_NE(nan.err.find("es NaN"), std::string::npos) << nan.err;
 }
 
 }  // namespace

@@ -168,8 +168,8 @@ var repbinPagina = (function () {
   var listo = false;      // the module is ready and the first state drawn
   var aplicando = false;  // a state from the address is being put on the page
 
-  var kIdsConversion = ['operacion', 'sistema', 'dato', 'bits', 'exceso', 'formato', 'exp',
-    'pos-exp', 'pos-man', 'pos-signo', 'sis-exp', 'sis-man', 'norma'];
+  var kIdsConversion = ['operacion', 'sistema', 'dato', 'bits', 'exceso', 'fraccion', 'formato',
+    'exp', 'pos-exp', 'pos-man', 'pos-signo', 'sis-exp', 'sis-man', 'norma'];
   var kCasillasConversion = ['ampliado', 'valor', 'ver-s'];
   var kIdsPractica = ['practica-operacion', 'practica-bits', 'practica-formato', 'practica-n',
     'practica-semilla'];
@@ -425,8 +425,14 @@ var repbinPagina = (function () {
     return $('operacion').value === 'interpretar';
   }
 
+  // The systems that take fraction bits (fixed point).
+  function conFraccion() {
+    return ['natural', 'sm', 'c1', 'c2'].indexOf($('sistema').value) >= 0;
+  }
+
   // The layout options, in the order the program applies them: a named format first, so that
-  // the fields typed after it change it.
+  // the fields typed after it change it; `conExceso` adds the excess and the fraction bits typed,
+  // which the layout's probe leaves out.
   function opcionesFormato(conExceso) {
     var args = [];
     var opcion = function (nombre, id) {
@@ -437,6 +443,7 @@ var repbinPagina = (function () {
     opcion('-b', 'bits');
     if (flotante()) opcion('--exp', 'exp');
     if (conExceso && !$('campo-exceso').hidden) opcion('-z', 'exceso');
+    if (conExceso && conFraccion()) opcion('--fraccion', 'fraccion');
     if (flotante()) {
       opcion('--pos-exp', 'pos-exp');
       opcion('--pos-man', 'pos-man');
@@ -491,9 +498,12 @@ var repbinPagina = (function () {
     $('campo-exceso').hidden = !($('sistema').value === 'exceso' ||
       (flotante() && (!sisExp || sisExp === 'exceso')));
     $('etiqueta-exceso').textContent = flotante() ? 'Exceso del exponente' : 'Exceso Z';
+    $('campo-fraccion').hidden = !conFraccion();
+    var fija = conFraccion() && Number($('fraccion').value) > 0;
     $('ayuda-dato').textContent = !representar
       ? 'Grupos separados por espacios, _ o . y hexadecimal con 0x.'
-      : flotante() ? 'Con punto decimal, como 5.375.' : 'Un número entero, como -5.';
+      : flotante() ? 'Con punto decimal, como 5.375.'
+        : fija ? 'Con punto decimal, como 9.75.' : 'Un número entero, como -5.';
     contar();
   }
 
@@ -739,6 +749,7 @@ var repbinPagina = (function () {
       // An integer read from a bit string takes its width from the string.
       args.push(json.sistema, '-b', String(json.bits));
       if (json.exceso !== undefined && json.exceso !== null) args.push('-z', String(json.exceso));
+      if (json.fraccion) args.push('--fraccion', String(json.fraccion));
     } else {
       args.push($('sistema').value);
       args = args.concat(opcionesFormato(true));
@@ -882,7 +893,7 @@ var repbinPagina = (function () {
     });
     ['operacion', 'sistema', 'formato', 'sis-exp', 'sis-man', 'norma', 'valor', 'ampliado']
       .forEach(function (id) { $(id).addEventListener('change', cambioDeFormato); });
-    ['bits', 'exp', 'pos-exp', 'pos-man', 'pos-signo', 'exceso']
+    ['bits', 'exp', 'pos-exp', 'pos-man', 'pos-signo', 'exceso', 'fraccion']
       .forEach(function (id) { $(id).addEventListener('input', cambioDeFormato); });
     $('dato').addEventListener('input', function () {
       contar();

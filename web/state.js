@@ -5,6 +5,7 @@
 //   #pestana=conversion&operacion=interpretar&sistema=flotante&patron=0x80000000
 //    &formato=ieee16,exp=6,norma=0M&ampliado=si
 //   #pestana=operar&op-sistema=c1&a=-3&op=%2B&b=0b1101&op-bits=4
+//   #pestana=conversion&sistema=c2&valor=9.75&formato=bits=8&fraccion=3
 //
 // The layout is one word: the named format (if any) first, then the fields typed, in the order
 // the command line applies them, as name=value. A plain bit string whose length is a multiple of
@@ -27,6 +28,10 @@ var repbinDireccion = (function () {
     ['sis-exp', 'sis-exp'],
     ['sis-man', 'sis-man'],
     ['norma', 'norma'],
+  ];
+  // The conversion's other fields: address word and form id.
+  var kConversion = [
+    ['fraccion', 'fraccion'],
   ];
   // Yes/no choices.
   var kCasillas = [
@@ -113,6 +118,9 @@ var repbinDireccion = (function () {
     });
     // Each item encoded on its own: the word's separators stay separators.
     if (formato.length) partes.push('formato=' + formato.map(codificar).join(','));
+    kConversion.forEach(function (par) {
+      poner(par[0], c[par[1]]);
+    });
     kCasillas.forEach(function (par) {
       if (c[par[1]]) poner(par[0], 'si');
     });
@@ -173,7 +181,7 @@ var repbinDireccion = (function () {
         return s !== '';
       });
     }
-    kPractica.concat(kOperar).forEach(function (par) {
+    kConversion.concat(kPractica, kOperar).forEach(function (par) {
       if (valor(par[0]) !== undefined) c[par[1]] = valor(par[0]);
     });
     return estado;

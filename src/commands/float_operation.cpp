@@ -69,7 +69,9 @@ ops::OptionTable FloatOperationOptions(Request& r) {
                 "truncar (por omisión), cercano (el más próximo, empates al par,\n"
                 "como IEEE 754), cero (hacia cero), arriba (hacia más infinito),\n"
                 "abajo (hacia menos infinito)")
-      .Describe("-f", "NOMBRE", "ieee32 (por omisión), ieee16, ieee64, bfloat16")
+      .Describe("-f", "NOMBRE",
+                "ieee32 (por omisión), ieee16, ieee64, bfloat16, fp8-e4m3,\n"
+                "fp8-e5m2")
       .Describe("-b", "N", "número total de bits del formato")
       .Describe("-z", "Z", "exceso del exponente (por omisión 2^(e-1)-1)")
       .Note("--exp N, --pos-exp P, --pos-man P, --pos-signo P, --sis-exp SIS, --sis-man SIS,")
@@ -122,8 +124,11 @@ void PrintFloatOperationHelp() {
   out::PrintText(FloatOperationOptions(r).Help(cmd::kHelpColumn).c_str());
   out::Print(
       "\n"
-      "En los formatos IEEE 754 (ieee32, ieee16, ieee64, bfloat16 y los de su forma), un\n"
-      "resultado subnormal, infinito o NaN queda fuera del rango, y se dice por qué.\n"
+      "En los formatos IEEE 754 (ieee32, ieee16, ieee64, bfloat16, fp8-e5m2 y los de su\n"
+      "forma), un resultado subnormal, infinito o NaN queda fuera del rango, y se dice por\n"
+      "qué y qué daría IEEE 754: infinito, o el mayor valor finito si el redondeo va hacia\n"
+      "cero. fp8-e4m3 no tiene infinitos: su exponente todo a 1 guarda valores (hasta 448)\n"
+      "salvo S.1111.111, que es NaN, y lo que desborda daría NaN (o 448 hacia cero).\n"
       "\n"
       "Estado de salida: 0 hecho; 1 el resultado o un operando no cabe (Fuera de Rango);\n"
       "2 error de uso o argumento rechazado.\n"
@@ -161,6 +166,12 @@ Json OperationJson(const Request& r, const ops::FloatOperation& op, ops::FloatOp
                            {"redondeo", op.redondeo ? "1" : "0"},
                            {"retenedor", op.retenedor ? "1" : "0"}};
   object["desbordamiento"] = op.desbordamiento;
+  object["motivo"] = Text(op.motivo);
+  // What IEEE 754 (or fp8-e4m3, without infinities) makes of a result beyond the largest value.
+  object["desborda_ieee"] = op.ieee ? Json{{"cadena", op.ieee->cadena},
+                                           {"hex", HexOfBits(op.ieee->cadena)},
+                                           {"valor", op.ieee->valor}}
+                                    : Json(nullptr);
   object["pasos"] = op.pasos;
   // The columns a page draws; the steps above write the same rows as text.
   if (op.alineados) {

@@ -1,13 +1,16 @@
 #include "exercises/answer_check.h"
 
 #include <algorithm>
+#include <boost/multiprecision/cpp_int.hpp>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "exercises/arithmetic_exercises.h"
 #include "operations/bit_input.h"
+#include "operations/format_card.h"
 #include "operations/operations.h"
 #include "output/output.h"
 #include "output/platform.h"
@@ -89,8 +92,8 @@ std::optional<std::string> WriteInteger(System system, std::int64_t value, int w
 }
 
 // "de -128 a 127": the smallest and largest values of `system` with `width` bits, as the decoder
-// reads its extreme strings.
-std::string RangeText(System system, int width, int excess) {
+// reads its extreme strings; with `fraction` bits after the point, "de -16 a 15.875".
+std::string RangeText(System system, int width, int excess, int fraction = 0) {
   const auto w = static_cast<std::size_t>(width);
   const std::string zeros(w, '0'), ones(w, '1');
   const std::string high = "0" + ones.substr(1), low = "1" + zeros.substr(1);
@@ -101,7 +104,10 @@ std::string RangeText(System system, int width, int excess) {
     case System::kSignMagnitude: lo = ones, hi = high; break;
     default: lo = zeros, hi = ones; break;  // natural binary and excess
   }
-  return "de " + ReadInteger(system, lo, excess) + " a " + ReadInteger(system, hi, excess);
+  const auto read = [&](const std::string& bits) {
+    return *ops::DyadicDecimal(ReadInteger(system, bits, excess), -fraction);
+  };
+  return "de " + read(lo) + " a " + read(hi);
 }
 
 // The common excesses of a width other than `excess`: 2^(n-1) and 2^(n-1) - 1.
@@ -246,11 +252,19 @@ Mistake IntegerWritingMistake(const Exercise& e, const std::string& bits,
   return {"otro", ""};
 }
 
-Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
-  const System s = e.kind.system;
-  const std::string phrase = SystemPhrase(s, e.exceso);
-  const std::string range = "con " + std::to_string(e.bits) + " bits, " + phrase + " va " +
-                            RangeText(s, e.bits, e.exceso);
+// How a writing in an integer system, with or without fraction bits, is read and explained.
+struct WritingRules {
+  std::string phrase;  // "complemento a dos", "coma fija, complemento a dos"
+  std::string range;   // "con 8 bits, complemento a dos va de -128 a 127"
+  std::function<std::string(const std::string& bits)> read;  // a string's value
+  std::string asked;  // the value the key holds, as a wrong answer's diagnosis names it
+  std::function<Mistake(const std::string& bits, const std::string& value)> mistake;
+};
+
+// The checks every integer writing shares: Fuera de Rango, a number where bits are asked, the
+// string's form and length, then what a wrong string most likely comes from.
+Verdict CheckWriting(const Exercise& e, std::string_view answer, const WritingRules& rules) {
+  const std::string& range = rules.range;
   const bool fits = e.en_rango.value_or(true);
   Verdict verdict;
   if (SaysOutOfRange(answer)) {
@@ -267,8 +281,7 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
     verdict.diagnostico = e.dato + " no cabe: " + range + "; la respuesta es Fuera de Rango.";
     verdict.error = "no_cabe";
     if (bits && static_cast<int>(bits->size()) == e.bits) {
-      verdict.diagnostico +=
-          " Su cadena, " + *bits + ", vale " + ReadInteger(s, *bits, e.exceso) + ".";
+      verdict.diagnostico += " Su cadena, " + *bits + ", vale " + rules.read(*bits) + ".";
     }
     return verdict;
   }
@@ -286,12 +299,27 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
     verdict.correcta = true;
     return verdict;
   }
-  const std::string value = ReadInteger(s, *bits, e.exceso);
-  verdict.diagnostico = *bits + " en " + phrase + " vale " + value + ", no " + e.dato + ".";
-  const Mistake mistake = IntegerWritingMistake(e, *bits, value);
+  const std::string value = rules.read(*bits);
+  verdict.diagnostico =
+      *bits + " en " + rules.phrase + " vale " + value + ", no " + rules.asked + ".";
+  const Mistake mistake = rules.mistake(*bits, value);
   if (!mistake.text.empty()) verdict.diagnostico += " " + mistake.text;
   verdict.error = mistake.code;
   return verdict;
+}
+
+Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
+  const System s = e.kind.system;
+  const std::string phrase = SystemPhrase(s, e.exceso);
+  return CheckWriting(
+      e, answer,
+      {phrase,
+       "con " + std::to_string(e.bits) + " bits, " + phrase + " va " +
+           RangeText(s, e.bits, e.exceso),
+       [&](const std::string& bits) { return ReadInteger(s, bits, e.exceso); }, e.dato,
+       [&](const std::string& bits, const std::string& value) {
+         return IntegerWritingMistake(e, bits, value);
+       }});
 }
 
 Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
@@ -343,6 +371,157 @@ Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
   }
   if (*given == Negated(e.respuesta)) because("signo_cambiado", "Tiene el signo cambiado.");
   if (ReadInteger(s, std::string(e.dato.rbegin(), e.dato.rend()), e.exceso) == *given) {
+    because("orden_inverso",
+            "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
+  }
+  if (answer.size() == e.dato.size() && answer.find_first_not_of("01") == std::string_view::npos) {
+    because("cadena_por_valor", "Se pide el valor en decimal, no una cadena de bits.");
+  }
+  if (!why.empty()) d += " " + why;
+  verdict.diagnostico = d;
+  verdict.error = code;
+  return verdict;
+}
+
+// --- Fixed point ------------------------------------------------------------------------------
+
+namespace mp = boost::multiprecision;
+using Big = mp::cpp_int;
+
+// The value of `bits` in `system` with `fraction` bits after the point, as an exact decimal.
+std::string ReadFixed(System system, std::string_view bits, int fraction) {
+  return *ops::DyadicDecimal(ReadInteger(system, bits, 0), -fraction);
+}
+
+// A decimal number as a student writes it ("-14.125", "-14,1250", "3"), exactly.
+std::optional<ops::ExactValue> ExactNumber(std::string_view text) {
+  std::string plain(text);
+  std::replace(plain.begin(), plain.end(), ',', '.');
+  if (plain.find_first_of("eE") != std::string::npos) return std::nullopt;
+  return ops::ParseExactValue(plain);
+}
+
+bool SameValue(const ops::ExactValue& a, const std::string& decimal) {
+  const std::optional<ops::ExactValue> b = ops::ParseExactValue(decimal);
+  return b && a.num == b->num && a.den == b->den;
+}
+
+// The value an exercise asks to write, times 2^F, cut to an integer three ways: toward zero (the
+// program's rule), to the nearest (halves away from zero) and down.
+struct Scaled {
+  Big truncated, nearest, floor;
+  Big whole;  // the value's own integer part, unscaled
+};
+Scaled ScaledValue(const Exercise& e) {
+  const ops::ExactValue x = *ops::ParseExactValue(e.dato);
+  const Big num = Big(x.num) << static_cast<unsigned>(e.fraccion);
+  const Big den(x.den);
+  Scaled s;
+  s.truncated = num / den;  // cpp_int divides toward zero
+  const Big rest = num - s.truncated * den;
+  s.floor = rest < 0 ? s.truncated - 1 : s.truncated;
+  const Big twice = 2 * mp::abs(rest);
+  s.nearest = twice >= den ? s.truncated + (num < 0 ? -1 : 1) : s.truncated;
+  s.whole = Big(x.num) / den;
+  return s;
+}
+
+std::optional<std::string> WriteBig(System system, const Big& value, int width) {
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return WriteInteger(system, value.convert_to<std::int64_t>(), width, 0);
+}
+
+// What a wrong fixed-point writing most likely comes from: the value not scaled, rounded where it
+// is truncated, another system, or one of the integer writing's mistakes on the scaled value.
+Mistake FixedWritingMistake(const Exercise& e, const std::string& bits) {
+  const System s = e.kind.system;
+  const Scaled v = ScaledValue(e);
+  const std::string power = "2^" + std::to_string(e.fraccion);
+  const std::string scaled = e.dato + " × " + power + " = " + v.truncated.str();
+  if (v.whole != v.truncated && bits == WriteBig(s, v.whole, e.bits)) {
+    return {"fija_sin_escalar", "Esa cadena es la parte entera, " + v.whole.str() +
+                                    ", sin escalar: primero se multiplica por " + power + " (" +
+                                    scaled + ") y se escribe ese entero."};
+  }
+  for (const Big& other : {v.nearest, v.floor}) {
+    if (other != v.truncated && bits == WriteBig(s, other, e.bits)) {
+      return {"fija_redondeo", "Ha redondeado a " + other.str() +
+                                   ": las cifras más allá del último bit fraccionario se "
+                                   "truncan, y " +
+                                   e.dato + " × " + power + " da " + v.truncated.str() + "."};
+    }
+  }
+  // The integer writing of the scaled value, with its own mistakes (another system among them).
+  Exercise integer = e;
+  integer.kind.fija = false;
+  integer.dato = v.truncated.str();
+  Mistake m = IntegerWritingMistake(integer, bits, ReadInteger(s, bits, 0));
+  if (!m.text.empty()) m.text = "El entero escalado es " + scaled + ". " + m.text;
+  return m;
+}
+
+Verdict CheckFixedWriting(const Exercise& e, std::string_view answer) {
+  const System s = e.kind.system;
+  const std::string phrase = "coma fija, " + std::string(SystemPhrase(s));
+  const auto read = [&](const std::string& bits) { return ReadFixed(s, bits, e.fraccion); };
+  // A value the format does not hold exactly is named with the value its key holds.
+  std::string asked = e.dato;
+  if (e.en_rango.value_or(true) && !SameValue(*ops::ParseExactValue(e.dato), read(e.respuesta))) {
+    asked = read(e.respuesta) + " (" + e.dato + " truncado)";
+  }
+  return CheckWriting(
+      e, answer,
+      {phrase,
+       "con " + std::to_string(e.bits) + " bits, " + std::to_string(e.fraccion) +
+           " de ellos fraccionarios, " + phrase + " va " + RangeText(s, e.bits, 0, e.fraccion),
+       read, asked,
+       [&](const std::string& bits, const std::string&) { return FixedWritingMistake(e, bits); }});
+}
+
+Verdict CheckFixedReading(const Exercise& e, std::string_view answer) {
+  const System s = e.kind.system;
+  const std::string phrase = "coma fija, " + std::string(SystemPhrase(s));
+  const std::string power = "2^" + std::to_string(e.fraccion);
+  Verdict verdict;
+  const std::optional<ops::ExactValue> given = ExactNumber(answer);
+  if (!given) {
+    verdict.error = SaysOutOfRange(answer) ? "fuera_de_rango_al_leer" : "no_es_numero";
+    verdict.diagnostico = SaysOutOfRange(answer)
+                              ? "Toda cadena de " + std::to_string(e.dato.size()) +
+                                    " bits tiene un valor en " + phrase +
+                                    ": al interpretar no hay «fuera de rango»."
+                              : Quoted(answer) + " no es un número decimal.";
+    return verdict;
+  }
+  if (SameValue(*given, e.respuesta)) {
+    verdict.correcta = true;
+    return verdict;
+  }
+  const std::string typed(Trim(answer));
+  std::string d = "La cadena " + e.dato + " en " + phrase + " con " + std::to_string(e.fraccion) +
+                  " bits fraccionarios vale " + e.respuesta + ", no " + typed + ".";
+  std::string why;
+  std::string code = "otro";
+  const auto because = [&](const char* c, std::string text) {
+    if (!why.empty()) return;
+    code = c;
+    why = std::move(text);
+  };
+  const std::string integer = ReadInteger(s, e.dato, 0);
+  if (SameValue(*given, integer)) {
+    because("fija_sin_escalar",
+            typed + " es la cadena leída como entero: falta dividir entre " + power + ".");
+  }
+  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
+    if (other != s && SameValue(*given, ReadFixed(other, e.dato, e.fraccion))) {
+      because("otro_sistema", typed + " es la lectura en " + SystemPhrase(other) + "; se pedía " +
+                                  SystemPhrase(s) + ".");
+    }
+  }
+  if (SameValue(*given, Negated(e.respuesta)))
+    because("signo_cambiado", "Tiene el signo cambiado.");
+  const std::string reversed(e.dato.rbegin(), e.dato.rend());
+  if (SameValue(*given, ReadFixed(s, reversed, e.fraccion))) {
     because("orden_inverso",
             "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
   }
@@ -743,6 +922,7 @@ Verdict CheckAnswer(const Exercise& e, std::string_view answer) {
   answer = Trim(answer);
   if (IsArithmetic(e.kind)) return CheckArithmeticAnswer(e, answer);
   const bool represent = e.kind.operation == Operation::kRepresent;
+  if (e.kind.fija) return represent ? CheckFixedWriting(e, answer) : CheckFixedReading(e, answer);
   if (e.kind.system == System::kFloat) {
     return represent ? CheckFloatWriting(e, answer) : CheckFloatReading(e, answer);
   }
@@ -774,6 +954,8 @@ const std::vector<ErrorCode>& ErrorCodes() {
       {"fuera_de_rango_al_leer", "respondió Fuera de Rango al interpretar una cadena"},
       {"no_es_numero", "al interpretar, la respuesta no es un número"},
       {"cadena_por_valor", "al interpretar, respondió con una cadena de bits"},
+      {"fija_sin_escalar", "coma fija: no multiplicó por 2^F al representar o no dividió al leer"},
+      {"fija_redondeo", "coma fija: redondeó en vez de truncar las cifras que no caben"},
       {"normalizacion", "coma flotante: exponente o valor de otra normalización"},
       {"bit_implicito_guardado", "coma flotante: guardó el bit implícito en la mantisa"},
       {"bit_implicito_omitido", "coma flotante: sin bit implícito, faltó guardar el primer 1"},

@@ -38,8 +38,9 @@ struct Verdict {
 // Checks `answer` (one line as typed) against the exercise's key. Accepted forms: a bit string
 // grouped with spaces, '_' or '.' (and a pattern in hexadecimal after "0x"); "fuera de rango" in
 // any case, with or without accents; a whole number for an integer reading (or a decimal number
-// equal to it: "-59.0", "-59,00"); for a floating-point reading a real number (with '.' or ',')
-// within half a unit of the sixth decimal of the key. A number where a bit string is asked gets
+// equal to it: "-59.0", "-59,00"); for a fixed-point reading a decimal number equal to the key
+// ("-14.125", "-14,1250"); for a floating-point reading a real number (with '.' or ',') within
+// half a unit of the sixth decimal of the key. A number where a bit string is asked gets
 // `repetir`.
 // The program-wide settings are as they were when it returns.
 Verdict CheckAnswer(const Exercise& exercise, std::string_view answer);

@@ -595,6 +595,7 @@ std::vector<Kind> ArithmeticKinds() {
 std::vector<Kind> EveryKind() {
   std::vector<Kind> kinds = AllKinds();
   for (const Kind& kind : ArithmeticKinds()) kinds.push_back(kind);
+  for (const Kind& kind : FixedKinds()) kinds.push_back(kind);
   return kinds;
 }
 

@@ -22,7 +22,7 @@ bool IsArithmetic(const Kind& kind);
 // The arithmetic kinds, integers in the systems' menu order, then the floating-point ones.
 std::vector<Kind> ArithmeticKinds();
 
-// Every kind: AllKinds() and then ArithmeticKinds().
+// Every kind: AllKinds(), ArithmeticKinds() and then FixedKinds().
 std::vector<Kind> EveryKind();
 
 // "suma", "resta", "producto" (and "representar", "interpretar" for the others).

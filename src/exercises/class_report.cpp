@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exercises/answer_check.h"
+#include "exercises/arithmetic_exercises.h"
 #include "exercises/draw_options.h"
 #include "exercises/exercise_sheet.h"
 #include "operations/option_table.h"
@@ -29,7 +30,7 @@ int Percent(int n, int d) {
 
 // The Spanish heading of a kind's name, or the name itself when no kind has it.
 std::string KindHeading(const std::string& name) {
-  for (const Kind& kind : AllKinds()) {
+  for (const Kind& kind : EveryKind()) {
     if (KindName(kind) == name) return KindTitle(kind);
   }
   return name;

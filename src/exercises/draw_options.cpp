@@ -18,11 +18,13 @@ constexpr int kMaxCount = 100000;
 
 // The kinds a --tipos list names: the systems it names (all when none) in the operations it
 // names (representing and interpreting when none), and the kinds it names whole
-// ("suma-flotante"); nothing when an item is unknown or the list names no kind.
+// ("suma-flotante"); nothing when an item is unknown or the list names no kind. `fija` asks for
+// fixed point, and then the systems and the representing or interpreting named beside it choose
+// among the fixed-point kinds: "fija,c2" is fixed point in two's complement alone.
 std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
   std::vector<ops::System> systems;
   bool represent = false, interpret = false;
-  bool add = false, subtract = false, multiply = false;
+  bool add = false, subtract = false, multiply = false, fixed = false;
   std::vector<Kind> whole;
   while (true) {
     const std::size_t comma = list.find(',');
@@ -40,6 +42,8 @@ std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
       subtract = true;
     } else if (item == "producto") {
       multiply = true;
+    } else if (item == "fija") {
+      fixed = true;
     } else if (named_whole != every.end()) {
       whole.push_back(*named_whole);
     } else if (const std::optional<ops::System> system = ops::FindSystem(item)) {
@@ -51,11 +55,25 @@ std::optional<std::vector<Kind>> ParseKinds(std::string_view list) {
     list.remove_prefix(comma + 1);
   }
   const bool arithmetic = add || subtract || multiply;
-  if (!represent && !interpret && !arithmetic && (!systems.empty() || whole.empty())) {
+  const bool both = !represent && !interpret;
+  if (both && !arithmetic && !fixed && (!systems.empty() || whole.empty())) {
     represent = interpret = true;
   }
   std::vector<Kind> kinds;
   for (const Kind& kind : EveryKind()) {
+    if (kind.fija) {
+      bool named = systems.empty();
+      for (ops::System s : systems) named = named || s == kind.system;
+      const bool op = both || (kind.operation == Operation::kRepresent ? represent : interpret);
+      const bool listed = std::find(whole.begin(), whole.end(), kind) != whole.end();
+      if ((fixed && named && op) || listed) kinds.push_back(kind);
+      continue;
+    }
+    if (fixed && !IsArithmetic(kind)) {
+      // Beside fija, systems and operations choose fixed-point kinds: others only by name.
+      if (std::find(whole.begin(), whole.end(), kind) != whole.end()) kinds.push_back(kind);
+      continue;
+    }
     bool op = false;
     switch (kind.operation) {
       case Operation::kRepresent: op = represent; break;
@@ -105,8 +123,8 @@ ops::OptionTable DrawTable(DrawCommandLine& line, DrawReading& reading, const Ad
                 std::optional<std::vector<Kind>> kinds = ParseKinds(value);
                 if (!kinds) {
                   return "una lista separada por comas de natural, c1, c2, exceso, sm, flotante, "
-                         "representar e interpretar, y de suma y resta (enteros) o suma y producto "
-                         "(flotante)";
+                         "representar e interpretar, y de suma y resta (enteros), suma y producto "
+                         "(flotante) o fija (coma fija)";
                 }
                 options.kinds = std::move(*kinds);
                 return std::nullopt;
@@ -144,7 +162,10 @@ ops::OptionTable DrawTable(DrawCommandLine& line, DrawReading& reading, const Ad
                 "una de las dos operaciones; sin ella, todos mezclados; suma y\n"
                 "resta (enteros) o suma y producto (flotante) piden operaciones\n"
                 "aritméticas, que solo salen si se nombran: c2,suma,\n"
-                "resta, suma-flotante, producto-flotante")
+                "resta, suma-flotante, producto-flotante; fija pide coma fija\n"
+                "(natural, sm, c1 y c2 con bits fraccionarios), que solo sale\n"
+                "si se nombra; los sistemas y representar o interpretar que la\n"
+                "acompañan la restringen: fija,c2,representar")
       .DescribeAs("-b", "-b N, --bits N",
                   "el ancho de los enteros ({rango}); sin ella, anchos de 4 a 16")
       .DescribeAs("-z", "-z Z, --exceso Z",

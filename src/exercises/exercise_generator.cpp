@@ -15,6 +15,7 @@
 
 #include "exercises/arithmetic_exercises.h"
 #include "exercises/exercise_sheet.h"
+#include "operations/fixed_point.h"
 #include "operations/integer_arithmetic.h"
 #include "operations/layout.h"
 #include "output/output.h"
@@ -163,8 +164,11 @@ struct Shape {
   int exceso = 0;
   FloatFormat formato{};
   std::string preset;
+  int fraccion = 0;
   bool beyond = false;
-  std::int64_t value = 0;  // an integer exercise's value (the one its string is worth, to read)
+  int extra = 0;           // binary places of a fixed-point value beyond its fraction bits
+  std::int64_t value = 0;  // an integer exercise's value (the one its string is worth, to read);
+                           // in fixed point, the value times 2^F, truncated
   int sign = 0;            // -1, 0 or 1
   int length = 0;          // 0 for the value 0
   bool trivial = false;
@@ -212,6 +216,34 @@ constexpr const char* kComplementMantissa =
 // The hardest level still asks what a person works by hand: floating-point values of at most
 // this many significant bits, integers of at most 16 bits.
 constexpr int kHardSignificantBits = 12;
+
+// Fixed point worked by hand. The width is drawn as for the integer kinds (or given by -b); the
+// fraction bits are at most 2, 4 or 8 by level and leave an integer bit besides the sign's (all
+// bits may be fraction bits only at the hardest level, Q0.7), so a value has at most as many
+// decimals as there are fraction bits: 0.25, 0.0625, 0.00390625. Above the easiest level some
+// values to represent carry one or two binary places more than the format keeps (up to three at
+// the hardest), so the student truncates; a value that does not fit never does.
+struct FixedLevel {
+  int fraction_bits;  // at most
+  int whole_bits;     // bits left before the point, at least
+  int extra_percent;  // values to represent that need truncating
+  int extra_bits;     // places beyond the fraction bits, at most
+};
+FixedLevel FixedLevelOf(int dificultad) {
+  switch (dificultad) {
+    case 1: return {2, 2, 0, 0};
+    case 3: return {8, 1, 40, 3};
+    default: return {4, 2, 30, 2};
+  }
+}
+
+// "coma fija con signo, complemento a dos, 8 bits de los que 3 son fraccionarios".
+std::string FixedPhrase(ops::System system, int bits, int fraction) {
+  return std::string("coma fija ") +
+         (system == ops::System::kNatural ? "sin signo, " : "con signo, ") + SystemPhrase(system) +
+         ", " + Decimal(bits) + " bits de los que " + Decimal(fraction) +
+         (fraction == 1 ? " es fraccionario" : " son fraccionarios");
+}
 
 // An exact decimal short enough for a student to copy ("154.875").
 bool ShortDecimal(const std::string& text) {
@@ -327,6 +359,8 @@ class Generator {
     Shape drawn;
     if (IsArithmetic(e.kind)) {
       drawn.beyond = PoseArithmetic(e, shape);
+    } else if (e.kind.fija) {
+      PoseFixed(e, shape, like, drawn);
     } else if (e.kind.system == ops::System::kFloat) {
       PoseFloat(e, shape, like, drawn);
     } else {
@@ -335,6 +369,7 @@ class Generator {
     drawn.kind = e.kind;
     drawn.bits = e.bits;
     drawn.exceso = e.exceso;
+    drawn.fraccion = e.fraccion;
     drawn.formato = e.formato;
     drawn.preset = e.preset;
     return drawn;
@@ -362,6 +397,8 @@ class Generator {
                            options_.report.ampliado);
     } else if (IsArithmetic(e.kind)) {
       SolveIntegerArithmetic(e, options_.trazas, options_.report.ampliado);
+    } else if (e.kind.fija) {
+      SolveFixed(e);
     } else if (e.kind.system == ops::System::kFloat) {
       SolveFloat(e);
     } else {
@@ -449,9 +486,17 @@ class Generator {
       e.bits = DrawWidth();
       e.exceso = system == ops::System::kExcess ? DrawExcess(e.bits) : 0;
     }
-    const Range range = IntegerRange(system, e.bits, e.exceso);
-    const ops::IntegerFormat format{system, e.bits, e.exceso};
-    std::string bits;  // the string posed or answered, when there is one
+    const std::string bits = DrawIntegerValue(e, shape, like, drawn);
+    e.dato = e.kind.operation == Operation::kRepresent ? Decimal(drawn.value) : bits;
+  }
+
+  // Draws the integer value of an exercise whose kind, width and excess `e` holds: to represent,
+  // fitting or now and then beyond the range (`shape`'s fit when given); to read, one that
+  // fits, so that its string reads as a sensible value. Fills in `drawn`'s value, fit and what
+  // the value is like, and returns its string (empty when it does not fit).
+  std::string DrawIntegerValue(const Exercise& e, const Shape* shape, const Shape* like,
+                               Shape& drawn) {
+    const Range range = IntegerRange(e.kind.system, e.bits, e.exceso);
     if (e.kind.operation == Operation::kRepresent) {
       std::optional<std::int64_t> beyond;
       if (like != nullptr) {
@@ -461,23 +506,20 @@ class Generator {
         if (shape != nullptr ? shape->beyond : random_.Chance(12)) beyond = DrawBeyond(range);
         drawn.value = beyond ? *beyond : DrawFitting(range);
       }
-      e.dato = Decimal(drawn.value);
       drawn.beyond = beyond.has_value();
-      if (!drawn.beyond) {
-        bits = ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {}, NoTrace())
-                   .cadena;
-      }
     } else {
-      // The string to read is the writing of a value that fits, so it reads as a sensible
-      // value.
       drawn.value = like != nullptr ? DrawAlike(range, *like) : DrawFitting(range);
-      e.dato = bits =
-          ops::RepresentInteger(format, static_cast<std::int32_t>(drawn.value), {}, NoTrace())
-              .cadena;
+    }
+    std::string bits;
+    if (!drawn.beyond) {
+      bits = ops::RepresentInteger({e.kind.system, e.bits, e.exceso},
+                                   static_cast<std::int32_t>(drawn.value), {}, NoTrace())
+                 .cadena;
     }
     drawn.sign = drawn.value < 0 ? -1 : drawn.value > 0 ? 1 : 0;
     drawn.length = BitLength(drawn.value);
     drawn.trivial = drawn.length <= 1 || EqualBits(bits);
+    return bits;
   }
 
   void SolveInteger(Exercise& e) {
@@ -508,6 +550,79 @@ class Generator {
       e.respuesta = result.valor;
     }
     if (system == ops::System::kExcess) e.orden.insert(e.orden.end(), {"-z", Decimal(e.exceso)});
+    if (options_.report.ampliado) e.orden.push_back("--ampliado");
+  }
+
+  // --- Fixed point --------------------------------------------------------------------------
+
+  int DrawFraction(int width) {
+    const FixedLevel level = FixedLevelOf(options_.dificultad);
+    const int most = std::max(1, std::min(level.fraction_bits, width - level.whole_bits));
+    return static_cast<int>(random_.Between(1, most));
+  }
+
+  // Draws a fixed-point exercise's value as an integer exercise's, in units of 2^-F: the value
+  // times 2^F is what is drawn, fits or not, and is like variant A's; a value to represent may
+  // then get a few binary places more, which the format drops.
+  void PoseFixed(Exercise& e, const Shape* shape, const Shape* like, Shape& drawn) {
+    const ops::System system = e.kind.system;
+    if (shape != nullptr) {
+      e.bits = shape->bits;
+      e.fraccion = shape->fraccion;
+    } else {
+      e.bits = std::max(DrawWidth(), ops::MinimumWidth(system));
+      e.fraccion = DrawFraction(e.bits);
+    }
+    e.exceso = 0;
+    const std::string bits = DrawIntegerValue(e, shape, like, drawn);
+    if (e.kind.operation == Operation::kRepresent) {
+      const FixedLevel level = FixedLevelOf(options_.dificultad);
+      if (shape != nullptr) {
+        drawn.extra = shape->extra;
+      } else if (!drawn.beyond && random_.Chance(level.extra_percent)) {
+        drawn.extra = static_cast<int>(random_.Between(1, level.extra_bits));
+      }
+      // The places beyond the fraction bits, away from zero so that truncating drops them.
+      std::int64_t m = drawn.value;
+      if (drawn.extra > 0) {
+        const std::int64_t tail = random_.Between(1, (std::int64_t{1} << drawn.extra) - 1);
+        m = m * (std::int64_t{1} << drawn.extra) + (drawn.value < 0 ? -tail : tail);
+      }
+      e.dato = *ops::DyadicDecimal(Decimal(m), -(e.fraccion + drawn.extra));
+    } else {
+      e.dato = bits;
+    }
+  }
+
+  // Fixed point is solved by the functions `representar` and `interpretar` call for --fraccion.
+  void SolveFixed(Exercise& e) {
+    const ops::System system = e.kind.system;
+    const std::string sys = ops::SystemName(system);
+    const std::string phrase = FixedPhrase(system, e.bits, e.fraccion);
+    const ops::IntegerFormat format{system, e.bits, 0};
+    if (e.kind.operation == Operation::kRepresent) {
+      e.orden = {"representar",      sys, e.dato, "-b", Decimal(e.bits), "--fraccion",
+                 Decimal(e.fraccion)};
+      const std::optional<ops::ExactValue> x = ops::ParseExactValue(e.dato);
+      ops::FixedRepresentation result{};
+      e.traza = Traced([&](Trace& trace) {
+        ops::PrintIntegerHeading(format, trace);
+        result = ops::RepresentFixed(format, e.fraccion, *x, e.dato, options_.report, trace);
+      });
+      e.en_rango = result.en_rango;
+      e.respuesta = result.en_rango ? result.cadena : "Fuera de Rango";
+      e.enunciado =
+          "Represente " + e.dato + " en " + phrase +
+          (result.truncated && result.en_rango ? "; trunque las cifras que no caben" : "") +
+          "; si no cabe, responda Fuera de Rango.";
+    } else {
+      e.enunciado =
+          "Interprete la cadena " + e.dato + " en " + phrase + "; dé su valor exacto en decimal.";
+      e.orden = {"interpretar", sys, e.dato, "--fraccion", Decimal(e.fraccion)};
+      e.traza = Traced([&](Trace& trace) {
+        e.respuesta = ops::InterpretFixed(format, e.fraccion, e.dato, options_.report, trace);
+      });
+    }
     if (options_.report.ampliado) e.orden.push_back("--ampliado");
   }
 
@@ -793,7 +908,22 @@ std::vector<Kind> AllKinds() {
   return kinds;
 }
 
+std::vector<Kind> FixedKinds() {
+  std::vector<Kind> kinds;
+  for (Operation op : {Operation::kRepresent, Operation::kInterpret}) {
+    for (ops::System s : {ops::System::kNatural, ops::System::kOnes, ops::System::kTwos,
+                          ops::System::kSignMagnitude}) {
+      kinds.push_back({op, s, true});
+    }
+  }
+  return kinds;
+}
+
 std::string KindName(const Kind& kind) {
+  if (kind.fija) {
+    return std::string(kind.operation == Operation::kRepresent ? "representar" : "interpretar") +
+           "-fija-" + ops::SystemName(kind.system);
+  }
   if (IsArithmetic(kind)) {
     return std::string(OperationName(kind.operation)) + "-" + ops::SystemName(kind.system);
   }

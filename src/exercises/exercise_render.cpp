@@ -53,6 +53,7 @@ std::string KindTitle(const Kind& kind) {
   if (IsArithmetic(kind)) return ArithmeticKindTitle(kind);
   std::string title =
       kind.operation == Operation::kRepresent ? "Representación en " : "Interpretación en ";
+  if (kind.fija) return title + "coma fija, " + SystemPhrase(kind.system);
   switch (kind.system) {
     case ops::System::kNatural: return title + "binario natural";
     case ops::System::kOnes: return title + "complemento a uno";
@@ -365,6 +366,7 @@ void SheetWriter::Question(const Exercise& e) {
     j["sistema"] = ops::SystemName(e.kind.system);
     j["bits"] = e.bits;
     if (e.kind.system == ops::System::kExcess) j["exceso"] = e.exceso;
+    if (e.kind.fija) j["fraccion"] = e.fraccion;
     if (e.kind.system == ops::System::kFloat) {
       nlohmann::ordered_json formato;
       if (!e.preset.empty()) formato["nombre"] = e.preset;

@@ -19,17 +19,24 @@ namespace repbin::exercises {
 // systems, adding and multiplying in floating point (see arithmetic_exercises.h).
 enum class Operation { kRepresent, kInterpret, kAdd, kSubtract, kMultiply };
 
-// One kind of exercise: an operation in a system.
+// One kind of exercise: an operation in a system. A fixed-point kind (`fija`) represents or
+// reads in natural, sign-magnitude, one's or two's complement with fraction bits.
 struct Kind {
   Operation operation;
   ops::System system;
+  bool fija = false;
   bool operator==(const Kind&) const = default;
 };
 
 // Every kind, representations first, in the order of the systems' menu.
 std::vector<Kind> AllKinds();
 
-// "representar-c2", "interpretar-flotante": the kind's name in JSON and in GIFT's categories.
+// The fixed-point kinds, representations first, in the order of the systems' menu; they are drawn
+// only when a sheet names them.
+std::vector<Kind> FixedKinds();
+
+// "representar-c2", "interpretar-flotante", "representar-fija-c2": the kind's name in JSON and in
+// GIFT's categories.
 std::string KindName(const Kind& kind);
 
 // The kind as a Spanish heading: "Representación en complemento a dos".
@@ -41,6 +48,7 @@ struct Exercise {
   Kind kind{Operation::kRepresent, ops::System::kNatural};
   int bits = 0;                    // the integer width, or the floating format's width
   int exceso = 0;                  // the excess of an `exceso` exercise
+  int fraccion = 0;                // the fraction bits of a fixed-point exercise
   FloatFormat formato{};           // the floating format of a `flotante` exercise
   std::string preset;              // its preset name ("ieee32"), or empty for a layout of its own
   std::string dato;                // what the student converts: a decimal value or a bit string

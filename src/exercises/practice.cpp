@@ -501,6 +501,7 @@ std::string PracticeExerciseJson(const std::vector<std::string>& args, int numer
   j["respuesta"] = e.respuesta;
   j["traza"] = e.traza;
   j["bits"] = e.bits;
+  if (e.kind.fija) j["fraccion"] = e.fraccion;
   if (e.kind.system == ops::System::kFloat) j["formato"] = ops::FormatJson(e.formato);
   if (!e.operandos.empty()) {
     j["operandos"] = e.operandos;

@@ -25,10 +25,10 @@ std::string PracticeRoundJson(const std::vector<std::string>& args);
 
 // Exercise `numero` of the round `args` gives (with its seed), drawn when it is asked for, as one
 // JSON object: {"numero", "tipo", "titulo", "enunciado", "respuesta", "traza", "bits", and for
-// floating-point exercises "formato", for arithmetic ones "operandos", "operador" and, in
-// floating point, "redondeo"}; {"error"} when there is no such exercise (a long round
-// whose options allow fewer exercises ends there). Asked for in the round's order, each costs the
-// same whatever the round's length.
+// fixed-point exercises "fraccion", for floating-point ones "formato", for arithmetic ones
+// "operandos", "operador" and, in floating point, "redondeo"}; {"error"} when there is no such
+// exercise (a long round whose options allow fewer exercises ends there). Asked for in the round's
+// order, each costs the same whatever the round's length.
 std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero);
 
 // The verdict on `answer` to exercise `numero` of the round `args` gives (with its seed), as one

@@ -109,6 +109,7 @@ struct Shape {
   int p;      // significant bits, the implicit one included
   int point;  // integer digits of the significand: 1 for 1'M, 0 for 0'M and 0'1M
   bool ieee;
+  bool only_nan;        // IEEE-shaped without infinities: the all-ones exponent holds values
   Wide low, high;       // the exponents of nonzero results
   std::string zero[2];  // the patterns of +0 and -0
 
@@ -129,10 +130,11 @@ Shape ShapeOf(const FloatFormat& f) {
   s.p = s.m + f.bi();
   s.point = f.typenorma == 1 ? 1 : 0;
   s.ieee = IsIeeeShaped(f);
+  s.only_nan = s.ieee && f.specials == kOnlyNan;
   const Wide half = Wide{1} << (f.nbexp - 1);
   if (s.ieee) {
     s.low = 2 - half;
-    s.high = half - 1;
+    s.high = s.only_nan ? half : half - 1;
   } else {
     s.low = SmallestExponent(f);
     s.high = f.TypeExp == 3 ? (Wide{1} << f.nbexp) - 1 - f.zEZ : half - 1;
@@ -140,6 +142,12 @@ Shape ShapeOf(const FloatFormat& f) {
   s.zero[0] = ZeroPattern(f, false);
   s.zero[1] = ZeroPattern(f, true);
   return s;
+}
+
+// Whether a rounded nonzero result is the NaN pattern of a format without infinities: the
+// largest exponent with the significand all ones.
+bool IsNan(const Shape& s, const Unpacked& u) {
+  return s.only_nan && !u.zero && u.e == s.high && u.m == (Big(1) << s.p) - 1;
 }
 
 Dyadic ValueOf(const Shape& s, const Unpacked& u) {
@@ -317,15 +325,49 @@ struct Operand {
 
 const char* kOperandNames[2] = {"A", "B"};
 
-std::string RangeReason(const FloatFormat& f, const Shape& s, Wide e) {
-  std::string reason = "el exponente " + Str(e) + " no cabe en el campo de " + Str(f.nbexp) +
-                       " bits en " + ExcessWords(f) + " (de " + Str(s.low) + " a " + Str(s.high) +
-                       ")";
-  if (s.ieee) {
-    reason += e > s.high ? "; en IEEE 754 el resultado sería infinito"
-                         : "; en IEEE 754 el resultado sería subnormal";
+// What an IEEE-shaped format holds for a value beyond its largest, as IEEE 754 rounds it: an
+// infinity when the rounding goes away from zero (to nearest; up for a positive value, down for
+// a negative one), else the largest finite value of that sign. A format without infinities
+// (fp8-e4m3) holds NaN where IEEE 754 gives an infinity, as representar rounds it to nearest,
+// and saturates where IEEE 754 gives the largest value.
+IeeeOverflow OverflowOf(const FloatFormat& f, const Shape& s, bool negative, Rounding rounding) {
+  const bool away = rounding == Rounding::kNearest || (rounding == Rounding::kUp && !negative) ||
+                    (rounding == Rounding::kDown && negative);
+  const std::string sign = negative ? "1" : "0";
+  const auto exponent = static_cast<std::size_t>(f.nbexp);
+  const auto mantissa = static_cast<std::size_t>(s.m);
+  IeeeOverflow o;
+  if (away && s.only_nan) {
+    o.cadena = sign + std::string(exponent + mantissa, '1');
+    o.valor = "nan";
+  } else if (away) {
+    o.cadena = sign + std::string(exponent, '1') + std::string(mantissa, '0');
+    o.valor = negative ? "-inf" : "inf";
+  } else {
+    const Unpacked largest{negative, false, (Big(1) << s.p) - (s.only_nan ? 2 : 1), s.high};
+    o.cadena = Pack(f, s, largest);
+    o.valor = Decimal(ValueOf(s, largest));
   }
-  return reason;
+  return o;
+}
+
+// Why a value of exponent `e` (and the significand of `u`) is out of range; for an IEEE-shaped
+// format, also what IEEE 754 makes of it under `rounding`.
+std::string RangeReason(const FloatFormat& f, const Shape& s, const Unpacked& u,
+                        Rounding rounding) {
+  std::string reason = IsNan(s, u) ? "con el mayor exponente, " + Str(s.high) +
+                                         ", la mantisa toda a 1 es la cadena de NaN, no un valor"
+                                   : "el exponente " + Str(u.e) + " no cabe en el campo de " +
+                                         Str(f.nbexp) + " bits en " + ExcessWords(f) + " (de " +
+                                         Str(s.low) + " a " + Str(s.high) + ")";
+  if (!s.ieee) return reason;
+  if (u.e < s.low) return reason + "; en IEEE 754 el resultado sería subnormal";
+  const IeeeOverflow o = OverflowOf(f, s, u.negative, rounding);
+  if (o.valor == "nan") return reason + "; el formato no tiene infinitos: el resultado sería NaN";
+  if (o.valor == "inf" || o.valor == "-inf") {
+    return reason + "; en IEEE 754 el resultado sería " + (u.negative ? "-" : "+") + "infinito";
+  }
+  return reason + "; con este redondeo, IEEE 754 da el mayor valor finito, " + o.valor;
 }
 
 // The value a pattern holds, as the format reads it; zero as representar writes it.
@@ -339,7 +381,14 @@ bool ReadPattern(const FloatFormat& f, const Shape& s, const std::string& bits, 
   const FloatReading reading = ReadFloat(f, bits.c_str());
   if (s.ieee) {
     const std::string field = ExponentField(f, bits);
-    if (field.find('1') == std::string::npos || field.find('0') == std::string::npos) {
+    const bool nan = s.only_nan &&
+                     bits.substr(static_cast<std::size_t>(f.posexp)).find('0') == std::string::npos;
+    if (nan) {
+      o.fault = "es NaN en este formato; escriba un número normal o cero";
+      return false;
+    }
+    const bool values = s.only_nan;  // the all-ones exponent holds values
+    if (field.find('1') == std::string::npos || (field.find('0') == std::string::npos && !values)) {
       o.fault = field.find('1') == std::string::npos
                     ? "es subnormal en IEEE 754; escriba un número normal o cero"
                     : "es infinito o NaN en IEEE 754; escriba un número normal o cero";
@@ -426,10 +475,10 @@ Operand StoreOperand(const FloatFormat& f, const Shape& s, std::string_view text
   Round(s, rounding, r.u, r.bits, rounding_lines);
   o.u = r.u;
   o.stored.inexacto = r.bits.g || r.bits.r || r.bits.s;
-  if (o.u.e < s.low || o.u.e > s.high) {
+  if (o.u.e < s.low || o.u.e > s.high || IsNan(s, o.u)) {
     o.out_of_range = true;
     o.lines.push_back(Format("Operando %s: %s no cabe en el formato: %s", name, typed.c_str(),
-                             RangeReason(f, s, o.u.e).c_str()));
+                             RangeReason(f, s, o.u, rounding).c_str()));
     return o;
   }
   o.stored.cadena = Pack(f, s, o.u);
@@ -682,7 +731,7 @@ FloatOperation OperateFloat(const FloatFormat& f, std::string_view a, FloatOpera
     if (operands[i].out_of_range) {
       result.desbordamiento = true;
       result.motivo = "el operando " + std::string(kOperandNames[i]) +
-                      " no cabe: " + RangeReason(f, s, operands[i].u.e);
+                      " no cabe: " + RangeReason(f, s, operands[i].u, rounding);
     }
   }
   if (result.desbordamiento) {
@@ -749,9 +798,10 @@ FloatOperation OperateFloat(const FloatFormat& f, std::string_view a, FloatOpera
   if (!r.u.zero) Round(s, rounding, r.u, r.bits, steps);
   if (exact) result.valor_exacto = Decimal(*exact);
 
-  if (!r.u.zero && (r.u.e < s.low || r.u.e > s.high)) {
+  if (!r.u.zero && (r.u.e < s.low || r.u.e > s.high || IsNan(s, r.u))) {
     result.desbordamiento = true;
-    result.motivo = RangeReason(f, s, r.u.e);
+    result.motivo = RangeReason(f, s, r.u, rounding);
+    if (s.ieee && r.u.e >= s.low) result.ieee = OverflowOf(f, s, r.u.negative, rounding);
     steps.push_back("Fuera de Rango: " + result.motivo);
     return result;
   }

@@ -6,7 +6,9 @@
 // Formats shaped as IEEE 754 (sign, excess 2^(e-1)-1 exponent, sign-magnitude 1'M mantissa) keep
 // its meaning: the all-zeros and all-ones exponents are not normal numbers, so a result whose
 // exponent would need them (subnormal, infinite) is out of range with the reason, and a pattern
-// operand that holds one of them (other than zero) is refused.
+// operand that holds one of them (other than zero) is refused. A format without infinities
+// (fp8-e4m3) has values in its all-ones exponent but for the NaN pattern S.1111.111, which a
+// result beyond its largest value would be (or its largest value, when rounding toward zero).
 #pragma once
 
 #include <cstdint>
@@ -66,6 +68,14 @@ struct NormalisedSignificand {
   std::string digits;
 };
 
+// What an IEEE-shaped format holds for a result beyond its largest value: an infinity, NaN in a
+// format without infinities, or the largest value when the rounding goes toward zero; `valor` is
+// "inf", "-inf", "nan" or the largest value in decimal.
+struct IeeeOverflow {
+  std::string cadena;
+  std::string valor;
+};
+
 struct FloatOperation {
   // A refused operand: a Spanish message saying what is accepted, and which operand (0 or 1).
   std::string fault;
@@ -84,6 +94,8 @@ struct FloatOperation {
   bool guarda = false, redondeo = false, retenedor = false;  // the bits beyond the significand
   bool desbordamiento = false;  // an exponent (of the result or an operand) does not fit
   std::string motivo;           // why, when it does not fit
+  // An IEEE-shaped format's own result when the result is beyond its largest value.
+  std::optional<IeeeOverflow> ieee;
   std::vector<std::string> pasos;
   // Set when the operation added or subtracted two nonzero significands.
   std::optional<AlignedSignificands> alineados;

@@ -57,6 +57,17 @@ const kKnown = [
       '&formato=bits=16,exp=5,z=15,pos-exp=1,pos-man=6,pos-signo=0,sis-exp=exceso,sis-man=sm,norma=1M',
   },
   {
+    // Fixed point: the fraction bits in a word of their own, beside the width.
+    address: 'pestana=conversion&operacion=interpretar&sistema=c2&patron=0x8f&formato=bits=8' +
+      '&fraccion=3',
+    state: {
+      pestana: 'conversion',
+      campos: {
+        operacion: 'interpretar', sistema: 'c2', dato: '10001111', bits: '8', fraccion: '3',
+      },
+    },
+  },
+  {
     // A string not made of whole hexadecimal digits, and one typed in groups, go as typed.
     address: 'operacion=interpretar&sistema=c2&cadena=101&formato=bits=3',
     state: { pestana: 'dialogo', campos: { operacion: 'interpretar', sistema: 'c2', dato: '101', bits: '3' } },

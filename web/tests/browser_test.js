@@ -181,6 +181,23 @@ const formCases = [
     args: 'representar exceso -3 -b 8 -z 127',
   },
   { fields: { sistema: 'c2', dato: 'abc' }, args: 'representar c2 abc' },
+  // Fixed point: the fraction bits after the width, digits beyond the last one truncated.
+  {
+    fields: { sistema: 'c2', dato: '9.75', bits: '8', fraccion: '3' },
+    args: 'representar c2 9.75 -b 8 --fraccion 3',
+  },
+  {
+    fields: { sistema: 'sm', dato: '-3.3', bits: '6', fraccion: '2' },
+    args: 'representar sm -3.3 -b 6 --fraccion 2',
+  },
+  {
+    fields: { operacion: 'interpretar', sistema: 'c2', dato: '10001111', fraccion: '3' },
+    args: 'interpretar c2 10001111 --fraccion 3',
+  },
+  {
+    fields: { operacion: 'interpretar', sistema: 'c1', dato: '1010', fraccion: '2' },
+    args: 'interpretar c1 1010 --fraccion 2',
+  },
   { fields: { operacion: 'interpretar', sistema: 'sm', dato: '1101' }, args: 'interpretar sm 1101' },
   {
     fields: { operacion: 'interpretar', sistema: 'c2', dato: '11011011', ampliado: true },
@@ -246,7 +263,7 @@ async function fillForm(page, fields) {
   for (const id of ['sis-exp', 'sis-man', 'norma']) {
     if (fields[id] !== undefined) await page.select(`#${id}`, fields[id]);
   }
-  for (const id of ['bits', 'exceso', 'exp', 'pos-exp', 'pos-man', 'pos-signo']) {
+  for (const id of ['bits', 'exceso', 'fraccion', 'exp', 'pos-exp', 'pos-man', 'pos-signo']) {
     if (fields[id] !== undefined) await page.type(`#${id}`, fields[id]);
   }
   for (const id of ['valor', 'ampliado']) {
