@@ -1019,7 +1019,7 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
       {{"--bits=65"}, "--bits espera un número de bits entre 2 y 64"},
       {{"-f", "ieee128"},
        "ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2 o un formato en una palabra"},
-      {{"--salida", "pdf"}, "texto, markdown, html, gift o json"},
+      {{"--salida", "pdf"}, "texto, markdown, html, gift, moodle o json"},
       {{"--sis-man", "exceso"}, "sm, c1 o c2"},
       {{"--norma", "2"}, "0M, 1M o 01M"},
       {{"--exp", "12", "--bits-flotante", "8"}, "el exponente debe tener entre 1 y 6 bits"},
