@@ -81,24 +81,16 @@ std::string HtmlEscape(const std::string& text) {
 }
 
 std::string XmlEscape(const std::string& text) {
+  const std::string html = HtmlEscape(text);
   std::string escaped;
-  escaped.reserve(text.size() + text.size() / 8);
-  for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\r': escaped += "&#13;"; break;
-      case '\t':
-      case '\n': escaped += c; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          escaped += "\uFFFD";
-        } else {
-          escaped += c;
-        }
-        break;
+  escaped.reserve(html.size());
+  for (char c : html) {
+    if (c == '\r') {
+      escaped += "&#13;";
+    } else if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
+      escaped += "\uFFFD";
+    } else {
+      escaped += c;
     }
   }
   return escaped;
