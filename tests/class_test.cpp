@@ -298,15 +298,22 @@ TEST(ClassReportTest, CsvCellsAreNeverFormulas) {
     std::string name;
     bool guarded;
   } cases[] = {
-      {"=HYPERLINK(\"http://x\",\"y\")", true}, {"+34 600 000 000", true}, {"-1+2", true},
-      {"@SUM(A1)", true}, {"\tTab", true}, {"\r=1", true}, {"'ya", false},
-      {"Ana = Luis", false}, {"María-José", false}, {"", false},
+      {"=HYPERLINK(\"http://x\",\"y\")", true},
+      {"+34 600 000 000", true},
+      {"-1+2", true},
+      {"@SUM(A1)", true},
+      {"\tTab", true},
+      {"\r=1", true},
+      {"'ya", false},
+      {"Ana = Luis", false},
+      {"María-José", false},
+      {"", false},
   };
   exercises::ClassRecords records;
   for (const auto& c : cases) {
-    records.AddLine(nlohmann::json{{"alumno", c.name}, {"tipo", "representar-c2"},
-                                   {"estado", "correcta"}}
-                        .dump());
+    records.AddLine(
+        nlohmann::json{{"alumno", c.name}, {"tipo", "representar-c2"}, {"estado", "correcta"}}
+            .dump());
   }
   const std::vector<std::vector<std::string>> rows = ReadCsv(exercises::ReportCsv(records));
   ASSERT_EQ(rows.size(), std::size(cases) + 1);

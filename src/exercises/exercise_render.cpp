@@ -19,7 +19,7 @@ namespace repbin::exercises {
 namespace {
 
 constexpr const char* kDefaultTitle = "Hoja de ejercicios de repbin";
-constexpr std::size_t kMarkdownWidth = 100;  // longest Markdown line outside code blocks
+constexpr std::size_t kMarkdownWidth = 100;           // longest Markdown line outside code blocks
 constexpr const char* kFloatTolerance = "0.0000005";  // half of a floating reading's last decimal
 
 std::string Title(const SheetHeader& header) {
@@ -285,8 +285,8 @@ std::string PrintedAnswer(const Exercise& e) {
   std::string split;
   for (const PatternField& field : LayoutFields(e.formato)) {
     if (!split.empty()) split += ' ';
-    split += bits.substr(static_cast<std::size_t>(field.start),
-                         static_cast<std::size_t>(field.width));
+    split +=
+        bits.substr(static_cast<std::size_t>(field.start), static_cast<std::size_t>(field.width));
   }
   return split;
 }
@@ -528,13 +528,13 @@ std::string ClozeEscape(const std::string& text) {
 
 // One element with a text in HTML: <NAME format="html"><text>...</text></NAME>.
 std::string XmlHtml(const char* name, const std::string& html) {
-  return std::string("    <") + name + " format=\"html\"><text>" + XmlEscape(html) +
-         "</text></" + name + ">\n";
+  return std::string("    <") + name + " format=\"html\"><text>" + XmlEscape(html) + "</text></" +
+         name + ">\n";
 }
 
 std::string MoodleAnswer(const std::string& text, const std::string& more = "") {
-  return "    <answer fraction=\"100\" format=\"plain_text\"><text>" + XmlEscape(text) +
-         "</text>" + more + "<feedback format=\"html\"><text></text></feedback></answer>\n";
+  return "    <answer fraction=\"100\" format=\"plain_text\"><text>" + XmlEscape(text) + "</text>" +
+         more + "<feedback format=\"html\"><text></text></feedback></answer>\n";
 }
 
 // The embedded fields of a floating-point answer, one per field of the layout and each scored
@@ -581,8 +581,7 @@ void SheetWriter::MoodleQuestion(const Exercise& e) {
   if (NewCategory(BankCategory(e, several))) {
     // Under the course's top category; no name in the path holds a '/' of its own.
     out_ += "  <question type=\"category\">\n    <category><text>" +
-            XmlEscape("$course$/top/" + category_) +
-            "</text></category>\n  </question>\n";
+            XmlEscape("$course$/top/" + category_) + "</text></category>\n  </question>\n";
   }
   const BankAnswer bank = BankAnswerOf(e);
   std::string statement = "<p>" + HtmlEscape(e.enunciado) + "</p>";
@@ -604,15 +603,16 @@ void SheetWriter::MoodleQuestion(const Exercise& e) {
   out_ += "    <penalty>0.3333333</penalty>\n    <hidden>0</hidden>\n";
   if (!bank.numbers.empty()) {
     for (const auto& [number, tolerance] : bank.numbers) {
-      out_ += MoodleAnswer(number, "<tolerance>" + (tolerance.empty() ? "0" : tolerance) +
-                                       "</tolerance>");
+      out_ += MoodleAnswer(number,
+                           "<tolerance>" + (tolerance.empty() ? "0" : tolerance) + "</tolerance>");
     }
     out_ +=
         "    <unitgradingtype>0</unitgradingtype>\n    <unitpenalty>0</unitpenalty>\n"
         "    <showunits>3</showunits>\n    <unitsleft>0</unitsleft>\n";
   } else if (fields.empty()) {
     out_ += "    <usecase>0</usecase>\n";
-    for (const std::string& accepted : bank.texts) out_ += MoodleAnswer(ShortAnswerEscape(accepted));
+    for (const std::string& accepted : bank.texts)
+      out_ += MoodleAnswer(ShortAnswerEscape(accepted));
   }
   out_ += "  </question>\n";
 }

@@ -67,7 +67,8 @@ void PrintHelp() {
       "Ejemplos:\n"
       "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
       "  repbin ejercicios --variantes 3 --puntos --soluciones --salida html > examen.html\n"
-      "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"      "  repbin ejercicios -n 40 --variantes 2 --salida moodle > banco.xml\n"
+      "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"
+      "  repbin ejercicios -n 40 --variantes 2 --salida moodle > banco.xml\n"
       "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
 }
 
@@ -280,9 +281,8 @@ int RunExercises(const std::vector<std::string>& args) {
   // A students' sheet (no key in it, no --clave) whose seed the program chose would leave the
   // teacher no way to make its key again: the seed line goes to standard error, which the copy
   // for the students (standard output) never holds.
-  const bool keys_in_sheet =
-      soluciones || form == exercises::Form::kGift || form == exercises::Form::kJson ||
-      form == exercises::Form::kMoodle;
+  const bool keys_in_sheet = soluciones || form == exercises::Form::kGift ||
+                             form == exercises::Form::kJson || form == exercises::Form::kMoodle;
   if (seed_chosen && !clave && !keys_in_sheet) {
     out::PrintErrText(("repbin ejercicios: " + KeyLine(header, args, *seed) + "\n").c_str());
   }

@@ -285,9 +285,8 @@ Json RecordEntry(const std::optional<std::string>& student, const std::string& r
   entry["respuesta"] = e.respuesta;
   entry["correcta"] = verdict.correcta;
   entry["estado"] = verdict.correcta ? "correcta" : a.unanswered ? "sin_responder" : "incorrecta";
-  entry["error"] = verdict.correcta || a.unanswered || verdict.error.empty()
-                       ? Json(nullptr)
-                       : Json(verdict.error);
+  entry["error"] = verdict.correcta || a.unanswered || verdict.error.empty() ? Json(nullptr)
+                                                                             : Json(verdict.error);
   entry["diagnostico"] = verdict.diagnostico.size() > kRecordedDiagnosis
                              ? Prefix(verdict.diagnostico, kRecordedDiagnosis) + " […]"
                              : verdict.diagnostico;
