@@ -291,6 +291,43 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
   return rows;
 }
 
+// A name a spreadsheet would run as a formula goes into the CSV with a quote before it; the
+// other reports keep it as it is.
+TEST(ClassReportTest, CsvCellsAreNeverFormulas) {
+  const struct {
+    std::string name;
+    bool guarded;
+  } cases[] = {
+      {"=HYPERLINK(\"http://x\",\"y\")", true},
+      {"+34 600 000 000", true},
+      {"-1+2", true},
+      {"@SUM(A1)", true},
+      {"\tTab", true},
+      {"\r=1", true},
+      {"'ya", false},
+      {"Ana = Luis", false},
+      {"María-José", false},
+      {"", false},
+  };
+  exercises::ClassRecords records;
+  for (const auto& c : cases) {
+    records.AddLine(
+        nlohmann::json{{"alumno", c.name}, {"tipo", "representar-c2"}, {"estado", "correcta"}}
+            .dump());
+  }
+  const std::vector<std::vector<std::string>> rows = ReadCsv(exercises::ReportCsv(records));
+  ASSERT_EQ(rows.size(), std::size(cases) + 1);
+  std::set<std::string> names;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    ASSERT_EQ(rows[i].size(), 5u);
+    names.insert(rows[i][0]);
+  }
+  for (const auto& c : cases) {
+    EXPECT_TRUE(names.count(c.guarded ? "'" + c.name : c.name)) << c.name;
+    EXPECT_TRUE(records.alumnos.count(c.name)) << c.name;
+  }
+}
+
 // Three students practise into one file (one of them twice, one skipping exercises), a line is
 // broken by hand; the report's counts agree with the records read here, and its CSV and JSON
 // agree with each other.

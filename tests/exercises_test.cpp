@@ -889,6 +889,48 @@ TEST(ExerciseGiftTest, SpecialCharactersAreEscapedEverywhere) {
   EXPECT_EQ(exercises::GiftEscape("a\\b~c=d#e{f}g:h\ni"), "a\\\\b\\~c\\=d\\#e\\{f\\}g\\:h\\ni");
 }
 
+// --- Moodle XML, where the parser's own checks are in moodle_check.py ----------------------------
+
+// The character data of every <text> element, entities undone, in order.
+std::vector<std::string> XmlTexts(const std::string& xml) {
+  std::vector<std::string> texts;
+  for (std::size_t at = 0; (at = xml.find("<text>", at)) != std::string::npos;) {
+    at += 6;
+    const std::size_t end = xml.find("</text>", at);
+    std::string raw = xml.substr(at, end - at);
+    EXPECT_EQ(raw.find_first_of("<>"), std::string::npos) << raw;
+    for (const auto& [entity, c] : std::vector<std::pair<std::string, std::string>>{
+             {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#13;", "\r"}, {"&amp;", "&"}}) {
+      raw = Replace(raw, entity, c);
+    }
+    texts.push_back(raw);
+  }
+  return texts;
+}
+
+TEST(ExerciseMoodleTest, HostileTextSurvivesTwoLayersOfEscaping) {
+  // The text of a question is HTML inside XML: undone twice, it is the exercise's own.
+  Exercise e;
+  e.numero = 1;
+  e.kind = {Operation::kRepresent, ops::System::kTwos};
+  e.enunciado = "a < b && c > \"d\" ]]> <!-- x --> {1:SHORTANSWER:=0} *";
+  e.respuesta = "1*0";
+  e.traza = "</pre></text>&amp;\r\x01\tfin\n";
+  const std::string xml = exercises::RenderMoodle({e}, Header(1, "repbin -- x"));
+  const std::vector<std::string> texts = XmlTexts(xml);
+  // The bank's category and its note, the question's category, name, text, feedback, and its
+  // answer with an empty feedback of its own.
+  ASSERT_EQ(texts.size(), 8u) << xml;
+  EXPECT_EQ(HtmlText(Replace(texts[4], "&quot;", "\"")), "<p>" + e.enunciado + "</p>");
+  EXPECT_EQ(HtmlText(texts[5]), "<pre></pre></text>&amp;\r\uFFFD\tfin\n</pre>");
+  EXPECT_EQ(texts[6], "1\\*0");  // a literal star, not Moodle's wildcard
+  // No comment in the file holds "--", which XML forbids there.
+  for (std::size_t at = 0; (at = xml.find("<!--", at)) != std::string::npos; at += 4) {
+    const std::size_t end = xml.find("-->", at);
+    EXPECT_EQ(xml.substr(at + 4, end - at - 4).find("--"), std::string::npos);
+  }
+}
+
 // --- The four outputs of one sheet --------------------------------------------------------------
 
 // Markdown's wrapped paragraphs joined again: a line break and its indent become one space.
@@ -977,7 +1019,7 @@ TEST(ExerciseCommandTest, UsageErrorsSayWhatIsAccepted) {
       {{"--bits=65"}, "--bits espera un número de bits entre 2 y 64"},
       {{"-f", "ieee128"},
        "ieee32, ieee16, ieee64, bfloat16, fp8-e4m3, fp8-e5m2 o un formato en una palabra"},
-      {{"--salida", "pdf"}, "texto, markdown, html, gift o json"},
+      {{"--salida", "pdf"}, "texto, markdown, html, gift, moodle o json"},
       {{"--sis-man", "exceso"}, "sm, c1 o c2"},
       {{"--norma", "2"}, "0M, 1M o 01M"},
       {{"--exp", "12", "--bits-flotante", "8"}, "el exponente debe tener entre 1 y 6 bits"},

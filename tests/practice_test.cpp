@@ -328,6 +328,52 @@ TEST(PracticeCommandTest, RecordFileHasOneObjectPerAnswer) {
   EXPECT_EQ(records[3]["respuesta_alumno"], "\xEF\xBF\xBD") << "a code page 850 byte, replaced";
 }
 
+// The page keeps the console's records: the same round answered the same way gives the same
+// objects, but for the moment and the round's id, the page's own.
+TEST(PracticeRoundTest, PageRecordsAreTheConsoles) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("repbin_registro_pagina_" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  const std::vector<std::string> round = {"--semilla", "12", "-n", "5", "--alumno", "Ana Ruiz"};
+  const std::string key =
+      nlohmann::json::parse(PracticeExerciseJson(round, 3))["respuesta"].get<std::string>();
+  const std::vector<std::string> answers = {"0x3F800000", "?", " " + key, "", "fuera de rango"};
+  std::vector<std::string> args = {"practicar", "--registro", path.string()};
+  args.insert(args.end(), round.begin(), round.end());
+  std::string typed;
+  for (const std::string& a : answers) typed += a + "\n";
+  ASSERT_EQ(RunProgramOnText(args, typed).status, 0);
+  std::stringstream text;
+  {
+    std::ifstream file(path);
+    text << file.rdbuf();
+  }
+  std::filesystem::remove(path);
+  const std::vector<nlohmann::json> console = Lines(text.str());
+  ASSERT_EQ(console.size(), answers.size());
+  std::set<std::string> estados;
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    nlohmann::json page = nlohmann::json::parse(
+        PracticeRecordJson(round, static_cast<int>(i) + 1, answers[i], "pagina-1"));
+    EXPECT_EQ(page["ronda"], "pagina-1");
+    EXPECT_EQ(page["alumno"], "Ana Ruiz");
+    estados.insert(page["estado"].get<std::string>());
+    nlohmann::json expected = console[i];
+    for (nlohmann::json* r : {&page, &expected}) {
+      r->erase("instante");
+      r->erase("ronda");
+    }
+    EXPECT_EQ(page, expected) << i;
+  }
+  EXPECT_EQ(estados.size(), 3u) << "right, wrong and unanswered all met";
+  // Without --alumno the record names nobody; a name the console refuses, the page refuses.
+  EXPECT_TRUE(nlohmann::json::parse(PracticeRecordJson({"--semilla", "1"}, 1, "0", "r"))["alumno"]
+                  .is_null());
+  EXPECT_TRUE(nlohmann::json::parse(PracticeRoundJson({"--alumno", "a\tb"})).contains("error"));
+  EXPECT_TRUE(nlohmann::json::parse(PracticeRoundJson({"--alumno", "Ana"})).contains("ronda"));
+}
+
 TEST(PracticeCommandTest, UsageErrors) {
   const struct {
     std::vector<std::string> args;

@@ -149,6 +149,14 @@ const char* repbin_practice_verdict(const char* options, int numero, const char*
   return result.c_str();
 }
 
+// The record of `answer` to exercise `numero` of that round (`ronda` its id), as the console's
+// record file holds it: one JSON object.
+const char* repbin_practice_record(const char* options, int numero, const char* answer,
+                                   const char* ronda) {
+  result = repbin::PracticeRecordJson(Words(options), numero, answer, ronda);
+  return result.c_str();
+}
+
 int repbin_finished() {
   return finished;
 }

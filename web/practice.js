@@ -1,17 +1,21 @@
 // The "Practicar" tab: a round of `repbin practicar` in the page. The options become the command's
 // words; the module draws the round (the same exercises as `repbin ejercicios` with the same
-// seed), one at a time as they are asked, and judges each answer (bindings.cpp:
-// repbin_practice_round, repbin_practice_exercise, repbin_practice_verdict), so the verdicts and
-// diagnoses are the console's own. Nothing leaves the browser.
+// seed), one at a time as they are asked, judges each answer and writes its record (bindings.cpp:
+// repbin_practice_round, repbin_practice_exercise, repbin_practice_verdict,
+// repbin_practice_record), so the verdicts, diagnoses and records are the console's own. The
+// student's name is kept in the browser (not in the address, which may be shared); the round's
+// records are offered as a file for `repbin informe`. Nothing leaves the browser by itself.
 'use strict';
 
 var repbinPractica = (function () {
-  var pedirRonda, pedirEjercicio, veredicto;  // the module's functions
+  var pedirRonda, pedirEjercicio, veredicto, registro;  // the module's functions
+  var kClaveAlumno = 'repbin-alumno';  // the name's key in the browser's storage
   var ronda;           // the round: {semilla, orden, total}
   var opciones = [];   // the round's command words, --semilla included
   var ejercicio;       // the exercise on screen, as the module gives it
   var actual = 0;      // index of the exercise on screen
   var resultados = []; // per exercise answered: {tipo, titulo, correcta, respondida}
+  var registros = [];  // the round's records, one JSON line each, as the module wrote them
   var resuelto = false; // the exercise on screen has its verdict
   var enCurso = false;  // a round is on screen
 
@@ -29,6 +33,8 @@ var repbinPractica = (function () {
   // The command's words for the options chosen; the seed only when one was given.
   function palabras() {
     var args = [];
+    var alumno = $('practica-alumno').value.trim();
+    if (alumno !== '') args.push('--alumno', alumno);
     var semilla = $('practica-semilla').value.trim();
     if (semilla !== '') args.push('--semilla', semilla);
     var n = $('practica-n').value.trim();
@@ -103,7 +109,7 @@ var repbinPractica = (function () {
       return;
     }
     if (limpia === '' || limpia === '?') {
-      verSolucion();
+      verSolucion(limpia);
       return;
     }
     var e = ejercicio;
@@ -125,13 +131,25 @@ var repbinPractica = (function () {
       caja.appendChild(elemento('p', 'practica-diagnostico', v.diagnostico));
       if (v.campos && e.formato) caja.appendChild(dibujo(v.cadena, e, v.campos));
     }
+    registrar(e.numero, respuesta);
     anotar(e, v.correcta, true);
   }
 
-  function verSolucion() {
+  // The record of the exercise on screen, kept for the round's file.
+  function registrar(numero, respuesta) {
+    var linea = registro(opciones.join('\n'), numero, respuesta, ronda.ronda);
+    // A record has a state; a refusal has only its message ("error", which a record also has:
+    // the mistake's code).
+    if (JSON.parse(linea).estado) registros.push(linea);
+  }
+
+  // Shows the solution; an exercise without its verdict is left unanswered, recorded with what
+  // was typed ("?", or nothing for the button).
+  function verSolucion(respuesta) {
     if (!resuelto) {
       var caja = $('practica-veredicto');
       caja.replaceChildren(elemento('p', 'practica-mal', 'Sin responder.'));
+      registrar(ejercicio.numero, typeof respuesta === 'string' ? respuesta : '');
       anotar(ejercicio, false, false);
     }
     $('practica-solucion').hidden = false;
@@ -187,6 +205,7 @@ var repbinPractica = (function () {
       resultados.length + (sinResponder ? ' (' + sinResponder + ' sin responder)' : '')));
     resumen.appendChild(elemento('p', '', 'Semilla ' + ronda.semilla +
       '; para repetir esta ronda en la consola: ' + ronda.orden));
+    if (registros.length) resumen.appendChild(descarga());
     $('practica-ronda').hidden = true;
     resumen.hidden = false;
     enCurso = false;
@@ -194,6 +213,40 @@ var repbinPractica = (function () {
     $('practica-empezar').textContent = 'Otra ronda';
     $('practica-empezar').focus();
     repbinPagina.anotarDireccion();
+  }
+
+  // The round's records as a file to download (JSON Lines, as `practicar --registro` writes
+  // them), for the teacher's `repbin informe`.
+  function descarga() {
+    var a = elemento('a', '', 'Descargar el registro de la ronda');
+    a.id = 'practica-descargar';
+    // A data address: the file is in the link itself, nothing to fetch or to free.
+    a.href = 'data:application/jsonl;charset=utf-8,' +
+      encodeURIComponent(registros.join('\n') + '\n');
+    a.download = 'registro-' + ronda.ronda + '.jsonl';
+    var p = elemento('p', '', '');
+    p.appendChild(a);
+    p.appendChild(document.createTextNode(' (JSON Lines; ' + registros.length +
+      (registros.length === 1 ? ' ejercicio' : ' ejercicios') +
+      '): repbin informe lo resume para el profesor.'));
+    return p;
+  }
+
+  // The student's name as the browser keeps it; storage may be refused (private windows).
+  function nombreGuardado() {
+    try {
+      return localStorage.getItem(kClaveAlumno) || '';
+    } catch (e) {
+      return '';
+    }
+  }
+
+  function guardarNombre() {
+    try {
+      localStorage.setItem(kClaveAlumno, $('practica-alumno').value.trim());
+    } catch (e) {
+      // Not kept: the box still names this round.
+    }
   }
 
   // While a round runs its options fold away, so that the exercise and each verdict stay in
@@ -221,10 +274,12 @@ var repbinPractica = (function () {
     $('practica-error').hidden = true;
     $('practica-empezar').textContent = 'Empezar';
     plegarOpciones(false);
+    $('practica-alumno').value = nombreGuardado();  // the form was reset with the address
   }
 
   function empezar(evento) {
     evento.preventDefault();
+    guardarNombre();
     var args = palabras();
     var texto = pedirRonda(args.join('\n'));
     var r = JSON.parse(texto);
@@ -248,6 +303,7 @@ var repbinPractica = (function () {
     opciones = args;
     actual = 0;
     resultados = [];
+    registros = [];
     $('practica-orden').textContent = r.orden;
     $('practica-ronda').hidden = false;
     enCurso = true;
@@ -260,6 +316,10 @@ var repbinPractica = (function () {
     pedirRonda = Module.cwrap('repbin_practice_round', 'string', ['string']);
     pedirEjercicio = Module.cwrap('repbin_practice_exercise', 'string', ['string', 'number']);
     veredicto = Module.cwrap('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
+    registro = Module.cwrap('repbin_practice_record', 'string',
+      ['string', 'number', 'string', 'string']);
+    $('practica-alumno').value = nombreGuardado();
+    $('practica-alumno').addEventListener('change', guardarNombre);
     $('practica-opciones').addEventListener('submit', empezar);
     $('practica-linea').addEventListener('submit', comprobar);
     $('practica-ver').addEventListener('click', verSolucion);

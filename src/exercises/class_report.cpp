@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exercises/answer_check.h"
@@ -48,8 +49,14 @@ std::string StringOr(const Json& j, const char* key, const std::string& fallback
   return it != j.end() && it->is_string() ? it->get<std::string>() : fallback;
 }
 
-// A CSV field, quoted when it holds a comma, a quote or a line end (RFC 4180).
-std::string CsvField(const std::string& text) {
+// A CSV field, quoted when it holds a comma, a quote or a line end (RFC 4180). A text that a
+// spreadsheet would take for a formula (starting with = + - @, a tab or a carriage return: a
+// student's name in a record is anyone's text) goes with a single quote before it, which
+// spreadsheets show as text and Moodle's import reads as part of the name.
+std::string CsvField(std::string text) {
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) {
+    text.insert(0, 1, '\'');
+  }
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {
@@ -98,8 +105,11 @@ ops::OptionTable ReportOptions(ReportRequest& r) {
                 "texto (lo normal); csv, una fila por alumno para importar las\n"
                 "notas en Moodle (columnas alumno, nota, correctos, respondidos,\n"
                 "sin_responder: alumno se empareja con el nombre de usuario y\n"
-                "nota con el elemento de calificación); html, una página para\n"
-                "abrir o imprimir, con gráficos de barras; json, un objeto")
+                "nota con el elemento de calificación; una celda que empieza\n"
+                "por = + - @, tabulador o retorno de carro lleva una comilla\n"
+                "simple delante, para que no se lea como fórmula); html, una\n"
+                "página para abrir o imprimir, con gráficos de barras; json,\n"
+                "un objeto")
       .DescribeAs("--cp850", "--cp850, --utf8",
                   "codificación de los mensajes y del informe de texto")
       .Describe("-h", "", "muestra esta ayuda y termina");

@@ -19,7 +19,8 @@ namespace repbin::exercises {
 namespace {
 
 constexpr const char* kDefaultTitle = "Hoja de ejercicios de repbin";
-constexpr std::size_t kMarkdownWidth = 100;  // longest Markdown line outside code blocks
+constexpr std::size_t kMarkdownWidth = 100;           // longest Markdown line outside code blocks
+constexpr const char* kFloatTolerance = "0.0000005";  // half of a floating reading's last decimal
 
 std::string Title(const SheetHeader& header) {
   return header.titulo.empty() ? kDefaultTitle : header.titulo;
@@ -75,6 +76,22 @@ std::string HtmlEscape(const std::string& text) {
       case '>': escaped += "&gt;"; break;
       case '"': escaped += "&quot;"; break;
       default: escaped += c; break;
+    }
+  }
+  return escaped;
+}
+
+std::string XmlEscape(const std::string& text) {
+  const std::string html = HtmlEscape(text);
+  std::string escaped;
+  escaped.reserve(html.size());
+  for (char c : html) {
+    if (c == '\r') {
+      escaped += "&#13;";
+    } else if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
+      escaped += "\uFFFD";
+    } else {
+      escaped += c;
     }
   }
   return escaped;
@@ -206,6 +223,34 @@ std::vector<std::string> AcceptedAnswers(const Exercise& e) {
   return answers;
 }
 
+std::vector<PatternField> LayoutFields(const FloatFormat& f) {
+  std::vector<PatternField> fields = {{f.possigno, 1, "signo"},
+                                      {f.posexp, f.nbexp, "exponente"},
+                                      {f.posmantisa, f.nb - f.nbexp - 1, "mantisa"}};
+  std::sort(fields.begin(), fields.end(),
+            [](const PatternField& a, const PatternField& b) { return a.start < b.start; });
+  std::erase_if(fields, [](const PatternField& field) { return field.width <= 0; });
+  return fields;
+}
+
+BankAnswer BankAnswerOf(const Exercise& e) {
+  BankAnswer answer;
+  if (e.kind.operation != Operation::kInterpret) {
+    answer.texts = AcceptedAnswers(e);
+    return answer;
+  }
+  // A floating reading is right within half of the last printed decimal; at a tie, on either
+  // side of it, both roundings are listed.
+  if (e.kind.system != ops::System::kFloat) {
+    answer.numbers = {{e.respuesta, ""}};
+  } else if (const std::optional<std::pair<std::string, std::string>> tie = KeyTie(e)) {
+    answer.numbers = {{tie->first, kFloatTolerance}, {tie->second, kFloatTolerance}};
+  } else {
+    answer.numbers = {{e.respuesta, kFloatTolerance}};
+  }
+  return answer;
+}
+
 std::string ExpandTabs(const std::string& text) {
   std::string expanded;
   expanded.reserve(text.size() + text.size() / 4);
@@ -238,17 +283,31 @@ std::string PrintedAnswer(const Exercise& e) {
   if (e.kind.system != ops::System::kFloat || static_cast<int>(bits.size()) != e.formato.nb) {
     return Grouped(bits, true);
   }
-  const FloatFormat& f = e.formato;
-  std::vector<std::pair<int, int>> fields = {
-      {f.possigno, 1}, {f.posexp, f.nbexp}, {f.posmantisa, f.nb - f.nbexp - 1}};
-  std::sort(fields.begin(), fields.end());
   std::string split;
-  for (const auto& [start, width] : fields) {
-    if (width <= 0) continue;
+  for (const PatternField& field : LayoutFields(e.formato)) {
     if (!split.empty()) split += ' ';
-    split += bits.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(width));
+    split +=
+        bits.substr(static_cast<std::size_t>(field.start), static_cast<std::size_t>(field.width));
   }
   return split;
+}
+
+// A bank's category of a question, one per kind (per variant and kind when there are several):
+// "repbin/Variante B/Representación en complemento a dos".
+std::string BankCategory(const Exercise& e, bool several) {
+  return "repbin/" + (several ? VariantName(e.variante) + "/" : "") + KindTitle(e.kind);
+}
+
+// "Ejercicio 3 (representar-c2, variante B)".
+std::string BankTitle(const Exercise& e, bool several) {
+  std::string title = "Ejercicio " + std::to_string(e.numero) + " (" + KindName(e.kind);
+  if (several) title += ", variante " + std::string(1, static_cast<char>('A' + e.variante));
+  return title + ")";
+}
+
+// The general feedback of a bank's question: the solution's trace, in HTML.
+std::string BankFeedback(const Exercise& e) {
+  return "<pre>" + HtmlEscape(e.traza) + "</pre>";
 }
 
 }  // namespace
@@ -270,7 +329,7 @@ SheetWriter::SheetWriter(Form form, const SheetHeader& header, bool soluciones, 
     : form_(form), header_(header), soluciones_(soluciones), out_(out) {}
 
 bool SheetWriter::TracesFirst() const {
-  return form_ == Form::kGift || form_ == Form::kJson;
+  return form_ == Form::kGift || form_ == Form::kJson || form_ == Form::kMoodle;
 }
 
 bool SheetWriter::WantsKeys() const {
@@ -291,6 +350,19 @@ void SheetWriter::Begin() {
     case Form::kGift:
       out_ += "// Banco de preguntas de repbin en formato GIFT (Moodle), en UTF-8.\n// " +
               Recreate(header_) + "\n";
+      break;
+    case Form::kMoodle:
+      // The bank's own category says how it was made, as GIFT's comment does.
+      out_ +=
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<!-- Banco de preguntas de repbin en formato XML de Moodle, en UTF-8. -->\n"
+          "<quiz>\n"
+          "  <question type=\"category\">\n"
+          "    <category><text>$course$/top/repbin</text></category>\n"
+          "    <info format=\"html\"><text>" +
+          XmlEscape("<p>" + HtmlEscape(Recreate(header_)) + "</p>") +
+          "</text></info>\n"
+          "  </question>\n";
       break;
     case Form::kJson: break;
   }
@@ -354,9 +426,8 @@ void SheetWriter::Statement(const Exercise& e) {
   }
 }
 
-// A GIFT question or a JSON object, which carry the answer and the trace.
+// A bank's question (GIFT, Moodle XML) or a JSON object, which carry the answer and the trace.
 void SheetWriter::Question(const Exercise& e) {
-  const bool several = header_.variantes > 1;
   if (form_ == Form::kJson) {
     nlohmann::ordered_json j;
     j["numero"] = e.numero;
@@ -393,43 +464,159 @@ void SheetWriter::Question(const Exercise& e) {
     out_ += '\n';
     return;
   }
-  // GIFT: a category per kind (per variant and kind when there are several), declared whenever
-  // it changes, so that Moodle files every question where it belongs.
-  const std::string category =
-      "repbin/" + (several ? VariantName(e.variante) + "/" : "") + KindTitle(e.kind);
-  if (category != category_) {
-    out_ += "\n$CATEGORY: " + GiftEscape(category) + "\n";
-    category_ = category;
-  }
-  std::string title = "Ejercicio " + std::to_string(e.numero) + " (" + KindName(e.kind);
-  if (several) title += ", variante " + std::string(1, static_cast<char>('A' + e.variante));
-  title += ")";
-  const std::string feedback = "<pre>" + HtmlEscape(e.traza) + "</pre>";
-  // Readings are numerical questions, representations short answers with every accepted form.
-  std::string answer;
-  if (e.kind.operation == Operation::kInterpret) {
-    answer = "#" + e.respuesta;
-    // A floating reading is right within half of the last printed decimal; at a tie, on either
-    // side of it, both roundings listed.
-    if (e.kind.system == ops::System::kFloat) {
-      answer += ":0.0000005";
-      const std::optional<std::pair<std::string, std::string>> tie = KeyTie(e);
-      if (tie) answer = "#=" + tie->first + ":0.0000005 =" + tie->second + ":0.0000005";
-    }
+  if (form_ == Form::kGift) {
+    GiftQuestion(e);
   } else {
-    for (const std::string& accepted : AcceptedAnswers(e)) {
-      answer += (answer.empty() ? "=" : " =") + GiftEscape(accepted);
-    }
+    MoodleQuestion(e);
+  }
+}
+
+// A bank's category is declared whenever it changes, so that Moodle files every question where
+// it belongs. True when `category` is not the last one declared.
+bool SheetWriter::NewCategory(const std::string& category) {
+  if (category == category_) return false;
+  category_ = category;
+  return true;
+}
+
+void SheetWriter::GiftQuestion(const Exercise& e) {
+  const bool several = header_.variantes > 1;
+  if (NewCategory(BankCategory(e, several))) {
+    out_ += "\n$CATEGORY: " + GiftEscape(category_) + "\n";
+  }
+  // Readings are numerical questions, representations short answers with every accepted form.
+  const BankAnswer bank = BankAnswerOf(e);
+  std::string answer;
+  for (const auto& [number, tolerance] : bank.numbers) {
+    answer += answer.empty() ? "#" : " =";
+    answer += number + (tolerance.empty() ? "" : ":" + tolerance);
+  }
+  if (bank.numbers.size() > 1) answer.insert(1, "=");
+  for (const std::string& accepted : bank.texts) {
+    answer += (answer.empty() ? "=" : " =") + GiftEscape(accepted);
   }
   out_ += "\n::";
-  out_ += GiftEscape(title);
+  out_ += GiftEscape(BankTitle(e, several));
   out_ += "::[html]<p>";
   out_ += GiftEscape(HtmlEscape(e.enunciado));
   out_ += "</p>{";
   out_ += answer;
   out_ += "####";
-  out_ += GiftEscape(feedback);
+  out_ += GiftEscape(BankFeedback(e));
   out_ += "}\n";
+}
+
+namespace {
+
+// Short answers match '*' as any text, unless escaped.
+std::string ShortAnswerEscape(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (c == '*') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
+// An answer inside an embedded (Cloze) field, where } # ~ / " and the backslash are structure.
+std::string ClozeEscape(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    if (std::string_view("}#~/\"\\*").find(c) != std::string_view::npos) escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
+// One element with a text in HTML: <NAME format="html"><text>...</text></NAME>.
+std::string XmlHtml(const char* name, const std::string& html) {
+  return std::string("    <") + name + " format=\"html\"><text>" + XmlEscape(html) + "</text></" +
+         name + ">\n";
+}
+
+std::string MoodleAnswer(const std::string& text, const std::string& more = "") {
+  return "    <answer fraction=\"100\" format=\"plain_text\"><text>" + XmlEscape(text) + "</text>" +
+         more + "<feedback format=\"html\"><text></text></feedback></answer>\n";
+}
+
+// The embedded fields of a floating-point answer, one per field of the layout and each scored
+// on its own; nothing when the key is a pattern of another length. A key that is no pattern
+// ("Fuera de Rango") is what each field takes.
+std::string ClozeFields(const Exercise& e) {
+  const std::vector<PatternField> fields = LayoutFields(e.formato);
+  const bool pattern = e.respuesta.find_first_not_of("01") == std::string::npos;
+  if (fields.size() < 2 || (pattern && static_cast<int>(e.respuesta.size()) != e.formato.nb)) {
+    return "";
+  }
+  std::string html;
+  for (const PatternField& field : fields) {
+    std::string key = e.respuesta;
+    std::vector<std::string> accepted;
+    if (pattern) {
+      key = e.respuesta.substr(static_cast<std::size_t>(field.start),
+                               static_cast<std::size_t>(field.width));
+    }
+    accepted.push_back(key);
+    if (pattern) {
+      for (bool from_right : {true, false}) {
+        const std::string grouped = Grouped(key, from_right);
+        if (grouped != key && grouped != accepted.back()) accepted.push_back(grouped);
+      }
+    }
+    std::string label = field.name;
+    label[0] = static_cast<char>(label[0] - 'a' + 'A');
+    html += "<p>" + label + ": {1:SHORTANSWER:";
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+      html += (i == 0 ? "=" : "~=") + ClozeEscape(accepted[i]);
+    }
+    html += "}</p>";
+  }
+  return html;
+}
+
+}  // namespace
+
+// A Moodle XML question: readings numerical, floating-point patterns embedded answers with a
+// field for each part of the layout, other answers short answers with every accepted form.
+void SheetWriter::MoodleQuestion(const Exercise& e) {
+  const bool several = header_.variantes > 1;
+  if (NewCategory(BankCategory(e, several))) {
+    // Under the course's top category; no name in the path holds a '/' of its own.
+    out_ += "  <question type=\"category\">\n    <category><text>" +
+            XmlEscape("$course$/top/" + category_) + "</text></category>\n  </question>\n";
+  }
+  const BankAnswer bank = BankAnswerOf(e);
+  std::string statement = "<p>" + HtmlEscape(e.enunciado) + "</p>";
+  const std::string fields =
+      bank.texts.empty() || e.kind.system != ops::System::kFloat ? "" : ClozeFields(e);
+  const char* type = !bank.numbers.empty() ? "numerical" : fields.empty() ? "shortanswer" : "cloze";
+  if (!fields.empty()) {
+    statement +=
+        "<p>Escriba la cadena campo a campo (si no se puede representar en el formato, escriba "
+        "«Fuera de Rango» en cada campo):</p>" +
+        fields;
+  }
+  out_ += std::string("  <question type=\"") + type + "\">\n    <name><text>" +
+          XmlEscape(BankTitle(e, several)) + "</text></name>\n";
+  out_ += XmlHtml("questiontext", statement);
+  out_ += XmlHtml("generalfeedback", BankFeedback(e));
+  // An embedded question is worth its fields, one point each.
+  if (fields.empty()) out_ += "    <defaultgrade>1</defaultgrade>\n";
+  out_ += "    <penalty>0.3333333</penalty>\n    <hidden>0</hidden>\n";
+  if (!bank.numbers.empty()) {
+    for (const auto& [number, tolerance] : bank.numbers) {
+      out_ += MoodleAnswer(number,
+                           "<tolerance>" + (tolerance.empty() ? "0" : tolerance) + "</tolerance>");
+    }
+    out_ +=
+        "    <unitgradingtype>0</unitgradingtype>\n    <unitpenalty>0</unitpenalty>\n"
+        "    <showunits>3</showunits>\n    <unitsleft>0</unitsleft>\n";
+  } else if (fields.empty()) {
+    out_ += "    <usecase>0</usecase>\n";
+    for (const std::string& accepted : bank.texts)
+      out_ += MoodleAnswer(ShortAnswerEscape(accepted));
+  }
+  out_ += "  </question>\n";
 }
 
 void SheetWriter::Add(const Exercise& e) {
@@ -556,6 +743,7 @@ void SheetWriter::AddKey(const Exercise& e) {
 void SheetWriter::Finish() {
   if (!begun_) Begin();
   if (form_ == Form::kHtml) out_ += closing_ + "</body>\n</html>\n";
+  if (form_ == Form::kMoodle) out_ += "</quiz>\n";
 }
 
 std::string Render(Form form, const std::vector<Exercise>& sheet, const SheetHeader& header,
@@ -588,6 +776,9 @@ std::string RenderGift(const std::vector<Exercise>& sheet, const SheetHeader& he
 }
 std::string RenderJson(const std::vector<Exercise>& sheet, const SheetHeader& header) {
   return Render(Form::kJson, sheet, header, true);
+}
+std::string RenderMoodle(const std::vector<Exercise>& sheet, const SheetHeader& header) {
+  return Render(Form::kMoodle, sheet, header, true);
 }
 
 }  // namespace repbin::exercises

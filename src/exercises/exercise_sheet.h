@@ -1,6 +1,6 @@
 // Exercise sheets: exercises drawn from a seed, each solved by the operations themselves, and
-// the five ways of writing a sheet (plain text, Markdown, a printable HTML page, Moodle GIFT,
-// JSON Lines), all rendered from the same exercises, written as they are drawn.
+// the six ways of writing a sheet (plain text, Markdown, a printable HTML page, Moodle GIFT,
+// Moodle XML, JSON Lines), all rendered from the same exercises, written as they are drawn.
 #pragma once
 
 #include <cstdint>
@@ -134,7 +134,7 @@ struct SheetHeader {
   int espacio = 0;
 };
 
-enum class Form { kText, kMarkdown, kHtml, kGift, kJson };
+enum class Form { kText, kMarkdown, kHtml, kGift, kJson, kMoodle };
 
 // Writes a sheet while its exercises are drawn. Add() takes every exercise in the order drawn;
 // then, when WantsKeys(), AddAnswer() takes every exercise again in the same order (the answer
@@ -145,7 +145,7 @@ enum class Form { kText, kMarkdown, kHtml, kGift, kJson };
 class SheetWriter {
  public:
   SheetWriter(Form form, const SheetHeader& header, bool soluciones, std::string& out);
-  // Whether Add() uses the traces (GIFT and JSON carry them with each question).
+  // Whether Add() uses the traces (GIFT, Moodle XML and JSON carry them with each question).
   bool TracesFirst() const;
   // Whether a second round of exercises, for the answer key, is wanted.
   bool WantsKeys() const;
@@ -159,6 +159,9 @@ class SheetWriter {
   void BeginVariant(int variante);
   void Statement(const Exercise& e);
   void Question(const Exercise& e);
+  void GiftQuestion(const Exercise& e);
+  void MoodleQuestion(const Exercise& e);
+  bool NewCategory(const std::string& category);
   void OpenKeySection(const std::string& heading, const char* html_class, const char* closing);
 
   Form form_;
@@ -171,11 +174,16 @@ class SheetWriter {
   int key_variant_ = -1;     // the variant whose key is being written
   bool key_begun_ = false;   // the teacher's part, which opens with the seed, has begun
   std::string closing_;      // HTML: what closes the section being written
-  std::string category_;     // GIFT: the category of the last question
+  std::string category_;     // GIFT, Moodle XML: the category of the last question
 };
 
 // `text` with &, <, > and " as HTML entities, for a page's text and attributes.
 std::string HtmlEscape(const std::string& text);
+
+// `text` as XML character data or a value in double quotes: & < > " as entities, a carriage
+// return as &#13; (a parser would make it a line feed), and the control characters XML 1.0
+// cannot hold as U+FFFD.
+std::string XmlEscape(const std::string& text);
 
 // "Semilla S; para crear de nuevo esta hoja: COMMAND": what makes the sheet, and so its key,
 // again. Only the key says it; a student's page never does.
@@ -193,6 +201,7 @@ std::string RenderHtml(const std::vector<Exercise>& sheet, const SheetHeader& he
                        bool soluciones);
 std::string RenderGift(const std::vector<Exercise>& sheet, const SheetHeader& header);
 std::string RenderJson(const std::vector<Exercise>& sheet, const SheetHeader& header);
+std::string RenderMoodle(const std::vector<Exercise>& sheet, const SheetHeader& header);
 
 // `text` with GIFT's special characters (~ = # { } : and backslash) escaped, and line ends
 // written as \n, so that it stays on one line.
@@ -202,6 +211,28 @@ std::string GiftEscape(const std::string& text);
 // with spaces (from the right, and from the left when that differs), and for a floating-point
 // pattern its hexadecimal ("0x4AC0"); "Fuera de Rango" alone.
 std::vector<std::string> AcceptedAnswers(const Exercise& e);
+
+// How a question bank asks for an exercise's answer: a number, right within a tolerance, or a
+// text with the forms accepted. GIFT and Moodle XML both ask what this says.
+struct BankAnswer {
+  // Numerical: each value accepted, with its tolerance ("" when it must be exact); at a tie of
+  // the printed decimals, both roundings.
+  std::vector<std::pair<std::string, std::string>> numbers;
+  // Short answer: every accepted text, the key first (AcceptedAnswers).
+  std::vector<std::string> texts;
+};
+BankAnswer BankAnswerOf(const Exercise& e);
+
+// A field of a floating-point pattern: where it starts, how many bits, and its Spanish name.
+struct PatternField {
+  int start = 0;
+  int width = 0;
+  const char* name = "";
+};
+
+// The fields of a floating-point layout in their order in the pattern ("signo", "exponente",
+// "mantisa"), a field of no width left out.
+std::vector<PatternField> LayoutFields(const FloatFormat& f);
 
 // `text` with tabs expanded to the next multiple of 8 columns.
 std::string ExpandTabs(const std::string& text);

@@ -30,7 +30,8 @@ void PrintHelp(const exercises::AddOwnOptions& own) {
       "\n"
       "Crea una hoja de ejercicios de representación e interpretación, con sus soluciones\n"
       "(cada respuesta con la traza que imprime la orden de una sola conversión), una página\n"
-      "para imprimir (HTML), o un banco de preguntas para Moodle (GIFT) o en JSON Lines.\n"
+      "para imprimir (HTML), o un banco de preguntas para Moodle (GIFT o XML de Moodle) o en\n"
+      "JSON Lines.\n"
       "\n"
       "Opciones:\n");
   out::PrintText(exercises::DrawOptionsHelp(own).c_str());
@@ -40,6 +41,7 @@ void PrintHelp(const exercises::AddOwnOptions& own) {
       "  repbin ejercicios -n 5 --semilla 7 --tipos c2,exceso -b 8 --soluciones\n"
       "  repbin ejercicios --variantes 3 --puntos --soluciones --salida html > examen.html\n"
       "  repbin ejercicios -n 40 --tipos flotante -f ieee16 --salida gift > banco.gift\n"
+      "  repbin ejercicios -n 40 --variantes 2 --salida moodle > banco.xml\n"
       "  repbin ejercicios -n 100 --salida json > ejercicios.jsonl\n");
 }
 
@@ -197,10 +199,12 @@ int RunExercises(const std::vector<std::string>& given, bool leading_ampliado,
             form = exercises::Form::kHtml;
           } else if (value == "gift") {
             form = exercises::Form::kGift;
+          } else if (value == "moodle") {
+            form = exercises::Form::kMoodle;
           } else if (value == "json") {
             form = exercises::Form::kJson;
           } else {
-            return "texto, markdown, html, gift o json";
+            return "texto, markdown, html, gift, moodle o json";
           }
           return std::nullopt;
         });
@@ -216,12 +220,14 @@ int RunExercises(const std::vector<std::string>& given, bool leading_ampliado,
                     "(--puntos=2,2,3,3; hasta dos decimales con '.')")
         .Describe("--salida", "SALIDA",
                   "texto (lo normal), markdown, html (una página para imprimir),\n"
-                  "gift (Moodle) o json (JSON Lines); todas en UTF-8")
+                  "gift (Moodle), moodle (XML de Moodle: la coma flotante con un\n"
+                  "hueco por campo, cada uno puntuado aparte) o json (JSON\n"
+                  "Lines); todas en UTF-8")
         .Describe("--soluciones", "",
                   "añade, tras las hojas del alumno, una tabla de respuestas por\n"
                   "variante (ejercicio, respuesta, puntos) y las soluciones con su\n"
-                  "traza (texto, markdown y html; gift y json llevan siempre las\n"
-                  "respuestas)")
+                  "traza (texto, markdown y html; gift, moodle y json llevan\n"
+                  "siempre las respuestas)")
         .Describe("--espacio", "N",
                   "N líneas en blanco para trabajar bajo cada ejercicio (de 0 a\n"
                   "40; 0 si no se indica)")
@@ -298,8 +304,8 @@ int RunExercises(const std::vector<std::string>& given, bool leading_ampliado,
   // A students' sheet (no key in it, no --clave) whose seed the program chose would leave the
   // teacher no way to make its key again: the seed line goes to standard error, which the copy
   // for the students (standard output) never holds.
-  const bool keys_in_sheet =
-      soluciones || form == exercises::Form::kGift || form == exercises::Form::kJson;
+  const bool keys_in_sheet = soluciones || form == exercises::Form::kGift ||
+                             form == exercises::Form::kJson || form == exercises::Form::kMoodle;
   if (seed_chosen && !clave && !keys_in_sheet) {
     out::PrintErrText(("repbin ejercicios: " + KeyLine(header, recorded, *seed) + "\n").c_str());
   }

@@ -204,11 +204,29 @@ std::string SeedLine(std::uint64_t seed, const std::string& command) {
   return "Semilla " + std::to_string(seed) + "; para repetir esta ronda: " + command + "\n";
 }
 
-// The drawing options of a page's round, read as the command reads them; what the layout rules
-// say of a refused layout comes before the refusal itself.
+// Whether `name` may name a student in the records: one line of 1 to 80 characters of UTF-8.
+std::optional<std::string> StudentRefusal(std::string_view name) {
+  const std::optional<std::size_t> length = exercises::PlainLineLength(name);
+  if (!length || *length < 1 || *length > 80) {
+    return "un nombre de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de control";
+  }
+  return std::nullopt;
+}
+
+// The drawing options of a page's round, read as the command reads them, and the student's name
+// (--alumno) when it has one; what the layout rules say of a refused layout comes before the
+// refusal itself.
 std::optional<std::string> ReadRound(const std::vector<std::string>& args,
-                                     exercises::DrawCommandLine& line) {
-  std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, {}, line);
+                                     exercises::DrawCommandLine& line,
+                                     std::optional<std::string>* student = nullptr) {
+  const exercises::AddOwnOptions own = [&](ops::OptionTable& table) {
+    table.Valued({"--alumno"}, [&](std::string_view value) -> std::optional<std::string> {
+      if (std::optional<std::string> refusal = StudentRefusal(value)) return refusal;
+      if (student != nullptr) *student = std::string(value);
+      return std::nullopt;
+    });
+  };
+  std::optional<std::string> refusal = exercises::ReadDrawCommandLine(args, own, line);
   if (!refusal && line.help) refusal = "la ayuda está en repbin practicar --help";
   if (refusal) return line.preface + *refusal;
   return std::nullopt;
@@ -248,6 +266,44 @@ std::string ErrorJson(const std::string& message) {
   return Json{{"error", message}}.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// What a student did with one exercise: the answer as typed (`typed` its whole length, more
+// than the answer's when the line was too long to keep), and whether it was left unanswered.
+struct Answered {
+  std::string_view answer;
+  std::size_t typed = 0;
+  bool unanswered = false;
+};
+
+// The record of one exercise, as the record file and the page keep it.
+Json RecordEntry(const std::optional<std::string>& student, const std::string& round_id,
+                 std::uint64_t seed, const Exercise& e, const Answered& a,
+                 const exercises::Verdict& verdict) {
+  Json entry;
+  entry["alumno"] = student ? Json(*student) : Json(nullptr);
+  entry["ronda"] = round_id;
+  entry["ejercicio"] = e.numero;
+  entry["tipo"] = exercises::KindName(e.kind);
+  entry["orden"] = e.orden;
+  entry["enunciado"] = e.enunciado;
+  entry["respuesta_alumno"] = Prefix(a.answer, kRecordedAnswer);
+  if (a.typed > kRecordedAnswer) {
+    // Said in the record itself: the answer was longer than what it keeps.
+    entry["respuesta_alumno_recortada"] = true;
+    entry["longitud_respuesta_alumno"] = a.typed;
+  }
+  entry["respuesta"] = e.respuesta;
+  entry["correcta"] = verdict.correcta;
+  entry["estado"] = verdict.correcta ? "correcta" : a.unanswered ? "sin_responder" : "incorrecta";
+  entry["error"] = verdict.correcta || a.unanswered || verdict.error.empty() ? Json(nullptr)
+                                                                             : Json(verdict.error);
+  entry["diagnostico"] = verdict.diagnostico.size() > kRecordedDiagnosis
+                             ? Prefix(verdict.diagnostico, kRecordedDiagnosis) + " […]"
+                             : verdict.diagnostico;
+  entry["semilla"] = seed;
+  entry["instante"] = Now();
+  return entry;
+}
+
 }  // namespace
 
 int RunPractice(const std::vector<std::string>& args) {
@@ -263,11 +319,7 @@ int RunPractice(const std::vector<std::string>& args) {
                   return std::nullopt;
                 })
         .Valued({"--alumno"}, [&](std::string_view value) -> std::optional<std::string> {
-          const std::optional<std::size_t> length = exercises::PlainLineLength(value);
-          if (!length || *length < 1 || *length > 80) {
-            return "un nombre de una línea de 1 a 80 caracteres en UTF-8, sin caracteres de "
-                   "control";
-          }
+          if (std::optional<std::string> refusal = StudentRefusal(value)) return refusal;
           student = std::string(value);
           return std::nullopt;
         });
@@ -408,32 +460,9 @@ int RunPractice(const std::vector<std::string>& args) {
     unanswered += skipped ? 1 : 0;
 
     if (!record_path) continue;
-    Json entry;
-    entry["alumno"] = student ? Json(*student) : Json(nullptr);
-    entry["ronda"] = round_id;
-    entry["ejercicio"] = e.numero;
-    entry["tipo"] = exercises::KindName(e.kind);
-    entry["orden"] = e.orden;
-    entry["enunciado"] = e.enunciado;
-    entry["respuesta_alumno"] = Prefix(answer, kRecordedAnswer);
-    if (answer.size() > kRecordedAnswer || too_long) {
-      // Said in the record itself: the answer was longer than what it keeps.
-      entry["respuesta_alumno_recortada"] = true;
-      entry["longitud_respuesta_alumno"] = too_long ? line_read.length : answer.size();
-    }
-    entry["respuesta"] = e.respuesta;
-    entry["correcta"] = verdict.correcta;
-    entry["estado"] = verdict.correcta      ? "correcta"
-                      : skipped || too_long ? "sin_responder"
-                                            : "incorrecta";
-    entry["error"] = verdict.correcta || skipped || too_long || verdict.error.empty()
-                         ? Json(nullptr)
-                         : Json(verdict.error);
-    entry["diagnostico"] = verdict.diagnostico.size() > kRecordedDiagnosis
-                               ? Prefix(verdict.diagnostico, kRecordedDiagnosis) + " […]"
-                               : verdict.diagnostico;
-    entry["semilla"] = *line.seed;
-    entry["instante"] = Now();
+    const Answered answered{answer, too_long ? line_read.length : answer.size(),
+                            skipped || too_long};
+    const Json entry = RecordEntry(student, round_id, *line.seed, e, answered, verdict);
     if (!record.Add(entry)) {
       // Nothing more is asked: the answers would be lost.
       out::PrintErr(
@@ -480,6 +509,7 @@ std::string PracticeRoundJson(const std::vector<std::string>& args) {
   round["semilla"] = *line.seed;
   round["orden"] = command;
   round["total"] = RoundLength(line.options);
+  round["ronda"] = RoundId();
   return round.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -536,6 +566,32 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
     j["cadena"] = ops::ReadTypedBits(answer, e.bits).bits;
   }
   return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string PracticeRecordJson(const std::vector<std::string>& args, int numero,
+                               std::string_view answer, const std::string& ronda) {
+  DrawCommandLine line;
+  std::optional<std::string> student;
+  if (const std::optional<std::string> refusal = ReadRound(args, line, &student)) {
+    return ErrorJson(*refusal);
+  }
+  if (!line.seed) return ErrorJson("falta la semilla");
+  line.options.seed = *line.seed;
+  const Exercise* found = numero >= 1 ? PageExercise(args, line.options, numero) : nullptr;
+  if (found == nullptr) return ErrorJson("no hay ejercicio " + std::to_string(numero));
+  // An empty answer or "?" leaves the exercise unanswered, as in the console.
+  const std::string_view trimmed = Trimmed(answer);
+  const bool unanswered = trimmed.empty() || trimmed == "?";
+  Verdict verdict;
+  if (unanswered) {
+    verdict.diagnostico = "Sin responder.";
+  } else {
+    verdict = CheckAnswer(*found, trimmed);
+    if (verdict.repetir) return ErrorJson(verdict.diagnostico);
+  }
+  const Answered answered{trimmed, trimmed.size(), unanswered};
+  return RecordEntry(student, ronda, *line.seed, *found, answered, verdict)
+      .dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace exercises

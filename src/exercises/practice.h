@@ -17,9 +17,10 @@ int RunPractice(const std::vector<std::string>& args);
 
 namespace exercises {
 
-// The round that practicar's drawing options `args` ask for, as one JSON object (UTF-8):
-// {"semilla", "orden" (the command line that poses it again), "total" (its exercises, as the
-// command's heading gives them)}; or {"error": the usage message} for options refused. Without
+// The round that practicar's drawing options `args` ask for (with --alumno NOMBRE, the student
+// its records name), as one JSON object (UTF-8): {"semilla", "orden" (the command line that
+// poses it again), "total" (its exercises, as the command's heading gives them), "ronda" (the
+// round's id in its records)}; or {"error": the usage message} for options refused. Without
 // --semilla one is chosen and given back.
 std::string PracticeRoundJson(const std::vector<std::string>& args);
 
@@ -39,6 +40,13 @@ std::string PracticeExerciseJson(const std::vector<std::string>& args, int numer
 // exercise, it draws nothing.
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer);
+
+// The record of `answer` to exercise `numero` of the round `args` gives (with its seed), the
+// round's id being `ronda`: the JSON object that `practicar --registro` writes as one line, with
+// the student of --alumno (null without it); an empty answer or "?" is recorded unanswered.
+// {"error"} when there is no such exercise, or the answer is of a kind asked again.
+std::string PracticeRecordJson(const std::vector<std::string>& args, int numero,
+                               std::string_view answer, const std::string& ronda);
 
 }  // namespace exercises
 }  // namespace repbin

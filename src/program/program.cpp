@@ -269,6 +269,11 @@ std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero
   return exercises::PracticeVerdictJson(args, numero, answer);
 }
 
+std::string PracticeRecordJson(const std::vector<std::string>& args, int numero,
+                               std::string_view answer, const std::string& ronda) {
+  return exercises::PracticeRecordJson(args, numero, answer, ronda);
+}
+
 int RunDialogueOn(std::FILE* in) {
   return RunSession(in);
 }

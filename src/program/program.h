@@ -49,11 +49,14 @@ std::string OperationJson(const std::vector<std::string>& args);
 
 // The page's practice rounds, which the web bindings reach through the program like every door:
 // the round `args` (practicar's drawing options) asks for, its exercise `numero`, and the verdict
-// on `answer` to that exercise, each as one JSON object (see exercises/practice.h).
+// on `answer` to that exercise, and its record, each as one JSON object (see
+// exercises/practice.h).
 std::string PracticeRoundJson(const std::vector<std::string>& args);
 std::string PracticeExerciseJson(const std::vector<std::string>& args, int numero);
 std::string PracticeVerdictJson(const std::vector<std::string>& args, int numero,
                                 std::string_view answer);
+std::string PracticeRecordJson(const std::vector<std::string>& args, int numero,
+                               std::string_view answer, const std::string& ronda);
 
 // Runs the program in memory: `input` is the whole standard input; both streams are captured in
 // `encoding` (the options may change it, as on a console).

@@ -48,7 +48,7 @@ const require = createRequire(import.meta.url);
 
 import { testAddress } from './address_browser.js';
 import { testPhones } from './phone_browser.js';
-import { showWrongPattern, testPractice } from './practice_browser.js';
+import { showWrongPattern, testPractice, testPracticeRecords } from './practice_browser.js';
 import { testOperate } from './operate_browser.js';
 import { testCard } from './card_browser.js';
 
@@ -720,6 +720,7 @@ async function main() {
       await testAddress(browser, page, {
         check, random: generator(seed), randomCase, setForm, runNative,
       });
+      await testPracticeRecords(page, { check, runNative, audit });
       await testPhones(page, { check, setForm, audit, answer, newSession, showWrongPattern });
       await screenshots(page);
     }

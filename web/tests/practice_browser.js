@@ -118,6 +118,64 @@ export async function testPractice(page, { check, runNative }) {
   await page.click('#pestana-dialogo');
 }
 
+// A named student's round: the name kept in the browser and in every record of the file the
+// summary offers, which holds what `repbin practicar --registro` would (the sheet's keys, the
+// states of the answers given), and the tab still clean for axe-core.
+export async function testPracticeRecords(page, { check, runNative, audit }) {
+  const name = 'Ana Ruiz, 1ºB';
+  const words = ['--semilla', '8', '-n', '3', '--tipos', 'c2', '-b', '8'];
+  const sheet = runNative(['ejercicios', '--salida', 'json', ...words]).text.trim().split('\n')
+    .map((line) => JSON.parse(line));
+  const answers = [sheet[0].respuesta, '', wrongAnswer(sheet[2])];  // '': "Ver solución"
+  const states = ['correcta', 'sin_responder', 'incorrecta'];
+
+  await page.click('#pestana-practica');
+  await showOptions(page);
+  await page.evaluate(() => document.getElementById('practica-opciones').reset());
+  await page.type('#practica-alumno', name);
+  await page.$eval('#practica-n', (n) => { n.value = '3'; });
+  await page.type('#practica-semilla', '8');
+  await page.type('#practica-bits', '8');
+  await page.$eval('input[name="practica-sistema"][value="c2"]', (c) => { c.checked = true; });
+  await page.click('#practica-empezar');
+  const orden = await page.$eval('#practica-orden', (o) => o.textContent);
+  check(orden.includes('--alumno'), `practice records: the name in the command (${orden})`);
+  check(await page.evaluate(() => localStorage.getItem('repbin-alumno')) === name,
+    'practice records: the name kept in the browser');
+  for (const typed of answers) {
+    if (typed === '') {
+      await page.click('#practica-ver');
+    } else {
+      await page.focus('#practica-entrada');
+      await page.keyboard.type(typed);
+      await page.keyboard.press('Enter');
+    }
+    await page.focus('#practica-siguiente');
+    await page.keyboard.press('Enter');
+  }
+  const file = await page.$eval('#practica-descargar', (a) => ({
+    name: a.download, text: decodeURIComponent(a.href.slice(a.href.indexOf(',') + 1)),
+  }));
+  const records = file.text.trim().split('\n').map((line) => JSON.parse(line));
+  check(records.length === 3 && file.name === `registro-${records[0].ronda}.jsonl`,
+    `practice records: a file of ${records.length} records (${file.name})` +
+      (records.length === 3 ? '' : `: ${file.text}`));
+  records.forEach((r, i) => {
+    check(r.alumno === name && r.ronda === records[0].ronda && r.ejercicio === i + 1 &&
+      r.respuesta === sheet[i].respuesta && r.estado === states[i] &&
+      r.respuesta_alumno === answers[i] && r.semilla === 8,
+    `practice records: exercise ${i + 1} recorded ${r.estado} for ${r.alumno}`);
+  });
+  await audit(page, 'practice tab, the summary with its records to download');
+  // An address applied to the page resets the options; the name comes back from the browser.
+  await page.evaluate(() => { location.hash = '#pestana=practica&semilla=3'; });
+  await page.waitForFunction(() => document.getElementById('practica-semilla').value === '3');
+  check(await page.$eval('#practica-alumno', (i) => i.value) === name,
+    'practice records: the name still in its box after an address is applied');
+  await page.evaluate(() => localStorage.removeItem('repbin-alumno'));
+  await page.click('#pestana-dialogo');
+}
+
 // The round's options, folded away while a round runs.
 export async function showOptions(page) {
   if (await page.$eval('#practica-opciones', (form) => form.hidden)) {
