@@ -51,6 +51,7 @@ const kTypes = {
   '.css': 'text/css; charset=utf-8',
   '.png': 'image/png',
   '.webmanifest': 'application/manifest+json',
+  '.wasm': 'application/wasm',
 };
 
 // The site's folder over HTTP. `overlay` replaces a file's text (a new version published);
@@ -128,8 +129,15 @@ async function testInstallAndOffline(server) {
     const page = await browser.newPage();
     const errors = [];
     page.on('pageerror', (error) => errors.push(String(error)));
+    // Emscripten warns when the module cannot be compiled as it arrives (a wrong type, say) and
+    // falls back to compiling it whole on the page's thread.
+    page.on('console', (message) => {
+      if (message.type() === 'error' || message.type() === 'warn') errors.push(message.text());
+    });
     await page.goto(server.url, { waitUntil: 'load' });
     await ready(page);
+    check(server.requests.includes('repbin.wasm') && !server.requests.includes('repbin-wasm.js'),
+      'served: the page fetches the module (repbin.wasm), never its copy as text');
 
     // Chromium's own verdict on installing the page as an app.
     const cdp = await page.createCDPSession();
@@ -153,7 +161,9 @@ async function testInstallAndOffline(server) {
         controlled: navigator.serviceWorker.controller !== null,
       };
     });
-    const siteFiles = fs.readdirSync(site).filter((f) => f !== 'sw.js');
+    // Every file but the worker itself and the module as text, which only a page opened as a
+    // file loads.
+    const siteFiles = fs.readdirSync(site).filter((f) => f !== 'sw.js' && f !== 'repbin-wasm.js');
     const expected = ['', ...siteFiles].sort();
     check(copy.controlled && copy.names.length === 1 &&
       JSON.stringify(copy.files) === JSON.stringify(expected),
