@@ -367,7 +367,7 @@ var repbinOperar = (function () {
   }
 
   function iniciar() {
-    operar = Module.cwrap('repbin_operate', 'string', ['string']);
+    operar = repbinFuncion('repbin_operate', 'string', ['string']);
     $('operar-formulario').addEventListener('submit', calcular);
     ['sistema', 'op', 'formato', 'redondeo', 'ampliado'].forEach(function (id) {
       campo(id).addEventListener('change', function () {

@@ -257,9 +257,9 @@ var repbinPractica = (function () {
   }
 
   function iniciar() {
-    pedirRonda = Module.cwrap('repbin_practice_round', 'string', ['string']);
-    pedirEjercicio = Module.cwrap('repbin_practice_exercise', 'string', ['string', 'number']);
-    veredicto = Module.cwrap('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
+    pedirRonda = repbinFuncion('repbin_practice_round', 'string', ['string']);
+    pedirEjercicio = repbinFuncion('repbin_practice_exercise', 'string', ['string', 'number']);
+    veredicto = repbinFuncion('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
     $('practica-opciones').addEventListener('submit', empezar);
     $('practica-linea').addEventListener('submit', comprobar);
     $('practica-ver').addEventListener('click', verSolucion);

@@ -51,6 +51,7 @@ import { testPhones } from './phone_browser.js';
 import { showWrongPattern, testPractice } from './practice_browser.js';
 import { testOperate } from './operate_browser.js';
 import { testCard } from './card_browser.js';
+import { testStart } from './start_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -538,7 +539,7 @@ function testSize() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   const kb = bytes / 1024;
   console.log(`     the site: ${files.join(', ')}: ${bytes} bytes (${kb.toFixed(0)} KB)`);
-  const kFiles = 'app.js icono-192.png icono-512.png index.html loader.js manifest.webmanifest ' +
+  const kFiles = 'app.js icono-192.png icono-512.png index.html inicio.js loader.js manifest.webmanifest ' +
     'operate.css operate.js practice.js repbin-wasm.js repbin.js repbin.wasm state.js style.css sw.js';
   check(files.join(' ') === kFiles, `the site is ${kFiles}, nothing else`);
   check(bytes < kSiteBytes, `the site is under ${kSiteBytes / 1024} KB`);
@@ -704,6 +705,9 @@ async function main() {
       check(timed.picture < kFirstPictureMs,
         `first picture within ${kFirstPictureMs} ms of loading`);
       testSize();
+      await testStart(browser, pageUrl, {
+        check, runNative, answer, fillForm, programText, firstDifference,
+      });
       await testExamples(page);
       await testLongSession(page);
       await testForm(page);
