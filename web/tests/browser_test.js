@@ -539,7 +539,7 @@ function testSize() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   const kb = bytes / 1024;
   console.log(`     the site: ${files.join(', ')}: ${bytes} bytes (${kb.toFixed(0)} KB)`);
-  const kFiles = 'app.js icono-192.png icono-512.png index.html inicio.js loader.js manifest.webmanifest ' +
+  const kFiles = 'app.js compilar.js icono-192.png icono-512.png index.html inicio.js loader.js manifest.webmanifest ' +
     'operate.css operate.js practice.js repbin-wasm.js repbin.js repbin.wasm state.js style.css sw.js';
   check(files.join(' ') === kFiles, `the site is ${kFiles}, nothing else`);
   check(bytes < kSiteBytes, `the site is under ${kSiteBytes / 1024} KB`);
