@@ -28,6 +28,49 @@ var Module = {
   },
 };
 
+// Every function of the module goes through repbinFuncion(name, returns, argument types), which
+// takes Module.cwrap's arguments. A page opened without a state in its address makes the same
+// calls at start-up every time (the dialogue's first menu, the example of the conversion tab,
+// its card, the example of the "Operar" tab); the build runs them once in the same module and
+// ships them with their results in inicio.js (repbinInicio: [name, arguments, result], in
+// order). While the page's calls follow that list, each gets its recorded result and the module
+// is not called, so the start-up neither compiles nor runs the module's code on the page's
+// thread. The first call that differs, or any call once the list is used up, ends it for good,
+// and the module is brought where those calls would have left it (a command's status, whether
+// the session ended): the calls taken from the list run first, silently and in order, then the
+// new one. repbinLlamadas counts the calls that reached the module.
+var repbinLlamadas = 0;
+var repbinFuncion = (function () {
+  var lista = location.hash === '' && window.repbinInicio ? window.repbinInicio : [];
+  var tomadas = 0;      // calls answered from the list
+  var acabada = false;  // the list no longer answers
+  var reales = {};      // each function as Module.cwrap makes it, by name
+  var tipos = {};       // its types, for cwrap when first called
+
+  function llamar(nombre, args) {
+    if (!reales[nombre]) reales[nombre] = Module.cwrap(nombre, tipos[nombre][0], tipos[nombre][1]);
+    ++repbinLlamadas;
+    return reales[nombre].apply(null, args);
+  }
+
+  return function (nombre, devuelve, argumentos) {
+    tipos[nombre] = [devuelve, argumentos];
+    return function () {
+      var args = Array.prototype.slice.call(arguments);
+      if (!acabada) {
+        var grabada = lista[tomadas];
+        if (grabada && grabada[0] === nombre && JSON.stringify(grabada[1]) === JSON.stringify(args)) {
+          ++tomadas;
+          return grabada[2];
+        }
+        acabada = true;
+        lista.slice(0, tomadas).forEach(function (hecha) { llamar(hecha[0], hecha[1]); });
+      }
+      return llamar(nombre, args);
+    };
+  };
+})();
+
 // Served from a web host, the page keeps a copy of itself (sw.js) and opens without a
 // connection; opened as a file it needs none.
 if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
@@ -930,13 +973,13 @@ var repbinPagina = (function () {
   }
 
   function iniciar() {
-    sesion = Module.cwrap('repbin_session', 'string', ['string']);
-    terminada = Module.cwrap('repbin_finished', 'number', []);
-    orden = Module.cwrap('repbin_command', 'string', ['string']);
-    conversion = Module.cwrap('repbin_convert', 'string', ['string']);
-    disposicion = Module.cwrap('repbin_layout', 'string', ['string']);
-    lineaDeOrden = Module.cwrap('repbin_command_line', 'string', ['string']);
-    estado = Module.cwrap('repbin_status', 'number', []);
+    sesion = repbinFuncion('repbin_session', 'string', ['string']);
+    terminada = repbinFuncion('repbin_finished', 'number', []);
+    orden = repbinFuncion('repbin_command', 'string', ['string']);
+    conversion = repbinFuncion('repbin_convert', 'string', ['string']);
+    disposicion = repbinFuncion('repbin_layout', 'string', ['string']);
+    lineaDeOrden = repbinFuncion('repbin_command_line', 'string', ['string']);
+    estado = repbinFuncion('repbin_status', 'number', []);
     $('linea').addEventListener('submit', responder);
     $('nueva').addEventListener('click', nuevaSesion);
     $('copiar').addEventListener('click', copiar);

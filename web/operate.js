@@ -366,8 +366,8 @@ var repbinOperar = (function () {
   }
 
   function iniciar() {
-    operar = Module.cwrap('repbin_operate', 'string', ['string']);
-    lineaDeOrden = Module.cwrap('repbin_command_line', 'string', ['string']);
+    operar = repbinFuncion('repbin_operate', 'string', ['string']);
+    lineaDeOrden = repbinFuncion('repbin_command_line', 'string', ['string']);
     $('operar-formulario').addEventListener('submit', calcular);
     ['sistema', 'op', 'formato', 'redondeo', 'ampliado'].forEach(function (id) {
       campo(id).addEventListener('change', function () {

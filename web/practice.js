@@ -313,10 +313,10 @@ var repbinPractica = (function () {
   }
 
   function iniciar() {
-    pedirRonda = Module.cwrap('repbin_practice_round', 'string', ['string']);
-    pedirEjercicio = Module.cwrap('repbin_practice_exercise', 'string', ['string', 'number']);
-    veredicto = Module.cwrap('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
-    registro = Module.cwrap('repbin_practice_record', 'string',
+    pedirRonda = repbinFuncion('repbin_practice_round', 'string', ['string']);
+    pedirEjercicio = repbinFuncion('repbin_practice_exercise', 'string', ['string', 'number']);
+    veredicto = repbinFuncion('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
+    registro = repbinFuncion('repbin_practice_record', 'string',
       ['string', 'number', 'string', 'string']);
     $('practica-alumno').value = nombreGuardado();
     $('practica-alumno').addEventListener('change', guardarNombre);

@@ -1,0 +1,91 @@
+// The page opened without a state in its address takes its start-up from inicio.js: it must
+// draw the native program's output without calling the module, and the first thing the user
+// does (whichever tab) must still give the native program's output, the module being brought to
+// where the start-up would have left it. Each case opens the page afresh.
+
+// The conversion tab's example, as the page draws it at start-up.
+const kExample = ['representar', 'flotante', '5.375'];
+// The float after 5.375 in single precision: 5.375 + 2^-21, exactly.
+const kNextOfExample = '5.375000476837158203125';
+
+// Each first action, done on the page; `expected` is the native output to compare, `shown`
+// what the page shows in its place.
+const kActions = [
+  {
+    what: 'a whole dialogue session (-5 in two\'s complement, 8 bits)',
+    act: async (page, h) => h.answer(page, ['1', '6', '8', '1', '3', '-5', '0']),
+    expected: (h) => h.runNative([], '1\n6\n8\n1\n3\n-5\n0\n').text,
+    shown: (page, h) => h.programText(page),
+  },
+  {
+    what: 'a new session, then whether it ended (the module never having run one)',
+    act: async (page, h) => {
+      await page.click('#nueva');
+      await h.answer(page, ['0']);
+    },
+    expected: (h) => h.runNative([], '0\n').text,
+    shown: (page, h) => h.programText(page),
+  },
+  {
+    what: 'a conversion typed in the form',
+    act: async (page, h) => {
+      await page.click('#pestana-conversion');
+      await h.fillForm(page, { sistema: 'c2', bits: '8', dato: '-5' });
+    },
+    expected: (h) => h.runNative(['representar', 'c2', '-5', '-b', '8']).text,
+    shown: (page) => page.$eval('#resultado', (r) => r.textContent),
+  },
+  {
+    what: 'the next value of the example (its card recorded, the conversion real)',
+    act: async (page) => {
+      await page.click('#pestana-conversion');
+      await page.click('#siguiente');
+    },
+    expected: (h) => h.runNative(['representar', 'flotante', kNextOfExample]).text,
+    shown: (page) => page.$eval('#resultado', (r) => r.textContent),
+  },
+  {
+    what: 'a subtraction in the "Operar" tab',
+    act: async (page) => {
+      await page.click('#pestana-operar');
+      await page.select('#operar-op', '-');
+    },
+    expected: (h) => h.runNative(['operar', 'c2', '100', '-', '80', '-b', '8']).text,
+    shown: (page) => page.$eval('#operar-traza', (r) => r.textContent),
+  },
+];
+
+// The page opened at `url` with every tab's example drawn.
+async function open(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1280, height: 800 });
+  await page.goto(url, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.getElementById('entrada').disabled === false &&
+    document.getElementById('resultado').textContent !== '' &&
+    document.getElementById('operar-traza').textContent !== '', { timeout: 20000 });
+  // Anything the start-up leaves for later (a pause in typing) has had its time.
+  await new Promise((resolve) => setTimeout(resolve, 700));
+  return page;
+}
+
+export async function testStart(browser, url, h) {
+  const { check, runNative } = h;
+  for (const action of kActions) {
+    const page = await open(browser, url);
+    const before = await page.evaluate(() => ({
+      calls: repbinLlamadas,
+      example: document.getElementById('resultado').textContent,
+      menu: document.getElementById('consola').textContent,
+    }));
+    check(before.calls === 0, `start-up: no call into the module before the user acts (${before.calls})`);
+    check(before.example === runNative(kExample).text && runNative([], '').text.startsWith(before.menu),
+      'start-up: the example and the first menu are the native program\'s');
+    await action.act(page, h);
+    const expected = action.expected(h);
+    const actual = await action.shown(page, h);
+    const calls = await page.evaluate(() => repbinLlamadas);
+    check(calls > 0 && actual === expected, `first action, ${action.what}: the native output` +
+      (actual === expected ? ` (${calls} calls into the module)` : ` (${h.firstDifference(expected, actual)})`));
+    await page.close();
+  }
+}
