@@ -68,7 +68,7 @@ const kClickMs = 50;
 // arrives, and as text in repbin-wasm.js, which only the page opened as a file loads (it cannot
 // fetch a file). A browser reads one of the two, so what a page loads stays near half of this;
 // served_test.js checks that a served page never asks for the text.
-const kSiteBytes = 1.75 * 1024 * 1024;
+const kSiteBytes = 2 * 1024 * 1024;
 
 const failures = [];
 function check(ok, what) {
