@@ -89,3 +89,77 @@ export async function testStart(browser, url, h) {
     await page.close();
   }
 }
+
+// What the module runs for the page's work, by function (Module.cwrap wrapped before the first
+// real call, so every call is seen), with the words of each call.
+async function countCalls(page) {
+  await page.evaluate(() => {
+    window.llamadasDe = [];
+    const cwrap = Module.cwrap;
+    Module.cwrap = (nombre, ...tipos) => {
+      const real = cwrap(nombre, ...tipos);
+      return (...args) => {
+        window.llamadasDe.push([nombre, String(args[0] ?? '').split('\n')[0]]);
+        return real(...args);
+      };
+    };
+  });
+}
+
+// One conversion runs the program once (the trace and the JSON from the same run), and a
+// practice verdict in a round of 100 costs the page a few milliseconds whatever the exercise.
+export async function testCosts(browser, url, h) {
+  const { check } = h;
+  const page = await open(browser, url);
+  await countCalls(page);
+  await page.click('#pestana-conversion');
+  await h.fillForm(page, { sistema: 'c2', bits: '8', dato: '-5' });
+  await new Promise((resolve) => setTimeout(resolve, 700));
+  await page.evaluate(() => {
+    window.llamadasDe = [];
+    document.getElementById('dato').value = '-6';
+    document.getElementById('convertir').click();
+  });
+  await page.waitForFunction(() => document.getElementById('orden').textContent ===
+    'repbin representar c2 -6 -b 8', { timeout: 5000 });
+  await new Promise((resolve) => setTimeout(resolve, 700));
+  const calls = await page.evaluate(() => window.llamadasDe);
+  const runs = calls.filter(([nombre, palabra]) => nombre === 'repbin_convert' ||
+    (nombre === 'repbin_command' && ['representar', 'interpretar'].includes(palabra)));
+  check(runs.length === 1 && runs[0][0] === 'repbin_convert',
+    `a conversion runs the program once (${calls.map((c) => c.join(' ')).join(', ')})`);
+
+  await page.click('#pestana-practica');
+  await page.evaluate(() => {
+    const opciones = document.getElementById('practica-opciones');
+    if (opciones.hidden) document.getElementById('practica-ver-opciones').click();
+    opciones.reset();
+    document.getElementById('practica-n').value = '100';
+    document.getElementById('practica-semilla').value = '11';
+  });
+  await page.click('#practica-empezar');
+  const times = await page.evaluate(() => {
+    const $ = (id) => document.getElementById(id);
+    const spent = [];
+    for (let i = 0; i < 100; ++i) {
+      $('practica-entrada').value = '0';
+      const start = performance.now();
+      $('practica-linea').requestSubmit();
+      spent.push(performance.now() - start);
+      if ($('practica-veredicto').textContent === '') return { error: `exercise ${i + 1}: no verdict` };
+      $('practica-siguiente').click();
+    }
+    return { spent, summary: !$('practica-resumen').hidden };
+  });
+  if (times.error) {
+    check(false, `practice verdicts: ${times.error}`);
+  } else {
+    const sorted = [...times.spent].sort((a, b) => a - b);
+    const p95 = sorted[94];
+    console.log(`     practice verdicts in a round of 100: median ${sorted[50].toFixed(1)} ms, ` +
+      `95th percentile ${p95.toFixed(1)} ms, slowest ${sorted[99].toFixed(1)} ms`);
+    check(times.summary && p95 < 20,
+      'practice: 100 verdicts given, 95 of them within 20 ms of the answer');
+  }
+  await page.close();
+}
