@@ -468,9 +468,10 @@ var repbinPagina = (function () {
     return $('operacion').value === 'interpretar';
   }
 
-  // The systems that take fraction bits (fixed point).
+  // Whether the system chosen takes fraction bits (fixed point): its option says so.
   function conFraccion() {
-    return ['natural', 'sm', 'c1', 'c2'].indexOf($('sistema').value) >= 0;
+    var elegida = $('sistema').selectedOptions[0];
+    return Boolean(elegida && elegida.hasAttribute('data-fraccion'));
   }
 
   // The layout options, in the order the program applies them: a named format first, so that
