@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -951,6 +952,35 @@ std::string Unwrapped(const std::string& markdown) {
   return joined;
 }
 
+// The statement as the printed sheets show it, worked out from the sheet's own parts: a string
+// to read goes in groups, four bits each for an integer (the first group shorter), one group per
+// field for a floating-point pattern, which read back as the string.
+std::string PrintedStatement(const Exercise& e) {
+  const std::string whole = "cadena " + e.dato;
+  const std::size_t at = e.enunciado.find(whole);
+  if (e.kind.operation != Operation::kInterpret || at == std::string::npos ||
+      e.dato.size() <= 4) {
+    return e.enunciado;
+  }
+  std::vector<int> cuts;  // where a group starts, after the first
+  if (e.kind.system == repbin::ops::System::kFloat) {
+    const repbin::FloatFormat& f = e.formato;
+    for (int start : {f.possigno, f.posexp, f.posmantisa}) {
+      if (start > 0) cuts.push_back(start);
+    }
+    std::sort(cuts.begin(), cuts.end());
+  } else {
+    for (int i = static_cast<int>(e.dato.size()) - 4; i > 0; i -= 4) cuts.insert(cuts.begin(), i);
+  }
+  std::string grouped = e.dato;
+  for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut) {
+    grouped.insert(static_cast<std::size_t>(*cut), " ");
+  }
+  std::string printed = e.enunciado;
+  printed.replace(at, whole.size(), "cadena " + grouped);
+  return printed;
+}
+
 TEST(ExerciseRenderTest, OutputsAgree) {
   const std::vector<Exercise> sheet = Sheet(21, 36);
   const exercises::SheetHeader header = Header(21, "repbin ejercicios -n 36 --semilla 21");
@@ -976,7 +1006,7 @@ TEST(ExerciseRenderTest, OutputsAgree) {
       EXPECT_EQ(j["en_rango"], *e.en_rango);
     }
     const std::string number = std::to_string(e.numero) + ". ";
-    const std::string statement = "\n" + number + e.enunciado + "\n";
+    const std::string statement = "\n" + number + PrintedStatement(e) + "\n";
     EXPECT_NE(text.find(statement), std::string::npos);
     EXPECT_NE(bare.find(statement), std::string::npos);
     EXPECT_NE(Unwrapped(markdown).find(statement), std::string::npos);

@@ -274,11 +274,10 @@ std::string ExpandTabs(const std::string& text) {
 
 namespace {
 
-// An answer as the answer table prints it: a floating-point pattern split into its fields, in
-// their order in the layout; another bit string in groups of four from the right, as it is read
-// aloud when marking.
-std::string PrintedAnswer(const Exercise& e) {
-  const std::string& bits = e.respuesta;
+// A bit string as a printed sheet shows it (answers in the answer table, strings to read in the
+// statements): a floating-point pattern split into its fields, in their order in the layout;
+// another bit string in groups of four from the right, as it is read aloud when marking.
+std::string PrintedBits(const Exercise& e, const std::string& bits) {
   if (bits.size() <= 4 || bits.find_first_not_of("01") != std::string::npos) return bits;
   if (e.kind.system != ops::System::kFloat || static_cast<int>(bits.size()) != e.formato.nb) {
     return Grouped(bits, true);
@@ -290,6 +289,19 @@ std::string PrintedAnswer(const Exercise& e) {
         bits.substr(static_cast<std::size_t>(field.start), static_cast<std::size_t>(field.width));
   }
   return split;
+}
+
+std::string PrintedAnswer(const Exercise& e) { return PrintedBits(e, e.respuesta); }
+
+// The statement as a printed sheet shows it: the string to read grouped as the answers are
+// (a string of 32 bits is hard to copy whole); banks and JSON keep it as typed.
+std::string PrintedStatement(const Exercise& e) {
+  const std::string whole = "cadena " + e.dato;
+  const std::size_t at = e.enunciado.find(whole);
+  if (e.kind.operation != Operation::kInterpret || at == std::string::npos) return e.enunciado;
+  std::string printed = e.enunciado;
+  printed.replace(at, whole.size(), "cadena " + PrintedBits(e, e.dato));
+  return printed;
 }
 
 // A bank's category of a question, one per kind (per variant and kind when there are several):
@@ -401,7 +413,7 @@ void SheetWriter::BeginVariant(int variante) {
 
 void SheetWriter::Statement(const Exercise& e) {
   const std::string number = std::to_string(e.numero) + ". ";
-  const std::string statement = Points(header_, e.numero) + e.enunciado;
+  const std::string statement = Points(header_, e.numero) + PrintedStatement(e);
   switch (form_) {
     case Form::kText:
       out_ += number + statement + "\n" +
