@@ -322,20 +322,26 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
        }});
 }
 
+// The verdict on a reading answered with no number: "fuera de rango", which no reading is (every
+// string of the exercise's width has a value in `phrase`), or anything else, which is not `what`.
+Verdict NotANumber(const Exercise& e, std::string_view answer, const std::string& phrase,
+                   const char* what) {
+  Verdict verdict;
+  const bool out_of_range = SaysOutOfRange(answer);
+  verdict.error = out_of_range ? "fuera_de_rango_al_leer" : "no_es_numero";
+  verdict.diagnostico = out_of_range ? "Toda cadena de " + std::to_string(e.dato.size()) +
+                                           " bits tiene un valor en " + phrase +
+                                           ": al interpretar no hay «fuera de rango»."
+                                     : Quoted(answer) + " no es " + what + ".";
+  return verdict;
+}
+
 Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
   const System s = e.kind.system;
   const std::string phrase = SystemPhrase(s, e.exceso);
   Verdict verdict;
   const std::optional<std::string> given = WholeNumber(answer);
-  if (!given) {
-    verdict.error = SaysOutOfRange(answer) ? "fuera_de_rango_al_leer" : "no_es_numero";
-    verdict.diagnostico = SaysOutOfRange(answer)
-                              ? "Toda cadena de " + std::to_string(e.dato.size()) +
-                                    " bits tiene un valor en " + phrase +
-                                    ": al interpretar no hay «fuera de rango»."
-                              : Quoted(answer) + " no es un número entero.";
-    return verdict;
-  }
+  if (!given) return NotANumber(e, answer, phrase, "un número entero");
   if (*given == e.respuesta) {
     verdict.correcta = true;
     return verdict;
@@ -484,15 +490,7 @@ Verdict CheckFixedReading(const Exercise& e, std::string_view answer) {
   const std::string power = "2^" + std::to_string(e.fraccion);
   Verdict verdict;
   const std::optional<ops::ExactValue> given = ExactNumber(answer);
-  if (!given) {
-    verdict.error = SaysOutOfRange(answer) ? "fuera_de_rango_al_leer" : "no_es_numero";
-    verdict.diagnostico = SaysOutOfRange(answer)
-                              ? "Toda cadena de " + std::to_string(e.dato.size()) +
-                                    " bits tiene un valor en " + phrase +
-                                    ": al interpretar no hay «fuera de rango»."
-                              : Quoted(answer) + " no es un número decimal.";
-    return verdict;
-  }
+  if (!given) return NotANumber(e, answer, phrase, "un número decimal");
   if (SameValue(*given, e.respuesta)) {
     verdict.correcta = true;
     return verdict;
