@@ -958,8 +958,7 @@ std::string Unwrapped(const std::string& markdown) {
 std::string PrintedStatement(const Exercise& e) {
   const std::string whole = "cadena " + e.dato;
   const std::size_t at = e.enunciado.find(whole);
-  if (e.kind.operation != Operation::kInterpret || at == std::string::npos ||
-      e.dato.size() <= 4) {
+  if (e.kind.operation != Operation::kInterpret || at == std::string::npos || e.dato.size() <= 4) {
     return e.enunciado;
   }
   std::vector<int> cuts;  // where a group starts, after the first

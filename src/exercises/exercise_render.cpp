@@ -291,7 +291,9 @@ std::string PrintedBits(const Exercise& e, const std::string& bits) {
   return split;
 }
 
-std::string PrintedAnswer(const Exercise& e) { return PrintedBits(e, e.respuesta); }
+std::string PrintedAnswer(const Exercise& e) {
+  return PrintedBits(e, e.respuesta);
+}
 
 // The statement as a printed sheet shows it: the string to read grouped as the answers are
 // (a string of 32 bits is hard to copy whole); banks and JSON keep it as typed.
