@@ -16,17 +16,34 @@ var Module = {
   stdin: function () {
     return null;
   },
-  // The dialogue first; the other tabs and the view the address asks for in a task of their
-  // own, so that the page answers input in between rather than in one long stretch.
+  // The module's start, the dialogue, and the other tabs with the view the address asks for,
+  // each in a task of its own, so that the page answers input in between rather than in one
+  // long stretch. The order is that of the calls inicio.js recorded.
   onRuntimeInitialized: function () {
-    repbinPagina.iniciar();
-    setTimeout(function () {
-      repbinPractica.iniciar();
-      repbinOperar.iniciar();
-      repbinPagina.abrir();
-    }, 0);
+    repbinEnTareas([
+      repbinPagina.iniciar,
+      function () {
+        repbinPractica.iniciar();
+        repbinOperar.iniciar();
+        repbinPagina.abrir();
+      },
+    ]);
   },
 };
+
+// Runs the functions one after another, each in a task of its own (a timer's), the first one
+// too: the task that calls this one ends first.
+function repbinEnTareas(pasos) {
+  var i = 0;
+  var siguiente = function () {
+    if (i >= pasos.length) return;
+    setTimeout(function () {
+      pasos[i++]();
+      siguiente();
+    }, 0);
+  };
+  siguiente();
+}
 
 // Every function of the module goes through repbinFuncion(name, returns, argument types), which
 // takes Module.cwrap's arguments. A page opened without a state in its address makes the same
