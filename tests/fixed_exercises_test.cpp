@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "exact_text.h"
 #include "exercise_cases.h"
 #include "exercises/answer_check.h"
 #include "exercises/arithmetic_exercises.h"
@@ -30,22 +31,7 @@ using exercises::Exercise;
 using exercises::Operation;
 using ops::System;
 
-// A decimal text ("-12.375") as a rational.
-Rational Exact(const std::string& text) {
-  const bool negative = text.starts_with('-');
-  mp::cpp_int whole = 0, scale = 1;
-  bool fraction = false;
-  for (const char c : negative ? text.substr(1) : text) {
-    if (c == '.') {
-      fraction = true;
-      continue;
-    }
-    whole = whole * 10 + (c - '0');
-    if (fraction) scale *= 10;
-  }
-  const Rational value(whole, scale);
-  return negative ? Rational(-value) : value;
-}
+using test::Exact;
 
 // A pattern read as an integer by the systems' definitions: the weights of its bits, the top
 // one negative in two's complement, one less in one's complement, a sign in sign-magnitude.

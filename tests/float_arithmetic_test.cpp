@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "exact_text.h"
 #include "operations/float_arithmetic.h"
 #include "operations/layout.h"
 #include "operations/layout_options.h"
@@ -48,23 +49,7 @@ std::string Bits(std::uint64_t pattern, int bits) {
   return text;
 }
 
-// A decimal text ("-12.375") as a rational.
-Rational Exact(const std::string& text) {
-  const bool negative = text.starts_with('-');
-  const std::string digits = negative ? text.substr(1) : text;
-  mp::cpp_int whole = 0, scale = 1;
-  bool fraction = false;
-  for (const char c : digits) {
-    if (c == '.') {
-      fraction = true;
-      continue;
-    }
-    whole = whole * 10 + (c - '0');
-    if (fraction) scale *= 10;
-  }
-  const Rational value(whole, scale);
-  return negative ? Rational(-value) : value;
-}
+using repbin::test::Exact;
 
 // 2^k, exactly.
 Rational Power2(long k) {
