@@ -45,6 +45,28 @@ function repbinEnTareas(pasos) {
   siguiente();
 }
 
+// A tab's view is drawn while the tab is on screen: asked for while its panel is hidden, the
+// drawing waits (the latest one asked for each panel) until the tab is chosen. The page then
+// starts by drawing the tab in view alone, and a hidden tab costs nothing until it is opened.
+var repbinAlVerse = (function () {
+  var pendientes = {};  // panel id -> the drawing it waits for
+  function dibujarAlVerse(panel, dibujo) {
+    if (document.getElementById(panel).hidden) {
+      pendientes[panel] = dibujo;
+      return;
+    }
+    delete pendientes[panel];
+    dibujo();
+  }
+  // The panel is now on screen: the drawing it waited for, if any.
+  dibujarAlVerse.visto = function (panel) {
+    var dibujo = pendientes[panel];
+    delete pendientes[panel];
+    if (dibujo) dibujo();
+  };
+  return dibujarAlVerse;
+})();
+
 // Every function of the module goes through repbinFuncion(name, returns, argument types), which
 // takes Module.cwrap's arguments. A page opened without a state in its address makes the same
 // calls at start-up every time (the dialogue's first menu, the example of the conversion tab,
@@ -205,6 +227,7 @@ var repbinPagina = (function () {
       otra.tabIndex = elegida ? 0 : -1;
       $(otra.getAttribute('aria-controls')).hidden = !elegida;
     });
+    repbinAlVerse.visto(pestana.getAttribute('aria-controls'));
     if (!sinFoco) pestana.focus();
     anotarDireccion();
   }
@@ -344,13 +367,15 @@ var repbinPagina = (function () {
     $('dibujo').classList.toggle('con-s', $('ver-s').checked);
     sondear();
     actualizarFormulario();
-    if ($('dato').value.trim() !== '') {
-      convertir();
-    } else {
-      $('orden').textContent = '';
-      $('resultado').textContent = '';
-      dibujar(null);
-    }
+    repbinAlVerse('panel-conversion', function () {
+      if ($('dato').value.trim() !== '') {
+        convertir();
+      } else {
+        $('orden').textContent = '';
+        $('resultado').textContent = '';
+        dibujar(null);
+      }
+    });
 
     $('practica-opciones').reset();
     var sistemas = c['practica-sistemas'] || [];

@@ -362,7 +362,7 @@ var repbinOperar = (function () {
     });
     if (e.ampliado !== undefined) campo('ampliado').checked = !!e.ampliado;
     actualizarFormulario();
-    calcular();
+    repbinAlVerse('panel-operar', calcular);
   }
 
   function iniciar() {
@@ -381,8 +381,9 @@ var repbinOperar = (function () {
     ['operar-columnas', 'operar-fa', 'operar-fb'].forEach(function (id) {
       $(id).addEventListener('click', voltear);
     });
-    // An example, so the tab never opens empty: the course's overflow in two's complement. It
-    // is drawn after the page's start, which it would otherwise delay.
+    // An example, so the tab never opens empty: the course's overflow in two's complement, put
+    // in the form once the page has applied its address (which resets the form), and drawn when
+    // the tab is first opened.
     setTimeout(function () {
       if (campo('a').value === '') fijar({ sistema: 'c2', a: '100', op: '+', b: '80', bits: '8' });
     }, 0);
@@ -391,7 +392,7 @@ var repbinOperar = (function () {
   // The form as the address left it (app.js fills it): drawn again.
   function rehacer() {
     actualizarFormulario();
-    calcular();
+    repbinAlVerse('panel-operar', calcular);
   }
 
   return { iniciar: iniciar, estado: estado, fijar: fijar, operar: rehacer };

@@ -4,9 +4,11 @@
 // Usage: node record_start.js repbin.js repbin.wasm inicio.js
 //
 // The list is the page's start-up, call for call: the dialogue's first menu and whether it ended,
-// the conversion tab's example (the layout of its system, its command line, its conversion, its
-// format card and that command's status, the layout of the format drawn), then the "Operar" tab
-// with its form still empty and with its example (each with its command line first). If the
+// the layout of the conversion tab's system; then what the first tab opened draws, the
+// conversion tab's example first (its command line, its conversion, its format card and that
+// command's status, the layout of the format drawn), then the "Operar" tab's example (its
+// command line, the operation). A hidden tab is drawn when first opened (app.js,
+// repbinAlVerse), so opening "Operar" first leaves the list there and calls the module. If the
 // page's start-up changes, the browser tests find it calling the module before the user acts;
 // the list is then brought up to date here.
 'use strict';
@@ -23,8 +25,6 @@ const kInicio = [
   ['repbin_status', []],
   ['repbin_layout', ['representar\nflotante\n-b\n32\n--exp\n8\n--pos-exp\n1\n--pos-man\n9\n' +
     '--pos-signo\n0\n--sis-exp\nexceso\n--sis-man\nsm\n--norma\n1M\n-z\n127']],
-  ['repbin_command_line', ['operar\nnatural\n\n+\n']],
-  ['repbin_operate', ['operar\nnatural\n\n+\n']],
   ['repbin_command_line', ['operar\nc2\n100\n+\n80\n-b\n8']],
   ['repbin_operate', ['operar\nc2\n100\n+\n80\n-b\n8']],
 ];

@@ -682,8 +682,9 @@ async function main() {
     });
 
     // "After loading": from the moment the page's file has been read; this covers parsing,
-    // loading the script, compiling the module, running the first session and drawing the
-    // first picture (the example the conversion tab opens with). The first load in a fresh
+    // loading the script, compiling the module, running the first session and, for a user who
+    // opens the conversion tab as soon as the menu shows, drawing its first picture (the
+    // example the tab opens with, drawn when the tab is opened). The first load in a fresh
     // browser also pays for starting the browser's page machinery, so the figures checked are
     // the median of three loads after it; all are printed. On a machine busy with other work the
     // wall clock also counts the time this page waited for a core, which only ever adds: a set
@@ -691,9 +692,10 @@ async function main() {
     // checked (a page that once did all its work within the limit needs no more than that).
     const load = async (how) => {
       await how();
-      await page.waitForFunction(
-        () => window.primerMenu !== undefined && window.primerDibujo !== undefined,
-        { timeout: 10000 });
+      await page.waitForFunction(() => window.primerMenu !== undefined, { timeout: 10000 });
+      await page.click('#pestana-conversion');
+      await page.waitForFunction(() => window.primerDibujo !== undefined, { timeout: 10000 });
+      await page.click('#pestana-dialogo');
       return page.evaluate(() => {
         const read = performance.getEntriesByType('navigation')[0].responseEnd;
         return { menu: window.primerMenu - read, picture: window.primerDibujo - read };

@@ -108,10 +108,12 @@ function launch(profile) {
   });
 }
 
-// Waits for the module and the first state drawn.
+// Waits for the module and the first state drawn (the tab in view: a hidden one is drawn when
+// opened).
 const ready = (page) => page.waitForFunction(
   () => document.getElementById('entrada').disabled === false &&
-    document.getElementById('resultado').textContent !== '', { timeout: 20000 });
+    document.querySelector('[role="tabpanel"]:not([hidden]) pre').textContent !== '',
+  { timeout: 20000 });
 
 async function convert(page, fields) {
   await page.evaluate((fields) => {
@@ -146,7 +148,7 @@ async function testInstallAndOffline(server) {
       'served: the page fetches the module (repbin.wasm) in its worker, never its copy as text');
     // Opened without a state in its address (as Lighthouse opens it), the page draws its start
     // from inicio.js and leaves the module alone until the user acts.
-    await page.waitForFunction(() => document.getElementById('operar-traza').textContent !== '');
+    await page.waitForFunction(() => document.getElementById('operar-a').value !== '');
     await new Promise((resolve) => setTimeout(resolve, 700));
     const calls = await page.evaluate(() => repbinLlamadas);
     check(server.requests.includes('inicio.js') && calls === 0,
