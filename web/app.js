@@ -16,17 +16,19 @@ var Module = {
   stdin: function () {
     return null;
   },
-  // The module's start, the dialogue, and the other tabs with the view the address asks for,
-  // each in a task of its own, so that the page answers input in between rather than in one
-  // long stretch. The order is that of the calls inicio.js recorded.
+  // The page's controls, the dialogue's first menu, the other tabs, and the view the address
+  // asks for, each in a task of its own, so that the page answers input in between rather than
+  // in one long stretch. The order is that of the calls inicio.js recorded.
   onRuntimeInitialized: function () {
     repbinEnTareas([
       repbinPagina.iniciar,
+      repbinPagina.nuevaSesion,
       function () {
         repbinPractica.iniciar();
         repbinOperar.iniciar();
-        repbinPagina.abrir();
       },
+      repbinPagina.abrir,
+      repbinOperar.ejemplo,
     ]);
   },
 };
@@ -113,21 +115,26 @@ var repbinFuncion = (function () {
 // Served from a web host, the page keeps a copy of itself (sw.js) and opens without a
 // connection; opened as a file it needs none.
 if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
+  // Registered in a task of its own once the page has loaded, apart from the load event's.
   window.addEventListener('load', function () {
-    navigator.serviceWorker.register('sw.js').then(function (registro) {
-      // A new version installed while this one is open: said once, taken on the next load.
-      registro.addEventListener('updatefound', function () {
-        var nuevo = registro.installing;
-        if (!nuevo || !navigator.serviceWorker.controller) return;
-        nuevo.addEventListener('statechange', function () {
-          if (nuevo.state !== 'activated') return;
-          var aviso = document.getElementById('aviso-enlace');
-          if (aviso) aviso.textContent = 'Hay una versión nueva: se verá al recargar la página.';
-        });
+    setTimeout(registrarCopia, 0);
+  });
+}
+
+function registrarCopia() {
+  navigator.serviceWorker.register('sw.js').then(function (registro) {
+    // A new version installed while this one is open: said once, taken on the next load.
+    registro.addEventListener('updatefound', function () {
+      var nuevo = registro.installing;
+      if (!nuevo || !navigator.serviceWorker.controller) return;
+      nuevo.addEventListener('statechange', function () {
+        if (nuevo.state !== 'activated') return;
+        var aviso = document.getElementById('aviso-enlace');
+        if (aviso) aviso.textContent = 'Hay una versión nueva: se verá al recargar la página.';
       });
-    }, function () {
-      // Without the copy the page works as before, online.
     });
+  }, function () {
+    // Without the copy the page works as before, online.
   });
 }
 
@@ -1030,7 +1037,6 @@ var repbinPagina = (function () {
     prepararProyector();
     prepararConversion();
     prepararDireccion();
-    nuevaSesion();
   }
 
   // The view the address describes (or, without one, the conversion tab's example, so that
@@ -1045,6 +1051,7 @@ var repbinPagina = (function () {
   // change there.
   return {
     iniciar: iniciar,
+    nuevaSesion: nuevaSesion,
     abrir: abrir,
     pintar: pintar,
     camposDe: camposDe,

@@ -381,12 +381,13 @@ var repbinOperar = (function () {
     ['operar-columnas', 'operar-fa', 'operar-fb'].forEach(function (id) {
       $(id).addEventListener('click', voltear);
     });
-    // An example, so the tab never opens empty: the course's overflow in two's complement, put
-    // in the form once the page has applied its address (which resets the form), and drawn when
-    // the tab is first opened.
-    setTimeout(function () {
-      if (campo('a').value === '') fijar({ sistema: 'c2', a: '100', op: '+', b: '80', bits: '8' });
-    }, 0);
+  }
+
+  // An example, so the tab never opens empty: the course's overflow in two's complement, put in
+  // the form once the page has applied its address (unless that named operands), and drawn when
+  // the tab is first opened.
+  function ejemplo() {
+    if (campo('a').value === '') fijar({ sistema: 'c2', a: '100', op: '+', b: '80', bits: '8' });
   }
 
   // The form as the address left it (app.js fills it): drawn again.
@@ -395,5 +396,5 @@ var repbinOperar = (function () {
     repbinAlVerse('panel-operar', calcular);
   }
 
-  return { iniciar: iniciar, estado: estado, fijar: fijar, operar: rehacer };
+  return { iniciar: iniciar, ejemplo: ejemplo, estado: estado, fijar: fijar, operar: rehacer };
 })();

@@ -241,6 +241,14 @@ var repbinPractica = (function () {
     }
   }
 
+  // The name kept, in its box when the tab is opened: the browser's storage is not read before
+  // (its first reading is slow), nor at all by a page whose practice tab stays closed.
+  function ponerNombre() {
+    repbinAlVerse('panel-practica', function () {
+      $('practica-alumno').value = nombreGuardado();
+    });
+  }
+
   function guardarNombre() {
     try {
       localStorage.setItem(kClaveAlumno, $('practica-alumno').value.trim());
@@ -274,7 +282,7 @@ var repbinPractica = (function () {
     $('practica-error').hidden = true;
     $('practica-empezar').textContent = 'Empezar';
     plegarOpciones(false);
-    $('practica-alumno').value = nombreGuardado();  // the form was reset with the address
+    ponerNombre();  // the form was reset with the address
   }
 
   function empezar(evento) {
@@ -318,7 +326,7 @@ var repbinPractica = (function () {
     veredicto = repbinFuncion('repbin_practice_verdict', 'string', ['string', 'number', 'string']);
     registro = repbinFuncion('repbin_practice_record', 'string',
       ['string', 'number', 'string', 'string']);
-    $('practica-alumno').value = nombreGuardado();
+    ponerNombre();
     $('practica-alumno').addEventListener('change', guardarNombre);
     $('practica-opciones').addEventListener('submit', empezar);
     $('practica-linea').addEventListener('submit', comprobar);
