@@ -16,19 +16,23 @@ var Module = {
   stdin: function () {
     return null;
   },
-  // The page's controls, the dialogue's first menu, the other tabs, and the view the address
-  // asks for, each in a task of its own, so that the page answers input in between rather than
-  // in one long stretch. The order is that of the calls inicio.js recorded.
+  // The page's controls, the other tabs', the view the address asks for (with the "Operar"
+  // example), and last the dialogue's first menu, which opens its input line: once that line
+  // can be used, the whole page can. Each step is a task of its own, so that the page answers
+  // input in between rather than in one long stretch. The order is that of the calls inicio.js
+  // recorded.
   onRuntimeInitialized: function () {
     repbinEnTareas([
       repbinPagina.iniciar,
-      repbinPagina.nuevaSesion,
       function () {
         repbinPractica.iniciar();
         repbinOperar.iniciar();
       },
-      repbinPagina.abrir,
-      repbinOperar.ejemplo,
+      function () {
+        repbinPagina.abrir();
+        repbinOperar.ejemplo();
+      },
+      repbinPagina.nuevaSesion,
     ]);
   },
 };

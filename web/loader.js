@@ -5,8 +5,8 @@
 // case loads: it hands the text to the function below, and the module is decoded and started
 // from it.
 //
-// Runs after app.js (which defines Module) and before repbin.js (which reads it), the scripts
-// being deferred in that order.
+// Runs after app.js (which defines Module), the scripts being deferred in that order, and then
+// loads repbin.js (which reads it).
 'use strict';
 
 (function () {
@@ -89,4 +89,16 @@
     // The exports arrive later, through arrancar.
     return {};
   };
+})();
+
+// The engine's script, fetched while the page was parsed (index.html preloads it), runs in a
+// task of its own rather than in the one that ends the parsing of the page.
+(function () {
+  var guion = document.createElement('script');
+  guion.src = 'repbin.js';
+  guion.onerror = function () {
+    document.getElementById('consola').textContent =
+      'No se ha podido cargar el programa: falta repbin.js';
+  };
+  document.head.appendChild(guion);
 })();

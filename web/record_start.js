@@ -3,8 +3,8 @@
 // here, in order, and the page takes the results from the file instead of calling it.
 // Usage: node record_start.js repbin.js repbin.wasm inicio.js
 //
-// The list is the page's start-up, call for call: the dialogue's first menu and whether it ended,
-// the layout of the conversion tab's system; then what the first tab opened draws, the
+// The list is the page's start-up, call for call: the layout of the conversion tab's system, the
+// dialogue's first menu and whether it ended; then what the first tab opened draws, the
 // conversion tab's example first (its command line, its conversion, its format card and that
 // command's status, the layout of the format drawn), then the "Operar" tab's example (its
 // command line, the operation). A hidden tab is drawn when first opened (app.js,
@@ -16,9 +16,9 @@ const fs = require('fs');
 const vm = require('vm');
 
 const kInicio = [
+  ['repbin_layout', ['representar\nflotante']],
   ['repbin_session', ['']],
   ['repbin_finished', []],
-  ['repbin_layout', ['representar\nflotante']],
   ['repbin_command_line', ['representar\nflotante\n5.375']],
   ['repbin_convert', ['representar\nflotante\n5.375']],
   ['repbin_command', ['formato\nflotante\n--valor\n5.375\n--json']],
