@@ -16,8 +16,8 @@
 //   (operate_browser.js).
 // - The "Formato" panel against `repbin formato --json` for random formats, its ← → buttons
 //   against the machine's floats, on phones and under axe-core (card_browser.js).
-// - Timing: the first menu and the first picture after loading, each answer of a 40-answer
-//   session, each click on a bit.
+// - Timing: the first menu after loading, the conversion tab's first picture after the click
+//   that opens it, each answer of a 40-answer session, each click on a bit.
 // - The address: random states opened from their link in a new page, Back and Forward, a
 //   practice round's link, operations of the "Operar" tab and their links (address_browser.js).
 // - Phones, 390x844 and 360x740, every tab: nothing cut, nothing wider than the screen
@@ -61,7 +61,7 @@ const loadOnly = process.env.REPBIN_LOAD_ONLY === '1';
 const pageUrl = pathToFileURL(path.join(site, 'index.html')).href;
 
 const kFirstMenuMs = 300;
-const kFirstPictureMs = 300;
+const kFirstPictureMs = 100;
 const kAnswerMs = 50;
 const kClickMs = 50;
 // The module ships twice: as repbin.wasm, which a served page fetches and compiles as it
@@ -668,6 +668,13 @@ async function main() {
         if (clicked) window.tiemposClic.push(performance.now() - clicked);
         clicked = 0;
       });
+      // The click that first opens the conversion tab, which draws the tab's example then.
+      window.addEventListener('click', (e) => {
+        if (window.clicConversion === undefined && e.target.closest &&
+          e.target.closest('#pestana-conversion')) {
+          window.clicConversion = performance.now();
+        }
+      }, true);
       const observer = new MutationObserver(() => {
         const consola = document.getElementById('consola');
         if (window.primerMenu === undefined && consola && consola.textContent.includes('0) Salir')) {
@@ -682,9 +689,11 @@ async function main() {
     });
 
     // "After loading": from the moment the page's file has been read; this covers parsing,
-    // loading the script, compiling the module, running the first session and, for a user who
-    // opens the conversion tab as soon as the menu shows, drawing its first picture (the
-    // example the tab opens with, drawn when the tab is opened). The first load in a fresh
+    // loading the script, compiling the module and running the first session. The conversion
+    // tab, opened as soon as the menu shows, draws its first picture (the example the tab opens
+    // with) when opened: timed from the click, it covers the module's first real conversion
+    // (the address written at the first load makes the next loads call the module; the
+    // module's code is compiled as first called). The first load in a fresh
     // browser also pays for starting the browser's page machinery, so the figures checked are
     // the median of three loads after it; all are printed. On a machine busy with other work the
     // wall clock also counts the time this page waited for a core, which only ever adds: a set
@@ -698,7 +707,7 @@ async function main() {
       await page.click('#pestana-dialogo');
       return page.evaluate(() => {
         const read = performance.getEntriesByType('navigation')[0].responseEnd;
-        return { menu: window.primerMenu - read, picture: window.primerDibujo - read };
+        return { menu: window.primerMenu - read, picture: window.primerDibujo - window.clicConversion };
       });
     };
     const cold = await load(() => page.goto(pageUrl, { waitUntil: 'load' }));
@@ -708,7 +717,7 @@ async function main() {
       const median = (key) => warm.map((w) => w[key]).sort((a, b) => a - b)[1];
       const list = (key) => warm.map((w) => w[key].toFixed(1)).join(', ');
       console.log(`     first menu ${median('menu').toFixed(1)} ms (${list('menu')}), first picture ` +
-        `${median('picture').toFixed(1)} ms (${list('picture')}) after the page was read`);
+        `${median('picture').toFixed(1)} ms (${list('picture')}) after the click on its tab`);
       const fastest = (key) => Math.min(...warm.map((w) => w[key]));
       return {
         menu: median('menu'), picture: median('picture'),
@@ -719,7 +728,7 @@ async function main() {
     console.log(`     ${cold.menu.toFixed(1)} and ${cold.picture.toFixed(1)} ms on the first load in a ` +
       'fresh browser');
     if (!loadOnly && (timed.menu >= kFirstMenuMs || timed.picture >= kFirstPictureMs)) {
-      console.log(`     over ${kFirstMenuMs} ms, measured again (load average ` +
+      console.log(`     over ${kFirstMenuMs} or ${kFirstPictureMs} ms, measured again (load average ` +
         `${os.loadavg()[0].toFixed(1)})`);
       const again = await loads();
       timed.menu = Math.min(timed.fastest.menu, again.fastest.menu);
@@ -734,7 +743,7 @@ async function main() {
     if (!loadOnly) {
       check(timed.menu < kFirstMenuMs, `first menu within ${kFirstMenuMs} ms of loading`);
       check(timed.picture < kFirstPictureMs,
-        `first picture within ${kFirstPictureMs} ms of loading`);
+        `first picture within ${kFirstPictureMs} ms of opening its tab`);
       testSize();
       await testStart(browser, pageUrl, {
         check, runNative, answer, fillForm, programText, firstDifference,

@@ -29,15 +29,14 @@ const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
 const native = process.env.REPBIN_NATIVE || path.join(root, 'build/default/repbin');
 const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 
-// What Lighthouse must find. Performance is held to what the page reaches on the shared 2-core
-// build machine, not to the 95 wanted. The page opened without a state no longer calls the
-// module at start-up (inicio.js holds the results) and the module is compiled in a worker, but
-// evaluating the engine's script, starting the module and drawing the first view remain tasks of
-// 30 to 100 ms each when other builds keep the cores busy, which the audit counts four times
-// over (its simulated slow phone).
+// What Lighthouse must find. The page reaches these with a margin on the shared 2-core build
+// machine, both cores busy included (98 to 100 there): it paints before the module arrives, the
+// module is compiled in a worker, a page opened without a state takes its start-up calls from
+// inicio.js, hidden tabs are drawn when opened, and the start-up runs in tasks short enough for
+// the audit's simulated slow phone (four times slower than this machine).
 // Lighthouse varies from run to run on a busy machine: up to three runs, the best one kept.
 const kRuns = 3;
-const kScores = { performance: 65, accessibility: 100, 'best-practices': 95 };
+const kScores = { performance: 95, accessibility: 100, 'best-practices': 95 };
 
 const failures = [];
 function check(ok, what) {
