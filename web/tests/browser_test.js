@@ -51,7 +51,7 @@ import { testPhones } from './phone_browser.js';
 import { showWrongPattern, testPractice, testPracticeRecords } from './practice_browser.js';
 import { testOperate } from './operate_browser.js';
 import { testCard } from './card_browser.js';
-import { testCosts, testStart } from './start_browser.js';
+import { testCosts, testWithoutFiles, testStart } from './start_browser.js';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = process.env.REPBIN_SITE || path.join(root, 'build/web/site');
@@ -749,6 +749,7 @@ async function main() {
         check, runNative, answer, fillForm, programText, firstDifference,
       });
       await testCosts(browser, pageUrl, { check, fillForm });
+      await testWithoutFiles(browser, pageUrl, { check, runNative, firstDifference });
       await testExamples(page);
       await testLongSession(page);
       await testForm(page);

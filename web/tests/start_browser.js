@@ -178,3 +178,34 @@ export async function testCosts(browser, url, h) {
   }
   await page.close();
 }
+
+// The module carries no file system: what would reach one behaves as in a terminal with nothing
+// on standard input. Each command, run through the module's own function, against the native
+// program with an empty standard input; a round drawn without a seed takes one from the
+// browser's random source.
+const kWithoutFiles = [
+  ['representar', 'c2', '-'],
+  ['interpretar', 'flotante', '-', '--json'],
+  ['operar', 'c2', '-', '+', '5'],
+];
+
+export async function testWithoutFiles(browser, url, h) {
+  const { check, runNative } = h;
+  const page = await open(browser, url);
+  for (const args of kWithoutFiles) {
+    const shown = await page.evaluate((line) => {
+      const command = Module.cwrap('repbin_command', 'string', ['string']);
+      const status = Module.cwrap('repbin_status', 'number', []);
+      return { text: command(line), status: status() };
+    }, args.join('\n'));
+    const expected = runNative(args);
+    check(shown.text === expected.text && shown.status === expected.status,
+      `without a file system: repbin ${args.join(' ')} as with an empty standard input` +
+      (shown.text === expected.text ? '' : ` (${h.firstDifference(expected.text, shown.text)})`));
+  }
+  const round = await page.evaluate(() =>
+    JSON.parse(Module.cwrap('repbin_practice_round', 'string', ['string'])('-n\n2')));
+  check(/^\d+$/.test(String(round.semilla)) && round.total === 2,
+    `without a file system: a round drawn without a seed (${round.semilla})`);
+  await page.close();
+}
