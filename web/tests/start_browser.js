@@ -180,13 +180,15 @@ export async function testCosts(browser, url, h) {
 }
 
 // The module carries no file system: what would reach one behaves as in a terminal with nothing
-// on standard input. Each command, run through the module's own function, against the native
-// program with an empty standard input; a round drawn without a seed takes one from the
-// browser's random source.
+// on standard input and none of the files named. Each command, run through the module's own
+// function, against the native program with an empty standard input; a round drawn without a
+// seed takes one from the browser's random source.
 const kWithoutFiles = [
   ['representar', 'c2', '-'],
   ['interpretar', 'flotante', '-', '--json'],
   ['operar', 'c2', '-', '+', '5'],
+  ['informe', 'no-existe-este-registro.jsonl'],
+  ['practicar', '--registro', '/no-existe-esta-carpeta/registro.jsonl', '--semilla', '3'],
 ];
 
 export async function testWithoutFiles(browser, url, h) {
