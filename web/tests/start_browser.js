@@ -202,7 +202,7 @@ export async function testWithoutFiles(browser, url, h) {
     }, args.join('\n'));
     const expected = runNative(args);
     check(shown.text === expected.text && shown.status === expected.status,
-      `without a file system: repbin ${args.join(' ')} as with an empty standard input` +
+      `without a file system: repbin ${args.join(' ')} as in a terminal without input or files` +
       (shown.text === expected.text ? '' : ` (${h.firstDifference(expected.text, shown.text)})`));
   }
   const round = await page.evaluate(() =>
