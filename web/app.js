@@ -12,10 +12,6 @@
 'use strict';
 
 var Module = {
-  // No standard input: a command never waits for one (the browser would ask in a dialogue).
-  stdin: function () {
-    return null;
-  },
   // The page's controls, the other tabs', the view the address asks for (with the "Operar"
   // example), and last the dialogue's first menu, which opens its input line: once that line
   // can be used, the whole page can. Each step is a task of its own, so that the page answers

@@ -47,7 +47,6 @@ const bytes = fs.readFileSync(wasm);
 // already read, as loader.js does for a page opened as a file.
 const contexto = { console, WebAssembly, TextDecoder, TextEncoder, setTimeout, clearTimeout, performance };
 contexto.Module = {
-  stdin: () => null,
   instantiateWasm(importaciones, arrancar) {
     WebAssembly.instantiate(bytes, importaciones).then(
       (r) => arrancar(r.instance, r.module),
