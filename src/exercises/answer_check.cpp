@@ -322,6 +322,54 @@ Verdict CheckIntegerWriting(const Exercise& e, std::string_view answer) {
        }});
 }
 
+// The diagnosis of a wrong reading: the first mistake recognised names it ("otro" if none is).
+struct ReadingDiagnosis {
+  std::string code = "otro";
+  std::string why;
+
+  void Because(const char* c, std::string text) {
+    if (!why.empty()) return;
+    code = c;
+    why = std::move(text);
+  }
+
+  // The verdict: what the string is worth (`said`), then why the student's value is not it.
+  Verdict Finish(std::string said) const {
+    Verdict verdict;
+    if (!why.empty()) said += " " + why;
+    verdict.diagnostico = std::move(said);
+    verdict.error = code;
+    return verdict;
+  }
+};
+
+// The mistakes any reading can show, after those of its own kind: the string read in another
+// system, the value with its sign changed, the bits read from the wrong end, a bit string
+// where a value was asked. `reads_as(system, bits)` says whether the student's value is what
+// `bits` are worth in `system` (at the exercise's excess or scale), `is(value)` whether it is
+// `value`; `typed` is the student's value as the diagnosis quotes it, `asked` the system asked.
+template <typename ReadsAs, typename Is>
+void CommonReadingMistakes(const Exercise& e, std::string_view answer, const std::string& typed,
+                           const std::string& asked, const ReadsAs& reads_as, const Is& is,
+                           ReadingDiagnosis& diagnosis) {
+  const System s = e.kind.system;
+  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
+    if (other != s && reads_as(other, e.dato)) {
+      diagnosis.Because("otro_sistema", typed + " es la lectura en " + SystemPhrase(other) +
+                                            "; se pedía " + asked + ".");
+    }
+  }
+  if (is(Negated(e.respuesta))) diagnosis.Because("signo_cambiado", "Tiene el signo cambiado.");
+  if (reads_as(s, std::string(e.dato.rbegin(), e.dato.rend()))) {
+    diagnosis.Because(
+        "orden_inverso",
+        "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
+  }
+  if (answer.size() == e.dato.size() && answer.find_first_not_of("01") == std::string_view::npos) {
+    diagnosis.Because("cadena_por_valor", "Se pide el valor en decimal, no una cadena de bits.");
+  }
+}
+
 // The verdict on a reading answered with no number: "fuera de rango", which no reading is (every
 // string of the exercise's width has a value in `phrase`), or anything else, which is not `what`.
 Verdict NotANumber(const Exercise& e, std::string_view answer, const std::string& phrase,
@@ -346,47 +394,30 @@ Verdict CheckIntegerReading(const Exercise& e, std::string_view answer) {
     verdict.correcta = true;
     return verdict;
   }
-  std::string d =
-      "La cadena " + e.dato + " en " + phrase + " vale " + e.respuesta + ", no " + *given + ".";
+  ReadingDiagnosis diagnosis;
   // The reading in another system, or with another excess, that gives the student's value.
-  std::string why;
-  std::string code = "otro";
-  const auto because = [&](const char* c, std::string text) {
-    if (!why.empty()) return;
-    code = c;
-    why = std::move(text);
-  };
   if (s == System::kExcess) {
     if (ReadInteger(System::kNatural, e.dato, 0) == *given) {
-      code = "exceso_sin_restar";
-      why = *given + " es la lectura en binario natural: falta restar el exceso " +
-            std::to_string(e.exceso) + ".";
+      diagnosis.Because("exceso_sin_restar",
+                        *given + " es la lectura en binario natural: falta restar el exceso " +
+                            std::to_string(e.exceso) + ".");
     }
     for (std::int64_t z : OtherExcesses(static_cast<int>(e.dato.size()), e.exceso)) {
       if (ReadInteger(s, e.dato, z) == *given) {
-        because("exceso_equivocado", *given + " es la lectura en exceso " + std::to_string(z) +
-                                         "; se pedía " + phrase + ".");
+        diagnosis.Because("exceso_equivocado", *given + " es la lectura en exceso " +
+                                                   std::to_string(z) + "; se pedía " + phrase +
+                                                   ".");
       }
     }
   }
-  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
-    if (other != s && ReadInteger(other, e.dato, 0) == *given) {
-      because("otro_sistema", *given + " es la lectura en " + SystemPhrase(other, 0) +
-                                  "; se pedía " + phrase + ".");
-    }
-  }
-  if (*given == Negated(e.respuesta)) because("signo_cambiado", "Tiene el signo cambiado.");
-  if (ReadInteger(s, std::string(e.dato.rbegin(), e.dato.rend()), e.exceso) == *given) {
-    because("orden_inverso",
-            "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
-  }
-  if (answer.size() == e.dato.size() && answer.find_first_not_of("01") == std::string_view::npos) {
-    because("cadena_por_valor", "Se pide el valor en decimal, no una cadena de bits.");
-  }
-  if (!why.empty()) d += " " + why;
-  verdict.diagnostico = d;
-  verdict.error = code;
-  return verdict;
+  CommonReadingMistakes(
+      e, answer, *given, phrase,
+      [&](System system, const std::string& bits) {
+        return ReadInteger(system, bits, e.exceso) == *given;
+      },
+      [&](const std::string& value) { return value == *given; }, diagnosis);
+  return diagnosis.Finish("La cadena " + e.dato + " en " + phrase + " vale " + e.respuesta +
+                          ", no " + *given + ".");
 }
 
 // --- Fixed point ------------------------------------------------------------------------------
@@ -496,40 +527,20 @@ Verdict CheckFixedReading(const Exercise& e, std::string_view answer) {
     return verdict;
   }
   const std::string typed(Trim(answer));
-  std::string d = "La cadena " + e.dato + " en " + phrase + " con " + std::to_string(e.fraccion) +
-                  " bits fraccionarios vale " + e.respuesta + ", no " + typed + ".";
-  std::string why;
-  std::string code = "otro";
-  const auto because = [&](const char* c, std::string text) {
-    if (!why.empty()) return;
-    code = c;
-    why = std::move(text);
-  };
-  const std::string integer = ReadInteger(s, e.dato, 0);
-  if (SameValue(*given, integer)) {
-    because("fija_sin_escalar",
-            typed + " es la cadena leída como entero: falta dividir entre " + power + ".");
+  ReadingDiagnosis diagnosis;
+  if (SameValue(*given, ReadInteger(s, e.dato, 0))) {
+    const std::string why = " es la cadena leída como entero: falta dividir entre " + power + ".";
+    diagnosis.Because("fija_sin_escalar", typed + why);
   }
-  for (System other : {System::kNatural, System::kSignMagnitude, System::kOnes, System::kTwos}) {
-    if (other != s && SameValue(*given, ReadFixed(other, e.dato, e.fraccion))) {
-      because("otro_sistema", typed + " es la lectura en " + SystemPhrase(other) + "; se pedía " +
-                                  SystemPhrase(s) + ".");
-    }
-  }
-  if (SameValue(*given, Negated(e.respuesta)))
-    because("signo_cambiado", "Tiene el signo cambiado.");
-  const std::string reversed(e.dato.rbegin(), e.dato.rend());
-  if (SameValue(*given, ReadFixed(s, reversed, e.fraccion))) {
-    because("orden_inverso",
-            "Ha leído los bits en orden inverso: el de la izquierda es el de mayor peso.");
-  }
-  if (answer.size() == e.dato.size() && answer.find_first_not_of("01") == std::string_view::npos) {
-    because("cadena_por_valor", "Se pide el valor en decimal, no una cadena de bits.");
-  }
-  if (!why.empty()) d += " " + why;
-  verdict.diagnostico = d;
-  verdict.error = code;
-  return verdict;
+  CommonReadingMistakes(
+      e, answer, typed, SystemPhrase(s),
+      [&](System system, const std::string& bits) {
+        return SameValue(*given, ReadFixed(system, bits, e.fraccion));
+      },
+      [&](const std::string& value) { return SameValue(*given, value); }, diagnosis);
+  return diagnosis.Finish("La cadena " + e.dato + " en " + phrase + " con " +
+                          std::to_string(e.fraccion) + " bits fraccionarios vale " + e.respuesta +
+                          ", no " + typed + ".");
 }
 
 // --- Floating point ---------------------------------------------------------------------------
