@@ -37,6 +37,9 @@ Wide FloorLog2(const Input& in);
 // The digits of the natural binary of `n`, most significant first ("0" for 0).
 std::string BinaryDigits(const Big& n);
 
+// The lowest `width` binary digits of `n` (n >= 0), most significant first: a field's digits.
+std::string BinaryDigits(const Big& n, int width);
+
 // The next `count` binary digits of the fraction r / den (r < den), by long division; leaves in
 // `r` the remainder after them.
 std::string DivideDigits(Big& r, const Big& den, Wide count);

@@ -33,17 +33,6 @@ std::string Term(Wide v) {
   return v < 0 ? "(" + Text(v) + ")" : Text(v);
 }
 
-// The lowest `width` bits of `v` (v >= 0), most significant first.
-std::string Bits(const Big& v, int width) {
-  std::string bits(static_cast<std::size_t>(width), '0');
-  for (int i = 0; i < width; ++i) {
-    if (mp::bit_test(v, static_cast<unsigned>(width - 1 - i))) {
-      bits[static_cast<std::size_t>(i)] = '1';
-    }
-  }
-  return bits;
-}
-
 Big Natural(const std::string& bits) {
   Big v = 0;
   for (const char c : bits) v = v * 2 + (c == '1' ? 1 : 0);
@@ -89,7 +78,7 @@ std::string Count(int n) {
 std::string FixedBinary(const Big& v, Wide point, bool point_kept = true) {
   const std::string whole = point <= 0 ? BinaryDigits(v << static_cast<unsigned>(-point))
                                        : BinaryDigits(v >> static_cast<unsigned>(point));
-  std::string fraction = point <= 0 ? "" : Bits(v, static_cast<int>(point));
+  std::string fraction = point <= 0 ? "" : BinaryDigits(v, static_cast<int>(point));
   fraction.erase(std::min(fraction.find_last_not_of('0') + 1, fraction.size()));
   if (fraction.empty()) return point_kept ? whole + ".0" : whole;
   return whole + "." + fraction;
@@ -123,7 +112,7 @@ std::optional<std::string> WriteExponentField(const FloatFormat& f, Wide e, Line
   std::string field;
   switch (f.TypeExp) {
     case 0:
-      field = (e < 0 ? "1" : "0") + Bits(magnitude, n - 1);
+      field = (e < 0 ? "1" : "0") + BinaryDigits(magnitude, n - 1);
       lines.push_back(
           "exponente " + Text(e) + " en signo-magnitud: signo " + field.substr(0, 1) +
           (n > 1 ? " y magnitud " + Text(e < 0 ? -e : e) + " en " + Count(n - 1) + ": " + field
@@ -133,12 +122,12 @@ std::optional<std::string> WriteExponentField(const FloatFormat& f, Wide e, Line
     case 2: {
       const std::string name = f.TypeExp == 1 ? "complemento a uno" : "complemento a dos";
       if (e >= 0) {
-        field = Bits(magnitude, n);
+        field = BinaryDigits(magnitude, n);
         lines.push_back("exponente " + Text(e) + " en " + name + ": no es negativo, " + Text(e) +
                         " en binario: " + field);
         break;
       }
-      const std::string plain = Bits(magnitude, n);
+      const std::string plain = BinaryDigits(magnitude, n);
       field = Invert(plain);
       std::string line = "exponente " + Text(e) + " en " + name + ": " + Text(-e) + " = " + plain +
                          ", se invierten los bits";
@@ -154,7 +143,7 @@ std::optional<std::string> WriteExponentField(const FloatFormat& f, Wide e, Line
     }
     default: {
       const Wide stored = e + f.zEZ;
-      field = Bits(Big(stored), n);
+      field = BinaryDigits(Big(stored), n);
       lines.push_back("exponente: " + Text(e) + " + " + Term(f.zEZ) + " = " + Text(stored) + " = " +
                       field);
       break;
@@ -292,7 +281,7 @@ Lines WritingMethod(const FloatFormat& f, const Input& in, bool fixed_text,
       lines.push_back(line);
     }
     // The normalised form, its exponent and the digits the mantissa stores.
-    const std::string all = Bits(significand, p);
+    const std::string all = BinaryDigits(significand, p);
     const char* sign_text = in.negative ? "-" : "";
     std::string normalised;
     switch (f.typenorma) {
@@ -381,7 +370,7 @@ Wide ReadExponentField(const FloatFormat& f, const std::string& field, Lines& li
       Big magnitude = Natural(inverted);
       if (f.TypeExp == 2) {
         magnitude += 1;
-        line += " y se suma 1: " + inverted + " + 1 = " + Bits(magnitude, f.nbexp);
+        line += " y se suma 1: " + inverted + " + 1 = " + BinaryDigits(magnitude, f.nbexp);
       } else {
         line += ": " + inverted;
       }

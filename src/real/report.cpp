@@ -40,6 +40,16 @@ std::string BinaryDigits(const Big& n) {
   return digits;
 }
 
+std::string BinaryDigits(const Big& n, int width) {
+  std::string digits(static_cast<std::size_t>(width), '0');
+  for (int i = 0; i < width; ++i) {
+    if (mp::bit_test(n, static_cast<unsigned>(width - 1 - i))) {
+      digits[static_cast<std::size_t>(i)] = '1';
+    }
+  }
+  return digits;
+}
+
 std::string DivideDigits(Big& r, const Big& den, Wide count) {
   std::string digits;
   for (Wide i = 0; i < count; ++i) {
@@ -305,12 +315,7 @@ std::string Encode(const FloatFormat& f, bool negative, Wide exp, const Big& sig
   ClearString(f, pattern);
   WriteExponent(f, exp, pattern, NoTrace());
   pattern[f.possigno] = negative ? '1' : '0';
-  const int nbman = f.NbMan();
-  char digits[kMaxWidth + 1];
-  for (int i = 0; i < nbman; ++i) {
-    digits[i] = mp::bit_test(significand, static_cast<unsigned>(nbman - 1 - i)) ? '1' : '0';
-  }
-  WriteMantissa(f, digits, negative, pattern);
+  WriteMantissa(f, BinaryDigits(significand, f.NbMan()).c_str(), negative, pattern);
   pattern[f.nb] = '\0';
   return pattern;
 }
@@ -433,11 +438,8 @@ std::string RoundIeee(const FloatFormat& format, const Input& in) {
   for (int i = 0; i < nbexp; ++i) {
     if ((e >> (nbexp - 1 - i)) & 1U) bits[static_cast<std::size_t>(1 + i)] = '1';
   }
-  for (int i = 0; i < nbman; ++i) {
-    if (mp::bit_test(f, static_cast<unsigned>(nbman - 1 - i))) {
-      bits[static_cast<std::size_t>(format.posmantisa + i)] = '1';
-    }
-  }
+  bits.replace(static_cast<std::size_t>(format.posmantisa), static_cast<std::size_t>(nbman),
+               BinaryDigits(f, nbman));
   return bits;
 }
 
